@@ -44,4 +44,15 @@ inline bool IsBlobType(int t) { return t >= bftBlob && t <= bftWideMemo; }
 inline bool IsNumericType(int t) { return (t >= bftSignedInt8 && t <= bftExtended) || t == bftCurrency; }
 inline bool IsDateTimeType(int t) { return t >= bftDate && t <= bftDateTime; }
 
+// The name the engine prints for a base type in messages; "Unknown" for any
+// other code.
+inline const char* BaseFieldTypeName(int code) {
+  static constexpr const char* kNames[kBaseFieldTypeCount + 1] = {
+      "Unknown",     "CHAR",        "WIDECHAR",      "STRING",        "WIDESTRING", "SIGNEDINT8", "SIGNEDINT16",
+      "SIGNEDINT32", "SIGNEDINT64", "UNSIGNEDINT8",  "UNSIGNEDINT16", "UNSIGNEDINT32", "SINGLE",   "FLOAT",
+      "EXTENDED",    "DATE",        "TIME",          "DATETIME",      "BLOB",       "MEMO",       "WIDEMEMO",
+      "LOGICAL",     "CURRENCY",    "BYTES",         "VARBYTES"};
+  return IsValidBaseType(code) ? kNames[code] : kNames[0];
+}
+
 }  // namespace dvx
