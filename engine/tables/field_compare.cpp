@@ -1,0 +1,108 @@
+#include "engine/tables/field_compare.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "engine/storage/exception.h"
+#include "engine/storage/platform/locale.h"
+#include "engine/tables/day_number.h"
+#include "engine/tables/extended_float.h"
+
+namespace dvx {
+
+namespace {
+
+template <typename T>
+T Load(const void* p) {
+  T v;
+  std::memcpy(&v, p, sizeof(T));
+  return v;
+}
+
+template <typename T>
+int Order(T x, T y) {
+  return x < y ? -1 : (y < x ? 1 : 0);
+}
+
+// Doubles: NaN after every number, so a key order stays total.
+int OrderReal(double x, double y) {
+  bool xNaN = x != x, yNaN = y != y;
+  if (xNaN || yNaN) return xNaN == yNaN ? 0 : (xNaN ? 1 : -1);
+  return Order(x, y);
+}
+
+std::string_view AnsiChars(const void* p, int32_t size) {
+  const char* s = static_cast<const char*>(p);
+  size_t limit = size > 0 ? static_cast<size_t>(size) : 0;
+  const void* end = std::memchr(s, 0, limit);
+  return {s, end ? static_cast<size_t>(static_cast<const char*>(end) - s) : limit};
+}
+
+std::u16string WideChars(const void* p, int32_t size) {
+  const auto* bytes = static_cast<const uint8_t*>(p);
+  std::u16string text;
+  for (int32_t i = 0; i + 1 < size; i += 2) {
+    char16_t c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+    if (c == 0) break;
+    text.push_back(c);
+  }
+  return text;
+}
+
+}  // namespace
+
+int CompareFieldValues(TDVXBaseFieldType baseType, const void* a, const void* b, int32_t size, bool ignoreCase) {
+  if (!IsValidBaseType(baseType)) throw EDVXException(30050, "Unknown DataType: '%s'", {"Unknown"});
+  if (IsBlobType(baseType))
+    throw EDVXException(30047, "Unknown DataType: '%s'", {BaseFieldTypeName(baseType)});
+  if (!a || !b) return a ? 1 : (b ? -1 : 0);
+  switch (baseType) {
+    case bftChar:
+    case bftString:
+      return CompareAnsi(AnsiChars(a, size), AnsiChars(b, size), ignoreCase);
+    case bftWideChar:
+    case bftWideString:
+      return CompareWide(WideChars(a, size), WideChars(b, size), ignoreCase);
+    case bftSignedInt8:
+      return Order(Load<int8_t>(a), Load<int8_t>(b));
+    case bftSignedInt16:
+      return Order(Load<int16_t>(a), Load<int16_t>(b));
+    case bftSignedInt32:
+    case bftDate:
+    case bftTime:
+      return Order(Load<int32_t>(a), Load<int32_t>(b));
+    case bftSignedInt64:
+      return Order(Load<int64_t>(a), Load<int64_t>(b));
+    case bftUnsignedInt8:
+      return Order(Load<uint8_t>(a), Load<uint8_t>(b));
+    case bftUnsignedInt16:
+      return Order(Load<uint16_t>(a), Load<uint16_t>(b));
+    case bftUnsignedInt32:
+      return Order(Load<uint32_t>(a), Load<uint32_t>(b));
+    case bftSingle:
+      return OrderReal(Load<float>(a), Load<float>(b));
+    case bftFloat:
+    case bftCurrency:
+      return OrderReal(Load<double>(a), Load<double>(b));
+    case bftExtended:
+      return CompareExtended(a, b);
+    case bftDateTime: {
+      TDVXDateTimeValue x = LoadDateTime(a), y = LoadDateTime(b);
+      int byDay = Order(x.day, y.day);
+      return byDay != 0 ? byDay : Order(x.time, y.time);
+    }
+    case bftLogical:
+      return Order(Load<int16_t>(a) != 0, Load<int16_t>(b) != 0);
+    case bftBytes:
+    case bftVarBytes: {
+      int c = size > 0 ? std::memcmp(a, b, static_cast<size_t>(size)) : 0;
+      return Order(c, 0);
+    }
+    default:
+      break;
+  }
+  throw EDVXException(30050, "Unknown DataType: '%s'", {"Unknown"});
+}
+
+}  // namespace dvx
