@@ -1,0 +1,191 @@
+#include "engine/sql/value_codec.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "engine/sql/extended80.h"
+#include "engine/sql/value_errors.h"
+#include "engine/storage/exception.h"
+#include "engine/storage/platform/locale.h"
+#include "engine/tables/base_field_type.h"
+
+namespace dvx {
+
+// Values are copied to and from record buffers byte for byte, and both are
+// little-endian.
+static_assert(std::endian::native == std::endian::little, "engine values are little-endian");
+
+namespace {
+
+template <typename T>
+T Load(const uint8_t* data) {
+  T v;
+  std::memcpy(&v, data, sizeof v);
+  return v;
+}
+
+template <typename T>
+TDVXValueBytes Bytes(T v) {
+  TDVXValueBytes out(sizeof v);
+  std::memcpy(out.data(), &v, sizeof v);
+  return out;
+}
+
+}  // namespace
+
+int32_t FixedValueSize(int type) {
+  switch (type) {
+    case bftSignedInt8:
+    case bftUnsignedInt8:
+      return 1;
+    case bftSignedInt16:
+    case bftUnsignedInt16:
+    case bftLogical:
+      return 2;
+    case bftSignedInt32:
+    case bftUnsignedInt32:
+    case bftSingle:
+    case bftDate:
+    case bftTime:
+      return 4;
+    case bftSignedInt64:
+    case bftFloat:
+    case bftDateTime:
+    case bftCurrency:
+      return 8;
+    case bftExtended:
+      return kExtended80Size;
+    default:
+      return 0;
+  }
+}
+
+void CheckValueSize(int type, int32_t size) {
+  int32_t needed = FixedValueSize(type);
+  if (size < needed)
+    throw EDVXException(kErrInvalidValueSize, "Invalid data size %d for data type '%s'",
+                        {size, BaseFieldTypeName(type)});
+}
+
+bool IsValueStringType(int type) { return IsTextType(type); }
+bool IsValueIntegerType(int type) { return type >= bftSignedInt8 && type <= bftUnsignedInt32; }
+bool IsValueRealType(int type) {
+  return type == bftSingle || type == bftFloat || type == bftExtended || type == bftCurrency;
+}
+
+std::string ReadAnsiText(int type, const uint8_t* data, int32_t size) {
+  if (IsWideType(type)) return WideToAnsi(ReadWideText(type, data, size));
+  if (data == nullptr || size <= 0) return {};
+  const void* zero = std::memchr(data, 0, static_cast<size_t>(size));
+  size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - data) : static_cast<size_t>(size);
+  return std::string(reinterpret_cast<const char*>(data), length);
+}
+
+std::u16string ReadWideText(int type, const uint8_t* data, int32_t size) {
+  if (!IsWideType(type)) return AnsiToWide(ReadAnsiText(type, data, size));
+  std::u16string text;
+  if (data == nullptr || size <= 0) return text;
+  size_t units = static_cast<size_t>(size) / 2;
+  for (size_t i = 0; i < units; ++i) {
+    char16_t c = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    if (c == 0) break;
+    text.push_back(c);
+  }
+  return text;
+}
+
+int64_t ReadIntegerValue(int type, const uint8_t* data) {
+  switch (type) {
+    case bftSignedInt8: return Load<int8_t>(data);
+    case bftSignedInt16: return Load<int16_t>(data);
+    case bftSignedInt32: return Load<int32_t>(data);
+    case bftSignedInt64: return Load<int64_t>(data);
+    case bftUnsignedInt8: return Load<uint8_t>(data);
+    case bftUnsignedInt16: return Load<uint16_t>(data);
+    case bftUnsignedInt32: return Load<uint32_t>(data);
+    default: return 0;
+  }
+}
+
+long double ReadRealValue(int type, const uint8_t* data) {
+  switch (type) {
+    case bftSingle: return Load<float>(data);
+    case bftFloat:
+    case bftCurrency: return Load<double>(data);
+    case bftExtended: return Extended80ToLongDouble(data);
+    default: return 0;
+  }
+}
+
+int32_t ReadInt32Value(const uint8_t* data) { return Load<int32_t>(data); }
+
+TDVXDateTimePair ReadDateTimeValue(const uint8_t* data) {
+  return {Load<int32_t>(data), Load<int32_t>(data + 4)};
+}
+
+bool ReadLogicalValue(const uint8_t* data) { return Load<int16_t>(data) != 0; }
+
+TDVXValueBytes EncodeInteger(int type, int64_t value) {
+  auto check = [&](int64_t lo, int64_t hi) {
+    if (value < lo || value > hi) RaiseRangeError();
+  };
+  switch (type) {
+    case bftSignedInt8: check(INT8_MIN, INT8_MAX); return Bytes(static_cast<int8_t>(value));
+    case bftSignedInt16: check(INT16_MIN, INT16_MAX); return Bytes(static_cast<int16_t>(value));
+    case bftSignedInt32: check(INT32_MIN, INT32_MAX); return Bytes(static_cast<int32_t>(value));
+    case bftSignedInt64: return Bytes(value);
+    case bftUnsignedInt8: check(0, UINT8_MAX); return Bytes(static_cast<uint8_t>(value));
+    case bftUnsignedInt16: check(0, UINT16_MAX); return Bytes(static_cast<uint16_t>(value));
+    case bftUnsignedInt32: check(0, UINT32_MAX); return Bytes(static_cast<uint32_t>(value));
+    default: RaiseRangeError();
+  }
+}
+
+TDVXValueBytes EncodeReal(int type, long double value) {
+  switch (type) {
+    case bftSingle: return Bytes(static_cast<float>(value));
+    case bftFloat:
+    case bftCurrency: return Bytes(static_cast<double>(value));
+    case bftExtended: {
+      TDVXValueBytes out(kExtended80Size);
+      LongDoubleToExtended80(value, out.data());
+      return out;
+    }
+    default: RaiseRangeError();
+  }
+}
+
+TDVXValueBytes EncodeInt32(int32_t value) { return Bytes(value); }
+
+TDVXValueBytes EncodeDateTime(TDVXDateTimePair pair) {
+  TDVXValueBytes out(8);
+  std::memcpy(out.data(), &pair.day, 4);
+  std::memcpy(out.data() + 4, &pair.milliseconds, 4);
+  return out;
+}
+
+TDVXValueBytes EncodeLogical(bool value) { return Bytes(static_cast<int16_t>(value ? -1 : 0)); }
+
+TDVXValueBytes EncodeAnsiText(int type, const std::string& text) {
+  if (IsWideType(type)) return EncodeWideText(type, AnsiToWide(text));
+  if (text.empty()) return {};
+  TDVXValueBytes out(text.begin(), text.end());
+  if (type != bftMemo && type != bftBlob) out.push_back(0);
+  return out;
+}
+
+TDVXValueBytes EncodeWideText(int type, const std::u16string& text) {
+  if (!IsWideType(type)) return EncodeAnsiText(type, WideToAnsi(text));
+  if (text.empty()) return {};
+  TDVXValueBytes out;
+  out.reserve(2 * (text.size() + 1));
+  for (char16_t c : text) {
+    out.push_back(static_cast<uint8_t>(c));
+    out.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  if (type != bftWideMemo) out.insert(out.end(), {0, 0});
+  return out;
+}
+
+}  // namespace dvx
