@@ -1,0 +1,180 @@
+// Default values of fields: their stream form, their conversion into record
+// slots, and ApplyDefaults with autoincrement sequences.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/storage/exception.h"
+#include "engine/tables/extended_float.h"
+#include "engine/tables/field_manager.h"
+#include "engine/tables/record_buffer.h"
+
+namespace dvx {
+namespace {
+
+std::vector<uint8_t> Saved(const TDVXStoredValue& v) {
+  TDVXMemoryStream s;
+  v.SaveToStream(s);
+  return s.Bytes();
+}
+
+TEST(StoredValueStream, ImagesOfNullAndValues) {
+  EXPECT_EQ((std::vector<uint8_t>{7, 255}), Saved(TDVXStoredValue(bftSignedInt32)));
+  EXPECT_EQ((std::vector<uint8_t>{7, 0, 4, 0, 0, 0, 0xD2, 0x04, 0, 0}),
+            Saved(TDVXStoredValue::FromInt(bftSignedInt32, 1234)));
+  EXPECT_EQ((std::vector<uint8_t>{1, 0, 3, 0, 0, 0, 'a', 'b', 0}), Saved(TDVXStoredValue::FromAnsi("ab")));
+  EXPECT_EQ((std::vector<uint8_t>{1, 255}), Saved(TDVXStoredValue::FromAnsi("")));
+}
+
+TEST(StoredValueStream, RoundTrip) {
+  for (const TDVXStoredValue& v : {TDVXStoredValue::FromWide(u"Öl"), TDVXStoredValue::FromDouble(bftExtended, -2.5),
+                                   TDVXStoredValue(bftDate), TDVXStoredValue::FromInt(bftLogical, 1)}) {
+    TDVXMemoryStream s(Saved(v));
+    TDVXStoredValue back;
+    back.LoadFromStream(s);
+    EXPECT_EQ(v, back);
+    EXPECT_EQ(s.Size(), s.Position());
+  }
+}
+
+TEST(StoredValueStream, CorruptFormsAreRefused) {
+  auto load = [](std::vector<uint8_t> bytes) {
+    TDVXMemoryStream s(std::move(bytes));
+    TDVXStoredValue v;
+    try {
+      v.LoadFromStream(s);
+    } catch (const EDVXException& e) {
+      return e.NativeError();
+    }
+    return 0;
+  };
+  EXPECT_EQ(30910, load({25, 255}));                           // unknown type
+  EXPECT_EQ(30910, load({7, 1}));                              // null flag neither 0 nor 255
+  EXPECT_EQ(30910, load({7, 0, 5, 0, 0, 0, 1, 2}));            // size past the end
+  EXPECT_EQ(30910, load({7, 0, 0xFF, 0xFF, 0xFF, 0xFF}));      // negative size
+  EXPECT_EQ(30900, load({7, 0, 4, 0}));                        // truncated size
+  EXPECT_EQ(30900, load({7}));
+}
+
+class SlotConversion : public ::testing::Test {
+ protected:
+  std::vector<uint8_t> Write(const TDVXStoredValue& v, int advancedType, int32_t size = 0) {
+    TDVXFieldDef f;
+    f.SetDataType(advancedType, size);
+    std::vector<uint8_t> slot(f.MemoryDataSize(), 0xAA);
+    v.WriteToSlot(f, slot.data());
+    return slot;
+  }
+  int32_t Code(const TDVXStoredValue& v, int advancedType, int32_t size = 0) {
+    try {
+      Write(v, advancedType, size);
+    } catch (const EDVXException& e) {
+      return e.NativeError();
+    }
+    return 0;
+  }
+};
+
+TEST_F(SlotConversion, StringsAreRecodedAndCut) {
+  EXPECT_EQ((std::vector<uint8_t>{'O', 'r', 'a', 0}), Write(TDVXStoredValue::FromAnsi("Orange"), aftChar, 3));
+  EXPECT_EQ((std::vector<uint8_t>{0xD6, 0, 'l', 0, 0, 0, 0, 0}), Write(TDVXStoredValue::FromAnsi("\xD6l"), aftWideChar, 3));
+  EXPECT_EQ((std::vector<uint8_t>{0xE4, 0, 0}), Write(TDVXStoredValue::FromWide(u"ä"), aftVarchar, 2));
+}
+
+TEST_F(SlotConversion, NumbersConvertWithinRange) {
+  EXPECT_EQ((std::vector<uint8_t>{0x2C, 0x01}), Write(TDVXStoredValue::FromInt(bftSignedInt32, 300), aftSmallInt));
+  EXPECT_EQ(30051, Code(TDVXStoredValue::FromInt(bftSignedInt32, 300), aftByte));
+  EXPECT_EQ(30051, Code(TDVXStoredValue::FromInt(bftSignedInt32, -1), aftCardinal));
+  std::vector<uint8_t> ext = Write(TDVXStoredValue::FromInt(bftSignedInt8, -3), aftExtended);
+  EXPECT_EQ(-3.0, ExtendedToDouble(ext.data()));
+  std::vector<uint8_t> truncated = Write(TDVXStoredValue::FromDouble(bftFloat, -7.9), aftInteger);
+  int32_t v;
+  std::memcpy(&v, truncated.data(), 4);
+  EXPECT_EQ(-7, v);
+  EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF}), Write(TDVXStoredValue::FromInt(bftSignedInt32, 5), aftBoolean));
+}
+
+TEST_F(SlotConversion, PairsWithoutConversionAreRefused) {
+  EXPECT_EQ(30052, Code(TDVXStoredValue::FromAnsi("12"), aftInteger));
+  EXPECT_EQ(30052, Code(TDVXStoredValue::FromInt(bftSignedInt32, 1), aftMemo));
+  EXPECT_EQ(30052, Code(TDVXStoredValue::FromDouble(bftFloat, 1), aftDate));
+}
+
+class ApplyDefaultsTest : public ::testing::Test {
+ protected:
+  ApplyDefaultsTest() : fields_(sequences_) {}
+  void SetUp() override {
+    TDVXSequenceDef* seq = sequences_.SequenceDefs().Add();
+    seq->SetObjectName("$S_Autoinc$T$Id");
+    seq->SetObjectID(77);
+    seq->SetSequenceType(bftSignedInt16);
+    seq->SetMaxValue(INT64_MAX);
+    TDVXFieldDefs& defs = fields_.FieldDefs();
+    TDVXFieldDef* id = defs.Add("Id", aftAutoIncSmallInt);
+    id->SetAutoincSequenceID(77);
+    // A default on an autoincrement field loses to the sequence.
+    id->SetDefaultValue(TDVXStoredValue::FromInt(bftSignedInt16, 999));
+    defs.Add("Name", aftChar, 4)->SetDefaultValue(TDVXStoredValue::FromAnsi("none"));
+    defs.Add("Other", aftInteger);
+    defs.RecomputeLayout();
+    buffer_.assign(defs.RecordSize(), 0);
+    buffer_[0] = 0x07;  // all NULL
+  }
+  TDVXBaseSequenceManager sequences_;
+  TDVXBaseFieldManager fields_;
+  TDVXSequenceSessionValues session_;
+  std::vector<uint8_t> buffer_;
+};
+
+TEST_F(ApplyDefaultsTest, DefaultsAndSequenceValuesFillTheBuffer) {
+  fields_.ApplyDefaults(session_, buffer_.data(), true);
+  // Bitmap: only Other stays NULL. Id = 1 (int16), Name = "none\0".
+  EXPECT_EQ((std::vector<uint8_t>{0x04, 1, 0, 'n', 'o', 'n', 'e', 0}),
+            std::vector<uint8_t>(buffer_.begin(), buffer_.begin() + 8));
+  EXPECT_EQ(1, sequences_.GetLastValue(session_, 77));
+  fields_.ApplyDefaults(session_, buffer_.data(), true);
+  EXPECT_EQ(2, buffer_[1]);
+}
+
+TEST_F(ApplyDefaultsTest, WithoutTheSwitchTheDefaultStays) {
+  fields_.ApplyDefaults(session_, buffer_.data(), false);
+  EXPECT_EQ(0xE7, buffer_[1]);  // 999 = 0x03E7
+  EXPECT_EQ(0x03, buffer_[2]);
+  EXPECT_EQ(30012, [&] {
+    try {
+      sequences_.GetLastValue(session_, 77);
+    } catch (const EDVXException& e) {
+      return e.NativeError();
+    }
+    return 0;
+  }());
+}
+
+TEST_F(ApplyDefaultsTest, SequenceOverflowOfTheFieldTypeStopsTheInsert) {
+  sequences_.GetSequence(77).SetCurrentValue(32766);
+  sequences_.GetSequence(77).SetCycled(false);
+  fields_.ApplyDefaults(session_, buffer_.data(), true);
+  EXPECT_EQ(0xFF, buffer_[1]);
+  EXPECT_EQ(0x7F, buffer_[2]);
+  try {
+    fields_.ApplyDefaults(session_, buffer_.data(), true);
+    FAIL();
+  } catch (const EDVXException& e) {
+    EXPECT_EQ(30009, e.NativeError());
+    EXPECT_EQ("Sequence '$S_Autoinc$T$Id' overflow", e.Message());
+  }
+}
+
+TEST(ApplyDefaultsPlain, TableWithoutDefaultsIsLeftAlone) {
+  TDVXBaseSequenceManager sequences;
+  TDVXBaseFieldManager fields(sequences);
+  fields.FieldDefs().Add("A", aftInteger);
+  std::vector<uint8_t> buffer(fields.FieldDefs().RecordSize(), 0x5A);
+  TDVXSequenceSessionValues session;
+  fields.ApplyDefaults(session, buffer.data(), true);
+  EXPECT_EQ(std::vector<uint8_t>(5, 0x5A), buffer);
+}
+
+}  // namespace
+}  // namespace dvx
