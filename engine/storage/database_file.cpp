@@ -1,0 +1,180 @@
+#include "engine/storage/database_file.h"
+
+#include <cerrno>
+
+#include "engine/storage/exception.h"
+
+namespace dvx {
+namespace {
+
+constexpr int32_t kCreateFileError = 30361;
+constexpr int32_t kOpenFileError = 30364;
+constexpr int32_t kCloseFileError = 30365;
+constexpr int32_t kUnknownAccessMode = 30366;
+constexpr int32_t kUnknownShareMode = 30367;
+constexpr int32_t kTruncateError = 30370;
+constexpr int32_t kFileSizeError = 30371;
+constexpr int32_t kSeekError = 30372;
+constexpr int32_t kBlankFileName = 30374;
+constexpr int32_t kClosedFile = 30376;
+constexpr int32_t kOpenedFile = 30377;
+constexpr int32_t kFlushError = 30379;
+constexpr int32_t kFileMissing = 11351;
+
+}  // namespace
+
+TDVXDatabaseFile::TDVXDatabaseFile(TDVXFileSystem& fileSystem) : fileSystem_(fileSystem) {}
+
+TDVXDatabaseFile::~TDVXDatabaseFile() = default;
+
+void TDVXDatabaseFile::CheckOpen(const char* operation) const {
+  if (!file_) throw EDVXException(kClosedFile, "Cannot perform this operation (%s) on a closed file", {operation});
+}
+
+void TDVXDatabaseFile::CheckClosed(const char* operation) const {
+  if (file_) throw EDVXException(kOpenedFile, "Cannot perform this operation (%s) on a opened file", {operation});
+}
+
+void TDVXDatabaseFile::CreateFile(const std::string& fileName) {
+  CheckClosed("CreateFile");
+  if (fileName.find_first_not_of(" \t") == std::string::npos)
+    throw EDVXException(kBlankFileName, "Cannot create file with blank FileName");
+  std::string error;
+  file_ = fileSystem_.Open(fileName, TDVXFileOpen::CreateOrTruncate, TDVXFileAccess::ReadWrite,
+                           TDVXFileShare::Exclusive, error);
+  if (!file_)
+    throw EDVXException(kCreateFileError, "Cannot create file: '%s' Error code: %d. ErrorMessage: %s",
+                        {fileName, errno, error});
+  fileName_ = fileName;
+  access_ = kAccessReadWrite;
+  share_ = kShareExclusive;
+  position_ = 0;
+}
+
+void TDVXDatabaseFile::OpenFile(const std::string& fileName, uint8_t& access, uint8_t& share) {
+  CheckClosed("OpenFile");
+  if (access > kAccessReadWrite) throw EDVXException(kUnknownAccessMode, "Unknown Access mode: '%d'", {access});
+  if (share > kShareDenyNone) throw EDVXException(kUnknownShareMode, "Unknown Share mode: '%d'", {share});
+  if (!fileSystem_.Exists(fileName))
+    throw EDVXException(kFileMissing, "Error - database file '%s' does not exists", {fileName});
+  if (fileSystem_.IsReadOnly(fileName)) access = kAccessReadOnly;
+  std::string error;
+  file_ = fileSystem_.Open(fileName, TDVXFileOpen::OpenExisting,
+                           access == kAccessReadWrite ? TDVXFileAccess::ReadWrite : TDVXFileAccess::ReadOnly,
+                           share == kShareExclusive ? TDVXFileShare::Exclusive : TDVXFileShare::Shared, error);
+  if (!file_)
+    throw EDVXException(kOpenFileError, "Cannot open file:'%s' Error code: %d. ErrorMessage: %s",
+                        {fileName, errno, error});
+  fileName_ = fileName;
+  access_ = access;
+  share_ = share;
+  position_ = 0;
+}
+
+void TDVXDatabaseFile::CloseFile() {
+  CheckOpen("CloseFile");
+  // Closing cannot fail on the file layer; the object simply goes.
+  file_.reset();
+  position_ = 0;
+  (void)kCloseFileError;
+}
+
+void TDVXDatabaseFile::Seek(int32_t errorCode, int64_t position) {
+  CheckOpen("Seek");
+  if (position < 0) {
+    int64_t size = GetSize();
+    throw EDVXException(errorCode ? errorCode : kSeekError,
+                        "Cannot Set File Position to %d. FileName='%s'. FilePosition = %d, FileSize = %d",
+                        {position, fileName_, position_, size});
+  }
+  position_ = position;
+}
+
+int64_t TDVXDatabaseFile::GetPosition() const {
+  CheckOpen("GetPosition");
+  return position_;
+}
+
+int64_t TDVXDatabaseFile::GetSize() {
+  CheckOpen("GetSize");
+  uint64_t size = 0;
+  if (!file_->GetSize(size))
+    throw EDVXException(kFileSizeError, "Cannot Get File Size for file: '%s'. ErrorCode:%d. ErrorMessage: %s",
+                        {fileName_, errno, file_->LastError()});
+  return static_cast<int64_t>(size);
+}
+
+void TDVXDatabaseFile::SetSize(int64_t size) {
+  CheckOpen("SetSize");
+  Seek(kTruncateError, size);
+  if (!file_->SetEndOfFile(static_cast<uint64_t>(size)))
+    throw EDVXException(kTruncateError, "Cannot Truncate File '%s' to %d bytes. ErrorCode:%d. ErrorMessage: %s",
+                        {fileName_, size, errno, file_->LastError()});
+}
+
+void TDVXDatabaseFile::ReadBuffer(void* buffer, int32_t errorCode, int64_t position, size_t count) {
+  CheckOpen("ReadBuffer");
+  Seek(errorCode, position);
+  size_t done = 0;
+  bool ok = file_->ReadAt(static_cast<uint64_t>(position), buffer, count, done);
+  if (ok && done == count) {
+    position_ = position + static_cast<int64_t>(count);
+    return;
+  }
+  int code = ok ? 0 : errno;
+  std::string reason = ok ? "end of file reached after " + std::to_string(done) + " bytes" : file_->LastError();
+  uint64_t size = 0;
+  file_->GetSize(size);
+  throw EDVXException(errorCode,
+                      "Cannot Read from file: '%s' Position = %d, Count = %d, FilePosition = %d, FileSize = %d, "
+                      "ErrorCode:%d. ErrorMessage: %s",
+                      {fileName_, position, static_cast<int64_t>(count), position_, static_cast<int64_t>(size), code,
+                       reason});
+}
+
+void TDVXDatabaseFile::WriteBuffer(const void* buffer, int32_t errorCode, int64_t position, size_t count) {
+  CheckOpen("WriteBuffer");
+  Seek(errorCode, position);
+  if (file_->WriteAt(static_cast<uint64_t>(position), buffer, count)) {
+    position_ = position + static_cast<int64_t>(count);
+    return;
+  }
+  int code = errno;
+  uint64_t size = 0;
+  file_->GetSize(size);
+  throw EDVXException(errorCode,
+                      "Cannot Write to file: '%s' Position = %d, Count = %d, FilePosition = %d, FileSize = %d, "
+                      "ErrorCode:%d. ErrorMessage: %s",
+                      {fileName_, position, static_cast<int64_t>(count), position_, static_cast<int64_t>(size), code,
+                       file_->LastError()});
+}
+
+void TDVXDatabaseFile::FlushFileBuffers() {
+  CheckOpen("FlushFileBuffers");
+  if (!file_->Flush())
+    throw EDVXException(kFlushError, "Cannot flush file buffers for file: '%s'. ErrorCode:%d. ErrorMessage: %s",
+                        {fileName_, errno, file_->LastError()});
+}
+
+bool TDVXDatabaseFile::LockByte(int64_t position, bool exclusive) {
+  CheckOpen("LockByte");
+  // A read-only open cannot hold a write lock on a POSIX file; a shared
+  // lock still keeps writers out.
+  if (access_ == kAccessReadOnly) exclusive = false;
+  return file_->TryLock(static_cast<uint64_t>(position), 1, exclusive);
+}
+
+bool TDVXDatabaseFile::UnlockByte(int64_t position) {
+  CheckOpen("UnlockByte");
+  return file_->Unlock(static_cast<uint64_t>(position), 1);
+}
+
+bool TDVXDatabaseFile::IsByteLocked(int64_t position) { return IsRegionLocked(position, 1); }
+
+bool TDVXDatabaseFile::IsRegionLocked(int64_t position, int64_t count) {
+  CheckOpen("IsRegionLocked");
+  if (count <= 0) return false;
+  return file_->IsLockedByOther(static_cast<uint64_t>(position), static_cast<uint64_t>(count));
+}
+
+}  // namespace dvx

@@ -1,0 +1,538 @@
+#include "engine/storage/disk_page_manager.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/crypto/crc32.h"
+#include "engine/storage/exception.h"
+#include "engine/storage/free_space_manager.h"
+#include "engine/storage/platform/random.h"
+
+namespace dvx {
+namespace {
+
+constexpr int32_t kReadHeaderError = 10459;
+constexpr int32_t kWriteHeaderError = 10460;
+constexpr int32_t kCreateInUse = 10461;
+constexpr int32_t kOpenInUse = 10462;
+constexpr int32_t kReadPageError = 10466;
+constexpr int32_t kWritePageError = 10469;
+constexpr int32_t kInvalidSignature = 10470;
+constexpr int32_t kInvalidPageNo = 10471;
+constexpr int32_t kReadPartError = 10474;
+constexpr int32_t kWritePartError = 10475;
+constexpr int32_t kReadPartOffset = 10476;
+constexpr int32_t kWritePartOffset = 10477;
+constexpr int32_t kCorruptHeader = 10481;
+constexpr int32_t kReadOnlyDatabase = 10483;
+constexpr int32_t kCipherUnavailable = 10484;
+constexpr int32_t kInvalidPageSize = 10485;
+constexpr int32_t kInvalidVersion = 10637;
+constexpr int32_t kLockStateError = 10638;
+constexpr int32_t kUnlockStateError = 10639;
+constexpr int32_t kUnknownAlgorithm = 10699;
+constexpr int32_t kUnknownMode = 10701;
+constexpr int32_t kInvalidNewPage = 10707;
+constexpr int32_t kInvalidKey = 10712;
+constexpr int32_t kWritePageEncrypted = 10715;
+constexpr int32_t kReadPageEncrypted = 10716;
+constexpr int32_t kReadPartEncrypted = 10724;
+constexpr int32_t kWritePartEncrypted = 10725;
+constexpr int32_t kSignatureNotFound = 11289;
+constexpr int32_t kIsDatabaseFileParam = 11296;
+constexpr int32_t kTooSmallExtent = 50028;
+
+// Blocks of the scan for an embedded header; consecutive blocks overlap by
+// three bytes so a signature that straddles two blocks is still found.
+constexpr int64_t kScanBlock = 65535;
+
+}  // namespace
+
+TDVXDiskPageManager::TDVXDiskPageManager(TDVXLockParams lockParams, TDVXFileSystem& fileSystem)
+    : TDVXPageManager(0, kPageHeaderSize),
+      lockParams_(lockParams),
+      file_(fileSystem),
+      cryptoProvider_(PageCryptoProvider()) {}
+
+TDVXDiskPageManager::~TDVXDiskPageManager() { CloseQuietly(); }
+
+void TDVXDiskPageManager::CloseQuietly() {
+  DiscardAllPages();
+  freeSpace_.reset();
+  cipher_.reset();
+  crypto_.Clear();
+  stateLockDepth_ = tablesLockDepth_ = 0;
+  if (file_.IsOpen()) file_.CloseFile();
+}
+
+void TDVXDiskPageManager::FillRandom(uint8_t* buffer, size_t count) {
+  if (cryptoProvider_.fillRandom)
+    cryptoProvider_.fillRandom(buffer, count);
+  else
+    TDVXRandom::System().Fill(buffer, count);
+}
+
+void TDVXDiskPageManager::CreateCipher(const TDVXCryptoInfo& crypto) {
+  if (crypto.algorithm > kCryptoAlgorithmLast)
+    throw EDVXException(kUnknownAlgorithm, "Error - unknown crypto algorithm = %d", {int(crypto.algorithm)});
+  if (crypto.mode > kCryptoModeLast)
+    throw EDVXException(kUnknownMode, "Error - unknown crypto mode = %d", {int(crypto.mode)});
+  cipher_.reset();
+  if (crypto.algorithm == craNone) return;
+  if (cryptoProvider_.createCipher) cipher_ = cryptoProvider_.createCipher(crypto);
+  if (!cipher_)
+    throw EDVXException(kCipherUnavailable, "Error - crypto algorithm %d is not available", {int(crypto.algorithm)});
+}
+
+// --- creating, opening, closing ----------------------------------------------
+
+void TDVXDiskPageManager::CreateDatabaseFile(const std::string& fileName, int pageSize, int extentPageCount,
+                                             const TDVXCryptoInfo& crypto) {
+  if (file_.IsOpen()) throw EDVXException(kCreateInUse, "Error - database file %s is in use.", {fileName});
+  // Parameters are checked before the file is created, so a refused
+  // creation never truncates an existing file.
+  if (pageSize < kMinPageSize || pageSize > kMaxPageSize)
+    throw EDVXException(kInvalidPageSize, "Invalid page size = %d. Should be from %d to %d",
+                        {pageSize, kMinPageSize, kMaxPageSize});
+  if (extentPageCount < kMinExtentPageCount || extentPageCount > 65535)
+    throw EDVXException(kTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
+  CreateCipher(crypto);
+  file_.CreateFile(fileName);
+  try {
+    header_ = TDVXFileHeader();
+    header_.pageSize = static_cast<uint16_t>(pageSize);
+    header_.extentPageCount = static_cast<uint16_t>(extentPageCount);
+    reservedAreaLength_ = kNewReservedAreaLength;
+    headerOffset_ = 0;
+    crypto_ = crypto;
+    if (crypto.algorithm != craNone) {
+      std::vector<uint8_t> plain(kKeyCheckBlockSize);
+      FillRandom(plain.data(), plain.size());
+      header_.keyCheckSum = EngineCrc32(plain.data(), plain.size());
+      cipher_->Encrypt(kKeyCheckBlockOffset, plain.data(), header_.keyCheckBlock.data(), plain.size());
+      std::fill(plain.begin(), plain.end(), 0);
+      header_.cryptoAlgorithm = crypto.algorithm;
+      header_.cryptoMode = crypto.mode;
+      header_.passwordUsed = crypto.password.empty() ? 0 : 1;
+    }
+    SetPageGeometry(pageSize, kPageHeaderSize);
+    readOnly_ = false;
+    WriteHeader();
+    pageAreaStart_ = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
+    freeSpace_ = std::make_unique<TDVXDatabaseFreeSpaceManager>(*this, lockParams_);
+    freeSpace_->CreateFreeSpace();
+    SetExclusive(true);
+  } catch (...) {
+    CloseQuietly();
+    throw;
+  }
+}
+
+void TDVXDiskPageManager::OpenDatabaseFile(const std::string& fileName, bool& readOnly, bool skipKeyCheck,
+                                           bool exclusive, TDVXCryptoInfo& crypto) {
+  if (file_.IsOpen()) throw EDVXException(kOpenInUse, "Error - database file %s is in use.", {fileName});
+  uint8_t access = readOnly ? kAccessReadOnly : kAccessReadWrite;
+  uint8_t share = exclusive ? kShareExclusive : kShareDenyNone;
+  file_.OpenFile(fileName, access, share);
+  try {
+    readOnly_ = access == kAccessReadOnly;
+    readOnly = readOnly_;
+    headerOffset_ = FindHeaderOffset();
+    if (headerOffset_ < 0)
+      throw EDVXException(kSignatureNotFound, "Invalid database file %s - Dovrentix signature not found",
+                          {fileName});
+    SetPageGeometry(0, kPageHeaderSize);
+    ReadHeader();
+    crypto.algorithm = static_cast<TDVXCryptoAlgorithm>(header_.cryptoAlgorithm);
+    crypto.mode = static_cast<TDVXCryptoMode>(header_.cryptoMode);
+    if (!header_.HasSignature())
+      throw EDVXException(kInvalidSignature, "Invalid signature = %s. Should be %s",
+                          {std::string(header_.signature.data(), 4), std::string(kFileSignature, 4)});
+    if (!header_.VersionInRange())
+      throw EDVXException(kInvalidVersion, "Invalid version number = %f. Should be %f",
+                          {header_.formatVersion, kFormatVersion});
+    SetPageGeometry(header_.pageSize, kPageHeaderSize);
+    ValidateHeader();
+    CreateCipher(crypto);
+    if (cipher_ && !skipKeyCheck) {
+      std::vector<uint8_t> plain(kKeyCheckBlockSize);
+      cipher_->Decrypt(kKeyCheckBlockOffset, header_.keyCheckBlock.data(), plain.data(), plain.size());
+      bool match = EngineCrc32(plain.data(), plain.size()) == header_.keyCheckSum;
+      std::fill(plain.begin(), plain.end(), 0);
+      if (!match)
+        throw EDVXException(kInvalidKey, "Error opening database file '%s', invalid encryption key", {fileName});
+    }
+    crypto_ = crypto;
+    freeSpace_ = std::make_unique<TDVXDatabaseFreeSpaceManager>(*this, lockParams_);
+    SetExclusive(exclusive);
+  } catch (...) {
+    CloseQuietly();
+    throw;
+  }
+}
+
+void TDVXDiskPageManager::CloseDatabaseFile() {
+  if (!file_.IsOpen()) return;
+  CheckNoDirtyPages();
+  FlushBuffers();
+  CloseQuietly();
+}
+
+// --- header ------------------------------------------------------------------
+
+bool TDVXDiskPageManager::ProbeHeader(int64_t position, int64_t fileSize, bool atStart) {
+  if (position + kFileHeaderSize >= fileSize) return false;
+  uint8_t bytes[kFileHeaderSize];
+  file_.ReadBuffer(bytes, kReadHeaderError, position, kFileHeaderSize);
+  TDVXFileHeader h = TDVXFileHeader::Decode(bytes);
+  if (!h.HasSignature() || h.headerSize != kFileHeaderSize) return false;
+  // At the start of the file the version is checked by the open, which
+  // reports a wrong one; inside other content it keeps stray bytes from
+  // being taken for a header.
+  return atStart || h.VersionInRange();
+}
+
+int64_t TDVXDiskPageManager::FindHeaderOffset() {
+  int64_t saved = file_.GetPosition();
+  int64_t size = file_.GetSize();
+  int64_t found = -1;
+  if (ProbeHeader(0, size, true)) {
+    found = 0;
+  } else {
+    std::vector<uint8_t> block(static_cast<size_t>(kScanBlock));
+    for (int64_t start = 0; start < size && found < 0; start += kScanBlock - 3) {
+      size_t n = static_cast<size_t>(std::min(kScanBlock, size - start));
+      file_.ReadBuffer(block.data(), kReadHeaderError, start, n);
+      for (size_t i = 0; i + 3 < n && found < 0; ++i)
+        if (std::memcmp(block.data() + i, kFileSignature, 4) == 0 &&
+            ProbeHeader(start + static_cast<int64_t>(i), size, false))
+          found = start + static_cast<int64_t>(i);
+      if (start + static_cast<int64_t>(n) >= size) break;
+    }
+  }
+  file_.SetPosition(saved);
+  return found;
+}
+
+void TDVXDiskPageManager::ValidateHeader() {
+  auto corrupt = [&](const std::string& what) {
+    return EDVXException(kCorruptHeader, "Invalid database file '%s' - %s", {file_.FileName(), what});
+  };
+  if (header_.pageSize < kMinPageSize)
+    throw corrupt("page size " + std::to_string(header_.pageSize) + " is below " + std::to_string(kMinPageSize));
+  if (PageSize() != 0 && header_.pageSize != PageSize())
+    throw corrupt("page size changed from " + std::to_string(PageSize()) + " to " +
+                  std::to_string(header_.pageSize));
+  if (header_.extentPageCount < kMinExtentPageCount)
+    throw corrupt("extent page count " + std::to_string(header_.extentPageCount) + " is below 4");
+  if (header_.pageCount < 3) throw corrupt("page count " + std::to_string(header_.pageCount) + " is below 3");
+  int64_t needed = pageAreaStart_ + static_cast<int64_t>(header_.pageCount) * header_.pageSize;
+  int64_t size = file_.GetSize();
+  if (size < needed)
+    throw corrupt("the file is " + std::to_string(size) + " bytes long, " + std::to_string(needed) +
+                  " bytes are needed for " + std::to_string(header_.pageCount) + " pages");
+}
+
+void TDVXDiskPageManager::ReadHeader() {
+  if (!file_.IsOpen()) throw EDVXException(kReadHeaderError, "Error - database file is not opened.");
+  uint8_t bytes[kFileHeaderSize + kReservedAreaLengthSize];
+  file_.ReadBuffer(bytes, kReadHeaderError, headerOffset_, sizeof bytes);
+  TDVXFileHeader fresh = TDVXFileHeader::Decode(bytes);
+  int reserved = GetU16(bytes + kFileHeaderSize);
+  // Rereads while the file is open: another process may have written it,
+  // and nothing read from a file is trusted, so a bad header never replaces
+  // the good one in memory.
+  if (PageSize() != 0 && freeSpace_) {
+    TDVXFileHeader good = header_;
+    int goodReserved = reservedAreaLength_;
+    header_ = fresh;
+    reservedAreaLength_ = reserved;
+    pageAreaStart_ = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
+    try {
+      if (!fresh.HasSignature() || !fresh.VersionInRange())
+        throw EDVXException(kCorruptHeader, "Invalid database file '%s' - %s",
+                            {file_.FileName(), "the header was overwritten"});
+      ValidateHeader();
+    } catch (...) {
+      header_ = good;
+      reservedAreaLength_ = goodReserved;
+      pageAreaStart_ = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
+      throw;
+    }
+    return;
+  }
+  header_ = fresh;
+  reservedAreaLength_ = reserved;
+  pageAreaStart_ = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
+}
+
+void TDVXDiskPageManager::WriteHeader() {
+  if (readOnly_) return;
+  if (!file_.IsOpen()) throw EDVXException(kWriteHeaderError, "Error - database file is not opened.");
+  uint8_t bytes[kFileHeaderSize + kReservedAreaLengthSize];
+  header_.Encode(bytes);
+  PutU16(bytes + kFileHeaderSize, static_cast<uint16_t>(reservedAreaLength_));
+  file_.WriteBuffer(bytes, kWriteHeaderError, headerOffset_, sizeof bytes);
+  int64_t end = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
+  if (file_.GetSize() < end) file_.SetSize(end);
+}
+
+bool TDVXDiskPageManager::IsDatabaseFile(const std::string& fileName) {
+  if (file_.IsOpen()) {
+    if (file_.FileName() != fileName)
+      throw EDVXException(kIsDatabaseFileParam, "Invalid parameter DatabaseFileName = %s, FDatabaseFile.FileName = %s",
+                          {fileName, file_.FileName()});
+    return FindHeaderOffset() >= 0;
+  }
+  if (!file_.FileSystem().Exists(fileName)) return false;
+  uint8_t access = kAccessReadOnly, share = kShareDenyNone;
+  file_.OpenFile(fileName, access, share);
+  int64_t offset = -1;
+  try {
+    offset = FindHeaderOffset();
+  } catch (...) {
+    file_.CloseFile();
+    throw;
+  }
+  file_.CloseFile();
+  return offset >= 0;
+}
+
+void TDVXDiskPageManager::TruncateAtHeader(const std::string& fileName) {
+  bool openedHere = false;
+  if (!file_.IsOpen()) {
+    if (!file_.FileSystem().Exists(fileName)) return;
+    uint8_t access = kAccessReadWrite, share = kShareExclusive;
+    file_.OpenFile(fileName, access, share);
+    openedHere = true;
+  }
+  try {
+    int64_t offset = FindHeaderOffset();
+    if (offset >= 0) file_.SetSize(offset);
+  } catch (...) {
+    if (openedHere) file_.CloseFile();
+    throw;
+  }
+  if (openedHere) file_.CloseFile();
+}
+
+// --- lock bytes and the state counter -----------------------------------------
+
+bool TDVXDiskPageManager::LockStateByte() {
+  if (stateLockDepth_ > 0) {
+    ++stateLockDepth_;
+    return true;
+  }
+  int64_t position = StateLockBytePosition();
+  if (!RetryLoop(lockParams_, [&] { return file_.LockByte(position); })) return false;
+  stateLockDepth_ = 1;
+  return true;
+}
+
+void TDVXDiskPageManager::UnlockStateByte() {
+  if (stateLockDepth_ == 0) return;
+  if (--stateLockDepth_ == 0 && file_.IsOpen() && !file_.UnlockByte(StateLockBytePosition()))
+    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {file_.FileName()});
+}
+
+bool TDVXDiskPageManager::LockTablesByte() {
+  TDVXLockGuard guard(Lock());
+  if (tablesLockDepth_ > 0) {
+    ++tablesLockDepth_;
+    return true;
+  }
+  int64_t position = TablesLockBytePosition();
+  if (!RetryLoop(lockParams_, [&] { return file_.LockByte(position); })) return false;
+  tablesLockDepth_ = 1;
+  return true;
+}
+
+void TDVXDiskPageManager::UnlockTablesByte() {
+  TDVXLockGuard guard(Lock());
+  if (tablesLockDepth_ == 0) return;
+  if (--tablesLockDepth_ == 0 && file_.IsOpen()) file_.UnlockByte(TablesLockBytePosition());
+}
+
+int32_t TDVXDiskPageManager::IncrementStateCounter() {
+  TDVXLockGuard guard(Lock());
+  CheckWritable();
+  if (!LockStateByte()) throw EDVXException(kLockStateError, "Error locking State in database '%s'", {FileName()});
+  try {
+    ReadHeader();
+    header_.stateCounter += 1;
+    WriteHeader();
+  } catch (...) {
+    UnlockStateByte();
+    throw;
+  }
+  UnlockStateByte();
+  return header_.stateCounter;
+}
+
+int32_t TDVXDiskPageManager::GetStateCounter() {
+  if (!Exclusive() && file_.IsOpen()) ReadHeader();
+  return header_.stateCounter;
+}
+
+int32_t TDVXDiskPageManager::BeginCommit() {
+  CheckWritable();
+  if (!LockStateByte()) throw EDVXException(kLockStateError, "Error locking State in database '%s'", {FileName()});
+  try {
+    ReadHeader();
+  } catch (...) {
+    UnlockStateByte();
+    throw;
+  }
+  return header_.stateCounter + 1;
+}
+
+void TDVXDiskPageManager::EndCommit(int32_t stamp, bool ok, bool anyWritten) {
+  try {
+    // Even a failed commit that reached the file raises the counter, so
+    // other processes reread what it may have changed.
+    if (ok || anyWritten) {
+      header_.stateCounter = stamp;
+      WriteHeader();
+    }
+  } catch (...) {
+    UnlockStateByte();
+    throw;
+  }
+  UnlockStateByte();
+}
+
+// --- pages -------------------------------------------------------------------
+
+void TDVXDiskPageManager::CheckWritable() {
+  if (readOnly_)
+    throw EDVXException(kReadOnlyDatabase, "Cannot change database file '%s' - it is opened read only",
+                        {file_.FileName()});
+}
+
+int64_t TDVXDiskPageManager::PagePosition(int32_t pageNo, int32_t errorCode) const {
+  if (pageNo < 0) throw EDVXException(errorCode, "Invalid PageNo = %d", {pageNo});
+  return pageAreaStart_ + static_cast<int64_t>(pageNo) * PageSize();
+}
+
+void TDVXDiskPageManager::CheckPageNo(int32_t pageNo) {
+  if (pageNo >= 0 && pageNo < header_.pageCount) return;
+  // Another process may have grown the file since the header was read.
+  if (pageNo >= 0 && !Exclusive()) ReadHeader();
+  if (pageNo < 0 || pageNo >= header_.pageCount) throw EDVXException(kInvalidPageNo, "Invalid PageNo = %d", {pageNo});
+}
+
+void TDVXDiskPageManager::ReadArea(void* buffer, int64_t position, size_t count, int32_t errorCode) {
+  file_.ReadBuffer(buffer, errorCode, position, count);
+  if (cipher_) {
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    cipher_->Decrypt(static_cast<uint64_t>(position - headerOffset_), bytes, bytes, count);
+  }
+}
+
+void TDVXDiskPageManager::WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode) {
+  CheckWritable();
+  if (!cipher_) {
+    file_.WriteBuffer(buffer, errorCode, position, count);
+    return;
+  }
+  // Writes encipher a copy; the caller's buffer never changes.
+  TDVXBufferPtr copy = AllocBuffer(count ? count : 1, false);
+  cipher_->Encrypt(static_cast<uint64_t>(position - headerOffset_), static_cast<const uint8_t*>(buffer), copy.get(),
+                   count);
+  file_.WriteBuffer(copy.get(), errorCode, position, count);
+}
+
+void TDVXDiskPageManager::ReadWholePage(uint8_t* buffer, int32_t pageNo, int32_t errorCode) {
+  CheckPageNo(pageNo);
+  ReadArea(buffer, PagePosition(pageNo), static_cast<size_t>(PageSize()), errorCode);
+}
+
+void TDVXDiskPageManager::WriteWholePage(const uint8_t* buffer, int32_t pageNo, int32_t errorCode) {
+  CheckPageNo(pageNo);
+  WriteArea(buffer, PagePosition(pageNo), static_cast<size_t>(PageSize()), errorCode);
+}
+
+void TDVXDiskPageManager::ReadPagePart(void* buffer, int32_t pageNo, int count, int offset) {
+  TDVXLockGuard guard(Lock());
+  if (count < 0 || offset < -kPageHeaderSize || offset + count + kPageHeaderSize > PageSize())
+    throw EDVXException(kReadPartOffset, "Error - invalid page offset = %d, page size = %d",
+                        {offset + count + kPageHeaderSize, PageSize()});
+  CheckPageNo(pageNo);
+  ReadArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count),
+           Encrypted() ? kReadPartEncrypted : kReadPartError);
+}
+
+void TDVXDiskPageManager::WritePagePart(const void* buffer, int32_t pageNo, int count, int offset) {
+  TDVXLockGuard guard(Lock());
+  if (count < 0 || offset < -kPageHeaderSize || offset + count + kPageHeaderSize > PageSize())
+    throw EDVXException(kWritePartOffset, "Error - invalid page offset = %d, page size = %d",
+                        {offset + count + kPageHeaderSize, PageSize()});
+  CheckPageNo(pageNo);
+  WriteArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count),
+            Encrypted() ? kWritePartEncrypted : kWritePartError);
+}
+
+void TDVXDiskPageManager::InternalAddPage(TDVXPage& page) {
+  CheckWritable();
+  int32_t no = FreeSpaceManager().AllocatePage();
+  if (no == -1 || no >= header_.pageCount) throw EDVXException(kInvalidNewPage, "Invalid PageNo = %d", {no});
+  page.SetPageNo(no);
+  uint8_t* buffer = page.Buffer();
+  if (Encrypted()) FillRandom(buffer, static_cast<size_t>(PageSize()));
+  std::memset(buffer, 0, kPageHeaderSize);
+  TDVXPageHeader::Format(buffer, PageTypeIDEmpty, kNoPage, kOwnerNone);
+}
+
+void TDVXDiskPageManager::InternalRemovePage(int32_t pageNo) {
+  CheckWritable();
+  FreeSpaceManager().FreePage(pageNo);
+}
+
+void TDVXDiskPageManager::InternalReadPage(TDVXPage& page) {
+  ReadWholePage(page.Buffer(), page.PageNo(), Encrypted() ? kReadPageEncrypted : kReadPageError);
+}
+
+void TDVXDiskPageManager::InternalWritePage(TDVXPage& page) {
+  WriteWholePage(page.Buffer(), page.PageNo(), Encrypted() ? kWritePageEncrypted : kWritePageError);
+}
+
+void TDVXDiskPageManager::FlushBuffers() {
+  if (!readOnly_ && file_.IsOpen()) file_.FlushFileBuffers();
+}
+
+void TDVXDiskPageManager::AppendPages(int32_t n) {
+  header_.pageCount += n;
+  int64_t end = pageAreaStart_ + static_cast<int64_t>(header_.pageCount) * PageSize();
+  if (file_.GetSize() < end) file_.SetSize(end);
+  WriteHeader();
+}
+
+void TDVXDiskPageManager::SetLastPage(int32_t pageNo) {
+  header_.pageCount = pageNo + 1;
+  int64_t end = pageAreaStart_ + static_cast<int64_t>(header_.pageCount) * PageSize();
+  if (file_.GetSize() != end) file_.SetSize(end);
+  WriteHeader();
+}
+
+TDVXDatabaseFreeSpaceManager& TDVXDiskPageManager::FreeSpaceManager() {
+  if (!freeSpace_) throw EDVXException(kWriteHeaderError, "Error - database file is not opened.");
+  return *freeSpace_;
+}
+
+int32_t TDVXDiskPageManager::AllocatePageNo() {
+  TDVXLockGuard guard(Lock());
+  CheckWritable();
+  int32_t no = FreeSpaceManager().AllocatePage();
+  ForgetCachedPage(no);
+  return no;
+}
+
+void TDVXDiskPageManager::FreePageNo(int32_t pageNo) {
+  TDVXLockGuard guard(Lock());
+  CheckWritable();
+  FreeSpaceManager().FreePage(pageNo);
+  ForgetCachedPage(pageNo);
+}
+
+}  // namespace dvx

@@ -1,0 +1,134 @@
+#pragma once
+// TDVXDiskPageManager: the page manager of a database file. It owns the
+// file, its header and the free space manager, and is the only way pages
+// reach the file (the page cache of TDVXPageManager above it, direct
+// transfers for free-space bitmaps and direct internal files beside it).
+//
+// Between processes, the StateLockByte serialises commits and allocations:
+// a commit holds it from before its first page write until after the new
+// StateCounter is in the header, so another process never stamps old page
+// contents with the new counter. A manager that shares its file (not
+// Exclusive) rereads the header on every GetPage of a cached page and
+// rereads the page when the counter has moved.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/crypto/crypto_info.h"
+#include "engine/storage/database_file.h"
+#include "engine/storage/file_header.h"
+#include "engine/storage/lock_retry.h"
+#include "engine/storage/page_crypto.h"
+#include "engine/storage/page_manager.h"
+
+namespace dvx {
+
+class TDVXDatabaseFreeSpaceManager;
+
+class TDVXDiskPageManager : public TDVXPageManager {
+ public:
+  explicit TDVXDiskPageManager(TDVXLockParams lockParams = {},
+                               TDVXFileSystem& fileSystem = TDVXFileSystem::Default());
+  ~TDVXDiskPageManager() override;
+
+  // `crypto` supplies the algorithm, mode and key of a new encrypted
+  // database.
+  void CreateDatabaseFile(const std::string& fileName, int pageSize, int extentPageCount,
+                          const TDVXCryptoInfo& crypto = {});
+  // `readOnly` is in/out (a read-only file forces it); the header's
+  // algorithm and mode are written back into `crypto`.
+  void OpenDatabaseFile(const std::string& fileName, bool& readOnly, bool skipKeyCheck, bool exclusive,
+                        TDVXCryptoInfo& crypto);
+  void CloseDatabaseFile();
+  bool IsOpen() const { return file_.IsOpen(); }
+
+  int64_t FindHeaderOffset();
+  bool IsDatabaseFile(const std::string& fileName);
+  void TruncateAtHeader(const std::string& fileName);
+
+  void ReadHeader();
+  void WriteHeader();
+
+  // `offset` counts from the page's data area; -40 reaches the page header.
+  void ReadPagePart(void* buffer, int32_t pageNo, int count, int offset);
+  void WritePagePart(const void* buffer, int32_t pageNo, int count, int offset);
+  // Whole-page transfers that bypass the cache (free-space bitmaps, checks).
+  void ReadWholePage(uint8_t* buffer, int32_t pageNo, int32_t errorCode);
+  void WriteWholePage(const uint8_t* buffer, int32_t pageNo, int32_t errorCode);
+
+  // Called by the free space manager under the StateLockByte.
+  void AppendPages(int32_t n);
+  void SetLastPage(int32_t pageNo);
+  // Page numbers straight from the free space manager (direct internal
+  // files); not part of any change set.
+  int32_t AllocatePageNo();
+  void FreePageNo(int32_t pageNo);
+  TDVXDatabaseFreeSpaceManager& FreeSpaceManager();
+
+  // The database-wide lock bytes. Taking them nests within one manager
+  // (a commit's page frees take the StateLockByte it already holds).
+  bool LockStateByte();
+  void UnlockStateByte();
+  bool LockTablesByte();
+  void UnlockTablesByte();
+  bool IsByteLocked(int64_t position) { return file_.IsByteLocked(position); }
+  int64_t StateLockBytePosition() const { return headerOffset_ + kStateLockByteOffset; }
+  int64_t TablesLockBytePosition() const { return headerOffset_ + kTablesLockByteOffset; }
+
+  int32_t GetPageCount() override { return header_.pageCount; }
+  int32_t IncrementStateCounter() override;
+  int32_t GetStateCounter() override;
+  void InternalAddPage(TDVXPage& page) override;
+  void InternalRemovePage(int32_t pageNo) override;
+  void InternalReadPage(TDVXPage& page) override;
+  void InternalWritePage(TDVXPage& page) override;
+  void FlushBuffers() override;
+
+  const TDVXFileHeader& Header() const { return header_; }
+  int ReservedAreaLength() const { return reservedAreaLength_; }
+  int64_t HeaderOffset() const { return headerOffset_; }
+  int64_t PageAreaStart() const { return pageAreaStart_; }
+  int64_t PagePosition(int32_t pageNo, int32_t errorCode = 10471) const;
+  bool ReadOnly() const { return readOnly_; }
+  bool Encrypted() const { return header_.cryptoAlgorithm != craNone; }
+  const TDVXLockParams& LockParams() const { return lockParams_; }
+  TDVXDatabaseFile& DatabaseFile() { return file_; }
+  const std::string& FileName() const { return file_.FileName(); }
+  // Random bytes for page space never written (encrypted databases).
+  void FillRandom(uint8_t* buffer, size_t count);
+
+  // Replaces the process-wide crypto provider for this manager.
+  void SetCryptoProvider(TDVXPageCryptoProvider provider) { cryptoProvider_ = std::move(provider); }
+
+ protected:
+  int32_t BeginCommit() override;
+  void EndCommit(int32_t stamp, bool ok, bool anyWritten) override;
+  void CheckPageNo(int32_t pageNo) override;
+  const char* ClassName() const override { return "TDVXDiskPageManager"; }
+
+ private:
+  bool ProbeHeader(int64_t position, int64_t fileSize, bool atStart);
+  void ValidateHeader();
+  void CheckWritable();
+  void CreateCipher(const TDVXCryptoInfo& crypto);
+  // Page-area transfers at a file position, through the cipher.
+  void ReadArea(void* buffer, int64_t position, size_t count, int32_t errorCode);
+  void WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode);
+  void CloseQuietly();
+
+  TDVXLockParams lockParams_;
+  TDVXDatabaseFile file_;
+  TDVXFileHeader header_;
+  int reservedAreaLength_ = kNewReservedAreaLength;
+  int64_t headerOffset_ = 0;
+  int64_t pageAreaStart_ = 0;
+  bool readOnly_ = false;
+  TDVXCryptoInfo crypto_;
+  TDVXPageCryptoProvider cryptoProvider_;
+  std::unique_ptr<TDVXPageCipher> cipher_;
+  std::unique_ptr<TDVXDatabaseFreeSpaceManager> freeSpace_;
+  int stateLockDepth_ = 0;
+  int tablesLockDepth_ = 0;
+};
+
+}  // namespace dvx

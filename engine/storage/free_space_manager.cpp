@@ -1,0 +1,284 @@
+#include "engine/storage/free_space_manager.h"
+
+#include <cstring>
+
+#include "engine/storage/disk_page_manager.h"
+#include "engine/storage/exception.h"
+
+namespace dvx {
+namespace {
+
+constexpr int32_t kLockAllocate = 50000;
+constexpr int32_t kCannotFreePFS = 50001;
+constexpr int32_t kLockFree = 50002;
+constexpr int32_t kUnlockAllocate = 50003;
+constexpr int32_t kUnlockFree = 50004;
+constexpr int32_t kBitNoFree = 50005;
+constexpr int32_t kBadPFSPage = 50015;
+constexpr int32_t kBadGAMPage = 50016;
+constexpr int32_t kBadSGAMPage = 50017;
+constexpr int32_t kBitNoAllocate = 50018;
+constexpr int32_t kTooSmallExtent = 50028;
+constexpr int32_t kLockCount = 50030;
+constexpr int32_t kUnlockCount = 50031;
+constexpr int32_t kBitNoShrink = 50033;
+constexpr int32_t kFreeInvalidPage = 50034;
+constexpr int32_t kFreeUnusedPage = 50035;
+constexpr int32_t kBitmapRead = 10474;
+constexpr int32_t kBitmapReadEncrypted = 10724;
+constexpr int32_t kBitmapWrite = 10475;
+constexpr int32_t kBitmapWriteEncrypted = 10725;
+
+}  // namespace
+
+TDVXDatabaseFreeSpaceManager::TDVXDatabaseFreeSpaceManager(TDVXDiskPageManager& pageManager,
+                                                           TDVXLockParams lockParams)
+    : pageManager_(pageManager),
+      lockParams_(lockParams),
+      layout_(pageManager.PageSize(), pageManager.Header().extentPageCount) {}
+
+template <typename F>
+auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode, F&& work) {
+  if (!pageManager_.LockStateByte())
+    throw EDVXException(lockCode, "Error - cannot lock FreeSpaceManager, RetryCount = %d, Delay = %d",
+                        {lockParams_.retryCount, lockParams_.delay});
+  bitmaps_.clear();
+  try {
+    pageManager_.ReadHeader();
+    pageCount_ = pageManager_.GetPageCount();
+    auto result = work();
+    FlushBitmaps();
+    pageManager_.WriteHeader();
+    bitmaps_.clear();
+    pageManager_.UnlockStateByte();
+    return result;
+  } catch (...) {
+    bitmaps_.clear();
+    pageManager_.UnlockStateByte();
+    throw;
+  }
+  (void)unlockCode;
+}
+
+void TDVXDatabaseFreeSpaceManager::CheckBit(int64_t bit, int32_t code) const {
+  if (bit < 0 || bit >= layout_.bitsPerPage)
+    throw EDVXException(code, "Error - invalid BitNo = %d, PageDataSize = %d",
+                        {bit, pageManager_.PageDataSize()});
+}
+
+uint8_t* TDVXDatabaseFreeSpaceManager::Bitmap(TKind kind, int64_t pageNo) {
+  auto it = bitmaps_.find(pageNo);
+  if (it != bitmaps_.end()) return it->second.page.data() + kPageHeaderSize;
+  TBitmap bitmap{kind, std::vector<uint8_t>(static_cast<size_t>(pageManager_.PageSize())), false};
+  bool encrypted = pageManager_.Encrypted();
+  pageManager_.ReadWholePage(bitmap.page.data(), static_cast<int32_t>(pageNo),
+                             encrypted ? kBitmapReadEncrypted : kBitmapRead);
+  uint16_t expected = kind == TKind::PFS ? PageTypeIDPFS : kind == TKind::GAM ? PageTypeIDGAM : PageTypeIDSGAM;
+  uint16_t type = TDVXPageHeader::PageType(bitmap.page.data());
+  if (type != expected || !TDVXPageHeader::HasSignature(bitmap.page.data())) {
+    int32_t code = kind == TKind::PFS ? kBadPFSPage : kind == TKind::GAM ? kBadGAMPage : kBadSGAMPage;
+    if (encrypted) code = kind == TKind::PFS ? 10726 : kind == TKind::GAM ? 10727 : 10728;
+    throw EDVXException(code, "Error - invalid FSM page, pageNo = %d, page type = %d", {pageNo, type});
+  }
+  return bitmaps_.emplace(pageNo, std::move(bitmap)).first->second.page.data() + kPageHeaderSize;
+}
+
+uint8_t* TDVXDatabaseFreeSpaceManager::FreshBitmap(TKind kind, int64_t pageNo) {
+  TBitmap bitmap{kind, std::vector<uint8_t>(static_cast<size_t>(pageManager_.PageSize())), true};
+  uint16_t type = kind == TKind::PFS ? PageTypeIDPFS : kind == TKind::GAM ? PageTypeIDGAM : PageTypeIDSGAM;
+  TDVXPageHeader::Format(bitmap.page.data(), type, kNoPage, kOwnerFreeSpace);
+  bitmaps_[pageNo] = std::move(bitmap);
+  return bitmaps_[pageNo].page.data() + kPageHeaderSize;
+}
+
+bool TDVXDatabaseFreeSpaceManager::PageUsed(int64_t page) {
+  if (page < 0 || page >= pageCount_) return false;
+  int64_t pfs = layout_.PFSPageOf(page);
+  return BitmapBit(Bitmap(TKind::PFS, pfs), page - pfs);
+}
+
+void TDVXDatabaseFreeSpaceManager::SetPageUsed(int64_t page, bool used) {
+  int64_t pfs = layout_.PFSPageOf(page);
+  CheckBit(page - pfs, used ? kBitNoAllocate : kBitNoFree);
+  SetBitmapBit(Bitmap(TKind::PFS, pfs), page - pfs, used);
+  MarkDirty(pfs);
+}
+
+// Sets the GAM and SGAM bits of the extent holding `page` from the PFS
+// bits of its pages within PageCount.
+void TDVXDatabaseFreeSpaceManager::UpdateExtentMarks(int64_t page) {
+  int64_t start = layout_.IntervalStartOf(page);
+  if (start >= pageCount_) return;
+  int64_t extent = layout_.ExtentOf(page);
+  CheckBit(extent, kBitNoShrink);
+  int64_t first = start + extent * layout_.extentPages;
+  int64_t used = 0;
+  for (int64_t q = first; q < first + layout_.extentPages; ++q) used += PageUsed(q) ? 1 : 0;
+  uint8_t* gam = Bitmap(TKind::GAM, start + 1);
+  if (BitmapBit(gam, extent) != (used > 0)) {
+    SetBitmapBit(gam, extent, used > 0);
+    MarkDirty(start + 1);
+  }
+  uint8_t* sgam = Bitmap(TKind::SGAM, start + 2);
+  bool full = used == layout_.extentPages;
+  if (BitmapBit(sgam, extent) != full) {
+    SetBitmapBit(sgam, extent, full);
+    MarkDirty(start + 2);
+  }
+}
+
+void TDVXDatabaseFreeSpaceManager::FlushBitmaps() {
+  bool encrypted = pageManager_.Encrypted();
+  // GAM and SGAM first, PFS last: a PFS bit is the allocation itself.
+  for (TKind kind : {TKind::GAM, TKind::SGAM, TKind::PFS})
+    for (auto& [no, bitmap] : bitmaps_)
+      if (bitmap.kind == kind && bitmap.dirty) {
+        pageManager_.WriteWholePage(bitmap.page.data(), static_cast<int32_t>(no),
+                                    encrypted ? kBitmapWriteEncrypted : kBitmapWrite);
+        bitmap.dirty = false;
+      }
+}
+
+void TDVXDatabaseFreeSpaceManager::CreateFreeSpace() {
+  if (layout_.extentPages < kMinExtentPageCount)
+    throw EDVXException(kTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
+  bitmaps_.clear();
+  uint8_t* pfs = FreshBitmap(TKind::PFS, 0);
+  uint8_t* gam = FreshBitmap(TKind::GAM, 1);
+  FreshBitmap(TKind::SGAM, 2);
+  for (int b = 0; b < 3; ++b) SetBitmapBit(pfs, b, true);
+  SetBitmapBit(gam, 0, true);
+  pageManager_.AppendPages(3);
+  FlushBitmaps();
+  bitmaps_.clear();
+}
+
+int32_t TDVXDatabaseFreeSpaceManager::GrowNewInterval() {
+  int64_t start = pageCount_;
+  uint8_t* pfs = FreshBitmap(TKind::PFS, start);
+  FreshBitmap(TKind::GAM, start + 1);
+  FreshBitmap(TKind::SGAM, start + 2);
+  for (int b = 0; b < 4; ++b) SetBitmapBit(pfs, b, true);
+  pageManager_.AppendPages(4);
+  pageCount_ += 4;
+  UpdateExtentMarks(start + 3);
+  return static_cast<int32_t>(start + 3);
+}
+
+int32_t TDVXDatabaseFreeSpaceManager::GrowNewPFS() {
+  int64_t p = pageCount_;
+  uint8_t* pfs = FreshBitmap(TKind::PFS, p);
+  SetBitmapBit(pfs, 0, true);
+  SetBitmapBit(pfs, 1, true);
+  pageManager_.AppendPages(2);
+  pageCount_ += 2;
+  UpdateExtentMarks(p);
+  UpdateExtentMarks(p + 1);
+  return static_cast<int32_t>(p + 1);
+}
+
+int32_t TDVXDatabaseFreeSpaceManager::GrowNormal() {
+  int64_t q = pageCount_;
+  int64_t pfs = layout_.PFSPageOf(q);
+  CheckBit(q - pfs, kBitNoAllocate);
+  SetBitmapBit(Bitmap(TKind::PFS, pfs), q - pfs, true);
+  MarkDirty(pfs);
+  pageManager_.AppendPages(1);
+  pageCount_ += 1;
+  UpdateExtentMarks(q);
+  return static_cast<int32_t>(q);
+}
+
+int32_t TDVXDatabaseFreeSpaceManager::AllocatePage() {
+  return Bracket(kLockAllocate, kUnlockAllocate, [&]() -> int32_t {
+    // Page numbers are signed 32-bit; the file cannot grow past them.
+    if (pageCount_ + 4 > INT32_MAX)
+      throw EDVXException(kLockAllocate, "Error - database file '%s' cannot hold more pages",
+                          {pageManager_.FileName()});
+    if (pageCount_ % layout_.intervalPages == 0) return GrowNewInterval();
+    if (pageCount_ % layout_.bitsPerPage == 0) return GrowNewPFS();
+    int64_t intervals = (pageCount_ - 1) / layout_.intervalPages + 1;
+    int64_t extentsPerInterval = layout_.intervalPages / layout_.extentPages;
+    for (int64_t k = 0; k < intervals; ++k) {
+      int64_t start = k * layout_.intervalPages;
+      int64_t extents = extentsPerInterval;
+      if (k == intervals - 1)
+        extents = std::min<int64_t>(extents, (pageCount_ - start) / layout_.extentPages + 1);
+      const uint8_t* sgam = Bitmap(TKind::SGAM, start + 2);
+      Bitmap(TKind::GAM, start + 1);
+      for (int64_t j = 0; j < extents; ++j) {
+        if (BitmapBit(sgam, j)) continue;
+        int64_t first = start + j * layout_.extentPages;
+        for (int64_t q = first; q < first + layout_.extentPages && q < pageCount_; ++q) {
+          if (PageUsed(q)) continue;
+          SetPageUsed(q, true);
+          UpdateExtentMarks(q);
+          return static_cast<int32_t>(q);
+        }
+      }
+    }
+    return GrowNormal();
+  });
+}
+
+void TDVXDatabaseFreeSpaceManager::FreePage(int32_t pageNo) {
+  Bracket(kLockFree, kUnlockFree, [&]() -> int {
+    if (pageNo < 0 || pageNo >= pageCount_)
+      throw EDVXException(kFreeInvalidPage, "Invalid PageNo = %d", {pageNo});
+    if (layout_.IsPFSPage(pageNo))
+      throw EDVXException(kCannotFreePFS, "Error - cannot free PFS page, pageNo = %d", {pageNo});
+    // The GAM and SGAM pages are bitmaps too; freeing them would let the
+    // next allocation overwrite them.
+    if (layout_.IsGAMPage(pageNo) || layout_.IsSGAMPage(pageNo))
+      throw EDVXException(kCannotFreePFS, "Error - cannot free GAM or SGAM page, pageNo = %d", {pageNo});
+    if (!PageUsed(pageNo))
+      throw EDVXException(kFreeUnusedPage, "Error - page is not in use, pageNo = %d", {pageNo});
+    SetPageUsed(pageNo, false);
+    UpdateExtentMarks(pageNo);
+    Shrink();
+    return 0;
+  });
+}
+
+void TDVXDatabaseFreeSpaceManager::Shrink() {
+  int64_t last = pageCount_ - 1;
+  while (last > 2) {
+    if (!PageUsed(last)) {
+      --last;
+    } else if (last >= layout_.intervalPages && last % layout_.intervalPages <= 2) {
+      // The interval holds nothing but its own bitmaps.
+      last = layout_.IntervalStartOf(last) - 1;
+    } else if (layout_.IsPFSPage(last)) {
+      --last;  // a PFS page describing only free pages
+    } else {
+      break;
+    }
+  }
+  if (last >= pageCount_ - 1) return;
+  int64_t oldCount = pageCount_;
+  pageManager_.SetLastPage(static_cast<int32_t>(last));
+  pageCount_ = last + 1;
+  // Extents cut in part lose their full mark; extents cut whole lose both.
+  for (int64_t e = layout_.IntervalStartOf(pageCount_) + layout_.ExtentOf(pageCount_) * layout_.extentPages;
+       e < oldCount && e < layout_.IntervalStartOf(pageCount_) + layout_.intervalPages;
+       e += layout_.extentPages)
+    UpdateExtentMarks(e);
+  // Bitmap pages that were cut off are not written back.
+  for (auto it = bitmaps_.begin(); it != bitmaps_.end();)
+    it = it->first >= pageCount_ ? bitmaps_.erase(it) : std::next(it);
+}
+
+int32_t TDVXDatabaseFreeSpaceManager::FreePageCount() {
+  return Bracket(kLockCount, kUnlockCount, [&]() -> int32_t {
+    int64_t free = 0;
+    for (int64_t pfs = 0; pfs < pageCount_; pfs += layout_.bitsPerPage) {
+      const uint8_t* bits = Bitmap(TKind::PFS, pfs);
+      int64_t end = std::min(pageCount_ - pfs, layout_.bitsPerPage);
+      for (int64_t b = 0; b < end; ++b) free += BitmapBit(bits, b) ? 0 : 1;
+      bitmaps_.erase(pfs);
+    }
+    return static_cast<int32_t>(free);
+  });
+}
+
+}  // namespace dvx

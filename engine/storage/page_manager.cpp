@@ -1,0 +1,293 @@
+#include "engine/storage/page_manager.h"
+
+#include <algorithm>
+
+#include "engine/storage/exception.h"
+
+namespace dvx {
+namespace {
+
+constexpr int32_t kReleasedTooEarly = 20040;
+constexpr int32_t kInvalidNewPageNumber = 20064;
+constexpr int32_t kInvalidPutPageNumber = 20065;
+constexpr int32_t kUsedByOtherSession = 20090;
+constexpr int32_t kNotCommitedPages = 20097;
+constexpr int32_t kInvalidUseCount = 10665;
+constexpr int32_t kCancelNotDirty = 10820;
+constexpr int32_t kCancelUsedPage = 10821;
+constexpr int32_t kApplyNotDirty = 10822;
+constexpr int32_t kApplyUsedPage = 10823;
+
+}  // namespace
+
+TDVXPageManager::TDVXPageManager(int pageSize, int headerSize) : pageSize_(pageSize), headerSize_(headerSize) {}
+
+TDVXPageManager::~TDVXPageManager() = default;
+
+TDVXPageManager::TChangeSet& TDVXPageManager::ChangeSet(int32_t session) { return changeSets_[session]; }
+
+TDVXPageManager::TChangeSet* TDVXPageManager::FindChangeSet(int32_t session) {
+  auto it = changeSets_.find(session);
+  return it == changeSets_.end() ? nullptr : &it->second;
+}
+
+TDVXPage* TDVXPageManager::FindInOtherSessions(int32_t session, int32_t pageNo) {
+  for (auto& [id, set] : changeSets_)
+    if (id != session)
+      if (TDVXPage* p = set.dirty.Find(pageNo)) return p;
+  return nullptr;
+}
+
+TDVXPage* TDVXPageManager::FindAnywhere(int32_t pageNo, TDVXPageList** list) {
+  if (TDVXPage* p = clean_.Find(pageNo)) {
+    *list = &clean_;
+    return p;
+  }
+  for (auto& [id, set] : changeSets_)
+    if (TDVXPage* p = set.dirty.Find(pageNo)) {
+      *list = &set.dirty;
+      return p;
+    }
+  return nullptr;
+}
+
+TDVXPage* TDVXPageManager::AddPage(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet& set = ChangeSet(session);
+  auto page = std::make_unique<TDVXPage>(this, pageSize_, headerSize_);
+  InternalAddPage(*page);
+  int32_t no = page->PageNo();
+  if (no == -1) throw EDVXException(kInvalidNewPageNumber, "Invalid page number");
+  TDVXPageList* list = nullptr;
+  if (TDVXPage* stale = FindAnywhere(no, &list)) {
+    // A number handed out again may still have a cached copy from before it
+    // was freed (by another process, or by a direct internal file).
+    if (stale->useCount_ > 0 || list != &clean_) {
+      InternalRemovePage(no);
+      throw EDVXException(kInvalidNewPageNumber, "Invalid page number");
+    }
+    clean_.Take(stale);
+  }
+  page->useCount_ = 1;
+  page->dirty_ = true;
+  page->sessionID_ = session;
+  TDVXPage* raw = page.get();
+  set.dirty.Append(std::move(page));
+  set.added.push_back(no);
+  return raw;
+}
+
+TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalidateHook hook, void* context) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet& set = ChangeSet(session);
+  TDVXPage* page = set.dirty.Find(pageNo);
+  if (!page) {
+    if (FindInOtherSessions(session, pageNo))
+      throw EDVXException(kUsedByOtherSession, "Page is used by other session");
+    page = clean_.Find(pageNo);
+    if (!page) {
+      CheckPageNo(pageNo);
+      auto fresh = std::make_unique<TDVXPage>(this, pageSize_, headerSize_);
+      fresh->pageNo_ = pageNo;
+      int32_t stamp = GetStateCounter();
+      InternalReadPage(*fresh);  // a failed read leaves nothing in the cache
+      fresh->stamp_ = stamp;
+      page = fresh.get();
+      clean_.Append(std::move(fresh));
+    } else if (!exclusive_ && page->useCount_ == 0 && !page->dirty_ &&
+               (!hook || hook(context, page->stamp_, pageNo))) {
+      int32_t counter = GetStateCounter();
+      if (counter != page->stamp_) {
+        try {
+          InternalReadPage(*page);
+        } catch (...) {
+          clean_.Take(page);
+          throw;
+        }
+        page->stamp_ = counter;
+      }
+    }
+  }
+  if (page->useCount_ >= 1 && page->sessionID_ != session)
+    throw EDVXException(kUsedByOtherSession, "Page is used by other session");
+  page->sessionID_ = session;
+  page->useCount_ += 1;
+  return page;
+}
+
+void TDVXPageManager::PutPage(TDVXPage* page) {
+  TDVXLockGuard guard(lock_);
+  if (!page || page->pageNo_ == -1) throw EDVXException(kInvalidPutPageNumber, "Invalid page number");
+  if (!page->list_ || !page->list_->Contains(page))
+    throw EDVXException(kReleasedTooEarly, "Used page was released too early");
+  if (page->useCount_ - 1 < 0)
+    throw EDVXException(kInvalidUseCount, "Error - invalid use count = %d, pageNo = %d",
+                        {page->useCount_ - 1, page->pageNo_});
+  page->useCount_ -= 1;
+  if (page->useCount_ == 0 && page->list_ == &clean_) {
+    auto owned = clean_.Take(page);
+    if (page->dirty_)
+      ChangeSet(page->sessionID_).dirty.Append(std::move(owned));
+    else
+      clean_.Append(std::move(owned));
+  }
+  if (page->list_ == &clean_) TrimCleanList();
+}
+
+void TDVXPageManager::TrimCleanList() {
+  auto& items = clean_.items();
+  for (auto it = items.begin(); it != items.end() && clean_.Size() > cacheCapacity_;) {
+    TDVXPage* p = it->get();
+    ++it;
+    if (p->useCount_ == 0 && !p->dirty_) clean_.Take(p);
+  }
+}
+
+void TDVXPageManager::RemovePage(int32_t session, int32_t pageNo) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet& set = ChangeSet(session);
+  // Removing a page twice in one change set would free it twice.
+  if (set.removedSet.insert(pageNo).second) set.removed.push_back(pageNo);
+}
+
+bool TDVXPageManager::HasChanges(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet* set = FindChangeSet(session);
+  return set && (!set->dirty.Empty() || !set->added.empty() || !set->removed.empty());
+}
+
+void TDVXPageManager::ApplyChanges(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet* set = FindChangeSet(session);
+  if (!set) return;
+  // Every check comes before the first write, so a refused commit changes
+  // nothing.
+  for (auto& p : set->dirty.items()) {
+    if (!p->dirty_) throw EDVXException(kApplyNotDirty, "Page is not dirty, pageNo = %d", {p->pageNo_});
+    if (p->useCount_ > 0)
+      throw EDVXException(kApplyUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+                          {p->pageNo_, p->useCount_});
+  }
+  for (int32_t no : set->removed) {
+    TDVXPageList* list = nullptr;
+    TDVXPage* p = FindAnywhere(no, &list);
+    if (p && p->useCount_ > 0)
+      throw EDVXException(kApplyUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+                          {no, p->useCount_});
+  }
+  if (set->dirty.Empty() && set->removed.empty()) {
+    set->added.clear();
+    changeSets_.erase(session);
+    return;
+  }
+  int32_t stamp = BeginCommit();
+  bool anyWritten = false;
+  try {
+    for (auto& p : set->dirty.items()) {
+      if (set->removedSet.count(p->pageNo_)) continue;  // freed below; writing it is wasted
+      InternalWritePage(*p);
+      anyWritten = true;
+    }
+    while (!set->removed.empty()) {
+      int32_t no = set->removed.front();
+      InternalRemovePage(no);
+      anyWritten = true;
+      set->removed.erase(set->removed.begin());
+      set->removedSet.erase(no);
+      TDVXPageList* list = nullptr;
+      if (TDVXPage* p = FindAnywhere(no, &list)) list->Take(p);
+    }
+  } catch (...) {
+    // The change set stays as it is (minus the pages already freed), so the
+    // session can commit again or roll back.
+    try {
+      EndCommit(stamp, false, anyWritten);
+    } catch (...) {
+    }
+    throw;
+  }
+  // Publishes the new counter; when that fails the change set is still
+  // whole and the commit can be repeated.
+  EndCommit(stamp, true, anyWritten);
+  while (!set->dirty.Empty()) {
+    TDVXPage* p = set->dirty.items().front().get();
+    auto owned = set->dirty.Take(p);
+    owned->dirty_ = false;
+    owned->stamp_ = stamp;
+    clean_.Append(std::move(owned));
+  }
+  changeSets_.erase(session);
+  TrimCleanList();
+}
+
+void TDVXPageManager::CancelChanges(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet* set = FindChangeSet(session);
+  if (!set) return;
+  for (auto& p : set->dirty.items()) {
+    if (!p->dirty_) throw EDVXException(kCancelNotDirty, "Page is not dirty, pageNo = %d", {p->pageNo_});
+    if (p->useCount_ > 0)
+      throw EDVXException(kCancelUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+                          {p->pageNo_, p->useCount_});
+  }
+  set->dirty.Clear();
+  set->removed.clear();
+  set->removedSet.clear();
+  while (!set->added.empty()) {
+    InternalRemovePage(set->added.back());
+    set->added.pop_back();
+  }
+  changeSets_.erase(session);
+}
+
+void TDVXPageManager::CheckNoDirtyPages() {
+  TDVXLockGuard guard(lock_);
+  for (auto& [id, set] : changeSets_)
+    if (!set.dirty.Empty())
+      throw EDVXException(kNotCommitedPages, "Cannot free not commited pages, page manager classname = %s",
+                          {ClassName()});
+}
+
+void TDVXPageManager::DiscardAllPages() {
+  TDVXLockGuard guard(lock_);
+  changeSets_.clear();
+  clean_.Clear();
+}
+
+void TDVXPageManager::ForgetCachedPage(int32_t pageNo) {
+  TDVXLockGuard guard(lock_);
+  if (TDVXPage* p = clean_.Find(pageNo))
+    if (p->useCount_ == 0 && !p->dirty_) clean_.Take(p);
+}
+
+size_t TDVXPageManager::CachedPageCount() {
+  TDVXLockGuard guard(lock_);
+  return clean_.Size();
+}
+
+TDVXPageRef& TDVXPageRef::operator=(TDVXPageRef&& other) noexcept {
+  if (this != &other) {
+    Release();
+    manager_ = other.manager_;
+    page_ = other.page_;
+    other.page_ = nullptr;
+  }
+  return *this;
+}
+
+TDVXPageRef::~TDVXPageRef() {
+  try {
+    Release();
+  } catch (...) {
+  }
+}
+
+void TDVXPageRef::Release() {
+  if (page_) {
+    TDVXPage* p = page_;
+    page_ = nullptr;
+    manager_->PutPage(p);
+  }
+}
+
+}  // namespace dvx

@@ -1,0 +1,144 @@
+#pragma once
+// TDVXPageManager: the page cache with per-session change sets, base of the
+// disk, memory and temporary page managers.
+//
+// Invariants:
+//  1. A page object lives in exactly one place: the clean-page list, one
+//     session's dirty list, or nowhere (discarded). There is never more than
+//     one object per page number.
+//  2. The clean-page list is ordered by last release; only its unused pages
+//     count against CacheCapacity and are evicted, oldest first.
+//  3. A page in use (UseCount > 0) belongs to one session; another session
+//     asking for it is refused. A page in a session's dirty list holds that
+//     session's uncommitted changes and is refused to every other session.
+//  4. A page that is in use or Dirty is never reread or discarded, so
+//     uncommitted changes are never overwritten.
+//
+//   AddPage ──▶ dirty list ──ApplyChanges──▶ clean list ──evict──▶ gone
+//   GetPage (miss) ──▶ clean list ──PutPage(Dirty)──▶ dirty list
+//   CancelChanges: dirty list ──▶ gone
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "engine/storage/page.h"
+#include "engine/storage/platform/critical_section.h"
+
+namespace dvx {
+
+class TDVXStream;
+
+// Asked before a cached page is revalidated: (context, the page's Stamp,
+// page number) → true when the page is to be checked against the file.
+using TDVXRevalidateHook = bool (*)(void* context, int32_t stamp, int32_t pageNo);
+
+class TDVXPageManager {
+ public:
+  static constexpr size_t kDefaultCacheCapacity = 30;
+
+  TDVXPageManager(int pageSize, int headerSize);
+  virtual ~TDVXPageManager();
+  TDVXPageManager(const TDVXPageManager&) = delete;
+  TDVXPageManager& operator=(const TDVXPageManager&) = delete;
+
+  TDVXPage* AddPage(int32_t session);
+  TDVXPage* GetPage(int32_t session, int32_t pageNo, TDVXRevalidateHook hook = nullptr, void* context = nullptr);
+  void PutPage(TDVXPage* page);
+  void RemovePage(int32_t session, int32_t pageNo);
+  void ApplyChanges(int32_t session);
+  void CancelChanges(int32_t session);
+
+  // Overridable operations, in slot order.
+  virtual int32_t GetPageCount() = 0;
+  virtual int32_t IncrementStateCounter() { return 0; }
+  virtual int32_t GetStateCounter() { return 0; }
+  virtual void LoadFromStream(TDVXStream& stream) {}
+  virtual void SaveToStream(TDVXStream& stream) {}
+  // Gives `page` a free page number and formats its buffer.
+  virtual void InternalAddPage(TDVXPage& page) = 0;
+  virtual void InternalRemovePage(int32_t pageNo) = 0;
+  virtual void InternalReadPage(TDVXPage& page) = 0;
+  virtual void InternalWritePage(TDVXPage& page) = 0;
+  virtual void FlushBuffers() {}
+
+  int PageSize() const { return pageSize_; }
+  int HeaderSize() const { return headerSize_; }
+  int PageDataSize() const { return pageSize_ - headerSize_; }
+  bool Exclusive() const { return exclusive_; }
+  void SetExclusive(bool exclusive) { exclusive_ = exclusive; }
+  size_t CacheCapacity() const { return cacheCapacity_; }
+  void SetCacheCapacity(size_t capacity) { cacheCapacity_ = capacity; }
+  TDVXCriticalSection& Lock() { return lock_; }
+
+  bool HasChanges(int32_t session);
+  // Raises "Cannot free not commited pages" when a session still has dirty
+  // pages; called before a manager is closed.
+  void CheckNoDirtyPages();
+  // Discards every page object (cached or uncommitted).
+  void DiscardAllPages();
+  // Drops an unused clean copy of a page whose number was handed out or
+  // written outside the cache (direct internal files).
+  void ForgetCachedPage(int32_t pageNo);
+  size_t CachedPageCount();
+
+ protected:
+  // The bracket around a commit's writes. BeginCommit returns the stamp the
+  // committed pages receive; EndCommit publishes it (`ok` false: the commit
+  // failed part way and only locks are to be released).
+  virtual int32_t BeginCommit() { return IncrementStateCounter(); }
+  virtual void EndCommit(int32_t stamp, bool ok, bool anyWritten) {}
+  // Raises when `pageNo` cannot be read.
+  virtual void CheckPageNo(int32_t pageNo) {}
+  virtual const char* ClassName() const { return "TDVXPageManager"; }
+  // Page size and header size become known when a file is created or
+  // opened.
+  void SetPageGeometry(int pageSize, int headerSize) {
+    pageSize_ = pageSize;
+    headerSize_ = headerSize;
+  }
+
+ private:
+  struct TChangeSet {
+    TDVXPageList dirty;
+    std::vector<int32_t> added;
+    std::vector<int32_t> removed;
+    std::set<int32_t> removedSet;
+  };
+
+  TChangeSet& ChangeSet(int32_t session);
+  TChangeSet* FindChangeSet(int32_t session);
+  TDVXPage* FindInOtherSessions(int32_t session, int32_t pageNo);
+  TDVXPage* FindAnywhere(int32_t pageNo, TDVXPageList** list);
+  void TrimCleanList();
+
+  TDVXCriticalSection lock_;
+  int pageSize_;
+  int headerSize_;
+  bool exclusive_ = false;
+  size_t cacheCapacity_ = kDefaultCacheCapacity;
+  TDVXPageList clean_;
+  std::map<int32_t, TChangeSet> changeSets_;
+};
+
+// Holds one use of a page and gives it back, also when an exception leaves
+// the scope.
+class TDVXPageRef {
+ public:
+  TDVXPageRef() = default;
+  TDVXPageRef(TDVXPageManager& manager, TDVXPage* page) : manager_(&manager), page_(page) {}
+  TDVXPageRef(TDVXPageRef&& other) noexcept : manager_(other.manager_), page_(other.page_) { other.page_ = nullptr; }
+  TDVXPageRef& operator=(TDVXPageRef&& other) noexcept;
+  ~TDVXPageRef();
+  TDVXPage* operator->() const { return page_; }
+  TDVXPage* get() const { return page_; }
+  void Release();
+
+ private:
+  TDVXPageManager* manager_ = nullptr;
+  TDVXPage* page_ = nullptr;
+};
+
+}  // namespace dvx

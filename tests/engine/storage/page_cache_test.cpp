@@ -1,0 +1,261 @@
+// The page cache and the per-session change sets.
+#include "engine/storage/free_space_manager.h"
+#include "tests/engine/storage/storage_test_util.h"
+
+namespace dvx::test {
+namespace {
+
+class PageCacheTest : public TDiskFixture {
+ protected:
+  // A file with `n` committed pages after the bitmaps (pages 3 .. 3+n-1),
+  // each holding its own number in its first data byte.
+  std::unique_ptr<TDVXDiskPageManager> WithPages(int n, int pageSize = 512) {
+    auto pm = Create(pageSize, 8);
+    for (int i = 0; i < n; ++i) {
+      TDVXPage* p = pm->AddPage(1);
+      p->Data()[0] = static_cast<uint8_t>(p->PageNo());
+      pm->PutPage(p);
+    }
+    pm->ApplyChanges(1);
+    pm->DiscardAllPages();
+    return pm;
+  }
+};
+
+TEST_F(PageCacheTest, ThirtyOnePagesReleasedKeepThirtyAndDropTheFirst) {
+  auto pm = WithPages(31);
+  for (int no = 3; no < 34; ++no) pm->PutPage(pm->GetPage(1, no));
+  EXPECT_EQ(pm->CachedPageCount(), 30u);
+  // The first released page was dropped: reading it again goes to the file.
+  fs_.FailNthRead(1);
+  EXPECT_NE(NativeOf([&] { pm->GetPage(1, 3); }), 0);
+  TDVXPage* kept = pm->GetPage(1, 4);  // still cached, no read needed
+  EXPECT_EQ(kept->Data()[0], 4);
+  pm->PutPage(kept);
+}
+
+TEST_F(PageCacheTest, PagesInUseAreNotEvicted) {
+  auto pm = WithPages(32);
+  TDVXPage* held = pm->GetPage(1, 3);
+  for (int no = 4; no < 35; ++no) pm->PutPage(pm->GetPage(1, no));
+  EXPECT_EQ(held->Data()[0], 3);
+  pm->PutPage(held);
+  EXPECT_EQ(pm->CachedPageCount(), 30u);
+}
+
+TEST_F(PageCacheTest, PageHeldByOneSessionIsRefusedToAnother) {
+  auto pm = WithPages(1);
+  TDVXPage* page = pm->GetPage(1, 3);
+  std::string message;
+  EXPECT_EQ(NativeOf([&] { pm->GetPage(2, 3); }, &message), 20090);
+  EXPECT_NE(message.find("Page is used by other session"), std::string::npos);
+  pm->PutPage(page);
+  pm->PutPage(pm->GetPage(2, 3));
+}
+
+TEST_F(PageCacheTest, UncommittedChangesOfOneSessionAreRefusedToAnother) {
+  auto pm = WithPages(1);
+  TDVXPage* page = pm->GetPage(1, 3);
+  page->SetDirty();
+  page->Data()[0] = 99;
+  pm->PutPage(page);
+  EXPECT_EQ(NativeOf([&] { pm->GetPage(2, 3); }), 20090);
+  pm->ApplyChanges(1);
+  TDVXPage* seen = pm->GetPage(2, 3);
+  EXPECT_EQ(seen->Data()[0], 99);
+  pm->PutPage(seen);
+}
+
+TEST_F(PageCacheTest, DirtyPageIsNeverRereadWhenTheCounterMoves) {
+  Create(512, 8)->CloseDatabaseFile();
+  auto a = Open(false);
+  auto b = Open(false);
+  TDVXPage* added = b->AddPage(1);
+  b->PutPage(added);
+  b->ApplyChanges(1);
+  TDVXPage* page = a->GetPage(1, 3);
+  page->SetDirty();
+  page->Data()[5] = 42;
+  // Another manager commits: the counter moves while `page` is dirty.
+  TDVXPage* other = b->AddPage(1);
+  b->PutPage(other);
+  b->ApplyChanges(1);
+
+  a->PutPage(page);
+  TDVXPage* again = a->GetPage(1, 3);
+  EXPECT_EQ(again->Data()[5], 42);
+  a->PutPage(again);
+  a->ApplyChanges(1);
+}
+
+TEST_F(PageCacheTest, SharedManagerRereadsAPageAnotherCommitChanged) {
+  WithPages(1)->CloseDatabaseFile();
+  auto a = Open(false);
+  auto b = Open(false);
+  a->PutPage(a->GetPage(1, 3));
+  TDVXPage* page = b->GetPage(1, 3);
+  page->SetDirty();
+  page->Data()[0] = 0xAB;
+  b->PutPage(page);
+  b->ApplyChanges(1);
+  TDVXPage* seen = a->GetPage(1, 3);
+  EXPECT_EQ(seen->Data()[0], 0xAB);
+  a->PutPage(seen);
+  // The hook can spare a page from revalidation.
+  TDVXPage* p2 = b->GetPage(1, 3);
+  p2->SetDirty();
+  p2->Data()[0] = 0xCD;
+  b->PutPage(p2);
+  b->ApplyChanges(1);
+  TDVXPage* spared = a->GetPage(1, 3, [](void*, int32_t, int32_t) { return false; }, nullptr);
+  EXPECT_EQ(spared->Data()[0], 0xAB);
+  a->PutPage(spared);
+}
+
+TEST_F(PageCacheTest, SharedManagerSeesPagesAnotherProcessAdded) {
+  Create(512, 8)->CloseDatabaseFile();
+  auto a = Open(false);
+  auto b = Open(false);
+  TDVXPage* page = b->AddPage(1);
+  page->Data()[0] = 7;
+  b->PutPage(page);
+  b->ApplyChanges(1);
+  TDVXPage* seen = a->GetPage(1, 3);
+  EXPECT_EQ(seen->Data()[0], 7);
+  a->PutPage(seen);
+}
+
+TEST_F(PageCacheTest, RollbackFreesAddedPagesAndDropsChanges) {
+  auto pm = WithPages(1);
+  TDVXPage* changed = pm->GetPage(1, 3);
+  changed->SetDirty();
+  changed->Data()[0] = 200;
+  pm->PutPage(changed);
+  for (int i = 0; i < 3; ++i) pm->PutPage(pm->AddPage(1));
+  EXPECT_EQ(pm->GetPageCount(), 7);
+  pm->CancelChanges(1);
+  EXPECT_EQ(pm->GetPageCount(), 4);
+  EXPECT_EQ(pm->FreeSpaceManager().FreePageCount(), 0);
+  TDVXPage* page = pm->GetPage(1, 3);
+  EXPECT_EQ(page->Data()[0], 3);
+  pm->PutPage(page);
+}
+
+TEST_F(PageCacheTest, CommitRaisesTheStateCounterAndStampsPages) {
+  auto pm = WithPages(0);
+  int32_t before = pm->Header().stateCounter;
+  TDVXPage* p = pm->AddPage(1);
+  pm->PutPage(p);
+  pm->ApplyChanges(1);
+  EXPECT_EQ(pm->Header().stateCounter, before + 1);
+  TDVXPage* again = pm->GetPage(1, 3);
+  EXPECT_EQ(again->Stamp(), before + 1);
+  pm->PutPage(again);
+  pm->ApplyChanges(1);  // nothing to do: counter unchanged
+  EXPECT_EQ(ReadI32(Bytes(), 22), before + 1);
+}
+
+TEST_F(PageCacheTest, CommitOfAPageStillHeldIsRefused) {
+  auto pm = WithPages(1);
+  TDVXPage* p = pm->GetPage(1, 3);
+  p->SetDirty();
+  pm->PutPage(p);
+  TDVXPage* held = pm->GetPage(1, 3);
+  auto before = Bytes();
+  std::string message;
+  EXPECT_EQ(NativeOf([&] { pm->ApplyChanges(1); }, &message), 10823);
+  EXPECT_NE(message.find("Cannot remove used page, pageNo = 3, UseCount = 1"), std::string::npos) << message;
+  EXPECT_EQ(Bytes(), before);
+  pm->PutPage(held);
+  pm->ApplyChanges(1);
+}
+
+TEST_F(PageCacheTest, RemovedPagesAreFreedAtCommitOnly) {
+  auto pm = WithPages(2);
+  pm->RemovePage(1, 3);
+  pm->RemovePage(1, 3);  // twice in one change set frees once
+  EXPECT_EQ(pm->FreeSpaceManager().FreePageCount(), 0);
+  pm->ApplyChanges(1);
+  EXPECT_EQ(pm->FreeSpaceManager().FreePageCount(), 1);
+  TDVXPage* reused = pm->AddPage(1);
+  EXPECT_EQ(reused->PageNo(), 3);
+  pm->PutPage(reused);
+  pm->ApplyChanges(1);
+}
+
+TEST_F(PageCacheTest, PutPageChecksUseCount) {
+  auto pm = WithPages(1);
+  TDVXPage* p = pm->GetPage(1, 3);
+  pm->PutPage(p);
+  EXPECT_EQ(NativeOf([&] { pm->PutPage(p); }), 10665);
+}
+
+TEST_F(PageCacheTest, PageRefGivesThePageBackOnException) {
+  auto pm = WithPages(1);
+  try {
+    TDVXPageRef ref(*pm, pm->GetPage(1, 3));
+    throw std::runtime_error("x");
+  } catch (const std::runtime_error&) {
+  }
+  pm->PutPage(pm->GetPage(2, 3));
+}
+
+TEST_F(PageCacheTest, ClosingWithUncommittedPagesIsRefused) {
+  auto pm = WithPages(0);
+  pm->PutPage(pm->AddPage(1));
+  std::string message;
+  EXPECT_EQ(NativeOf([&] { pm->CloseDatabaseFile(); }, &message), 20097);
+  EXPECT_NE(message.find("TDVXDiskPageManager"), std::string::npos);
+  pm->CancelChanges(1);
+  pm->CloseDatabaseFile();
+}
+
+TEST_F(PageCacheTest, FailedWriteInACommitKeepsTheChangeSetForARetry) {
+  auto pm = WithPages(0);
+  for (int i = 0; i < 3; ++i) {
+    TDVXPage* p = pm->AddPage(1);
+    p->Data()[1] = static_cast<uint8_t>(10 + i);
+    pm->PutPage(p);
+  }
+  fs_.FailNthWrite(2);
+  EXPECT_NE(NativeOf([&] { pm->ApplyChanges(1); }), 0);
+  EXPECT_TRUE(pm->HasChanges(1));
+  pm->ApplyChanges(1);
+  pm->FlushBuffers();
+  auto b = Bytes();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(b[298 + (3 + i) * 512 + 41], 10 + i);
+  EXPECT_FALSE(pm->HasChanges(1));
+}
+
+TEST_F(PageCacheTest, FailedHeaderWriteAndFailedFlushSurfaceAndLeaveTheManagerUsable) {
+  auto pm = WithPages(0);
+  // Fail the 1st, 2nd, ... write of an add-and-commit: each failure is an
+  // engine error, and the manager goes on working afterwards.
+  int failures = 0;
+  for (int w = 1; w <= 8; ++w) {
+    fs_.FailNthWrite(w);
+    int32_t code = NativeOf([&] {
+      TDVXPage* p = pm->AddPage(1);
+      p->Data()[0] = static_cast<uint8_t>(w);
+      pm->PutPage(p);
+      pm->ApplyChanges(1);
+    });
+    failures += code != 0;
+    fs_.FailNthWrite(0);
+    if (pm->HasChanges(1)) pm->ApplyChanges(1);
+    EXPECT_FALSE(pm->HasChanges(1));
+  }
+  EXPECT_GT(failures, 3);
+  fs_.FailNthFlush(1);
+  EXPECT_EQ(NativeOf([&] { pm->FlushBuffers(); }), 30379);
+  pm->FlushBuffers();
+  pm->CloseDatabaseFile();
+  auto again = Open();
+  int32_t count = again->GetPageCount();
+  EXPECT_GE(count, 3 + 8 - failures);
+  // Every committed page can be read back.
+  for (int32_t no = 3; no < count; ++no) again->PutPage(again->GetPage(1, no));
+}
+
+}  // namespace
+}  // namespace dvx::test
