@@ -54,7 +54,9 @@ void TDVXMetaObjectDefs::Assign(const TDVXMetaObjectDefs& source) {
   Clear();
   for (int i = 0; i < source.Count(); ++i) {
     const TDVXMetaObjectDef* from = source.Item(i);
-    if (FindByName(from->ObjectName()) >= 0)
+    // An empty name is no name (constraints are named later); only real
+    // names can collide.
+    if (!from->ObjectName().empty() && FindByName(from->ObjectName()) >= 0)
       throw EDVXException(kErrDuplicateName, "Duplicate field name %s", {from->ObjectName()});
     InternalAddCreated()->Assign(*from);
   }
