@@ -1,0 +1,187 @@
+#include "engine/storage/database_checker.h"
+
+#include <cstring>
+#include <set>
+
+#include "engine/storage/exception.h"
+#include "engine/storage/free_space_layout.h"
+#include "engine/storage/internal_file.h"
+#include "engine/storage/system_directory.h"
+#include "engine/storage/table_list_file.h"
+
+namespace dvx {
+
+TDVXDatabaseChecker::TDVXDatabaseChecker(TDVXDiskPageManager& pageManager) : pageManager_(pageManager) {}
+
+void TDVXDatabaseChecker::Claim(int32_t pageNo, const std::string& owner) {
+  auto [it, fresh] = owners_.emplace(pageNo, owner);
+  if (!fresh) Problem("page " + std::to_string(pageNo) + " belongs to " + it->second + " and to " + owner);
+}
+
+void TDVXDatabaseChecker::AddReferencedPage(int32_t pageNo, const std::string& owner) { Claim(pageNo, owner); }
+
+bool TDVXDatabaseChecker::ReadPage(int32_t pageNo, std::vector<uint8_t>& page) {
+  page.assign(static_cast<size_t>(pageManager_.PageSize()), 0);
+  try {
+    pageManager_.ReadWholePage(page.data(), pageNo, 10466);
+    return true;
+  } catch (const EDVXException& e) {
+    Problem("page " + std::to_string(pageNo) + ": " + e.Message());
+    return false;
+  }
+}
+
+bool TDVXDatabaseChecker::ReadInternalFile(int32_t firstPageNo, uint16_t pageType, const std::string& name,
+                                           std::vector<uint8_t>& content) {
+  content.clear();
+  const int32_t pageCount = pageManager_.GetPageCount();
+  const size_t dataSize = static_cast<size_t>(pageManager_.PageDataSize());
+  if (firstPageNo < 3 || firstPageNo >= pageCount) {
+    Problem(name + ": first page " + std::to_string(firstPageNo) + " lies outside the file's " +
+            std::to_string(pageCount) + " pages");
+    return false;
+  }
+  std::set<int32_t> seen;
+  std::vector<uint8_t> page;
+  int64_t fileSize = -1;
+  size_t chainPages = 0;
+  for (int32_t no = firstPageNo; no != kNoPage;) {
+    if (no < 0 || no >= pageCount) {
+      Problem(name + ": the chain leads to page " + std::to_string(no) + " outside the file");
+      return false;
+    }
+    if (!seen.insert(no).second) {
+      Problem(name + ": the chain runs in a cycle at page " + std::to_string(no));
+      return false;
+    }
+    Claim(no, name);
+    if (!ReadPage(no, page)) return false;
+    ++chainPages;
+    if (!TDVXPageHeader::HasSignature(page.data()))
+      Problem(name + ": page " + std::to_string(no) + " has no page signature");
+    if (TDVXPageHeader::PageType(page.data()) != pageType)
+      Problem(name + ": page " + std::to_string(no) + " has type " +
+              PageTypeName(TDVXPageHeader::PageType(page.data())) + " instead of " + PageTypeName(pageType));
+    const uint8_t* data = page.data() + kPageHeaderSize;
+    size_t start = 0;
+    if (no == firstPageNo) {
+      if (std::memcmp(data, kInternalFileSignature, 4) != 0) {
+        Problem(name + ": page " + std::to_string(no) + " has no internal-file signature");
+        return false;
+      }
+      fileSize = GetI32(data + 4);
+      if (fileSize < 0 || fileSize + kInternalFileHeaderSize > static_cast<int64_t>(pageCount) * dataSize) {
+        Problem(name + ": invalid file size " + std::to_string(fileSize));
+        return false;
+      }
+      start = kInternalFileHeaderSize;
+    }
+    size_t take = std::min(static_cast<size_t>(fileSize) - content.size(), dataSize - start);
+    content.insert(content.end(), data + start, data + start + take);
+    no = TDVXPageHeader::NextPageNo(page.data());
+    if (content.size() == static_cast<size_t>(fileSize) && no != kNoPage && fileSize > 0) {
+      // Pages after the content are allowed by nothing.
+      Problem(name + ": the chain goes on after its " + std::to_string(fileSize) + " bytes");
+      return false;
+    }
+  }
+  if (content.size() != static_cast<size_t>(fileSize)) {
+    Problem(name + ": file size " + std::to_string(fileSize) + " but the chain of " + std::to_string(chainPages) +
+            " pages holds " + std::to_string(content.size()) + " bytes");
+    return false;
+  }
+  return true;
+}
+
+void TDVXDatabaseChecker::CheckBitmaps() {
+  const int64_t pageCount = pageManager_.GetPageCount();
+  TDVXFreeSpaceLayout layout(pageManager_.PageSize(), pageManager_.Header().extentPageCount);
+  std::vector<uint8_t> pfs, gam, sgam;
+  auto bitmapOk = [&](int64_t no, uint16_t type, std::vector<uint8_t>& page) {
+    if (!ReadPage(static_cast<int32_t>(no), page)) return false;
+    if (!TDVXPageHeader::HasSignature(page.data()) || TDVXPageHeader::PageType(page.data()) != type) {
+      Problem("page " + std::to_string(no) + " should be a " + PageTypeName(type) + " page but has type " +
+              PageTypeName(TDVXPageHeader::PageType(page.data())));
+      return false;
+    }
+    return true;
+  };
+  std::vector<bool> used(static_cast<size_t>(pageCount), false);
+  for (int64_t p = 0; p < pageCount; p += layout.bitsPerPage) {
+    Claim(static_cast<int32_t>(p), "the free-space bitmaps");
+    if (!bitmapOk(p, PageTypeIDPFS, pfs)) continue;
+    for (int64_t b = 0; b < layout.bitsPerPage && p + b < pageCount; ++b)
+      used[static_cast<size_t>(p + b)] = BitmapBit(pfs.data() + kPageHeaderSize, b);
+  }
+  for (int64_t start = 0; start < pageCount; start += layout.intervalPages) {
+    if (start + 2 >= pageCount) {
+      Problem("the file ends on the bitmap pages of the interval at page " + std::to_string(start));
+      break;
+    }
+    Claim(static_cast<int32_t>(start + 1), "the free-space bitmaps");
+    Claim(static_cast<int32_t>(start + 2), "the free-space bitmaps");
+    if (!bitmapOk(start + 1, PageTypeIDGAM, gam) || !bitmapOk(start + 2, PageTypeIDSGAM, sgam)) continue;
+    for (int64_t e = 0; e < layout.intervalPages / layout.extentPages; ++e) {
+      int64_t first = start + e * layout.extentPages;
+      int64_t inUse = 0;
+      for (int64_t q = first; q < first + layout.extentPages && q < pageCount; ++q) inUse += used[q];
+      bool gamBit = BitmapBit(gam.data() + kPageHeaderSize, e);
+      bool sgamBit = BitmapBit(sgam.data() + kPageHeaderSize, e);
+      if (gamBit != (inUse > 0))
+        Problem("GAM bit of extent " + std::to_string(e) + " at page " + std::to_string(first) + " is " +
+                std::to_string(gamBit) + " but " + std::to_string(inUse) + " of its pages are in use");
+      if (sgamBit && inUse != layout.extentPages)
+        Problem("SGAM marks the extent at page " + std::to_string(first) + " full but only " +
+                std::to_string(inUse) + " of its pages are in use");
+      if (first >= pageCount) break;
+    }
+  }
+  for (int64_t p = 0; p < pageCount; ++p) {
+    bool referenced = owners_.count(static_cast<int32_t>(p)) != 0;
+    if (used[p] && !referenced)
+      Problem("page " + std::to_string(p) + " is marked in use but belongs to no structure");
+    if (!used[p] && referenced)
+      Problem("page " + std::to_string(p) + " belongs to " + owners_[static_cast<int32_t>(p)] +
+              " but is marked free");
+  }
+}
+
+std::vector<std::string> TDVXDatabaseChecker::Check() {
+  std::vector<uint8_t> content;
+  if (ReadInternalFile(kSystemDirectoryPageNo, PageTypeIDFileSystemDirectory, "the system directory", content)) {
+    if (content.size() % 5 != 0 || content.size() < 10)
+      Problem("the system directory holds " + std::to_string(content.size()) + " bytes, not two or more entries");
+    int32_t sessions = kNoPage, tables = kNoPage;
+    for (size_t at = 0; at + 5 <= content.size(); at += 5) {
+      if (content[at] == kActiveSessionsFileID && sessions == kNoPage) sessions = GetI32(content.data() + at + 1);
+      if (content[at] == kTableListFileID && tables == kNoPage) tables = GetI32(content.data() + at + 1);
+    }
+    std::vector<uint8_t> ignored;
+    if (sessions == kNoPage)
+      Problem("the system directory has no active sessions file");
+    else
+      ReadInternalFile(sessions, PageTypeIDActiveSessionList, "the active sessions file", ignored);
+    if (tables == kNoPage) {
+      Problem("the system directory has no table list file");
+    } else if (ReadInternalFile(tables, PageTypeIDTableList, "the table list file", content)) {
+      if (content.size() % kTableListRecordSize != 0) {
+        Problem("the table list file holds " + std::to_string(content.size()) +
+                " bytes, not a multiple of 544");
+      } else {
+        for (size_t at = 0; at < content.size(); at += kTableListRecordSize) {
+          auto r = TDVXTableListRecord::Decode(content.data() + at);
+          std::string table = "table '" + r.tableName + "'";
+          ReadInternalFile(r.metadataFirstPageNo, DVXPageTypeIDTableMetadata, table + " metadata file", ignored);
+          ReadInternalFile(r.mostUpdatedFirstPageNo, DVXPageTypeIDTableMostUpdated, table + " most-updated file",
+                           ignored);
+          ReadInternalFile(r.pfsMapFirstPageNo, PageTypeIDTablePFSMap, table + " PFS map file", ignored);
+          ReadInternalFile(r.locksFirstPageNo, PageTypeIDTableLocks, table + " locks file", ignored);
+        }
+      }
+    }
+  }
+  CheckBitmaps();
+  return problems_;
+}
+
+}  // namespace dvx

@@ -1,0 +1,222 @@
+#include "engine/storage/disk_database_data.h"
+
+#include "engine/storage/exception.h"
+#include "engine/storage/platform/locale.h"
+
+namespace dvx {
+namespace {
+
+constexpr int32_t kDatabaseInUse = 10498;
+constexpr int32_t kTooManySessions = 10843;
+constexpr int32_t kSessionIDTooLarge = 11334;
+constexpr int32_t kLockTablesCreate = 11503;
+constexpr int32_t kLockTablesDrop = 10616;
+constexpr int32_t kTableMissingOnDrop = 10780;
+constexpr int32_t kRenameTargetExists = 10787;
+constexpr int32_t kInvalidMaxSessions = 10844;
+
+}  // namespace
+
+TDVXDiskDatabaseData::TDVXDiskDatabaseData(std::string fileName, TDVXLockParams lockParams,
+                                           TDVXFileSystem& fileSystem)
+    : fileName_(std::move(fileName)), lockParams_(lockParams), fileSystem_(fileSystem) {}
+
+TDVXDiskDatabaseData::~TDVXDiskDatabaseData() { FreeAll(); }
+
+std::unique_ptr<TDVXDiskPageManager> TDVXDiskDatabaseData::NewPageManager() {
+  return std::make_unique<TDVXDiskPageManager>(lockParams_, fileSystem_);
+}
+
+TDVXDiskPageManager& TDVXDiskDatabaseData::PageManager() {
+  if (!pageManager_) throw EDVXException(10460, "Error - database file is not opened.");
+  return *pageManager_;
+}
+
+void TDVXDiskDatabaseData::FreeAll() {
+  tableList_.reset();
+  activeSessions_.reset();
+  directory_.reset();
+  pageManager_.reset();
+  crypto_.Clear();
+}
+
+void TDVXDiskDatabaseData::CreateDatabase(int pageSize, int extentPageCount, int32_t maxSessionCount,
+                                          const TDVXCryptoInfo& crypto) {
+  if (pageManager_) throw EDVXException(kDatabaseInUse, "Error - database file %s is in use.", {fileName_});
+  if (maxSessionCount < 1 || maxSessionCount > kMaxSessionsPerDatabase)
+    throw EDVXException(kInvalidMaxSessions, "Invalid MaxSessionCount = %d. Should be from 1 to %d",
+                        {maxSessionCount, kMaxSessionsPerDatabase});
+  auto pm = NewPageManager();
+  pm->CreateDatabaseFile(fileName_, pageSize, extentPageCount, crypto);
+  TDVXSystemDirectory directory(*pm);
+  directory.Create();
+  TDVXInternalLockedDBFile sessions(*pm, PageTypeIDActiveSessionList);
+  sessions.Create(maxSessionCount, kOwnerActiveSessions);
+  directory.AddEntry(kActiveSessionsFileID, sessions.FirstPageNo());
+  TDVXTableListFile tableList(*pm);
+  directory.AddEntry(kTableListFileID, tableList.Create());
+  directory.Save();
+  pm->ApplyChanges(kSystemSessionID);
+  pm->FlushBuffers();
+  pm->CloseDatabaseFile();
+}
+
+void TDVXDiskDatabaseData::OpenDatabase(bool readOnly, bool exclusive, TDVXCryptoInfo& crypto) {
+  if (pageManager_) throw EDVXException(kDatabaseInUse, "Error - database file %s is in use.", {fileName_});
+  try {
+    pageManager_ = NewPageManager();
+    pageManager_->OpenDatabaseFile(fileName_, readOnly, false, exclusive, crypto);
+    directory_ = std::make_unique<TDVXSystemDirectory>(*pageManager_);
+    directory_->Load();
+    activeSessions_ = std::make_unique<TDVXInternalLockedDBFile>(*pageManager_, PageTypeIDActiveSessionList);
+    activeSessions_->Open(directory_->Find(kActiveSessionsFileID));
+    tableList_ = std::make_unique<TDVXTableListFile>(*pageManager_);
+    tableList_->Open(directory_->Find(kTableListFileID));
+    maxSessionCount_ = static_cast<int32_t>(activeSessions_->FileSize());
+    pageSize_ = pageManager_->PageSize();
+    extentPageCount_ = pageManager_->Header().extentPageCount;
+    crypto_ = crypto;
+  } catch (...) {
+    FreeAll();
+    throw;
+  }
+}
+
+void TDVXDiskDatabaseData::CloseDatabase() {
+  if (!pageManager_) return;
+  pageManager_->CloseDatabaseFile();
+  FreeAll();
+  sessions_.clear();
+}
+
+int32_t TDVXDiskDatabaseData::ConnectSession() {
+  if (static_cast<int32_t>(sessions_.size()) >= kMaxSessionsPerDatabase)
+    throw EDVXException(kTooManySessions,
+                        "Cannot connect session, maximum number of connections exceeded. MaxSessionCount = %d",
+                        {kMaxSessionsPerDatabase});
+  int32_t id = 1;
+  for (int32_t used : sessions_) {
+    if (used != id) break;
+    ++id;
+  }
+  if (id > kMaxSessionsPerDatabase)
+    throw EDVXException(kSessionIDTooLarge,
+                        "Cannot connect session, maximum number of connections exceeded. MaxSessionCount = %d",
+                        {kMaxSessionsPerDatabase});
+  sessions_.insert(id);
+  return id;
+}
+
+void TDVXDiskDatabaseData::DisconnectSession(int32_t sessionID) { sessions_.erase(sessionID); }
+
+void TDVXDiskDatabaseData::LockTables(int32_t code) {
+  if (!PageManager().LockTablesByte())
+    throw EDVXException(code, "Error locking Tables in database '%s'", {fileName_});
+}
+
+void TDVXDiskDatabaseData::UnlockTables() { PageManager().UnlockTablesByte(); }
+
+TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& tableName,
+                                                           const TDropHook& dropExisting) {
+  TDVXDiskPageManager& pm = PageManager();
+  LockTables(kLockTablesCreate);
+  TDVXInternalLockedDBFile locks(pm, PageTypeIDTableLocks);
+  try {
+    if (tableList_->Exists(tableName)) DropTableLocked(tableName, dropExisting);
+    TDVXTableListRecord record;
+    record.tableName = tableName.substr(0, 255);
+    record.tableID = tableList_->NextTableID();
+    TDVXInternalDBFile metadata(pm, DVXPageTypeIDTableMetadata);
+    metadata.Create(kSystemSessionID, record.tableID);
+    record.metadataFirstPageNo = metadata.FirstPageNo();
+    TDVXInternalDBFile mostUpdated(pm, DVXPageTypeIDTableMostUpdated);
+    mostUpdated.Create(kSystemSessionID, record.tableID);
+    record.mostUpdatedFirstPageNo = mostUpdated.FirstPageNo();
+    TDVXInternalDBFile pfsMap(pm, PageTypeIDTablePFSMap);
+    pfsMap.Create(kSystemSessionID, record.tableID);
+    record.pfsMapFirstPageNo = pfsMap.FirstPageNo();
+    locks.Create(static_cast<int64_t>(kTableLockBytesPerSession) * maxSessionCount_, record.tableID);
+    record.locksFirstPageNo = locks.FirstPageNo();
+    tableList_->Add(record);
+    pm.ApplyChanges(kSystemSessionID);
+    UnlockTables();
+    pm.FlushBuffers();
+    return record;
+  } catch (...) {
+    try {
+      pm.CancelChanges(kSystemSessionID);
+      if (locks.IsOpen())
+        for (int32_t no : locks.Chain()) pm.FreePageNo(no);
+    } catch (...) {
+    }
+    UnlockTables();
+    throw;
+  }
+}
+
+void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const TDropHook& dropStructures) {
+  TDVXDiskPageManager& pm = PageManager();
+  auto record = tableList_->GetRecord(tableName);
+  if (!record)
+    throw EDVXException(kTableMissingOnDrop, "Table '%s' does not exist in the database file '%s'",
+                        {tableName, fileName_});
+  if (dropStructures) dropStructures(*record);
+  tableList_->Delete(tableName);
+  TDVXInternalDBFile(pm, DVXPageTypeIDTableMetadata).Delete(kSystemSessionID, record->metadataFirstPageNo);
+  TDVXInternalDBFile(pm, DVXPageTypeIDTableMostUpdated).Delete(kSystemSessionID, record->mostUpdatedFirstPageNo);
+  TDVXInternalDBFile(pm, PageTypeIDTablePFSMap).Delete(kSystemSessionID, record->pfsMapFirstPageNo);
+  TDVXInternalLockedDBFile locks(pm, PageTypeIDTableLocks);
+  locks.Open(record->locksFirstPageNo);
+  locks.DeleteFile();
+}
+
+void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TDropHook& dropStructures) {
+  TDVXDiskPageManager& pm = PageManager();
+  LockTables(kLockTablesDrop);
+  try {
+    DropTableLocked(tableName, dropStructures);
+    pm.ApplyChanges(kSystemSessionID);
+  } catch (...) {
+    try {
+      pm.CancelChanges(kSystemSessionID);
+    } catch (...) {
+    }
+    UnlockTables();
+    throw;
+  }
+  UnlockTables();
+  pm.FlushBuffers();
+}
+
+void TDVXDiskDatabaseData::RenameTable(const std::string& oldName, const std::string& newName) {
+  TDVXDiskPageManager& pm = PageManager();
+  LockTables(kLockTablesDrop);
+  try {
+    if (!SameName(oldName, newName) && tableList_->Exists(newName))
+      throw EDVXException(kRenameTargetExists,
+                          "Cannot rename table '%s' to '%s' - table with such name already exists", {oldName, newName});
+    tableList_->Rename(oldName, newName);
+    pm.ApplyChanges(kSystemSessionID);
+  } catch (...) {
+    try {
+      pm.CancelChanges(kSystemSessionID);
+    } catch (...) {
+    }
+    UnlockTables();
+    throw;
+  }
+  UnlockTables();
+  pm.FlushBuffers();
+}
+
+std::vector<std::string> TDVXDiskDatabaseData::TableNames() {
+  PageManager();
+  return tableList_->ListNames();
+}
+
+std::optional<TDVXTableListRecord> TDVXDiskDatabaseData::TableRecord(const std::string& tableName) {
+  PageManager();
+  return tableList_->GetRecord(tableName);
+}
+
+}  // namespace dvx

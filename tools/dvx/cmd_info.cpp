@@ -1,0 +1,79 @@
+// dvx info FILE: the header fields, the system directory and the table list.
+#include <cstdio>
+#include <iostream>
+
+#include "engine/storage/database_checker.h"
+#include "engine/storage/system_directory.h"
+#include "engine/storage/table_list_file.h"
+#include "tools/dvx/command.h"
+#include "tools/dvx/database_open.h"
+
+namespace dvx::tool {
+namespace {
+
+const char* AlgorithmName(int a) {
+  static const char* const kNames[] = {"craNone", "craRijndael_128", "craRijndael_256", "craBlowfish",
+                                       "craTwofish_128", "craTwofish_256", "craSquare", "craDES_Single_8",
+                                       "craDES_Double_8", "craDES_Double_16", "craDES_Triple_8",
+                                       "craDES_Triple_16", "craDES_Triple_24"};
+  return a >= 0 && a <= 12 ? kNames[a] : "unknown";
+}
+
+const char* ModeName(int m) {
+  static const char* const kNames[] = {"acmCTS", "acmCBC", "acmCFB", "acmOFB"};
+  return m >= 0 && m <= 3 ? kNames[m] : "unknown";
+}
+
+int RunInfo(const std::vector<std::string>& args) {
+  if (args.size() != 1) return UsageError("info needs exactly one FILE");
+  auto pm = OpenForReading(args[0]);
+  const auto& h = pm->Header();
+  char version[32];
+  std::snprintf(version, sizeof version, "%.2f", h.formatVersion);
+  std::cout << "Signature:        " << std::string(h.signature.data(), 4) << "\n"
+            << "FormatVersion:    " << version << "\n"
+            << "HeaderOffset:     " << pm->HeaderOffset() << "\n"
+            << "PageSize:         " << h.pageSize << "\n"
+            << "ExtentPageCount:  " << h.extentPageCount << "\n"
+            << "PageCount:        " << h.pageCount << "\n"
+            << "StateCounter:     " << h.stateCounter << "\n"
+            << "Cipher:           " << AlgorithmName(h.cryptoAlgorithm) << "\n"
+            << "Mode:             " << (h.cryptoAlgorithm ? ModeName(h.cryptoMode) : "-") << "\n";
+  TDVXDatabaseChecker reader(*pm);
+  std::vector<uint8_t> content;
+  if (!reader.ReadInternalFile(kSystemDirectoryPageNo, PageTypeIDFileSystemDirectory, "the system directory",
+                               content)) {
+    std::cerr << "dvx: the system directory cannot be read (try 'dvx check')\n";
+    return kExitFailure;
+  }
+  std::cout << "Directory:\n";
+  int32_t tables = kNoPage;
+  for (size_t at = 0; at + 5 <= content.size(); at += 5) {
+    int32_t first = GetI32(content.data() + at + 1);
+    const char* what = content[at] == kTableListFileID        ? "table list file"
+                       : content[at] == kActiveSessionsFileID ? "active sessions file"
+                                                              : "unknown";
+    std::cout << "  FileID " << int(content[at]) << " (" << what << "): first page " << first << "\n";
+    if (content[at] == kTableListFileID && tables == kNoPage) tables = first;
+  }
+  std::cout << "Tables:\n";
+  if (tables == kNoPage || !reader.ReadInternalFile(tables, PageTypeIDTableList, "the table list file", content) ||
+      content.size() % kTableListRecordSize != 0) {
+    std::cerr << "dvx: the table list cannot be read (try 'dvx check')\n";
+    return kExitFailure;
+  }
+  if (content.empty()) std::cout << "  (none)\n";
+  for (size_t at = 0; at < content.size(); at += kTableListRecordSize) {
+    auto r = TDVXTableListRecord::Decode(content.data() + at);
+    std::cout << "  " << r.tableName << ": TableID " << r.tableID << ", metadata " << r.metadataFirstPageNo
+              << ", most-updated " << r.mostUpdatedFirstPageNo << ", PFS map " << r.pfsMapFirstPageNo << ", locks "
+              << r.locksFirstPageNo << "\n";
+  }
+  return kExitOk;
+}
+
+TDvxCommandRegistration registration({"info", "info FILE",
+                                      "prints the header fields, the directory entries and the table list", RunInfo});
+
+}  // namespace
+}  // namespace dvx::tool

@@ -1,0 +1,33 @@
+// dvx pages FILE: one line per page in use: number, type name, owner, next.
+#include <iostream>
+
+#include "engine/storage/free_space_layout.h"
+#include "tools/dvx/command.h"
+#include "tools/dvx/database_open.h"
+
+namespace dvx::tool {
+namespace {
+
+int RunPages(const std::vector<std::string>& args) {
+  if (args.size() != 1) return UsageError("pages needs exactly one FILE");
+  auto pm = OpenForReading(args[0]);
+  const int32_t pageCount = pm->GetPageCount();
+  TDVXFreeSpaceLayout layout(pm->PageSize(), pm->Header().extentPageCount);
+  std::vector<uint8_t> pfs(static_cast<size_t>(pm->PageSize()));
+  uint8_t header[kPageHeaderSize];
+  for (int32_t p = 0; p < pageCount; ++p) {
+    if (layout.IsPFSPage(p)) pm->ReadWholePage(pfs.data(), p, 10466);
+    if (!BitmapBit(pfs.data() + kPageHeaderSize, p - layout.PFSPageOf(p))) continue;
+    pm->ReadPagePart(header, p, kPageHeaderSize, -kPageHeaderSize);
+    std::cout << p << " " << PageTypeName(TDVXPageHeader::PageType(header))
+              << " owner=" << TDVXPageHeader::OwnerID(header) << " next=" << TDVXPageHeader::NextPageNo(header)
+              << "\n";
+  }
+  return kExitOk;
+}
+
+TDvxCommandRegistration registration({"pages", "pages FILE",
+                                      "prints one line per page in use: number, type, owner and next page", RunPages});
+
+}  // namespace
+}  // namespace dvx::tool
