@@ -1,0 +1,125 @@
+// Numbers as text and 80-bit reals: the encodings values rely on.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "engine/sql/date_time_value.h"
+#include "engine/sql/extended80.h"
+#include "engine/sql/number_text.h"
+
+namespace dvx {
+namespace {
+
+using Ten = std::vector<uint8_t>;
+
+Ten Encoded(long double v) {
+  Ten out(10);
+  LongDoubleToExtended80(v, out.data());
+  return out;
+}
+
+TEST(Extended80, HandComputedImages) {
+  EXPECT_EQ(Encoded(0.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(Encoded(-0.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}));
+  EXPECT_EQ(Encoded(1.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}));
+  EXPECT_EQ(Encoded(-2.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0}));
+  EXPECT_EQ(Encoded(3.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0xC0, 0x00, 0x40}));
+  EXPECT_EQ(Encoded(std::numeric_limits<long double>::infinity()), (Ten{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F}));
+  Ten nan = Encoded(std::numeric_limits<long double>::quiet_NaN());
+  EXPECT_EQ(nan[9] & 0x7F, 0x7F);
+  EXPECT_EQ(nan[8], 0xFF);
+  EXPECT_TRUE(std::isnan(Extended80ToLongDouble(nan.data())));
+}
+
+TEST(Extended80, RoundTripOfRandomDoublesAndEdges) {
+  std::mt19937_64 random(99);
+  for (int i = 0; i < 20000; ++i) {
+    uint64_t bits = random();
+    double d;
+    std::memcpy(&d, &bits, 8);
+    if (std::isnan(d)) continue;
+    Ten image = Encoded(d);
+    EXPECT_EQ(static_cast<double>(Extended80ToLongDouble(image.data())), d) << bits;
+  }
+  for (long double v : {std::numeric_limits<long double>::min(), std::numeric_limits<long double>::max(),
+                        std::numeric_limits<long double>::denorm_min(), 1.0L / 3, -1e-4000L}) {
+    EXPECT_EQ(Extended80ToLongDouble(Encoded(v).data()), v);
+  }
+}
+
+TEST(Extended80, DenormalAndUnnormalImagesAreRead) {
+  Ten smallest{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // 2^(1 - 16383 - 63)
+  EXPECT_EQ(Extended80ToLongDouble(smallest.data()), std::ldexp(1.0L, 1 - 16383 - 63));
+  Ten unnormal{0, 0, 0, 0, 0, 0, 0, 0x40, 0xFF, 0x3F};  // integer bit clear: 0.5
+  EXPECT_EQ(Extended80ToLongDouble(unnormal.data()), 0.5L);
+}
+
+TEST(NumberText, GeneralFormat) {
+  EXPECT_EQ(FormatDouble(0.1 + 0.2), "0.3");
+  EXPECT_EQ(FormatDouble(-0.0), "0");
+  EXPECT_EQ(FormatDouble(1e100), "1E100");
+  EXPECT_EQ(FormatDouble(-1.25e-10), "-1.25E-10");
+  EXPECT_EQ(FormatDouble(999999999999999.0), "999999999999999");
+  EXPECT_EQ(FormatDouble(9999999999999999.0), "1E16");
+  EXPECT_EQ(FormatDouble(std::numeric_limits<double>::infinity()), "INF");
+  EXPECT_EQ(FormatSingle(1.0f / 3), "0.3333333");
+  EXPECT_EQ(FormatExtended(1.0L / 3), "0.333333333333333333");
+  EXPECT_EQ(FormatCurrency(0.00004), "0");
+  EXPECT_EQ(FormatCurrency(0.00005), "0.0001");
+  EXPECT_EQ(FormatCurrency(-1234.5), "-1234.5");
+}
+
+TEST(NumberText, ParsingIsStrict) {
+  double d = 0;
+  EXPECT_TRUE(ParseReal(" +1.5 ", d));
+  EXPECT_EQ(d, 1.5);
+  EXPECT_TRUE(ParseReal(".5", d));
+  EXPECT_EQ(d, 0.5);
+  EXPECT_TRUE(ParseReal("1E20", d));
+  EXPECT_EQ(d, 1e20);
+  for (const char* bad : {"", "-", ".", "1.2.3", "1,5", "nan", "infinity", "0x10", "1e", "1e+", "--1", "1 2"})
+    EXPECT_FALSE(ParseReal(bad, d)) << bad;
+  EXPECT_FALSE(ParseReal("1e400", d));
+  int64_t i = 0;
+  EXPECT_TRUE(ParseInteger(" -17 ", i));
+  EXPECT_EQ(i, -17);
+  for (const char* bad : {"", "+", "1.0", "1e3", "0x1F", "9223372036854775808", "12a"})
+    EXPECT_FALSE(ParseInteger(bad, i)) << bad;
+}
+
+TEST(NumberText, DoubleTextRoundTripsWithinFifteenDigits) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+  for (int n = 0; n < 5000; ++n) {
+    double v = mantissa(random) * std::pow(10.0, static_cast<int>(random() % 40) - 20);
+    double back = 0;
+    ASSERT_TRUE(ParseReal(FormatDouble(v), back));
+    EXPECT_NEAR(back, v, std::fabs(v) * 1e-14);
+    // A value that came from 15-digit text survives the next round exactly.
+    EXPECT_EQ(FormatDouble(back), FormatDouble(v));
+  }
+}
+
+TEST(DateTimeValue, DayNumbersAndTheFractionalScale) {
+  EXPECT_EQ(CivilToDayNumber(1, 1, 1), 1);
+  EXPECT_EQ(CivilToDayNumber(1899, 12, 30), 693594);
+  EXPECT_EQ(CivilToDayNumber(9999, 12, 31), 3652059);
+  TDVXCivilDate d = DayNumberToCivil(731645);
+  EXPECT_EQ(d.year, 2004);
+  EXPECT_EQ(d.month, 3);
+  EXPECT_EQ(d.day, 5);
+  for (int64_t n = 1; n < 3652059; n += 997) {
+    TDVXCivilDate c = DayNumberToCivil(n);
+    ASSERT_EQ(CivilToDayNumber(c.year, c.month, c.day), n);
+  }
+  EXPECT_EQ(DateTimeValueToPair(-1.25), (TDVXDateTimePair{693593, 21600000}));
+  EXPECT_EQ(DateTimeValueToPair(0.99999999999), (TDVXDateTimePair{693595, 0}));  // rounds up to midnight
+  EXPECT_EQ(PairToDateTimeValue({kMissingDayNumber, 43200000}), 0.5);
+  EXPECT_EQ(PairToDateTimeValue({693595, kMissingTime}), 1.0);
+}
+
+}  // namespace
+}  // namespace dvx
