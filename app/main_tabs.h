@@ -1,0 +1,115 @@
+#pragma once
+// The six tab sheets of the page control. Each builder composes one sheet
+// from its left, centre and right areas and returns the controls the window's
+// handlers switch; every control also carries its name as object name.
+//
+// Controls whose behaviour comes with the reference data are present but
+// inert: grids without a model, navigators disabled, data commands disabled.
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeWidget>
+#include <array>
+
+#include "app/emergency_remedies.h"
+#include "app/ui_widgets.h"
+
+namespace fendra {
+
+struct TTreeTab {
+  QWidget* TsBaum = nullptr;
+  QTreeWidget* TreeView1 = nullptr;
+  QFrame* PaBaumLageNeu = nullptr;
+  TRichTextView* DbReBaum = nullptr;
+  QPushButton* PaBtBaumNeu = nullptr;
+  QPushButton* PaBtBaumDel = nullptr;
+};
+TTreeTab BuildTreeTab(QWidget* parent);
+
+struct TAtoZTab {
+  QWidget* TsIndikAZ = nullptr;
+  QTableView* GrIndAZ = nullptr;
+  QLineEdit* EdIndAZNaviSuch = nullptr;
+  QFrame* PaIndAZLageNeu = nullptr;
+  TRichTextView* DbReIndAZ = nullptr;
+  QPushButton* PaBtIndAZNaviNeu = nullptr;
+  QPushButton* PaBtIndAZNaviDel = nullptr;
+};
+TAtoZTab BuildAtoZTab(QWidget* parent);
+
+struct TChildrenTab {
+  QWidget* TsKinder = nullptr;
+  QFrame* PaKindKM = nullptr;
+  TRichTextView* reKindKM = nullptr;
+  QFrame* PaKindLagIndik = nullptr;
+  TRichTextView* DbReKindSuN = nullptr;
+  QPushButton* PaPtKindNaviKonst = nullptr;
+  QPushButton* PaPtKindNaviIndik = nullptr;
+};
+TChildrenTab BuildChildrenTab(QWidget* parent);
+
+// The modality finder PaNotfModLag of the emergency tab.
+struct TEmergencyFinderPanel {
+  QFrame* PaNotfModLag = nullptr;
+  std::array<QCheckBox*, kEmergencyModalityCount> CheckBoxes{};  // cb1BeKa .. cb31ZuSD
+  std::array<QLabel*, kEmergencyResultRows> lbRang{};
+  std::array<QLabel*, kEmergencyResultRows> lbAM{};
+  std::array<QLabel*, kEmergencyResultRows> lbPunkt{};
+  QPushButton* paNFStart = nullptr;
+};
+TEmergencyFinderPanel BuildEmergencyFinderPanel(QWidget* parent);
+
+struct TEmergencyTab {
+  QWidget* TsNotfall = nullptr;
+  QFrame* PaNotfIndLag = nullptr;
+  TRichTextView* DbReNotfInd = nullptr;
+  QFrame* PaNotfLayerNeu = nullptr;
+  TEmergencyFinderPanel Finder;
+  QPushButton* PaPtKindNaviInd = nullptr;
+  QPushButton* PaBtNotfNaviMod = nullptr;
+  QPushButton* PaBtNotfNaviDel = nullptr;
+  QPushButton* PaBtNotfNaviNew = nullptr;
+};
+TEmergencyTab BuildEmergencyTab(QWidget* parent);
+
+struct TMateriaMedicaTab {
+  QWidget* TsAML = nullptr;
+  QFrame* PaMMNaviHerk = nullptr;
+  QFrame* PaMMweissRand = nullptr;
+  TRichTextView* DbReMMGesBild = nullptr;
+  TRichTextView* DbReMMIndik = nullptr;
+  QFrame* PaMMGlobNew = nullptr;
+};
+TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent);
+
+struct TBasicsTab {
+  QWidget* TsGrundlage = nullptr;
+  TRichTextView* DbReGrundl = nullptr;
+  std::array<QPushButton*, 12> TopicButtons{};
+};
+TBasicsTab BuildBasicsTab(QWidget* parent);
+
+// Shared pieces of the sheets.
+namespace tabparts {
+// A sheet split into left (optional), centre and right areas.
+struct TSheet {
+  QWidget* Sheet;
+  QFrame* Left;    // null when the sheet has no left area
+  QFrame* Centre;
+  QFrame* Right;
+};
+TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const char* centre,
+                 const char* right);
+// A one-character data-bound edit of the right-hand areas that takes part in
+// nothing; kept hidden.
+QLineEdit* DummyEdit(QWidget* parent, const char* name);
+// A grid of records, empty until its data source is attached.
+QTableView* Grid(QWidget* parent, const char* name);
+// Marks a data command that only works once the reference data is there.
+void MarkInert(QWidget* control);
+}  // namespace tabparts
+
+}  // namespace fendra

@@ -1,0 +1,377 @@
+#include "app/main_window.h"
+
+#include <QDate>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QSignalBlocker>
+#include <QStatusTipEvent>
+#include <QVBoxLayout>
+
+#include "app/impressum_dialog.h"
+#include "engine/storage/platform/locale.h"
+
+namespace fendra {
+
+namespace {
+// Status bar panels.
+constexpr int kTitlePanel = 0;
+constexpr int kAdvicePanel = 1;
+constexpr int kDatePanel = 2;
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName("frmMain");
+  BuildWindow();
+  ConnectHandlers();
+  DeclareDataComponents();
+  dataComponents_.ActivateAll();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::BuildWindow() {
+  setWindowTitle(QStringLiteral("  Fendra"));
+  QFont base(QStringLiteral("Arial"));
+  base.setPixelSize(15);
+  setFont(base);
+
+  menu_ = BuildMainMenu(this);
+  setMenuBar(menu_.MainMenu1);
+
+  auto* central = new QWidget(this);
+  central->setObjectName("ClientArea");
+  auto* rows = new QVBoxLayout(central);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+
+  tb_ = BuildMainToolBar(central);
+  rows->addWidget(tb_.TbHaupt);
+
+  PageControl1_ = new QTabWidget(central);
+  PageControl1_->setObjectName("PageControl1");
+  PageControl1_->setDocumentMode(true);
+  tree_ = BuildTreeTab(PageControl1_);
+  atoz_ = BuildAtoZTab(PageControl1_);
+  children_ = BuildChildrenTab(PageControl1_);
+  emergency_ = BuildEmergencyTab(PageControl1_);
+  materiaMedica_ = BuildMateriaMedicaTab(PageControl1_);
+  basics_ = BuildBasicsTab(PageControl1_);
+  PageControl1_->addTab(tree_.TsBaum, QStringLiteral("Baumstruktur"));
+  PageControl1_->addTab(atoz_.TsIndikAZ, QStringLiteral("Indikationen von A - Z"));
+  PageControl1_->addTab(children_.TsKinder, QStringLiteral("Kinder"));
+  PageControl1_->addTab(emergency_.TsNotfall, QStringLiteral("Notfälle"));
+  PageControl1_->addTab(materiaMedica_.TsAML, QStringLiteral("Materia Medica"));
+  PageControl1_->addTab(basics_.TsGrundlage, QStringLiteral("Grundlagen"));
+  PageControl1_->setCurrentWidget(tree_.TsBaum);
+  rows->addWidget(PageControl1_, 1);
+
+  // The print buffer lies behind the page control and is never brought to
+  // the front, so it is simply never shown.
+  rePrint_ = new TRichTextView(central, "rePrint", false);
+  rePrint_->setPlainText(QStringLiteral("reDruck"));
+  rePrint_->setVisible(false);
+
+  SbHaupt_ = new TStatusPanels(central, "SbHaupt");
+  rows->addWidget(SbHaupt_);
+  setCentralWidget(central);
+
+  Timer1_ = new QTimer(this);
+  Timer1_->setObjectName("Timer1");
+  Timer1_->setInterval(1000);
+}
+
+void TfrmMain::ConnectHandlers() {
+  connect(tb_.SbPrgEnd, &QToolButton::clicked, this, &TfrmMain::SbPrgEndClick);
+  connect(tb_.SbSuchBaum, &QToolButton::clicked, this, &TfrmMain::SbSuchBaumClick);
+  connect(tb_.SbSuchAbidZ, &QToolButton::clicked, this, &TfrmMain::SbSuchAbidZClick);
+  connect(tb_.SbSuchSymKind, &QToolButton::clicked, this, &TfrmMain::SbSuchSymKindClick);
+  connect(tb_.SbSuchIndKind, &QToolButton::clicked, this, &TfrmMain::SbSuchIndKindClick);
+  connect(tb_.SbSuchIndNotf, &QToolButton::clicked, this, &TfrmMain::SbSuchIndNotfClick);
+  connect(tb_.SbSuchModNotf, &QToolButton::clicked, this, &TfrmMain::SbSuchModNotfClick);
+  connect(tb_.SbSuchMM, &QToolButton::clicked, this, &TfrmMain::SbSuchMMClick);
+
+  // Text commands whose behaviour arrives with the stored texts say so
+  // plainly instead of doing nothing.
+  for (QToolButton* b : {tb_.TBMMGBSave, tb_.SbMMPrint, tb_.SbMMBildLaden, tb_.TBCut, tb_.TBCopy,
+                         tb_.TBPaste, tb_.TBBold, tb_.TBItalic, tb_.TBUnderline, tb_.TBLeftAlign,
+                         tb_.TBCenter, tb_.TBRightAlign}) {
+    connect(b, &QToolButton::clicked, this, [this, b] {
+      if (b->isCheckable()) b->setChecked(false);
+      NotYetAvailable(b->toolTip());
+    });
+  }
+  connect(tb_.CBFonts, &QComboBox::activated, this,
+          [this] { NotYetAvailable(tb_.CBFonts->toolTip()); });
+
+  connect(menu_.MuEnd, &QAction::triggered, this, &TfrmMain::SbPrgEndClick);
+  connect(menu_.MuIndBaum, &QAction::triggered, this, &TfrmMain::SbSuchBaumClick);
+  connect(menu_.MuIndAZ, &QAction::triggered, this, &TfrmMain::SbSuchAbidZClick);
+  connect(menu_.MuIndKind, &QAction::triggered, this, &TfrmMain::SbSuchSymKindClick);
+  connect(menu_.MuIndNotf, &QAction::triggered, this, &TfrmMain::SbSuchIndNotfClick);
+  connect(menu_.MuMatMed, &QAction::triggered, this, &TfrmMain::SbSuchMMClick);
+  connect(menu_.MuGrdlg, &QAction::triggered, this, &TfrmMain::MuGrdlgClick);
+  connect(menu_.MuSuchBaum, &QAction::triggered, this, &TfrmMain::SbSuchBaumClick);
+  connect(menu_.MuSuchAZ, &QAction::triggered, this, &TfrmMain::SbSuchAbidZClick);
+  connect(menu_.MuSuchSymKind, &QAction::triggered, this, &TfrmMain::SbSuchSymKindClick);
+  connect(menu_.MuSuchIndKind, &QAction::triggered, this, &TfrmMain::SbSuchIndKindClick);
+  connect(menu_.MuSuchIndNotf, &QAction::triggered, this, &TfrmMain::SbSuchIndNotfClick);
+  connect(menu_.MuSuchModNotf, &QAction::triggered, this, &TfrmMain::SbSuchModNotfClick);
+  connect(menu_.MuSuchMatMed, &QAction::triggered, this, &TfrmMain::SbSuchMMClick);
+  connect(menu_.MuImpress, &QAction::triggered, this, &TfrmMain::MuImpressClick);
+
+  connect(PageControl1_, &QTabWidget::currentChanged, this, [this] {
+    if (!settingPageDirectly_) PageControl1Change();
+  });
+  // Picking the tab of the page already shown (reached by menu or tool bar,
+  // which leave the titles alone) runs the page change as well, so the
+  // page's titles can always be had from its tab.
+  connect(PageControl1_, &QTabWidget::tabBarClicked, this, [this](int index) {
+    if (index >= 0 && index == PageControl1_->currentIndex()) PageControl1Change();
+  });
+
+  connect(SbHaupt_, &TStatusPanels::Resized, this, &TfrmMain::FormResize);
+  connect(Timer1_, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+
+  connect(children_.PaPtKindNaviKonst, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviKonstClick);
+  connect(children_.PaPtKindNaviIndik, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviIndikClick);
+  connect(emergency_.PaBtNotfNaviMod, &QPushButton::clicked, this, &TfrmMain::PaBtNotfNaviModClick);
+  connect(emergency_.PaPtKindNaviInd, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviIndClick);
+  connect(emergency_.Finder.paNFStart, &QPushButton::clicked, this, &TfrmMain::paNFStart_Click);
+}
+
+// The reference databases, their tables and the tree queries register their
+// activation here, each under its declared name; TDataComponents runs them in
+// declaration order whatever the order of registration.
+void TfrmMain::DeclareDataComponents() {}
+
+void TfrmMain::FormCreate() {
+  // The hint handler is this window's status tip handling (see event()).
+  tb_.CBFonts->addItems(QFontDatabase::families());
+  // The clock runs from start; the first date is written at once rather
+  // than a second late.
+  Timer1Timer();
+  Timer1_->start();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!shown_) {
+    shown_ = true;
+    FormShow();
+  }
+}
+
+void TfrmMain::FormShow() {
+  // The indication tree is built here once its database is there.
+  // Each view is narrowed once, 15 pixels on either side, in this order.
+  for (TRichTextView* view : {tree_.DbReBaum, children_.reKindKM, children_.DbReKindSuN,
+                              basics_.DbReGrundl, emergency_.DbReNotfInd, atoz_.DbReIndAZ})
+    view->NarrowTextArea(15, 15);
+  SetPanel(kTitlePanel, QStringLiteral("Indikationen als Baumstruktur"));
+}
+
+bool TfrmMain::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    // Entering a control with a hint brings its text; leaving brings an
+    // empty one, which is not a hint: panel 0 keeps the last hint until
+    // something else writes it.
+    const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    if (!tip.isEmpty()) ShowApplicationHint(tip);
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TfrmMain::ShowApplicationHint(const QString& hint) { SetPanel(kTitlePanel, hint); }
+
+void TfrmMain::SetPanel(int panel, const QString& text) { SbHaupt_->SetPanelText(panel, text); }
+
+void TfrmMain::FormResize() {
+  const int width = SbHaupt_->width() - SbHaupt_->PanelWidth(kTitlePanel) -
+                    SbHaupt_->PanelWidth(kDatePanel);
+  SbHaupt_->SetPanelWidth(kAdvicePanel, width < 0 ? 0 : width);
+}
+
+void TfrmMain::Timer1Timer() {
+  const QDate today = QDate::currentDate();
+  SetPanel(kDatePanel, QString::fromStdString(
+                           dvx::FormatShortDate(today.year(), today.month(), today.day())));
+}
+
+void TfrmMain::NotYetAvailable(const QString& command) {
+  QMessageBox::information(this, QStringLiteral("Fendra"),
+                           QStringLiteral("„%1“ steht in dieser Ausgabe noch nicht zur Verfügung.")
+                               .arg(command.trimmed()));
+}
+
+// --- Navigation --------------------------------------------------------------
+
+void TfrmMain::SetPageDirectly(QWidget* page) {
+  settingPageDirectly_ = true;
+  PageControl1_->setCurrentWidget(page);
+  settingPageDirectly_ = false;
+}
+
+void TfrmMain::SbPrgEndClick() { close(); }
+
+void TfrmMain::SbSuchBaumClick() {
+  SetPageDirectly(tree_.TsBaum);
+  SetToolbarMode(1);
+}
+
+void TfrmMain::SbSuchAbidZClick() {
+  SetPageDirectly(atoz_.TsIndikAZ);
+  SetToolbarMode(1);
+}
+
+void TfrmMain::SbSuchSymKindClick() {
+  SetPageDirectly(children_.TsKinder);
+  children_.PaKindKM->setVisible(true);
+  children_.PaKindLagIndik->setVisible(false);
+}
+
+void TfrmMain::SbSuchIndKindClick() {
+  SetPageDirectly(children_.TsKinder);
+  children_.PaKindLagIndik->setVisible(true);
+  children_.PaKindKM->setVisible(false);
+  SetToolbarMode(1);
+  SetPanel(kAdvicePanel, QStringLiteral("Konstitutionsmittel für Kinder"));
+}
+
+void TfrmMain::SbSuchIndNotfClick() {
+  SetPageDirectly(emergency_.TsNotfall);
+  emergency_.PaNotfIndLag->setVisible(true);
+  emergency_.Finder.PaNotfModLag->setVisible(false);
+  SetToolbarMode(1);
+}
+
+void TfrmMain::SbSuchModNotfClick() {
+  SetPageDirectly(emergency_.TsNotfall);
+  emergency_.PaNotfIndLag->setVisible(false);
+  emergency_.Finder.PaNotfModLag->setVisible(true);
+}
+
+void TfrmMain::SbSuchMMClick() {
+  SetPageDirectly(materiaMedica_.TsAML);
+  materiaMedica_.PaMMNaviHerk->setVisible(true);
+  materiaMedica_.PaMMweissRand->setVisible(false);
+  materiaMedica_.DbReMMGesBild->setVisible(false);
+  materiaMedica_.DbReMMIndik->setVisible(false);
+  materiaMedica_.PaMMGlobNew->setVisible(false);
+}
+
+void TfrmMain::MuGrdlgClick() { SetPageDirectly(basics_.TsGrundlage); }
+
+void TfrmMain::MuImpressClick() {
+  if (frmImpressum_) frmImpressum_->exec();
+}
+
+void TfrmMain::PageControl1Change() {
+  QWidget* page = PageControl1_->currentWidget();
+  if (page == tree_.TsBaum) {
+    SetToolbarMode(1);
+    SetPanel(kAdvicePanel, QString());
+    SetPanel(kTitlePanel, QStringLiteral("Indikationen als Baumstruktur"));
+    SetMarkerColor(tb_.lbFarbschalter, marker::kTreeText);
+  } else if (page == atoz_.TsIndikAZ) {
+    SetToolbarMode(1);
+    SetPanel(kTitlePanel, QStringLiteral("Indikationen von A - Z"));
+    SetPanel(kAdvicePanel, QString());
+    SetMarkerColor(tb_.lbFarbschalter, marker::kAtoZText);
+  } else if (page == children_.TsKinder) {
+    SetToolbarMode(4);
+    SetPanel(kTitlePanel, QStringLiteral("Indikationnen für Kinder"));
+    SetPanel(kAdvicePanel, QString());
+  } else if (page == emergency_.TsNotfall) {
+    emergency_.PaNotfIndLag->setVisible(true);
+    emergency_.PaBtNotfNaviNew->setVisible(true);
+    emergency_.PaBtNotfNaviDel->setVisible(true);
+    emergency_.Finder.PaNotfModLag->setVisible(false);
+    SetToolbarMode(1);
+    SetPanel(kTitlePanel, QStringLiteral("Notfall-Indikationnen"));
+    SetPanel(kAdvicePanel, QString());
+  } else if (page == materiaMedica_.TsAML) {
+    materiaMedica_.PaMMNaviHerk->setVisible(true);
+    materiaMedica_.PaMMweissRand->setVisible(false);
+    materiaMedica_.DbReMMGesBild->setVisible(false);
+    materiaMedica_.DbReMMIndik->setVisible(false);
+    materiaMedica_.PaMMGlobNew->setVisible(false);
+    SetToolbarMode(2);
+    SetPanel(kTitlePanel, QStringLiteral("Arzneimittellehre"));
+    SetPanel(kAdvicePanel, QString());
+  } else if (page == basics_.TsGrundlage) {
+    // Positioning the basics table on "Methode" comes with its database.
+    SetToolbarMode(4);
+    SetPanel(kTitlePanel, QStringLiteral("Grundlagen"));
+    SetPanel(kAdvicePanel, QString());
+    SetMarkerColor(tb_.lbFarbschalter, marker::kBasicsPage);
+  }
+}
+
+void TfrmMain::SetToolbarMode(int mode) {
+  bool save, print, picture, formatting;
+  switch (mode) {
+    case 1: save = true;  print = true;  picture = false; formatting = true;  break;
+    case 2: save = true;  print = false; picture = true;  formatting = false; break;
+    case 3: save = false; print = false; picture = false; formatting = false; break;
+    case 4: save = false; print = true;  picture = false; formatting = false; break;
+    default: return;
+  }
+  tb_.TBMMGBSave->setEnabled(save);
+  tb_.SbMMPrint->setEnabled(print);
+  tb_.SbMMBildLaden->setVisible(picture);
+  for (QWidget* w : {static_cast<QWidget*>(tb_.ToolBar3), static_cast<QWidget*>(tb_.LaMMSchriftart),
+                     static_cast<QWidget*>(tb_.CBFonts), static_cast<QWidget*>(tb_.ToolBar4)})
+    w->setVisible(formatting);
+  toolbarMode_ = mode;
+}
+
+// --- Children's tab ----------------------------------------------------------
+
+void TfrmMain::PaPtKindNaviKonstClick() {
+  children_.PaKindKM->setVisible(true);
+  children_.PaKindLagIndik->setVisible(false);
+  SetPanel(kAdvicePanel, QStringLiteral("Konstitutionsmittel"));
+}
+
+void TfrmMain::PaPtKindNaviIndikClick() {
+  children_.PaKindLagIndik->setVisible(true);
+  children_.PaKindKM->setVisible(false);
+  SetPanel(kAdvicePanel, QStringLiteral("Bewährte Indikationen"));
+}
+
+// --- Emergency tab -----------------------------------------------------------
+
+void TfrmMain::PaBtNotfNaviModClick() {
+  emergency_.PaNotfIndLag->setVisible(false);
+  emergency_.Finder.PaNotfModLag->setVisible(true);
+  emergency_.PaBtNotfNaviNew->setVisible(false);
+  emergency_.PaBtNotfNaviDel->setVisible(false);
+  SetToolbarMode(3);
+  SetPanel(kAdvicePanel, QStringLiteral("Suche nach Modalitäten"));
+}
+
+void TfrmMain::PaPtKindNaviIndClick() {
+  emergency_.PaNotfIndLag->setVisible(true);
+  emergency_.DbReNotfInd->setVisible(true);
+  emergency_.PaNotfLayerNeu->setVisible(false);
+  emergency_.Finder.PaNotfModLag->setVisible(false);
+  emergency_.PaBtNotfNaviNew->setVisible(true);
+  emergency_.PaBtNotfNaviDel->setVisible(true);
+  SetToolbarMode(1);
+  SetPanel(kAdvicePanel, QString());
+}
+
+void TfrmMain::paNFStart_Click() {
+  EmergencyTicks ticks{};
+  for (int box = 0; box < kEmergencyModalityCount; ++box)
+    ticks[box] = emergency_.Finder.CheckBoxes[box]->isChecked();
+  EvaluateEmergencyRemedies(emergencyRemedies_, ticks);
+  for (int n = 0; n < kEmergencyResultRows; ++n) {
+    emergency_.Finder.lbAM[n]->setText(QString::fromStdString(emergencyRemedies_[n].Name));
+    emergency_.Finder.lbPunkt[n]->setText(QString::number(emergencyRemedies_[n].Points));
+  }
+}
+
+}  // namespace fendra

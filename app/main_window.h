@@ -1,0 +1,104 @@
+#pragma once
+// The main window TfrmMain: tool bar, page control with six tabs, status
+// bar, main menu, and the handlers that tie them together.
+#include <QMainWindow>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/data_components.h"
+#include "app/emergency_remedies.h"
+#include "app/main_menu.h"
+#include "app/main_tabs.h"
+#include "app/main_toolbar.h"
+#include "app/status_panels.h"
+
+namespace fendra {
+
+class TfrmImpressum;
+class TRichTextView;
+
+class TfrmMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Builds the window from its design, activates the data components in
+  // their declaration order (errors pass to the caller and end start-up),
+  // then runs FormCreate.
+  explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  void SetImprintDialog(TfrmImpressum* dialog) { frmImpressum_ = dialog; }
+  TStatusPanels* StatusPanels() const { return SbHaupt_; }
+  QTabWidget* PageControl() const { return PageControl1_; }
+  QLabel* Marker() const { return tb_.lbFarbschalter; }
+  int ToolbarMode() const { return toolbarMode_; }
+  const EmergencyRemedyTable& EmergencyRemedies() const { return emergencyRemedies_; }
+  TDataComponents& DataComponents() { return dataComponents_; }
+
+ public slots:
+  // Navigation commands: set the page directly, which leaves the page-change
+  // handling (panel 0, marker) out.
+  void SbPrgEndClick();
+  void SbSuchBaumClick();
+  void SbSuchAbidZClick();
+  void SbSuchSymKindClick();
+  void SbSuchIndKindClick();
+  void SbSuchIndNotfClick();
+  void SbSuchModNotfClick();
+  void SbSuchMMClick();
+  void MuGrdlgClick();
+  void MuImpressClick();
+
+  // The user picked a tab.
+  void PageControl1Change();
+
+  // 1 formatted text, 2 remedy origin page, 3 no text, 4 text for reading;
+  // any other value changes nothing.
+  void SetToolbarMode(int mode);
+  void ShowApplicationHint(const QString& hint);
+  void FormResize();
+  void Timer1Timer();
+
+  // Children's tab: remedy finder or proven indications.
+  void PaPtKindNaviKonstClick();
+  void PaPtKindNaviIndikClick();
+  // Emergency tab: modality finder or indications, and the evaluation.
+  void PaBtNotfNaviModClick();
+  void PaPtKindNaviIndClick();
+  void paNFStart_Click();
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildWindow();
+  void ConnectHandlers();
+  void DeclareDataComponents();
+  void FormCreate();
+  void FormShow();
+  void SetPageDirectly(QWidget* page);
+  void SetPanel(int panel, const QString& text);
+  void NotYetAvailable(const QString& command);
+
+  TMainToolBar tb_;
+  TMainMenu menu_;
+  QTabWidget* PageControl1_ = nullptr;
+  TRichTextView* rePrint_ = nullptr;
+  TStatusPanels* SbHaupt_ = nullptr;
+  QTimer* Timer1_ = nullptr;
+  TTreeTab tree_;
+  TAtoZTab atoz_;
+  TChildrenTab children_;
+  TEmergencyTab emergency_;
+  TMateriaMedicaTab materiaMedica_;
+  TBasicsTab basics_;
+  TfrmImpressum* frmImpressum_ = nullptr;
+
+  TDataComponents dataComponents_;
+  EmergencyRemedyTable emergencyRemedies_;
+  int toolbarMode_ = 0;  // 0: as designed, before any mode was set
+  bool settingPageDirectly_ = false;
+  bool shown_ = false;
+};
+
+}  // namespace fendra

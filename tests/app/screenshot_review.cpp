@@ -1,0 +1,51 @@
+// Not a test: renders every tab, the finder after an evaluation and the
+// imprint dialog to PNG files for a visual review. Runs only when
+// FENDRA_SHOTS names an output directory.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/fendra_program.h"
+#include "app/impressum_dialog.h"
+
+namespace fendra {
+namespace {
+
+TEST(ScreenshotReview, RendersEveryTab) {
+  const QString dir = qEnvironmentVariable("FENDRA_SHOTS");
+  if (dir.isEmpty()) GTEST_SKIP() << "set FENDRA_SHOTS to an output directory";
+  QDir().mkpath(dir);
+  const int width = qEnvironmentVariableIntValue("FENDRA_SHOT_WIDTH");
+  const int height = qEnvironmentVariableIntValue("FENDRA_SHOT_HEIGHT");
+  auto& app = static_cast<TFendraApplication&>(*QApplication::instance());
+  std::unique_ptr<TfrmMain> window = StartFendra(app);
+  ASSERT_TRUE(window);
+  window->resize(width > 0 ? width : 1366, height > 0 ? height : 740);
+  window->show();
+  QApplication::processEvents();
+  const char* names[] = {"1_baum", "2_az", "3_kinder", "4_notfall", "5_mm", "6_grundlagen"};
+  for (int i = 0; i < 6; ++i) {
+    window->PageControl()->setCurrentIndex(i);
+    QApplication::processEvents();
+    ASSERT_TRUE(window->grab().save(dir + "/" + names[i] + ".png"));
+  }
+  window->PageControl()->setCurrentIndex(3);
+  window->findChild<QPushButton*>("PaBtNotfNaviMod")->click();
+  for (const char* box : {"cb2BeWa", "cb4BeLi", "cb20SNa", "cb25ZuGU", "cb31ZuSD"})
+    window->findChild<QCheckBox*>(box)->setChecked(true);
+  window->findChild<QPushButton*>("paNFStart")->click();
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/7_finder.png"));
+  auto* imprint = window->findChild<TfrmImpressum*>();
+  ASSERT_NE(imprint, nullptr);
+  imprint->show();
+  QApplication::processEvents();
+  ASSERT_TRUE(imprint->grab().save(dir + "/8_impressum.png"));
+  imprint->hide();
+}
+
+}  // namespace
+}  // namespace fendra
