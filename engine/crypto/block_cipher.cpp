@@ -3,9 +3,11 @@
 #include <cryptopp/aes.h>
 #include <cryptopp/blowfish.h>
 #include <cryptopp/des.h>
+#include <cryptopp/misc.h>
 #include <cryptopp/square.h>
 #include <cryptopp/twofish.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "engine/crypto/crypto_names.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "engine/crypto/cipher_mode.h"
 #include "engine/crypto/crypto_names.h"
@@ -11,6 +12,8 @@ namespace dvx {
 
 TDVXDatabaseCipher::TDVXDatabaseCipher(const TDVXCryptoInfo& info, const uint8_t* salt)
     : algorithm_(CheckCryptoAlgorithm(info.algorithm)), mode_(CheckCryptoMode(info.mode)) {
+  if (!info.password.empty() && salt == nullptr)
+    throw std::invalid_argument("a password key needs the database's salt");
   TDVXKeyBytes key = DeriveCipherKey(info, salt, salt ? kKeySaltSize : 0);
   cipher_ = CreateBlockCipher(algorithm_, key.data(), key.size());
   if (info.useInitVector)

@@ -31,7 +31,8 @@ class TDVXDatabaseCipher : public TDVXPageCipher {
   // `info` must name an algorithm 1..12 (otherwise 10699) and a mode 0..3
   // (otherwise 10701). `salt` holds kKeySaltSize bytes (key_derivation.h);
   // it is only read when info.password is not empty and may be null
-  // otherwise. `info` is not kept.
+  // otherwise (a password without salt is refused: std::invalid_argument).
+  // `info` is not kept.
   TDVXDatabaseCipher(const TDVXCryptoInfo& info, const uint8_t* salt);
   ~TDVXDatabaseCipher() override;
   TDVXDatabaseCipher(const TDVXDatabaseCipher&) = delete;

@@ -223,6 +223,10 @@ TEST_F(DatabaseCipherPasswordTest, OtherSaltGivesOtherCiphertext) {
   EXPECT_NE(Encrypt(a, 298, page_), Encrypt(b, 298, page_));
 }
 
+TEST_F(DatabaseCipherPasswordTest, PasswordWithoutSaltIsRefused) {
+  EXPECT_THROW(TDVXDatabaseCipher(Info("Belladonna"), nullptr), std::invalid_argument);
+}
+
 TEST(DatabaseCipherErrors, UnknownAlgorithmOrModeIsRefusedBeforeAnyKeyWork) {
   TDVXCryptoInfo info = RawKeyInfo(craBlowfish, acmCBC);
   info.algorithm = static_cast<TDVXCryptoAlgorithm>(13);
