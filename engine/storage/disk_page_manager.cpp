@@ -228,6 +228,12 @@ void TDVXDiskPageManager::ValidateHeader() {
     throw corrupt("extent page count " + std::to_string(header_.extentPageCount) + " is below 4");
   if (header_.pageCount < 3) throw corrupt("page count " + std::to_string(header_.pageCount) + " is below 3");
   int64_t needed = pageAreaStart_ + static_cast<int64_t>(header_.pageCount) * header_.pageSize;
+  // Another process grows the file before it writes the larger PageCount
+  // and shrinks it after writing the smaller one, but a header reread
+  // without the StateLockByte may still fall between the two; the length is
+  // therefore checked at the open and under the lock, and page reads are
+  // bounded by themselves.
+  if (freeSpace_ && stateLockDepth_ == 0) return;
   int64_t size = file_.GetSize();
   if (size < needed)
     throw corrupt("the file is " + std::to_string(size) + " bytes long, " + std::to_string(needed) +
@@ -509,10 +515,12 @@ void TDVXDiskPageManager::AppendPages(int32_t n) {
 }
 
 void TDVXDiskPageManager::SetLastPage(int32_t pageNo) {
+  // The smaller PageCount is written before the file is cut, so the header
+  // never counts pages the file does not hold.
   header_.pageCount = pageNo + 1;
+  WriteHeader();
   int64_t end = pageAreaStart_ + static_cast<int64_t>(header_.pageCount) * PageSize();
   if (file_.GetSize() != end) file_.SetSize(end);
-  WriteHeader();
 }
 
 TDVXDatabaseFreeSpaceManager& TDVXDiskPageManager::FreeSpaceManager() {
