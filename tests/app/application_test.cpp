@@ -1,0 +1,121 @@
+// Start-up, the imprint dialog, the children's tab switches and the
+// application's default error handling.
+#include <QTimer>
+
+#include "app/impressum_dialog.h"
+#include "engine/storage/exception.h"
+#include "main_window_fixture.h"
+
+namespace fendra::testing {
+namespace {
+
+class ImprintTest : public MainWindowTest {};
+
+TEST_F(ImprintTest, ExistsHiddenFromStartAndShowsModallyUntilClosed) {
+  auto* dialog = window_->findChild<TfrmImpressum*>("frmImpressum");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), "frmImpressum");
+  auto* close = dialog->findChild<QPushButton*>("BtImpressum");
+  ASSERT_NE(close, nullptr);
+  EXPECT_EQ(close->text(), "  Schließen  ");
+  bool wasModal = false;
+  QTimer::singleShot(0, dialog, [&] {
+    wasModal = dialog->isVisible() && dialog->isModal() &&
+               QApplication::activeModalWidget() == dialog;
+    close->click();
+  });
+  Action("MuImpress")->trigger();  // returns when the dialog is closed
+  EXPECT_TRUE(wasModal);
+  EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(ImprintTest, PublisherBlockSaysItIsAPlaceholder) {
+  auto* dialog = window_->findChild<TfrmImpressum*>("frmImpressum");
+  ASSERT_NE(dialog, nullptr);
+  bool sawPlaceholder = false;
+  for (QLabel* label : dialog->findChildren<QLabel*>())
+    sawPlaceholder |= label->text().contains("Platzhalter");
+  EXPECT_TRUE(sawPlaceholder);
+  EXPECT_GE(dialog->minimumWidth(), 434);
+  EXPECT_GE(dialog->minimumHeight(), 291);
+}
+
+class ChildrenTabTest : public MainWindowTest {};
+
+TEST_F(ChildrenTabTest, ButtonsSwitchBetweenFinderAndIndications) {
+  PickTab("TsKinder");
+  EXPECT_EQ(Find<QPushButton>("PaPtKindNaviKonst")->text(), " Konstitutionsmittel");
+  EXPECT_EQ(Find<QPushButton>("PaPtKindNaviIndik")->text(), "   Indikationen       ");
+  Click("PaPtKindNaviIndik");
+  EXPECT_TRUE(Shown("PaKindLagIndik"));
+  EXPECT_FALSE(Shown("PaKindKM"));
+  EXPECT_EQ(Panel(1), "Bewährte Indikationen");
+  Click("PaPtKindNaviKonst");
+  EXPECT_TRUE(Shown("PaKindKM"));
+  EXPECT_FALSE(Shown("PaKindLagIndik"));
+  EXPECT_EQ(Panel(1), "Konstitutionsmittel");
+}
+
+class BasicsTabTest : public MainWindowTest {};
+
+TEST_F(BasicsTabTest, TwelveTopicButtonsWithExactCaptionsAreInertWithoutData) {
+  const std::pair<const char*, const char*> topics[] = {
+      {"PaBtGrunfNaviMeth", "  Definition           "}, {"PaBtGrunfNaviMen", "  Menschenbild    "},
+      {"PaBtGrunfNaviKon", "  Konstitution       "},   {"PaBtGrunfNaviAMB", " Arzneimittelbild "},
+      {"PaBtGrunfNaviMod", " Modalität           "},   {"PaBtGrunfNaviChro", " Chronizität        "},
+      {"PaBtGrunfNaviArzf", " Arzneiformen   "},        {"PaBtGrunfNaviAnam", "Anamnese          "},
+      {"PaBtGrunfNaviRep", "Repertorisation  "},        {"PaBtGrunfNaviDos", "Dosierung          "},
+      {"PaBtGrunfNaviGab", "Gabenhäufigkeit"},          {"PaBtGrunfNaviHinw", "Reaktionen        "}};
+  for (const auto& [name, caption] : topics) {
+    auto* button = Find<QPushButton>(name);
+    EXPECT_EQ(button->text(), QString::fromUtf8(caption)) << name;
+    EXPECT_FALSE(button->isEnabled()) << name;
+  }
+}
+
+// An object whose event handling fails the way a data component does.
+class FailingReceiver : public QObject {
+ public:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::User) throw dvx::EDVXException(10001, "Dataset is not opened");
+    return QObject::event(e);
+  }
+};
+
+class ErrorHandlingTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    app().SetErrorPresenterForTesting([this](const QString& text) { shown_ << text; });
+  }
+  void TearDown() override { app().SetErrorPresenterForTesting(nullptr); }
+  static TFendraApplication& app() {
+    return static_cast<TFendraApplication&>(*QApplication::instance());
+  }
+  QStringList shown_;
+};
+
+TEST_F(ErrorHandlingTest, HandlerErrorIsShownWithItsTextAndTheWindowStaysUsable) {
+  FailingReceiver receiver;
+  QEvent failing(QEvent::User);
+  EXPECT_FALSE(QApplication::sendEvent(&receiver, &failing));
+  ASSERT_EQ(shown_.size(), 1);
+  EXPECT_EQ(shown_[0], "Dataset is not opened - Native error: 10001");
+  QApplication::postEvent(&receiver, new QEvent(QEvent::User));
+  QApplication::processEvents();
+  EXPECT_EQ(shown_.size(), 2);
+  Click("SbSuchAbidZ");
+  EXPECT_EQ(PageName(), "TsIndikAZ");
+}
+
+TEST_F(ErrorHandlingTest, StartUpReturnsTheWindowWithItsImprintDialog) {
+  std::unique_ptr<TfrmMain> second = StartFendra(app());
+  ASSERT_TRUE(second);
+  EXPECT_NE(second->findChild<TfrmImpressum*>("frmImpressum"), nullptr);
+  EXPECT_TRUE(shown_.isEmpty());
+  EXPECT_TRUE(second->DataComponents().Activated().empty());
+}
+
+}  // namespace
+}  // namespace fendra::testing

@@ -1,0 +1,58 @@
+#pragma once
+// A started and shown main window, driven through its controls' names.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "app/fendra_program.h"
+
+namespace fendra::testing {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto& app = static_cast<TFendraApplication&>(*QApplication::instance());
+    window_ = StartFendra(app);
+    ASSERT_TRUE(window_);
+    window_->resize(1366, 740);
+    window_->show();
+    QApplication::processEvents();
+  }
+
+  template <typename T = QWidget>
+  T* Find(const char* name) const {
+    T* found = window_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QAction* Action(const char* name) const { return Find<QAction>(name); }
+  void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
+  // The control's own visibility flag, whatever its tab shows.
+  bool Shown(const char* name) const { return !Find(name)->isHidden(); }
+  QString Panel(int panel) const { return window_->StatusPanels()->PanelText(panel); }
+  QString PageName() const { return window_->PageControl()->currentWidget()->objectName(); }
+  QColor Marker() const { return MarkerColor(window_->Marker()); }
+
+  // Picks a tab the way a user does, with the mouse on the tab bar.
+  void PickTab(const char* sheet) {
+    QTabWidget* tabs = window_->PageControl();
+    const int index = tabs->indexOf(Find(sheet));
+    ASSERT_GE(index, 0) << sheet;
+    QTabBar* bar = tabs->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
+    QApplication::processEvents();
+  }
+
+  std::unique_ptr<TfrmMain> window_;
+};
+
+}  // namespace fendra::testing
