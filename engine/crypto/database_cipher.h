@@ -38,8 +38,8 @@ class TDVXDatabaseCipher : public TDVXPageCipher {
   TDVXDatabaseCipher(const TDVXDatabaseCipher&) = delete;
   TDVXDatabaseCipher& operator=(const TDVXDatabaseCipher&) = delete;
 
-  // Thread-compatible: the object keeps no state between transfers, so
-  // concurrent transfers through one object are safe.
+  // Both only read the keyed cipher and keep no state between transfers,
+  // so concurrent transfers through one object are safe.
   void Encrypt(uint64_t position, const uint8_t* in, uint8_t* out, size_t count) override;
   void Decrypt(uint64_t position, const uint8_t* in, uint8_t* out, size_t count) override;
 
