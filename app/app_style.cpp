@@ -11,6 +11,7 @@ namespace {
 // Navy ink on calm blue-grey surfaces; white text areas; one accent.
 const char* const kStyleSheet = R"css(
 QMainWindow, #ClientArea { background: #e9eef4; }
+QWidget[finderSheet="true"], #PaNotfModScroll { background: #ffffff; }
 #TbHaupt {
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfcfe, stop:1 #dfe6ef);
   border-bottom: 1px solid #b9c4d2;

@@ -1,6 +1,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "app/emergency_incidence.h"
@@ -40,7 +41,7 @@ QLabel* Cell(QWidget* parent, const QString& name, const QString& text, Qt::Alig
 
 QFrame* BuildResultPanel(QWidget* parent, TEmergencyFinderPanel& f) {
   QFrame* panel = MakePanel(parent, "PaNotfModAuswLage", TPanelRole::Group);
-  panel->setMinimumWidth(280);
+  panel->setMinimumWidth(240);
   auto* rows = new QVBoxLayout(panel);
   rows->setContentsMargins(0, 0, 0, 12);
   rows->setSpacing(8);
@@ -86,13 +87,23 @@ TEmergencyFinderPanel BuildEmergencyFinderPanel(QWidget* parent) {
   outer->setContentsMargins(0, 0, 0, 0);
   outer->setSpacing(0);
   outer->addWidget(MakeDecorBar(f.PaNotfModLag, "CbNotfMod"));
-  auto* row = new QHBoxLayout();
+  // On screens narrower than the questionnaire it scrolls instead of
+  // widening the window past the screen.
+  auto* scroller = new QScrollArea(f.PaNotfModLag);
+  scroller->setObjectName("PaNotfModScroll");
+  scroller->setFrameShape(QFrame::NoFrame);
+  scroller->setWidgetResizable(true);
+  auto* sheet = new QWidget(scroller);
+  sheet->setObjectName("PaNotfModSheet");
+  sheet->setProperty("finderSheet", true);
+  scroller->setWidget(sheet);
+  auto* row = new QHBoxLayout(sheet);
   row->setContentsMargins(12, 12, 12, 12);
   row->setSpacing(12);
 
-  QGroupBox* better = Group(f.PaNotfModLag, "GbNotfMod1", QStringLiteral("Besser durch:"));
-  QGroupBox* worse = Group(f.PaNotfModLag, "GbNotfMod2", QStringLiteral("Schlimmer durch:"));
-  QGroupBox* state = Group(f.PaNotfModLag, "GbNotfMod3", QStringLiteral("Allgemeiner Zustand"));
+  QGroupBox* better = Group(sheet, "GbNotfMod1", QStringLiteral("Besser durch:"));
+  QGroupBox* worse = Group(sheet, "GbNotfMod2", QStringLiteral("Schlimmer durch:"));
+  QGroupBox* state = Group(sheet, "GbNotfMod3", QStringLiteral("Allgemeiner Zustand"));
   const auto& modalities = EmergencyModalities();
   for (int i = 0; i < kEmergencyModalityCount; ++i) {
     const EmergencyModality& m = modalities[i];
@@ -106,8 +117,8 @@ TEmergencyFinderPanel BuildEmergencyFinderPanel(QWidget* parent) {
     static_cast<QVBoxLayout*>(box->layout())->addStretch(1);
     row->addWidget(box, 1);
   }
-  row->addWidget(BuildResultPanel(f.PaNotfModLag, f), 1);
-  outer->addLayout(row, 1);
+  row->addWidget(BuildResultPanel(sheet, f), 1);
+  outer->addWidget(scroller, 1);
   return f;
 }
 

@@ -18,7 +18,7 @@ QToolButton* Command(QWidget* parent, QLayout* row, const char* name, const QStr
   button->setStatusTip(hint);
   button->setIcon(ToolbarGlyph(glyph));
   button->setIconSize(QSize(20, 20));
-  button->setFixedSize(32, 30);
+  button->setFixedSize(30, 30);
   button->setAutoRaise(true);
   row->addWidget(button);
   return button;
@@ -88,7 +88,9 @@ TMainToolBar BuildMainToolBar(QWidget* parent) {
   tb.CBFonts->setObjectName("CBFonts");
   tb.CBFonts->setToolTip(QStringLiteral("Schriftart"));
   tb.CBFonts->setStatusTip(QStringLiteral("Schriftart"));
-  tb.CBFonts->setMinimumWidth(190);
+  tb.CBFonts->setMinimumWidth(150);
+  tb.CBFonts->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  tb.CBFonts->setMinimumContentsLength(14);
   tb.CBFonts->setMaxVisibleItems(20);
   bar3->addWidget(tb.CBFonts);
 

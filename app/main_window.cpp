@@ -1,7 +1,10 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include <QDate>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <QStatusTipEvent>
@@ -148,6 +151,9 @@ void TfrmMain::DeclareDataComponents() {}
 void TfrmMain::FormCreate() {
   // The hint handler is this window's status tip handling (see event()).
   tb_.CBFonts->addItems(QFontDatabase::families());
+  // Shows the font the texts are set in rather than the first name on the list.
+  tb_.CBFonts->setCurrentIndex(
+      std::max(0, tb_.CBFonts->findText(QFontInfo(font()).family())));
   // The clock runs from start; the first date is written at once rather
   // than a second late.
   Timer1Timer();

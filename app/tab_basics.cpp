@@ -37,8 +37,8 @@ TBasicsTab BuildBasicsTab(QWidget* parent) {
   TBasicsTab t;
   const TSheet s = MakeSheet(parent, "TsGrundlage", "PaGrundlNaviLi", "PaGrundlLage1", "PaGrundlNaviRe");
   t.TsGrundlage = s.Sheet;
-  // The left area stays empty; a narrow strip keeps the sheets' rhythm.
-  s.Left->setFixedWidth(24);
+  // The left area is empty; it takes no room.
+  s.Left->setVisible(false);
 
   auto* centre = new QVBoxLayout(s.Centre);
   centre->setContentsMargins(0, 0, 0, 0);

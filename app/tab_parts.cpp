@@ -32,6 +32,8 @@ TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const cha
     row->addWidget(s.Left);
   }
   s.Centre = MakePanel(s.Sheet, centre, TPanelRole::Content);
+  // Keeps the panel's frame visible around the text views it holds.
+  s.Centre->setContentsMargins(1, 0, 1, 1);
   row->addWidget(s.Centre, 1);
   s.Right = MakePanel(s.Sheet, right, TPanelRole::Side);
   s.Right->setFixedWidth(kRightWidth);
