@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine/sql/extended80.h"
 #include "engine/sql/value_errors.h"
@@ -143,10 +144,15 @@ TDVXValueBytes EncodeInteger(int type, int64_t value) {
 }
 
 TDVXValueBytes EncodeReal(int type, long double value) {
+  // A finite value beyond the target's range is a range error, not an
+  // infinity (nor an undefined narrowing).
+  auto check = [&](long double max) {
+    if (std::isfinite(value) && std::fabs(value) > max) RaiseRangeError();
+  };
   switch (type) {
-    case bftSingle: return Bytes(static_cast<float>(value));
+    case bftSingle: check(std::numeric_limits<float>::max()); return Bytes(static_cast<float>(value));
     case bftFloat:
-    case bftCurrency: return Bytes(static_cast<double>(value));
+    case bftCurrency: check(std::numeric_limits<double>::max()); return Bytes(static_cast<double>(value));
     case bftExtended: {
       TDVXValueBytes out(kExtended80Size);
       LongDoubleToExtended80(value, out.data());

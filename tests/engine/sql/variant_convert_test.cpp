@@ -160,6 +160,14 @@ TEST(RealSource, TextRoundTripKeepsTheValue) {
   }
 }
 
+TEST(RealSource, ToNarrowerRealsWithRangeCheck) {
+  EXPECT_EQ(Converted(Dbl(0.5), bftSingle).GetAsSingle(), 0.5f);
+  EXPECT_EQ(CastCode(Dbl(1e39), bftSingle), kErrConversionFailed);
+  EXPECT_EQ(CastCode(Ext(1e400L), bftFloat), kErrConversionFailed);
+  EXPECT_EQ(CastCode(Ext(1e400L), bftCurrency), kErrConversionFailed);
+  EXPECT_EQ(Converted(Ext(1e-400L), bftFloat).GetAsDouble(), 0.0);  // underflow rounds to zero
+}
+
 TEST(RealSource, ToIntegersTruncatesTowardZeroWithRangeCheck) {
   EXPECT_EQ(Converted(Dbl(-2.9), bftSignedInt32).GetAsSignedInt32(), -2);
   EXPECT_EQ(Converted(Dbl(2.9), bftUnsignedInt8).GetAsUnsignedInt8(), 2);
