@@ -90,14 +90,20 @@ TDVXValueBytes RealResult(TOp op, int type, const TDVXValueBytes& a, const TDVXV
 
 TDVXValueBytes DateTimeResult(TOp op, const TDVXValueBytes& a, const TDVXValueBytes& b) {
   TDVXDateTimePair left = ReadDateTimeValue(a.data()), right = ReadDateTimeValue(b.data());
-  int64_t days = static_cast<int32_t>(IntegerOp(op, left.day, right.day));
-  // A missing time part counts as midnight against a time; two missing ones
-  // stay missing.
+  // A missing date counts as day 0 against a date and a missing time part as
+  // midnight against a time (so a DATE plus a TIME is that day at that
+  // time); two missing parts stay missing.
+  int64_t days = kMissingDayNumber;
+  if (left.day != kMissingDayNumber || right.day != kMissingDayNumber) {
+    auto dayOf = [](int32_t d) { return d == kMissingDayNumber ? 0 : d; };
+    days = static_cast<int32_t>(IntegerOp(op, dayOf(left.day), dayOf(right.day)));
+  }
   if (left.milliseconds == kMissingTime && right.milliseconds == kMissingTime)
     return EncodeDateTime({static_cast<int32_t>(days), kMissingTime});
   int64_t ms = IntegerOp(op, std::max(left.milliseconds, 0), std::max(right.milliseconds, 0));
   if (ms >= kMsPerDay) {
-    days += ms / kMsPerDay;
+    // Whole days carry into the date; without a date they are dropped.
+    if (days != kMissingDayNumber) days += ms / kMsPerDay;
     ms %= kMsPerDay;
   }
   return EncodeDateTime({static_cast<int32_t>(static_cast<uint32_t>(days)), static_cast<int32_t>(ms)});

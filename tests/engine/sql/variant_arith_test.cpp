@@ -138,6 +138,12 @@ TEST_F(VariantArithmetic, DatesTimesAndDateTimes) {
   TDVXVariant dt = Sum(DateTime(100, 86399000), DateTime(1, 2000));
   EXPECT_EQ(dt.GetAsDateTime(), (TDVXDateTimePair{102, 1000}));
   EXPECT_EQ(Sum(DateTime(100, -1), DateTime(1, -1)).GetAsDateTime(), (TDVXDateTimePair{101, -1}));
+  // A DATE plus a TIME meets as DATETIME: that day at that time.
+  TDVXVariant at = Sum(Date(731645), Time(3600000));
+  EXPECT_EQ(at.DataType(), bftDateTime);
+  EXPECT_EQ(at.GetAsDateTime(), (TDVXDateTimePair{731645, 3600000}));
+  EXPECT_EQ(Sum(DateTime(INT32_MIN, 86000000), DateTime(INT32_MIN, 1000000)).GetAsDateTime(),
+            (TDVXDateTimePair{INT32_MIN, 600000}));
   EXPECT_EQ(Product(Date(3), Date(4)).GetAsDate(), 12);
   EXPECT_EQ(Quotient(Time(1000), Time(10)).GetAsTime(), 100);
   EXPECT_EQ(Difference(Date(731645), Date(731640)).GetAsDate(), 5);
