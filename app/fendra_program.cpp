@@ -6,9 +6,10 @@
 
 namespace fendra {
 
-std::unique_ptr<TfrmMain> StartFendra(TFendraApplication& app) {
+std::unique_ptr<TfrmMain> StartFendra(TFendraApplication& app,
+                                      const TDeclareDataComponents& declare) {
   try {
-    auto frmMain = std::make_unique<TfrmMain>();
+    auto frmMain = std::make_unique<TfrmMain>(nullptr, declare);
     auto* frmImpressum = new TfrmImpressum(frmMain.get());
     frmImpressum->setVisible(false);
     frmMain->SetImprintDialog(frmImpressum);

@@ -12,6 +12,7 @@ namespace fendra {
 // Returns the created main window, not yet shown. An error during start-up
 // is shown with its text and ends start-up: the result is then null and the
 // program ends without showing the window.
-std::unique_ptr<TfrmMain> StartFendra(TFendraApplication& app);
+std::unique_ptr<TfrmMain> StartFendra(TFendraApplication& app,
+                                      const TDeclareDataComponents& declare = {});
 
 }  // namespace fendra

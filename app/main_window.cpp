@@ -22,11 +22,13 @@ constexpr int kAdvicePanel = 1;
 constexpr int kDatePanel = 2;
 }  // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+TfrmMain::TfrmMain(QWidget* parent, const TDeclareDataComponents& declare)
+    : QMainWindow(parent) {
   setObjectName("frmMain");
   BuildWindow();
   ConnectHandlers();
   DeclareDataComponents();
+  if (declare) declare(dataComponents_);
   dataComponents_.ActivateAll();
   FormCreate();
 }
@@ -71,7 +73,7 @@ void TfrmMain::BuildWindow() {
 
   // The print buffer lies behind the page control and is never brought to
   // the front, so it is simply never shown.
-  rePrint_ = new TRichTextView(central, "rePrint", false);
+  rePrint_ = new TRichTextView(central, "rePrint", TRichTextView::TAccess::Editable);
   rePrint_->setPlainText(QStringLiteral("reDruck"));
   rePrint_->setVisible(false);
 

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QTabWidget>
 #include <QTimer>
+#include <functional>
 
 #include "app/data_components.h"
 #include "app/emergency_remedies.h"
@@ -17,13 +18,17 @@ namespace fendra {
 class TfrmImpressum;
 class TRichTextView;
 
+// Registers data components beyond the window's own, for instance a stand-in
+// database that fails to open.
+using TDeclareDataComponents = std::function<void(TDataComponents&)>;
+
 class TfrmMain : public QMainWindow {
   Q_OBJECT
  public:
   // Builds the window from its design, activates the data components in
   // their declaration order (errors pass to the caller and end start-up),
   // then runs FormCreate.
-  explicit TfrmMain(QWidget* parent = nullptr);
+  explicit TfrmMain(QWidget* parent = nullptr, const TDeclareDataComponents& declare = {});
   ~TfrmMain() override;
 
   void SetImprintDialog(TfrmImpressum* dialog) { frmImpressum_ = dialog; }

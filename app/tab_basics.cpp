@@ -44,7 +44,7 @@ TBasicsTab BuildBasicsTab(QWidget* parent) {
   centre->setContentsMargins(0, 0, 0, 0);
   centre->setSpacing(0);
   centre->addWidget(MakeDecorBar(s.Centre, "CbGrdl"));
-  t.DbReGrundl = new TRichTextView(s.Centre, "DbReGrundl", false);
+  t.DbReGrundl = new TRichTextView(s.Centre, "DbReGrundl", TRichTextView::TAccess::EditableWhenBound);
   centre->addWidget(t.DbReGrundl, 1);
 
   auto* right = new QVBoxLayout(s.Right);

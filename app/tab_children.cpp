@@ -25,7 +25,7 @@ QFrame* BuildRemedyFinderArea(QWidget* parent, TChildrenTab& t) {
   heading->setProperty("remedyHeading", true);
   heading->setAlignment(Qt::AlignCenter);
   text->addWidget(heading);
-  t.reKindKM = new TRichTextView(layer, "reKindKM", true);
+  t.reKindKM = new TRichTextView(layer, "reKindKM", TRichTextView::TAccess::ReadOnly);
   text->addWidget(t.reKindKM, 1);
   rows->addWidget(layer, 1);
   return pane;
@@ -52,7 +52,7 @@ QFrame* BuildIndicationArea(QWidget* parent, TChildrenTab& t) {
   listRows->addWidget(top);
   listRows->addWidget(Grid(list, "GrKindSuN"), 1);
   split->addWidget(list);
-  t.DbReKindSuN = new TRichTextView(pane, "DbReKindSuN", false);
+  t.DbReKindSuN = new TRichTextView(pane, "DbReKindSuN", TRichTextView::TAccess::EditableWhenBound);
   split->addWidget(t.DbReKindSuN, 1);
   rows->addLayout(split, 1);
   return pane;

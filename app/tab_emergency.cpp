@@ -32,6 +32,7 @@ QFrame* BuildIndicationArea(QWidget* parent, TEmergencyTab& t) {
   search->setObjectName("EdNotfIndSuche");
   search->setPlaceholderText(QStringLiteral("Suchen …"));
   search->setClearButtonEnabled(true);
+  MarkInert(search);
   topRows->addWidget(search);
   topRows->addWidget(new TDbNavigator(top, "NaNotfInd"));
   listRows->addWidget(top);
@@ -42,7 +43,7 @@ QFrame* BuildIndicationArea(QWidget* parent, TEmergencyTab& t) {
   t.PaNotfLayerNeu = MakePanel(pane, "PaNotfLayerNeu", TPanelRole::Plain);
   t.PaNotfLayerNeu->setVisible(false);
   split->addWidget(t.PaNotfLayerNeu, 1);
-  t.DbReNotfInd = new TRichTextView(pane, "DbReNotfInd", false);
+  t.DbReNotfInd = new TRichTextView(pane, "DbReNotfInd", TRichTextView::TAccess::EditableWhenBound);
   split->addWidget(t.DbReNotfInd, 1);
   rows->addLayout(split, 1);
   return pane;

@@ -23,6 +23,7 @@ TAtoZTab BuildAtoZTab(QWidget* parent) {
   t.EdIndAZNaviSuch->setObjectName("EdIndAZNaviSuch");
   t.EdIndAZNaviSuch->setPlaceholderText(QStringLiteral("Suchen …"));
   t.EdIndAZNaviSuch->setClearButtonEnabled(true);
+  MarkInert(t.EdIndAZNaviSuch);
   topRows->addWidget(t.EdIndAZNaviSuch);
   topRows->addWidget(new TDbNavigator(top, "NaIndAZ"));
   left->addWidget(top);
@@ -36,7 +37,7 @@ TAtoZTab BuildAtoZTab(QWidget* parent) {
   t.PaIndAZLageNeu = MakePanel(s.Centre, "PaIndAZLageNeu", TPanelRole::Plain);
   t.PaIndAZLageNeu->setVisible(false);
   centre->addWidget(t.PaIndAZLageNeu, 1);
-  t.DbReIndAZ = new TRichTextView(s.Centre, "DbReIndAZ", false);
+  t.DbReIndAZ = new TRichTextView(s.Centre, "DbReIndAZ", TRichTextView::TAccess::EditableWhenBound);
   centre->addWidget(t.DbReIndAZ, 1);
 
   auto* right = new QVBoxLayout(s.Right);

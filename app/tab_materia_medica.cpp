@@ -14,6 +14,7 @@ namespace {
 QLineEdit* FieldEdit(QWidget* parent, const char* name) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(name);
+  MarkInert(edit);
   return edit;
 }
 
@@ -46,7 +47,7 @@ QFrame* BuildOriginPage(QWidget* parent) {
   top->addLayout(pictureColumn);
   rows->addLayout(top);
 
-  auto* origin = new TRichTextView(page, "DbReMMHerk", false);
+  auto* origin = new TRichTextView(page, "DbReMMHerk", TRichTextView::TAccess::EditableWhenBound);
   origin->setTabChangesFocus(false);
   rows->addWidget(origin, 1);
   return page;
@@ -62,8 +63,8 @@ QFrame* BuildTextPage(QWidget* parent, TMateriaMedicaTab& t) {
   heading->setProperty("remedyHeading", true);
   heading->setContentsMargins(14, 6, 14, 0);
   rows->addWidget(heading);
-  t.DbReMMGesBild = new TRichTextView(page, "DbReMMGesBild", false);
-  t.DbReMMIndik = new TRichTextView(page, "DbReMMIndik", false);
+  t.DbReMMGesBild = new TRichTextView(page, "DbReMMGesBild", TRichTextView::TAccess::EditableWhenBound);
+  t.DbReMMIndik = new TRichTextView(page, "DbReMMIndik", TRichTextView::TAccess::EditableWhenBound);
   rows->addWidget(t.DbReMMGesBild, 1);
   rows->addWidget(t.DbReMMIndik, 1);
   return page;
@@ -92,6 +93,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   search->setStatusTip(QStringLiteral("Name eintippen"));
   search->setPlaceholderText(QStringLiteral("Name eintippen"));
   search->setClearButtonEnabled(true);
+  MarkInert(search);
   topRow->addWidget(search, 1);
   left->addWidget(top);
   auto* navigator = new TDbNavigator(s.Left, "DbNaMM");
@@ -115,7 +117,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   // The materia medica's own print buffer, never shown.
   QFrame* printPanel = MakePanel(s.Centre, "PaMMDruck", TPanelRole::Plain);
   printPanel->setVisible(false);
-  auto* printBuffer = new TRichTextView(printPanel, "ReMMDruck", false);
+  auto* printBuffer = new TRichTextView(printPanel, "ReMMDruck", TRichTextView::TAccess::Editable);
   printBuffer->setPlainText(QStringLiteral("reDruck"));
   centre->addWidget(t.PaMMNaviHerk, 1);
   centre->addWidget(t.PaMMweissRand, 1);

@@ -61,7 +61,8 @@ QTableView* Grid(QWidget* parent, const char* name) {
 
 void MarkInert(QWidget* control) {
   control->setEnabled(false);
-  control->setToolTip(QStringLiteral("Verfügbar, sobald die Nachschlagedaten eingebunden sind."));
+  if (control->toolTip().isEmpty())
+    control->setToolTip(QStringLiteral("Verfügbar, sobald die Nachschlagedaten eingebunden sind."));
 }
 
 }  // namespace fendra::tabparts

@@ -34,7 +34,7 @@ TTreeTab BuildTreeTab(QWidget* parent) {
   t.PaBaumLageNeu = MakePanel(s.Centre, "PaBaumLageNeu", TPanelRole::Plain);
   t.PaBaumLageNeu->setVisible(false);
   centre->addWidget(t.PaBaumLageNeu, 1);
-  t.DbReBaum = new TRichTextView(s.Centre, "DbReBaum", true);
+  t.DbReBaum = new TRichTextView(s.Centre, "DbReBaum", TRichTextView::TAccess::ReadOnly);
   centre->addWidget(t.DbReBaum, 1);
 
   auto* right = new QVBoxLayout(s.Right);

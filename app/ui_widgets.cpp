@@ -52,16 +52,20 @@ QFrame* MakeDecorBar(QWidget* parent, const char* name) {
   return bar;
 }
 
-TRichTextView::TRichTextView(QWidget* parent, const char* name, bool readOnly)
-    : QTextEdit(parent) {
+TRichTextView::TRichTextView(QWidget* parent, const char* name, TAccess access)
+    : QTextEdit(parent), access_(access) {
   setObjectName(name);
-  setReadOnly(readOnly);
+  setReadOnly(access != TAccess::Editable);
   setProperty("richView", true);
   setAcceptRichText(true);
   // Texts keep the window's body font, not the bold captions of the tab pages.
   QFont body(QStringLiteral("Arial"));
   body.setPixelSize(15);
   setFont(body);
+}
+
+void TRichTextView::SetFieldBound(bool bound) {
+  if (access_ == TAccess::EditableWhenBound) setReadOnly(!bound);
 }
 
 void TRichTextView::NarrowTextArea(int left, int right) {

@@ -28,13 +28,25 @@ QFrame* MakeDecorBar(QWidget* parent, const char* name);
 class TRichTextView : public QTextEdit {
   Q_OBJECT
  public:
-  TRichTextView(QWidget* parent, const char* name, bool readOnly);
+  enum class TAccess {
+    ReadOnly,           // never edited
+    EditableWhenBound,  // a field's text: editable once bound to its field
+    Editable,           // a free buffer
+  };
+  TRichTextView(QWidget* parent, const char* name, TAccess access);
+
+  // Binding to (or losing) its field makes an EditableWhenBound view
+  // editable (or read-only). Until then typing could not be stored, so the
+  // view does not accept it.
+  void SetFieldBound(bool bound);
+  TAccess Access() const { return access_; }
 
   void NarrowTextArea(int left, int right);
   int TextAreaLeftInset() const { return insetLeft_; }
   int TextAreaRightInset() const { return insetRight_; }
 
  private:
+  TAccess access_;
   int insetLeft_ = 0;
   int insetRight_ = 0;
 };

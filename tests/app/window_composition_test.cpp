@@ -1,0 +1,158 @@
+// Every control the window's design names is there under its name, and the
+// controls that need the reference data do not pretend to work without it.
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "app/ui_widgets.h"
+#include "engine/storage/exception.h"
+#include "main_window_fixture.h"
+
+namespace fendra::testing {
+namespace {
+
+class WindowCompositionTest : public MainWindowTest {};
+
+TEST_F(WindowCompositionTest, EveryNamedControlExists) {
+  const char* names[] = {
+      // tool bar, client area, status bar
+      "TbHaupt", "SbPrgEnd", "SbSuchBaum", "SbSuchAbidZ", "SbSuchSymKind", "SbSuchIndKind",
+      "SbSuchIndNotf", "SbSuchModNotf", "SbSuchMM", "TBMMGBSave", "SbMMPrint", "SbMMBildLaden",
+      "ToolBar3", "TBCut", "TBCopy", "TBPaste", "LaMMSchriftart", "CBFonts", "ToolBar4", "TBBold",
+      "TBItalic", "TBUnderline", "TBLeftAlign", "TBCenter", "TBRightAlign", "lbFarbschalter",
+      "PageControl1", "rePrint", "SbHaupt",
+      // tree tab
+      "TsBaum", "TreeView1", "PaBaumLage1", "PaBaumLageNeu", "DbReBaum", "PaBaumNavi", "PaBtBaumNeu",
+      "PaBtBaumDel", "CbBaum", "DbEdTreeDummy",
+      // A to Z
+      "TsIndikAZ", "PaIndAZNaviLi", "GrIndAZ", "EdIndAZNaviSuch", "NaIndAZ", "PaIndikatZierleiste",
+      "PaIndAZLageNeu", "DbReIndAZ", "PaIndAZNaviRe", "PaBtIndAZNaviNeu", "PaBtIndAZNaviDel",
+      "ControlBar1", "DbEdIndDummy", "PaIndikListelinks",
+      // children
+      "TsKinder", "PaKindKM", "PaKindLagIndik", "PaKindNaviRe", "PaPtKindNaviKonst",
+      "PaPtKindNaviIndik", "CbKindIndikZierleiste", "CbKindKMZierleiste", "reKindKM",
+      "DbReKindSuN", "GrKindSuN", "NaKindSuN", "PaKindNaviSuNLi", "PaKindNaviIndik",
+      "DbTxtKindKMHeadl", "PaKindKMLayer2",
+      // emergencies
+      "TsNotfall", "PaNotfIndLag", "PaNotfModLag", "PaNotfLayerNeu", "PaNotfNaviRe",
+      "PaPtKindNaviInd", "PaBtNotfNaviMod", "PaBtNotfNaviDel", "PaBtNotfNaviNew", "CbNotfInd",
+      "DbEdNotfDummy", "DbReNotfInd", "GrNotfInd", "NaNotfInd", "EdNotfIndSuche", "PaNotNaviIndLi",
+      "PaNotfNaviTop", "GbNotfMod1", "GbNotfMod2", "GbNotfMod3", "PaNotfModAuswLage",
+      "PaNotfModAusw", "LaNotfModAuswPkte", "paNFStart",
+      // materia medica
+      "TsAML", "PaMMNavi", "edAMEingabe", "DbNaMM", "DbGrMM", "PaMMNaviForm", "PaMMNaviHerk",
+      "PaMMweissRand", "PaMMGlobNew", "PaMMDruck", "ReMMDruck", "PaMMrechts", "PaMMBezeich",
+      "PaMMGesBild", "PaMMIndik", "PaMMGoNew", "PaMMGoDel", "DbReMMGesBild", "DbReMMIndik",
+      "DbEdMMDummy", "EdMMDummy", "CbMatMed", "PaMMNaviTop", "ImMMSuch", "DBTxMMHeadl",
+      "DBTeMMHeadLInd", "DBEdMMBez", "DBEdMMBezDt", "DBEdMMTeile", "DBEdMMAkk", "DBImgMMBild",
+      "DbEdBezGrf", "DbReMMHerk",
+      // basics
+      "TsGrundlage", "PaGrundlNaviLi", "PaGrundlLage1", "DbReGrundl", "PaGrundlNaviRe", "CbGrdl"};
+  for (const char* name : names)
+    EXPECT_EQ(window_->findChildren<QWidget*>(QString::fromLatin1(name)).size(), 1) << name;
+  for (int n = 1; n <= 31; ++n) {
+    const auto boxes = window_->findChildren<QCheckBox*>(
+        QRegularExpression(QStringLiteral("^cb%1[A-Z]").arg(n)));
+    EXPECT_EQ(boxes.size(), 1) << "check box " << n;
+  }
+  EXPECT_NE(window_->findChild<QTimer*>("Timer1"), nullptr);
+  EXPECT_NE(window_->menuBar()->objectName(), QString());
+  EXPECT_EQ(window_->menuBar()->objectName(), "MainMenu1");
+}
+
+TEST_F(WindowCompositionTest, FieldTextsAcceptNoTypingUntilBound) {
+  for (const char* name : {"DbReIndAZ", "DbReNotfInd", "DbReKindSuN", "DbReGrundl", "DbReMMGesBild",
+                           "DbReMMIndik", "DbReMMHerk"}) {
+    auto* view = Find<TRichTextView>(name);
+    EXPECT_TRUE(view->isReadOnly()) << name;
+    view->SetFieldBound(true);
+    EXPECT_FALSE(view->isReadOnly()) << name;
+  }
+  for (const char* name : {"DbReBaum", "reKindKM"}) {
+    auto* view = Find<TRichTextView>(name);
+    view->SetFieldBound(true);
+    EXPECT_TRUE(view->isReadOnly()) << name;
+  }
+  EXPECT_FALSE(Find<TRichTextView>("rePrint")->isReadOnly());
+}
+
+TEST_F(WindowCompositionTest, DataCommandsAndInputsAreDisabledWithoutData) {
+  for (const char* name : {"PaBtBaumNeu", "PaBtBaumDel", "PaBtIndAZNaviNeu", "PaBtIndAZNaviDel",
+                           "PaBtNotfNaviNew", "PaBtNotfNaviDel", "PaMMBezeich", "PaMMGesBild",
+                           "PaMMIndik", "PaMMGoNew", "PaMMGoDel", "EdIndAZNaviSuch", "EdNotfIndSuche",
+                           "edAMEingabe", "NaIndAZFirst", "DbNaMMLast"})
+    EXPECT_FALSE(Find(name)->isEnabled()) << name;
+  EXPECT_EQ(Find("edAMEingabe")->toolTip(), "Name eintippen");
+}
+
+TEST_F(WindowCompositionTest, TextCommandsWithoutTheirTextsSaySoAndStayUp) {
+  for (const char* name : {"TBMMGBSave", "TBBold"}) {
+    QString message;
+    QTimer::singleShot(0, window_.get(), [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        message = box->text();
+        box->accept();
+      }
+    });
+    Click(name);
+    EXPECT_TRUE(message.contains(Find(name)->toolTip())) << name << ": " << message.toStdString();
+    EXPECT_TRUE(message.contains("nicht")) << name;
+    EXPECT_FALSE(Find<QToolButton>(name)->isChecked()) << name;
+  }
+}
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app().SetErrorPresenterForTesting([this](const QString& text) { shown_ << text; });
+  }
+  void TearDown() override { app().SetErrorPresenterForTesting(nullptr); }
+  static TFendraApplication& app() {
+    return static_cast<TFendraApplication&>(*QApplication::instance());
+  }
+  static int MainWindows() {
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) count += w->objectName() == "frmMain";
+    return count;
+  }
+  QStringList shown_;
+};
+
+TEST_F(StartUpTest, FailingDatabaseEndsStartUpWithItsMessageBeforeAnyWindow) {
+  const int before = MainWindows();
+  std::vector<std::string> activated;
+  auto window = StartFendra(app(), [&](TDataComponents& components) {
+    components.Register("tblVerw", [&] { activated.push_back("tblVerw"); });
+    components.Register("dbVerweis", [] {
+      throw dvx::EDVXException(2, "Error - database file '/data/dbVerweise.dvx' does not exists");
+    });
+    components.Register("dbGrdlg", [&] { activated.push_back("dbGrdlg"); });
+  });
+  EXPECT_EQ(window, nullptr);
+  ASSERT_EQ(shown_.size(), 1);
+  EXPECT_EQ(shown_[0],
+            "Error - database file '/data/dbVerweise.dvx' does not exists - Native error: 00002");
+  EXPECT_EQ(activated, std::vector<std::string>{"dbGrdlg"});
+  EXPECT_EQ(MainWindows(), before);
+}
+
+TEST_F(StartUpTest, ComponentsActivateBeforeTheWindowIsShown) {
+  bool visibleDuringActivation = true;
+  QWidget* frm = nullptr;
+  auto window = StartFendra(app(), [&](TDataComponents& components) {
+    components.Register("tbGrdlg", [&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmMain") frm = w;
+      visibleDuringActivation = frm && frm->isVisible();
+    });
+  });
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(frm, window.get());
+  EXPECT_FALSE(visibleDuringActivation);
+  EXPECT_EQ(window->DataComponents().Activated(), std::vector<std::string>{"tbGrdlg"});
+  EXPECT_TRUE(shown_.isEmpty());
+}
+
+}  // namespace
+}  // namespace fendra::testing
