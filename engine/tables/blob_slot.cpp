@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "engine/storage/exception.h"
+#include "engine/storage/memory_manager.h"
 #include "engine/tables/record_buffer.h"
 #include "engine/tables/table_errors.h"
 
@@ -22,20 +23,25 @@ class TDVXPendingBlobTable {
     return table;
   }
 
-  uint32_t Add(std::vector<uint8_t> block) {
+  struct Block {
+    TDVXBufferPtr data;
+    size_t size;
+  };
+
+  uint32_t Add(Block block) {
     std::lock_guard<std::mutex> guard(lock_);
     do {
       if (++next_ == 0) next_ = 1;
     } while (blocks_.count(next_));
-    blocks_.emplace(next_, std::make_unique<std::vector<uint8_t>>(std::move(block)));
+    blocks_.emplace(next_, std::move(block));
     return next_;
   }
 
-  const std::vector<uint8_t>& Get(uint32_t handle) {
+  std::span<const uint8_t> Get(uint32_t handle) {
     std::lock_guard<std::mutex> guard(lock_);
     auto it = blocks_.find(handle);
     if (it == blocks_.end()) Unknown(handle);
-    return *it->second;
+    return {it->second.data.get(), it->second.size};
   }
 
   void Free(uint32_t handle) {
@@ -54,7 +60,7 @@ class TDVXPendingBlobTable {
   }
 
   std::mutex lock_;
-  std::map<uint32_t, std::unique_ptr<std::vector<uint8_t>>> blocks_;
+  std::map<uint32_t, Block> blocks_;
   uint32_t next_ = 0;
 };
 
@@ -99,10 +105,11 @@ void StoreBlobValue(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer, c
     SetNull(true, fieldNo, buffer);
     return;
   }
-  std::vector<uint8_t> block(kPendingBlobHeaderSize + size);
-  std::memcpy(block.data(), header.data(), kPendingBlobHeaderSize);
+  size_t blockSize = kPendingBlobHeaderSize + static_cast<size_t>(size);
+  TDVXPendingBlobTable::Block block{AllocBuffer(blockSize, false), blockSize};
+  std::memcpy(block.data.get(), header.data(), kPendingBlobHeaderSize);
   source.SetPosition(0);
-  size_t got = source.Read(block.data() + kPendingBlobHeaderSize, size);
+  size_t got = source.Read(block.data.get() + kPendingBlobHeaderSize, size);
   if (got != size)
     throw EDVXException(kErrBlobStreamRead,
                         "Cannot read from stream. Position = %d, Stream size = %d, Block size = %d, Bytes Read = %d",
@@ -129,7 +136,7 @@ void DiscardPendingBlobs(const TDVXFieldDefs& fields, uint8_t* buffer) {
   }
 }
 
-const std::vector<uint8_t>& PendingBlobBlock(uint32_t handle) { return TDVXPendingBlobTable::Instance().Get(handle); }
+std::span<const uint8_t> PendingBlobBlock(uint32_t handle) { return TDVXPendingBlobTable::Instance().Get(handle); }
 
 void CommitBlobSlot(uint8_t* slot, const TDVXBlobReference& reference) {
   if (BlobSlotMarker(slot) == kBlobSlotPending) TDVXPendingBlobTable::Instance().Free(BlobSlotHandle(slot));

@@ -10,13 +10,14 @@
 //
 // A pending block holds a new value until the record is written: the
 // 12-byte header of the BLOB stream that produced it (Word0, 4 bytes;
-// uncompressed size, 8 bytes) followed by the stream's bytes. Blocks live in
+// uncompressed size, 8 bytes) followed by the stream's bytes, taken from the
+// engine allocator (so its memory limit applies). Blocks live in
 // a process-wide table; the slot keeps only their 32-bit handle, never an
 // address, so a stale or copied slot cannot reach freed memory: a handle
 // that names no live block is an error.
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "engine/storage/stream.h"
 #include "engine/tables/field_def.h"
@@ -48,9 +49,9 @@ void StoreBlobValue(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer, c
 // slot with an empty handle is 10118.
 void DiscardPendingBlobs(const TDVXFieldDefs& fields, uint8_t* buffer);
 
-// The bytes of a pending block (header included); 30913 for a handle that
-// names no live block.
-const std::vector<uint8_t>& PendingBlobBlock(uint32_t handle);
+// The bytes of a pending block (header included), valid until the block is
+// freed; 30913 for a handle that names no live block.
+std::span<const uint8_t> PendingBlobBlock(uint32_t handle);
 // After the record write stored the block: frees it and puts the new
 // reference into the slot.
 void CommitBlobSlot(uint8_t* slot, const TDVXBlobReference& reference);

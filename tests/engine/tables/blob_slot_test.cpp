@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/storage/exception.h"
+#include "engine/storage/memory_manager.h"
 #include "engine/tables/record_buffer.h"
 
 namespace dvx {
@@ -53,8 +54,9 @@ TEST_F(BlobSlot, StoringAValueMakesThePendingBlock) {
   EXPECT_EQ(kBlobSlotPending, BlobSlotMarker(Slot(1)));
   EXPECT_EQ(0x0F, Slot(1)[6]);
   EXPECT_EQ(0x0F, Slot(1)[7]);
-  const std::vector<uint8_t>& block = PendingBlobBlock(BlobSlotHandle(Slot(1)));
-  EXPECT_EQ((std::vector<uint8_t>{1, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'}), block);
+  std::span<const uint8_t> block = PendingBlobBlock(BlobSlotHandle(Slot(1)));
+  EXPECT_EQ((std::vector<uint8_t>{1, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'}),
+            std::vector<uint8_t>(block.begin(), block.end()));
   EXPECT_EQ(before_ + 1, PendingBlobCount());
 }
 
@@ -120,6 +122,22 @@ TEST_F(BlobSlot, ACopiedSlotCannotFreeTwice) {
   std::vector<uint8_t> copy = buffer_;
   DiscardPendingBlobs(fields_, buffer_.data());
   EXPECT_THROW(DiscardPendingBlobs(fields_, copy.data()), EDVXException);
+}
+
+TEST_F(BlobSlot, PendingBlocksRespectTheEngineMemoryLimit) {
+  TDVXMemoryManager& memory = TDVXMemoryManager::Instance();
+  memory.SetLimit(memory.CurrentBytes() + 1024);
+  TDVXMemoryStream big(std::vector<uint8_t>(4096, 1));
+  int32_t code = 0;
+  try {
+    StoreBlobValue(1, fields_, buffer_.data(), header_, big);
+  } catch (const EDVXException& e) {
+    code = e.NativeError();
+  }
+  memory.SetLimit(0);
+  EXPECT_EQ(30004, code);
+  EXPECT_TRUE(IsNull(1, buffer_.data()));
+  EXPECT_EQ(before_, PendingBlobCount());
 }
 
 TEST_F(BlobSlot, CommitPutsTheNewReference) {

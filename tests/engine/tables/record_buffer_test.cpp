@@ -97,6 +97,22 @@ TEST(RecordLayout, TimeStampIsStoredLikeDateTime) {
   EXPECT_EQ(8, ts->DiskDataSize());
 }
 
+TEST(RecordLayout, DateTimeSlotsHoldDayNumberThenMilliseconds) {
+  TDVXFieldDefs fields;
+  fields.Add("Born", aftDateTime);
+  fields.Add("Day", aftDate);
+  std::vector<uint8_t> buffer(fields.RecordSize(), 0xFF);
+  int32_t firstDay[2] = {1, 0};        // 0001-01-01 00:00
+  int32_t epoch[2] = {693594, 3600000};  // 1899-12-30 01:00
+  SetFieldData(0, fields, firstDay, buffer.data());
+  int32_t epochDay = 693594;
+  SetFieldData(1, fields, &epochDay, buffer.data());
+  EXPECT_EQ((std::vector<uint8_t>{0xFC, 1, 0, 0, 0, 0, 0, 0, 0, 0x5A, 0x95, 0x0A, 0x00}), buffer);
+  SetFieldData(0, fields, epoch, buffer.data());
+  EXPECT_EQ((std::vector<uint8_t>{0x5A, 0x95, 0x0A, 0x00, 0x80, 0xEE, 0x36, 0x00}),
+            std::vector<uint8_t>(buffer.begin() + 1, buffer.begin() + 9));
+}
+
 TEST(RecordLayout, NoFieldsHaveNoRecordSize) {
   TDVXFieldDefs fields;
   EDVXException e = Raised([&] { fields.RecordSize(); });
