@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -23,7 +24,9 @@ QTextEdit* Block(QWidget* parent, const char* name, const QString& text) {
   block->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   block->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   block->setProperty("imprintBlock", true);
-  block->setFixedHeight(block->fontMetrics().lineSpacing() * 3 + 10);
+  block->document()->setDocumentMargin(0);
+  const int lines = int(text.count(QLatin1Char('\n'))) + 1;
+  block->setFixedHeight(block->fontMetrics().lineSpacing() * lines + 4);
   return block;
 }
 
@@ -53,12 +56,16 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   titleFont.setPointSize(24);
   titleFont.setBold(true);
   title->setFont(titleFont);
-  head->addWidget(title, 1);
-  auto* edition = new QLabel(QStringLiteral("Homöopathie für Kinder und Notfälle\nAusgabe 2026"), this);
+  auto* titles = new QVBoxLayout();
+  titles->setSpacing(0);
+  titles->addWidget(title);
+  auto* edition = new QLabel(QStringLiteral("Homöopathie für Kinder und Notfälle · Ausgabe 2026"), this);
   edition->setObjectName("LaImpressAusgabe");
-  edition->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  head->addWidget(edition);
+  titles->addWidget(edition);
+  head->addLayout(titles, 1);
+  head->setSpacing(14);
   rows->addLayout(head);
+  rows->addSpacing(6);
 
   // The publisher's data are not settled yet; the block says so instead of
   // inventing an address.
