@@ -27,8 +27,8 @@ void SetNull(bool flag, int fieldNo, uint8_t* buffer);
 // and copy nothing (their values are read through a stream). ANSI strings
 // (Char, Varchar) copy up to and including the terminator; wide strings
 // (WideChar, WideVarchar) store the address of their characters in the
-// buffer into `dest` (a `const char16_t*`); other types copy MemoryDataSize
-// bytes.
+// buffer into `dest` (a `const char16_t*`; fields lie unaligned, so read the
+// characters with memcpy); other types copy MemoryDataSize bytes.
 bool GetFieldData(int fieldNo, const TDVXFieldDefs& fields, void* dest, const uint8_t* buffer);
 
 // A null source makes the field NULL. Strings: ANSI types take zero-terminated
