@@ -70,7 +70,7 @@ bool TDVXDatabaseChecker::ReadInternalFile(int32_t firstPageNo, uint16_t pageTyp
         return false;
       }
       fileSize = GetI32(data + 4);
-      if (fileSize < 0 || fileSize + kInternalFileHeaderSize > static_cast<int64_t>(pageCount) * dataSize) {
+      if (fileSize < 0 || fileSize + kInternalFileHeaderSize > static_cast<int64_t>(pageCount) * static_cast<int64_t>(dataSize)) {
         Problem(name + ": invalid file size " + std::to_string(fileSize));
         return false;
       }
@@ -174,7 +174,10 @@ std::vector<std::string> TDVXDatabaseChecker::Check() {
           ReadInternalFile(r.metadataFirstPageNo, DVXPageTypeIDTableMetadata, table + " metadata file", ignored);
           ReadInternalFile(r.mostUpdatedFirstPageNo, DVXPageTypeIDTableMostUpdated, table + " most-updated file",
                            ignored);
-          ReadInternalFile(r.pfsMapFirstPageNo, PageTypeIDTablePFSMap, table + " PFS map file", ignored);
+          if (ReadInternalFile(r.pfsMapFirstPageNo, PageTypeIDTablePFSMap, table + " PFS map file", ignored) &&
+              !ignored.empty() && (ignored.size() < 4 || (ignored.size() - 4) % 8 != 0))
+            Problem(table + " PFS map file holds " + std::to_string(ignored.size()) +
+                    " bytes, not 4 + 8 per entry");
           ReadInternalFile(r.locksFirstPageNo, PageTypeIDTableLocks, table + " locks file", ignored);
         }
       }

@@ -143,7 +143,9 @@ TEST_F(FreeSpaceTest, RandomAllocationsAndReleasesFollowTheModel) {
       int32_t got = pm->AllocatePageNo();
       ASSERT_FALSE(isBitmap(got)) << got;
       ASSERT_TRUE(used.insert(got).second) << "page handed out twice: " << got;
-      if (expected >= 0) ASSERT_EQ(got, expected);
+      if (expected >= 0) {
+        ASSERT_EQ(got, expected);
+      }
     } else {
       auto it = used.begin();
       std::advance(it, rng() % used.size());
@@ -154,7 +156,9 @@ TEST_F(FreeSpaceTest, RandomAllocationsAndReleasesFollowTheModel) {
       int64_t pc = pm->GetPageCount();
       int64_t top = used.empty() ? 2 : *used.rbegin();
       ASSERT_FALSE(isBitmap(pc - 1) && pc > 3) << "file ends on a bitmap page " << pc - 1;
-      if (!allocate) ASSERT_EQ(pc - 1, std::max<int64_t>(top, 2));
+      if (!allocate) {
+        ASSERT_EQ(pc - 1, std::max<int64_t>(top, 2));
+      }
     }
   }
   int64_t pc = pm->GetPageCount();
