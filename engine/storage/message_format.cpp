@@ -6,18 +6,18 @@
 namespace dvx {
 namespace {
 
-struct Spec {
+struct Placeholder {
   bool leftAlign = false;
   bool zeroPad = false;
   int width = 0;
   int precision = -1;
 };
 
-std::string Pad(std::string body, const Spec& spec, bool numeric) {
-  if (static_cast<int>(body.size()) >= spec.width) return body;
-  size_t fill = static_cast<size_t>(spec.width) - body.size();
-  if (spec.leftAlign) return body + std::string(fill, ' ');
-  if (spec.zeroPad && numeric) {
+std::string Pad(std::string body, const Placeholder& ph, bool numeric) {
+  if (static_cast<int>(body.size()) >= ph.width) return body;
+  size_t fill = static_cast<size_t>(ph.width) - body.size();
+  if (ph.leftAlign) return body + std::string(fill, ' ');
+  if (ph.zeroPad && numeric) {
     size_t signLen = (!body.empty() && (body[0] == '-' || body[0] == '+')) ? 1 : 0;
     return body.substr(0, signLen) + std::string(fill, '0') + body.substr(signLen);
   }
@@ -49,23 +49,23 @@ std::optional<std::string> FormatMessage(std::string_view format, TDVXFormatArgs
       out += '%';
       continue;
     }
-    Spec spec;
+    Placeholder ph;
     while (i < format.size() && (format[i] == '-' || format[i] == '0')) {
-      if (format[i] == '-') spec.leftAlign = true;
-      if (format[i] == '0') spec.zeroPad = true;
+      if (format[i] == '-') ph.leftAlign = true;
+      if (format[i] == '0') ph.zeroPad = true;
       ++i;
     }
     while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-      spec.width = spec.width * 10 + (format[i] - '0');
-      if (spec.width > 1000) return std::nullopt;
+      ph.width = ph.width * 10 + (format[i] - '0');
+      if (ph.width > 1000) return std::nullopt;
       ++i;
     }
     if (i < format.size() && format[i] == '.') {
       ++i;
-      spec.precision = 0;
+      ph.precision = 0;
       while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-        spec.precision = spec.precision * 10 + (format[i] - '0');
-        if (spec.precision > 100) return std::nullopt;
+        ph.precision = ph.precision * 10 + (format[i] - '0');
+        if (ph.precision > 100) return std::nullopt;
         ++i;
       }
     }
@@ -77,25 +77,25 @@ std::optional<std::string> FormatMessage(std::string_view format, TDVXFormatArgs
       case 'd':
       case 'u':
         if (arg.kind() != K::Int32 && arg.kind() != K::Int64) return std::nullopt;
-        out += Pad(std::to_string(arg.AsInt()), spec, true);
+        out += Pad(std::to_string(arg.AsInt()), ph, true);
         break;
       case 'x':
         if (arg.kind() != K::Int32 && arg.kind() != K::Int64) return std::nullopt;
-        out += Pad(Hex(arg.AsInt(), arg.kind() == K::Int64), spec, true);
+        out += Pad(Hex(arg.AsInt(), arg.kind() == K::Int64), ph, true);
         break;
       case 's': {
         if (arg.kind() != K::Text) return std::nullopt;
         std::string text = arg.AsText();
-        if (spec.precision >= 0 && text.size() > static_cast<size_t>(spec.precision))
-          text.resize(static_cast<size_t>(spec.precision));
-        out += Pad(text, spec, false);
+        if (ph.precision >= 0 && text.size() > static_cast<size_t>(ph.precision))
+          text.resize(static_cast<size_t>(ph.precision));
+        out += Pad(text, ph, false);
         break;
       }
       case 'f': {
         if (arg.kind() != K::Real) return std::nullopt;
         char buf[400];
-        std::snprintf(buf, sizeof buf, "%.*f", spec.precision < 0 ? 2 : spec.precision, arg.AsReal());
-        out += Pad(buf, spec, true);
+        std::snprintf(buf, sizeof buf, "%.*f", ph.precision < 0 ? 2 : ph.precision, arg.AsReal());
+        out += Pad(buf, ph, true);
         break;
       }
       default:
