@@ -63,13 +63,13 @@ int32_t ReadColumnCount(TDVXStream& stream, uint64_t minColumnSize) {
 
 void TDVXConstraintDef::Assign(const TDVXMetaObjectDef& source) {
   TDVXMetaObjectDef::Assign(source);
-  const auto& c = dynamic_cast<const TDVXConstraintDef&>(source);
-  if (c.constraintType_ != constraintType_) RaiseCorruptDefinition("constraint kinds differ");
+  const auto& c = SameKind<TDVXConstraintDef>(source);
+  if (c.constraintType_ != constraintType_) RaiseDefinitionKindMismatch();
 }
 
 void TDVXConstraintDefPairs::Assign(const TDVXMetaObjectDef& source) {
   TDVXConstraintDef::Assign(source);
-  pairs_ = dynamic_cast<const TDVXConstraintDefPairs&>(source).pairs_;
+  pairs_ = SameKind<TDVXConstraintDefPairs>(source).pairs_;
 }
 
 void TDVXConstraintDefNotNull::LoadFromStream(TDVXStream& stream) {
@@ -88,7 +88,7 @@ void TDVXConstraintDefNotNull::SaveToStream(TDVXStream& stream) const {
 
 void TDVXConstraintDefCheck::Assign(const TDVXMetaObjectDef& source) {
   TDVXConstraintDefPairs::Assign(source);
-  const auto& c = dynamic_cast<const TDVXConstraintDefCheck&>(source);
+  const auto& c = SameKind<TDVXConstraintDefCheck>(source);
   minValue_ = c.minValue_;
   maxValue_ = c.maxValue_;
 }
@@ -107,7 +107,7 @@ void TDVXConstraintDefCheck::SaveToStream(TDVXStream& stream) const {
 
 void TDVXConstraintDefUnique::Assign(const TDVXMetaObjectDef& source) {
   TDVXConstraintDefPairs::Assign(source);
-  columns_ = dynamic_cast<const TDVXConstraintDefUnique&>(source).columns_;
+  columns_ = SameKind<TDVXConstraintDefUnique>(source).columns_;
 }
 
 void TDVXConstraintDefUnique::LoadFromStream(TDVXStream& stream) {
@@ -142,7 +142,7 @@ void TDVXConstraintDefUnique::SaveToStream(TDVXStream& stream) const {
 
 void TDVXConstraintDefForeignKeyAction::Assign(const TDVXMetaObjectDef& source) {
   TDVXConstraintDef::Assign(source);
-  const auto& c = dynamic_cast<const TDVXConstraintDefForeignKeyAction&>(source);
+  const auto& c = SameKind<TDVXConstraintDefForeignKeyAction>(source);
   table_ = c.table_;
   key_ = c.key_;
   deleteAction_ = c.deleteAction_;

@@ -12,7 +12,7 @@ constexpr uint64_t kMinStoredFieldSize = 11;
 
 void TDVXFieldDef::Assign(const TDVXMetaObjectDef& source) {
   TDVXMetaObjectDef::Assign(source);
-  const auto& f = dynamic_cast<const TDVXFieldDef&>(source);
+  const auto& f = SameKind<TDVXFieldDef>(source);
   baseFieldType_ = f.baseFieldType_;
   advancedFieldType_ = f.advancedFieldType_;
   fieldSize_ = f.fieldSize_;

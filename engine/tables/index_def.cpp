@@ -15,7 +15,7 @@ constexpr uint64_t kMinStoredColumnSize = 3;
 
 void TDVXIndexDef::Assign(const TDVXMetaObjectDef& source) {
   TDVXMetaObjectDef::Assign(source);
-  const auto& i = dynamic_cast<const TDVXIndexDef&>(source);
+  const auto& i = SameKind<TDVXIndexDef>(source);
   columns_ = i.columns_;
   unique_ = i.unique_;
   primary_ = i.primary_;

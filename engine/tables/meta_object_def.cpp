@@ -10,6 +10,8 @@ void RaiseCorruptDefinition(const char* what) {
   throw EDVXException(kErrCorruptDefinition, "Invalid stored definition: %s", {what});
 }
 
+void RaiseDefinitionKindMismatch() { RaiseCorruptDefinition("definitions of different kinds cannot be assigned"); }
+
 void TDVXMetaObjectDef::Assign(const TDVXMetaObjectDef& source) {
   objectName_ = source.objectName_;
   objectID_ = source.objectID_;

@@ -41,6 +41,16 @@ class TDVXMetaObjectDef {
   int32_t objectID_ = -1;
 };
 
+// Assign copies between definitions of one class only; anything else is a
+// clear engine error (30910), not a failed cast.
+[[noreturn]] void RaiseDefinitionKindMismatch();
+template <typename T>
+const T& SameKind(const TDVXMetaObjectDef& source) {
+  const T* typed = dynamic_cast<const T*>(&source);
+  if (!typed) RaiseDefinitionKindMismatch();
+  return *typed;
+}
+
 // Ordered, owning collection. Stored form: int32 count, then the items.
 class TDVXMetaObjectDefs {
  public:

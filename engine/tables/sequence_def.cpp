@@ -27,7 +27,7 @@ bool IntegerTypeRange(int baseType, int64_t& lo, int64_t& hi) {
 
 void TDVXSequenceDef::Assign(const TDVXMetaObjectDef& source) {
   TDVXMetaObjectDef::Assign(source);
-  const auto& s = dynamic_cast<const TDVXSequenceDef&>(source);
+  const auto& s = SameKind<TDVXSequenceDef>(source);
   sequenceType_ = s.sequenceType_;
   minValue_ = s.minValue_;
   maxValue_ = s.maxValue_;

@@ -438,3 +438,22 @@ TEST_F(TableStreams, MostUpdatedStreamKeepsTheTemporaryIndexesInMemory) {
 
 }  // namespace
 }  // namespace dvx
+
+namespace dvx {
+namespace {
+
+TEST(Collections, AssigningAcrossKindsIsAnEngineError) {
+  TDVXIndexDefs indexes;
+  indexes.Add("I")->AddColumn("A");
+  TDVXFieldDefs fields;
+  EXPECT_EQ(30910, testing::NativeErrorOf([&] { fields.Assign(indexes); }));
+  TDVXConstraintDefNotNull notNull;
+  TDVXConstraintDefCheck check;
+  EXPECT_EQ(30910, testing::NativeErrorOf([&] { notNull.Assign(check); }));
+  TDVXConstraintDefPrimary primary;
+  TDVXConstraintDefUnique unique;
+  EXPECT_EQ(30910, testing::NativeErrorOf([&] { unique.Assign(primary); }));
+}
+
+}  // namespace
+}  // namespace dvx
