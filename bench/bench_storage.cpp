@@ -1,0 +1,105 @@
+// Page cache and commit throughput of the disk page manager.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/storage/disk_page_manager.h"
+#include "engine/storage/free_space_manager.h"
+#include "engine/storage/platform/memory_file.h"
+
+namespace {
+
+using namespace dvx;
+
+// A database of `pages` committed pages on the in-memory file system.
+std::unique_ptr<TDVXDiskPageManager> Prepare(TDVXFileSystem& fs, int pages) {
+  auto pm = std::make_unique<TDVXDiskPageManager>(TDVXLockParams{10, 1}, fs);
+  pm->CreateDatabaseFile("bench.dvx", 4096, 8);
+  for (int i = 0; i < pages; ++i) pm->PutPage(pm->AddPage(1));
+  pm->ApplyChanges(1);
+  return pm;
+}
+
+// Cached pages, exclusive manager: no header reread.
+void BM_GetPageCached(benchmark::State& state) {
+  TDVXMemoryFileSystem fs;
+  auto pm = Prepare(fs, 20);
+  int32_t no = 3;
+  for (auto _ : state) {
+    pm->PutPage(pm->GetPage(1, no));
+    no = no == 22 ? 3 : no + 1;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GetPageCached);
+
+// More pages than the cache holds: every GetPage reads the file.
+void BM_GetPageUncached(benchmark::State& state) {
+  TDVXMemoryFileSystem fs;
+  auto pm = Prepare(fs, 200);
+  int32_t no = 3;
+  for (auto _ : state) {
+    pm->PutPage(pm->GetPage(1, no));
+    no = no == 202 ? 3 : no + 1;
+  }
+  state.SetBytesProcessed(state.iterations() * 4096);
+}
+BENCHMARK(BM_GetPageUncached);
+
+// A shared manager rereads the header for every cached page.
+void BM_GetPageSharedRevalidated(benchmark::State& state) {
+  TDVXMemoryFileSystem fs;
+  Prepare(fs, 20)->CloseDatabaseFile();
+  TDVXDiskPageManager pm(TDVXLockParams{10, 1}, fs);
+  bool readOnly = false;
+  TDVXCryptoInfo crypto;
+  pm.OpenDatabaseFile("bench.dvx", readOnly, false, false, crypto);
+  int32_t no = 3;
+  for (auto _ : state) {
+    pm.PutPage(pm.GetPage(1, no));
+    no = no == 22 ? 3 : no + 1;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_GetPageSharedRevalidated);
+
+// Change N pages and commit them, on a real file (without flushing).
+void BM_CommitPages(benchmark::State& state) {
+  std::string name = "/tmp/bench_storage_" + std::to_string(::getpid()) + ".dvx";
+  TDVXDiskPageManager pm(TDVXLockParams{10, 1});
+  pm.CreateDatabaseFile(name, 4096, 8);
+  const int n = static_cast<int>(state.range(0));
+  for (int i = 0; i < n; ++i) pm.PutPage(pm.AddPage(1));
+  pm.ApplyChanges(1);
+  for (auto _ : state) {
+    for (int i = 0; i < n; ++i) {
+      TDVXPage* page = pm.GetPage(1, 3 + i);
+      page->SetDirty();
+      page->Data()[0]++;
+      pm.PutPage(page);
+    }
+    pm.ApplyChanges(1);
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+  pm.CloseDatabaseFile();
+  std::remove(name.c_str());
+}
+BENCHMARK(BM_CommitPages)->Arg(1)->Arg(16)->Arg(256);
+
+// Allocation and release through the bitmaps.
+void BM_AllocateAndFree(benchmark::State& state) {
+  TDVXMemoryFileSystem fs;
+  auto pm = Prepare(fs, 1000);
+  for (auto _ : state) {
+    pm->FreePageNo(500);
+    benchmark::DoNotOptimize(pm->AllocatePageNo());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AllocateAndFree);
+
+}  // namespace
