@@ -141,12 +141,8 @@ TDVXValueBytes Compute(TOp op, int type, const TDVXValueBytes& a, const TDVXValu
   }
 }
 
-}  // namespace
-
-namespace {
-
-// Runs one operation of a non-NULL left and right value; returns the result
-// type and bytes.
+// Runs one operation on a non-NULL left and right value; the result
+// replaces the left value only when everything succeeded.
 void Apply(TOp op, TDVXVariant& left, const TDVXVariant& right) {
   int common = left.DataType();
   if (common != right.DataType()) common = PromoteBaseTypes(left.DataType(), right.DataType());
