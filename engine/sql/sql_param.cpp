@@ -1,18 +1,11 @@
 #include "engine/sql/sql_param.h"
 
+#include "engine/sql/value_errors.h"
 #include "engine/storage/exception.h"
 #include "engine/storage/platform/locale.h"
 #include "engine/storage/stream.h"
 
 namespace dvx {
-
-namespace {
-
-// Native code of a parameter list index outside the list.
-constexpr int32_t kErrParamIndex = 30925;
-constexpr int32_t kErrParamStream = 30924;
-
-}  // namespace
 
 void TDVXSQLParam::SaveToStream(TDVXStream& stream) const {
   stream.WriteI32(static_cast<int32_t>(name_.size()));
@@ -23,7 +16,7 @@ void TDVXSQLParam::SaveToStream(TDVXStream& stream) const {
 void TDVXSQLParam::LoadFromStream(TDVXStream& stream) {
   int32_t length = stream.ReadI32("parameter name length");
   if (length < 0 || static_cast<uint64_t>(length) > stream.Remaining())
-    throw EDVXException(kErrParamStream, "Invalid value stream: parameter name length %d at position %d, %d bytes left",
+    throw EDVXException(kErrValueStream, "Invalid value stream: parameter name length %d at position %d, %d bytes left",
                         {length, static_cast<int64_t>(stream.Position() - 4), static_cast<int64_t>(stream.Remaining())});
   std::string name(static_cast<size_t>(length), '\0');
   stream.ReadExact(name.data(), name.size(), "parameter name");

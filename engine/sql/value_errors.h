@@ -29,6 +29,8 @@ constexpr int32_t kErrValueBufferMissing = 30140;   // "Value is Null" (comparis
 constexpr int32_t kErrRange = 30920;                // "Range check error"
 constexpr int32_t kErrInvalidValueSize = 30921;     // a buffer too short for its type
 constexpr int32_t kErrDatePattern = 30922;          // text that does not fit a date pattern
+constexpr int32_t kErrValueStream = 30924;          // "Invalid value stream: ..."
+constexpr int32_t kErrParamIndex = 30925;           // a parameter index outside the list
 
 constexpr const char* kRangeErrorText = "Range check error";
 

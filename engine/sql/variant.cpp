@@ -13,9 +13,6 @@ namespace dvx {
 
 namespace {
 
-// Native code of a value stream that cannot be a value's stored form.
-constexpr int32_t kErrValueStream = 30924;
-
 TDVXMemoryManager& Memory() { return TDVXMemoryManager::Instance(); }
 
 uint8_t* CopyIntoNewMemory(const void* data, int32_t size) {

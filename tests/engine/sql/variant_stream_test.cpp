@@ -81,9 +81,9 @@ TEST_F(CorruptValueStream, UnknownTypeByte) {
 }
 
 TEST_F(CorruptValueStream, LengthPastTheEnd) {
-  EXPECT_NE(LoadCode({3, 0, 10, 0, 0, 0, 'a', 'b'}), 0);
-  EXPECT_NE(LoadCode({3, 0, 0xFF, 0xFF, 0xFF, 0x7F, 'a'}), 0);
-  EXPECT_NE(LoadCode({3, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}), 0);  // negative
+  EXPECT_EQ(LoadCode({3, 0, 10, 0, 0, 0, 'a', 'b'}), kErrValueStream);
+  EXPECT_EQ(LoadCode({3, 0, 0xFF, 0xFF, 0xFF, 0x7F, 'a'}), kErrValueStream);
+  EXPECT_EQ(LoadCode({3, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}), kErrValueStream);  // negative
 }
 
 TEST_F(CorruptValueStream, TruncatedAtEveryByte) {
@@ -92,7 +92,9 @@ TEST_F(CorruptValueStream, TruncatedAtEveryByte) {
     EXPECT_NE(LoadCode(Image(full.begin(), full.begin() + static_cast<long>(n))), 0) << n;
 }
 
-TEST_F(CorruptValueStream, NullFlagOtherThanTheTwoMarks) { EXPECT_NE(LoadCode({7, 1, 4, 0, 0, 0, 1, 0, 0, 0}), 0); }
+TEST_F(CorruptValueStream, NullFlagOtherThanTheTwoMarks) {
+  EXPECT_EQ(LoadCode({7, 1, 4, 0, 0, 0, 1, 0, 0, 0}), kErrValueStream);
+}
 
 TEST_F(CorruptValueStream, FixedTypeWithWrongSize) {
   EXPECT_EQ(LoadCode({8, 0, 2, 0, 0, 0, 1, 2}), kErrInvalidValueSize);
@@ -134,7 +136,8 @@ TEST(SQLParamStream, CorruptNameLengthChangesNothing) {
     TDVXSQLParam p;
     p.SetName("keep");
     TDVXMemoryStream stream(image);
-    EXPECT_NE(NativeCodeOf([&] { p.LoadFromStream(stream); }), 0);
+    int32_t code = NativeCodeOf([&] { p.LoadFromStream(stream); });
+    EXPECT_TRUE(code == kErrValueStream || code == kErrUnknownDataType || code == 30900) << code;
     EXPECT_EQ(p.Name(), "keep");
   }
 }
