@@ -57,7 +57,7 @@ TEST(RecordBufferModel, FieldsReadBackTheirLastValueAndNeverOverlap) {
         SetFieldData(fieldNo, fields, &p, buffer.data());
         text.resize(std::min<size_t>(text.size(), f.FieldSize()));
         std::vector<uint8_t> bytes(text.size() * 2);
-        std::memcpy(bytes.data(), text.data(), bytes.size());
+        if (!bytes.empty()) std::memcpy(bytes.data(), text.data(), bytes.size());
         if (text.empty())
           model.erase(fieldNo);
         else
