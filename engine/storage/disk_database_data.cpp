@@ -14,6 +14,9 @@ constexpr int32_t kLockTablesDrop = 10616;
 constexpr int32_t kTableMissingOnDrop = 10780;
 constexpr int32_t kRenameTargetExists = 10787;
 constexpr int32_t kInvalidMaxSessions = 10844;
+constexpr int32_t kInvalidSessionID = 10669;
+constexpr int32_t kLockTablesOpen = 10796;
+constexpr int32_t kTableMissingOnOpen = 10797;
 
 }  // namespace
 
@@ -207,6 +210,23 @@ void TDVXDiskDatabaseData::RenameTable(const std::string& oldName, const std::st
   }
   UnlockTables();
   pm.FlushBuffers();
+}
+
+TDVXTableListRecord TDVXDiskDatabaseData::OpenTableRecord(int32_t sessionID, const std::string& tableName) {
+  if (sessionID < 0) throw EDVXException(kInvalidSessionID, "Error - invalid session ID = %d", {sessionID});
+  LockTables(kLockTablesOpen);
+  std::optional<TDVXTableListRecord> record;
+  try {
+    record = tableList_->GetRecord(tableName);
+  } catch (...) {
+    UnlockTables();
+    throw;
+  }
+  UnlockTables();
+  if (!record)
+    throw EDVXException(kTableMissingOnOpen, "Table '%s' does not exist in the database file '%s'",
+                        {tableName, fileName_});
+  return *record;
 }
 
 std::vector<std::string> TDVXDiskDatabaseData::TableNames() {

@@ -55,6 +55,8 @@ class TDVXDiskDatabaseData {
   TDVXTableListRecord CreateTableFiles(const std::string& tableName, const TDropHook& dropExisting = {});
   void DropTableFiles(const std::string& tableName, const TDropHook& dropStructures = {});
   void RenameTable(const std::string& oldName, const std::string& newName);
+  // The record a table's first opener reads, under the TablesLockByte.
+  TDVXTableListRecord OpenTableRecord(int32_t sessionID, const std::string& tableName);
   std::vector<std::string> TableNames();
   std::optional<TDVXTableListRecord> TableRecord(const std::string& tableName);
 

@@ -326,6 +326,7 @@ void TDVXDiskPageManager::TruncateAtHeader(const std::string& fileName) {
 // --- lock bytes and the state counter -----------------------------------------
 
 bool TDVXDiskPageManager::LockStateByte() {
+  TDVXLockGuard guard(Lock());
   if (stateLockDepth_ > 0) {
     ++stateLockDepth_;
     return true;
@@ -337,6 +338,7 @@ bool TDVXDiskPageManager::LockStateByte() {
 }
 
 void TDVXDiskPageManager::UnlockStateByte() {
+  TDVXLockGuard guard(Lock());
   if (stateLockDepth_ == 0) return;
   if (--stateLockDepth_ == 0 && file_.IsOpen() && !file_.UnlockByte(StateLockBytePosition()))
     throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {file_.FileName()});

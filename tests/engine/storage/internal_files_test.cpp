@@ -202,6 +202,29 @@ TEST_F(InternalFileTest, TableListOfABadSizeIsRefused) {
   EXPECT_EQ(NativeOf([&] { reopened.TableNames(); }), 40002);
 }
 
+TEST_F(InternalFileTest, OpeningATableReadsItsRecordUnderTheTablesLock) {
+  auto db = NewDatabase();
+  auto created = db->CreateTableFiles("Herbs");
+  auto opened = db->OpenTableRecord(1, "HERBS");
+  EXPECT_EQ(opened.tableID, created.tableID);
+  EXPECT_EQ(opened.locksFirstPageNo, created.locksFirstPageNo);
+  EXPECT_EQ(NativeOf([&] { db->OpenTableRecord(1, "Roots"); }), 10797);
+  EXPECT_EQ(NativeOf([&] { db->OpenTableRecord(-1, "Herbs"); }), 10669);
+}
+
+TEST_F(InternalFileTest, DirectoryWithFewerThanTwoEntriesIsRefused) {
+  NewDatabase()->CloseDatabase();
+  auto b = Bytes();
+  WriteI32(b, 298 + 3 * 512 + 44, 5);
+  fs_.SetContents(kFile, b);
+  TDVXDiskDatabaseData db(kFile, FastLocks(), fs_);
+  TDVXCryptoInfo crypto;
+  std::string message;
+  EXPECT_EQ(NativeOf([&] { db.OpenDatabase(false, true, crypto); }, &message), 10633);
+  EXPECT_NE(message.find("files count - 1, PageNo = 3"), std::string::npos) << message;
+  EXPECT_FALSE(db.IsOpen());
+}
+
 TEST_F(InternalFileTest, SessionsGetTheSmallestFreeID) {
   auto db = NewDatabase();
   EXPECT_EQ(db->ConnectSession(), 1);
