@@ -190,6 +190,35 @@ TEST_F(PageCacheTest, PutPageChecksUseCount) {
   EXPECT_EQ(NativeOf([&] { pm->PutPage(p); }), 10665);
 }
 
+TEST_F(PageCacheTest, FailedReadLeavesNoPageInTheCache) {
+  auto pm = WithPages(2);
+  fs_.FailNthRead(1);
+  EXPECT_EQ(NativeOf([&] { pm->GetPage(1, 4); }), 10466);
+  EXPECT_EQ(pm->CachedPageCount(), 0u);
+  TDVXPage* page = pm->GetPage(1, 4);
+  EXPECT_EQ(page->Data()[0], 4);
+  pm->PutPage(page);
+}
+
+TEST_F(PageCacheTest, PageObjectsCheckTheirHandOutAndBuffers) {
+  auto pm = WithPages(0);
+  TDVXPage stray(pm.get(), 512, 40);
+  stray.SetPageNo(3);
+  EXPECT_EQ(NativeOf([&] { pm->PutPage(&stray); }), 20040);
+  TDVXPage unassigned(pm.get(), 512, 40);
+  EXPECT_EQ(NativeOf([&] { pm->PutPage(&unassigned); }), 20065);
+  EXPECT_EQ(NativeOf([&] { stray.AssignBuffer(nullptr, 1024); }), 20038);
+  std::vector<uint8_t> small(100, 1), large(1024, 2);
+  EXPECT_EQ(NativeOf([&] { stray.AssignBuffer(small.data(), small.size()); }), 20039);
+  stray.AssignBuffer(large.data(), large.size());
+  EXPECT_EQ(stray.BufferSize(), 1024u);
+  EXPECT_EQ(stray.Buffer()[1023], 2);
+  std::vector<uint8_t> slot(512, 9);
+  stray.BorrowBuffer(slot.data());
+  EXPECT_FALSE(stray.OwnsBuffer());
+  EXPECT_EQ(stray.Data()[0], 9);
+}
+
 TEST_F(PageCacheTest, PageRefGivesThePageBackOnException) {
   auto pm = WithPages(1);
   try {
