@@ -39,8 +39,10 @@ TEST_F(PageManagerModelTest, SessionsMatchTheModel) {
     int32_t s = 1 + static_cast<int32_t>(rng() % 3);
     TSessionModel& m = sessions[s];
     uint8_t value = static_cast<uint8_t>(rng());
-    switch (rng() % 7) {
-      case 0: {
+    switch (rng() % 11) {
+      case 0:
+      case 7:
+      case 8: {
         TDVXPage* page = pm->AddPage(s);
         ASSERT_FALSE(committed.count(page->PageNo())) << "live page handed out again";
         page->Data()[0] = value;
@@ -84,6 +86,8 @@ TEST_F(PageManagerModelTest, SessionsMatchTheModel) {
         break;
       }
       case 5:
+      case 9:
+      case 10:
         pm->ApplyChanges(s);
         for (auto& [no, v] : m.pending) committed[no] = v;
         for (int32_t no : m.removed) committed.erase(no);
