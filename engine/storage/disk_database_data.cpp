@@ -112,6 +112,29 @@ int32_t TDVXDiskDatabaseData::ConnectSession() {
 
 void TDVXDiskDatabaseData::DisconnectSession(int32_t sessionID) { sessions_.erase(sessionID); }
 
+// A commit that fails part way has written some of its pages and not the
+// others; the change set is still whole, so it is tried once more at once.
+// When that fails too the change set is kept (never cancelled: the pages on
+// disk would stay half new), and the system session's next commit completes
+// it.
+void TDVXDiskDatabaseData::CommitSystemChanges(bool& committing) {
+  committing = true;
+  try {
+    PageManager().ApplyChanges(kSystemSessionID);
+  } catch (const EDVXException&) {
+    PageManager().ApplyChanges(kSystemSessionID);
+  }
+  committing = false;
+}
+
+void TDVXDiskDatabaseData::CancelSystemChanges(bool committing) {
+  if (committing) return;
+  try {
+    PageManager().CancelChanges(kSystemSessionID);
+  } catch (...) {
+  }
+}
+
 void TDVXDiskDatabaseData::LockTables(int32_t code) {
   if (!PageManager().LockTablesByte())
     throw EDVXException(code, "Error locking Tables in database '%s'", {fileName_});
@@ -124,9 +147,10 @@ TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& ta
   TDVXDiskPageManager& pm = PageManager();
   LockTables(kLockTablesCreate);
   TDVXInternalLockedDBFile locks(pm, PageTypeIDTableLocks);
+  TDVXTableListRecord record;
+  bool committing = false;
   try {
     if (tableList_->Exists(tableName)) DropTableLocked(tableName, dropExisting);
-    TDVXTableListRecord record;
     record.tableName = tableName.substr(0, 255);
     record.tableID = tableList_->NextTableID();
     TDVXInternalDBFile metadata(pm, DVXPageTypeIDTableMetadata);
@@ -141,20 +165,23 @@ TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& ta
     locks.Create(static_cast<int64_t>(kTableLockBytesPerSession) * maxSessionCount_, record.tableID);
     record.locksFirstPageNo = locks.FirstPageNo();
     tableList_->Add(record);
-    pm.ApplyChanges(kSystemSessionID);
-    UnlockTables();
-    pm.FlushBuffers();
-    return record;
+    CommitSystemChanges(committing);
   } catch (...) {
-    try {
-      pm.CancelChanges(kSystemSessionID);
-      if (locks.IsOpen())
-        for (int32_t no : locks.Chain()) pm.FreePageNo(no);
-    } catch (...) {
+    if (!committing) {
+      CancelSystemChanges(false);
+      try {
+        if (locks.IsOpen())
+          for (int32_t no : locks.Chain()) pm.FreePageNo(no);
+      } catch (...) {
+      }
     }
     UnlockTables();
     throw;
   }
+  UnlockTables();
+  // A failed flush after the commit is reported, but undoes nothing.
+  pm.FlushBuffers();
+  return record;
 }
 
 void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const TDropHook& dropStructures) {
@@ -176,14 +203,12 @@ void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const T
 void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TDropHook& dropStructures) {
   TDVXDiskPageManager& pm = PageManager();
   LockTables(kLockTablesDrop);
+  bool committing = false;
   try {
     DropTableLocked(tableName, dropStructures);
-    pm.ApplyChanges(kSystemSessionID);
+    CommitSystemChanges(committing);
   } catch (...) {
-    try {
-      pm.CancelChanges(kSystemSessionID);
-    } catch (...) {
-    }
+    CancelSystemChanges(committing);
     UnlockTables();
     throw;
   }
@@ -194,17 +219,15 @@ void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TD
 void TDVXDiskDatabaseData::RenameTable(const std::string& oldName, const std::string& newName) {
   TDVXDiskPageManager& pm = PageManager();
   LockTables(kLockTablesDrop);
+  bool committing = false;
   try {
     if (!SameName(oldName, newName) && tableList_->Exists(newName))
       throw EDVXException(kRenameTargetExists,
                           "Cannot rename table '%s' to '%s' - table with such name already exists", {oldName, newName});
     tableList_->Rename(oldName, newName);
-    pm.ApplyChanges(kSystemSessionID);
+    CommitSystemChanges(committing);
   } catch (...) {
-    try {
-      pm.CancelChanges(kSystemSessionID);
-    } catch (...) {
-    }
+    CancelSystemChanges(committing);
     UnlockTables();
     throw;
   }

@@ -74,6 +74,8 @@ class TDVXDiskDatabaseData {
   std::unique_ptr<TDVXDiskPageManager> NewPageManager();
   void LockTables(int32_t code);
   void UnlockTables();
+  void CommitSystemChanges(bool& committing);
+  void CancelSystemChanges(bool committing);
   void DropTableLocked(const std::string& tableName, const TDropHook& dropStructures);
   void FreeAll();
 

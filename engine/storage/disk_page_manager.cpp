@@ -525,6 +525,13 @@ void TDVXDiskPageManager::SetLastPage(int32_t pageNo) {
   if (file_.GetSize() != end) file_.SetSize(end);
 }
 
+void TDVXDiskPageManager::RestorePageCount(int32_t pageCount) {
+  header_.pageCount = pageCount;
+  int64_t end = pageAreaStart_ + static_cast<int64_t>(pageCount) * PageSize();
+  if (file_.GetSize() < end) file_.SetSize(end);
+  WriteHeader();
+}
+
 TDVXDatabaseFreeSpaceManager& TDVXDiskPageManager::FreeSpaceManager() {
   if (!freeSpace_) throw EDVXException(kWriteHeaderError, "Error - database file is not opened.");
   return *freeSpace_;

@@ -59,6 +59,9 @@ class TDVXDiskPageManager : public TDVXPageManager {
   // Called by the free space manager under the StateLockByte.
   void AppendPages(int32_t n);
   void SetLastPage(int32_t pageNo);
+  // Puts PageCount back after a failed free-space operation; the file is
+  // made long enough for it.
+  void RestorePageCount(int32_t pageCount);
   // Page numbers straight from the free space manager (direct internal
   // files); not part of any change set.
   int32_t AllocatePageNo();

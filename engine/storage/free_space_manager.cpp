@@ -43,21 +43,36 @@ auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode,
     throw EDVXException(lockCode, "Error - cannot lock FreeSpaceManager, RetryCount = %d, Delay = %d",
                         {lockParams_.retryCount, lockParams_.delay});
   bitmaps_.clear();
+  int64_t oldPageCount = -1;
   try {
     pageManager_.ReadHeader();
-    pageCount_ = pageManager_.GetPageCount();
+    pageCount_ = oldPageCount = pageManager_.GetPageCount();
     auto result = work();
+    // The header is written wherever PageCount changes (AppendPages,
+    // SetLastPage); nothing else of it changes here.
     FlushBitmaps();
-    pageManager_.WriteHeader();
     bitmaps_.clear();
     pageManager_.UnlockStateByte();
     return result;
   } catch (...) {
+    if (oldPageCount >= 0) Rollback(oldPageCount);
     bitmaps_.clear();
     pageManager_.UnlockStateByte();
     throw;
   }
   (void)unlockCode;
+}
+
+void TDVXDatabaseFreeSpaceManager::Rollback(int64_t oldPageCount) {
+  bool encrypted = pageManager_.Encrypted();
+  try {
+    if (pageManager_.GetPageCount() != oldPageCount) pageManager_.RestorePageCount(static_cast<int32_t>(oldPageCount));
+    for (auto& [no, bitmap] : bitmaps_)
+      if (bitmap.written && !bitmap.original.empty() && no < oldPageCount)
+        pageManager_.WriteWholePage(bitmap.original.data(), static_cast<int32_t>(no),
+                                    encrypted ? kBitmapWriteEncrypted : kBitmapWrite);
+  } catch (...) {
+  }
 }
 
 void TDVXDatabaseFreeSpaceManager::CheckBit(int64_t bit, int32_t code) const {
@@ -80,6 +95,7 @@ uint8_t* TDVXDatabaseFreeSpaceManager::Bitmap(TKind kind, int64_t pageNo) {
     if (encrypted) code = kind == TKind::PFS ? 10726 : kind == TKind::GAM ? 10727 : 10728;
     throw EDVXException(code, "Error - invalid FSM page, pageNo = %d, page type = %d", {pageNo, type});
   }
+  bitmap.original = bitmap.page;
   return bitmaps_.emplace(pageNo, std::move(bitmap)).first->second.page.data() + kPageHeaderSize;
 }
 
@@ -133,6 +149,7 @@ void TDVXDatabaseFreeSpaceManager::FlushBitmaps() {
   for (TKind kind : {TKind::GAM, TKind::SGAM, TKind::PFS})
     for (auto& [no, bitmap] : bitmaps_)
       if (bitmap.kind == kind && bitmap.dirty) {
+        bitmap.written = true;
         pageManager_.WriteWholePage(bitmap.page.data(), static_cast<int32_t>(no),
                                     encrypted ? kBitmapWriteEncrypted : kBitmapWrite);
         bitmap.dirty = false;

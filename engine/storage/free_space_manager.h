@@ -14,6 +14,9 @@
 // off the end of the file, together with trailing bitmap pages that would
 // describe only free pages, so the file never ends on a bitmap page.
 //
+// A failed operation rolls back what it wrote, so no page is left marked in
+// use without an owner.
+//
 // An extent is marked full in the SGAM exactly when all its E pages are in
 // use, and in the GAM exactly when one of its pages is.
 #include <cstdint>
@@ -43,6 +46,8 @@ class TDVXDatabaseFreeSpaceManager {
     TKind kind;
     std::vector<uint8_t> page;
     bool dirty = false;
+    std::vector<uint8_t> original;  // as read; empty for a new bitmap page
+    bool written = false;
   };
 
   // Lock, reread the header, run, write the bitmaps and the header, unlock.
@@ -55,6 +60,10 @@ class TDVXDatabaseFreeSpaceManager {
   void SetPageUsed(int64_t page, bool used);
   void UpdateExtentMarks(int64_t page);
   void FlushBitmaps();
+  // After a failure part way: puts back the bitmap pages already written
+  // and the page count as they were, so a failed operation leaves the file
+  // as it found it (best effort; a second failure leaves it to the check).
+  void Rollback(int64_t oldPageCount);
   void CheckBit(int64_t bit, int32_t code) const;
   int32_t GrowNewInterval();
   int32_t GrowNewPFS();
