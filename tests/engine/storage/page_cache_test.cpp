@@ -80,7 +80,11 @@ TEST_F(PageCacheTest, DirtyPageIsNeverRereadWhenTheCounterMoves) {
   TDVXPage* other = b->AddPage(1);
   b->PutPage(other);
   b->ApplyChanges(1);
-
+  // A second use of the page, still in the clean list but dirty and in use.
+  TDVXPage* nested = a->GetPage(1, 3);
+  EXPECT_EQ(nested, page);
+  EXPECT_EQ(nested->Data()[5], 42);
+  a->PutPage(nested);
   a->PutPage(page);
   TDVXPage* again = a->GetPage(1, 3);
   EXPECT_EQ(again->Data()[5], 42);
