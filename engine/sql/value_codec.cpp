@@ -5,11 +5,11 @@
 #include <cstring>
 #include <limits>
 
-#include "engine/sql/extended80.h"
 #include "engine/sql/value_errors.h"
 #include "engine/storage/exception.h"
 #include "engine/storage/platform/locale.h"
 #include "engine/tables/base_field_type.h"
+#include "engine/tables/extended_float.h"
 
 namespace dvx {
 
@@ -56,7 +56,7 @@ int32_t FixedValueSize(int type) {
     case bftCurrency:
       return 8;
     case bftExtended:
-      return kExtended80Size;
+      return kExtendedSize;
     default:
       return 0;
   }
@@ -114,7 +114,7 @@ long double ReadRealValue(int type, const uint8_t* data) {
     case bftSingle: return Load<float>(data);
     case bftFloat:
     case bftCurrency: return Load<double>(data);
-    case bftExtended: return Extended80ToLongDouble(data);
+    case bftExtended: return ExtendedToLongDouble(data);
     default: return 0;
   }
 }
@@ -154,8 +154,8 @@ TDVXValueBytes EncodeReal(int type, long double value) {
     case bftFloat:
     case bftCurrency: check(std::numeric_limits<double>::max()); return Bytes(static_cast<double>(value));
     case bftExtended: {
-      TDVXValueBytes out(kExtended80Size);
-      LongDoubleToExtended80(value, out.data());
+      TDVXValueBytes out(kExtendedSize);
+      LongDoubleToExtended(value, out.data());
       return out;
     }
     default: RaiseRangeError();

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/sql/extended80.h"
 #include "engine/sql/value_errors.h"
 #include "engine/storage/exception.h"
 #include "engine/storage/memory_manager.h"
 #include "engine/storage/stream.h"
+#include "engine/tables/extended_float.h"
 
 namespace dvx {
 
@@ -235,9 +235,9 @@ void TDVXVariant::SetAsUnsignedInt32(uint32_t v) { SetTyped(bftUnsignedInt32, &v
 void TDVXVariant::SetAsSingle(float v) { SetTyped(bftSingle, &v, 4); }
 void TDVXVariant::SetAsDouble(double v) { SetTyped(bftFloat, &v, 8); }
 void TDVXVariant::SetAsExtended(long double v) {
-  uint8_t bytes[kExtended80Size];
-  LongDoubleToExtended80(v, bytes);
-  SetTyped(bftExtended, bytes, kExtended80Size);
+  uint8_t bytes[kExtendedSize];
+  LongDoubleToExtended(v, bytes);
+  SetTyped(bftExtended, bytes, kExtendedSize);
 }
 void TDVXVariant::SetAsDate(int32_t dayNumber) { SetTyped(bftDate, &dayNumber, 4); }
 void TDVXVariant::SetAsDateValue(double dateTime) { SetAsDate(DateTimeValueToDayNumber(dateTime)); }
@@ -277,7 +277,7 @@ uint16_t TDVXVariant::GetAsUnsignedInt16() const { return As<uint16_t>(TypedByte
 uint32_t TDVXVariant::GetAsUnsignedInt32() const { return As<uint32_t>(TypedBytes(bftUnsignedInt32)); }
 float TDVXVariant::GetAsSingle() const { return As<float>(TypedBytes(bftSingle)); }
 double TDVXVariant::GetAsDouble() const { return As<double>(TypedBytes(bftFloat)); }
-long double TDVXVariant::GetAsExtended() const { return Extended80ToLongDouble(TypedBytes(bftExtended).data()); }
+long double TDVXVariant::GetAsExtended() const { return ExtendedToLongDouble(TypedBytes(bftExtended).data()); }
 int32_t TDVXVariant::GetAsDate() const { return As<int32_t>(TypedBytes(bftDate)); }
 double TDVXVariant::GetAsDateValue() const { return PairToDateTimeValue({GetAsDate(), kMissingTime}); }
 int32_t TDVXVariant::GetAsTime() const { return As<int32_t>(TypedBytes(bftTime)); }

@@ -1,7 +1,9 @@
 #include "engine/tables/extended_float.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace dvx {
 
@@ -142,6 +144,43 @@ double ExtendedToDouble(const void* source10) {
 }
 
 double ExtendedToDouble(const TDVXExtendedBytes& bytes) { return ExtendedToDouble(bytes.data()); }
+
+void LongDoubleToExtended(long double value, void* dest10) {
+  auto* out = static_cast<uint8_t*>(dest10);
+  bool negative = std::signbit(value);
+  if (std::isnan(value)) return Store(kIntegerBit | (kIntegerBit >> 1), negative, kExtendedMaxExponent, out);
+  if (std::isinf(value)) return Store(kIntegerBit, negative, kExtendedMaxExponent, out);
+  if (value == 0) return Store(0, negative, 0, out);
+  long double magnitude = std::fabs(value);
+  int e2 = 0;
+  std::frexp(magnitude, &e2);  // magnitude in [2^(e2-1), 2^e2)
+  int exponent = e2 - 1 + kExtendedBias;
+  if (exponent <= 0) {
+    // Extended denormal: exponent field 0, last significand bit 2^(1-16383-63).
+    auto significand = static_cast<uint64_t>(std::nearbyint(std::ldexp(magnitude, kExtendedBias - 1 + 63)));
+    // Rounding up to 2^63 reaches the smallest normal value.
+    return Store(significand, negative, (significand & kIntegerBit) ? 1 : 0, out);
+  }
+  long double scaled = std::nearbyint(std::ldexp(magnitude, 63 - (e2 - 1)));  // [2^63, 2^64]
+  if (scaled >= std::ldexp(1.0L, 64)) {
+    scaled = std::ldexp(scaled, -1);
+    ++exponent;
+  }
+  if (exponent >= kExtendedMaxExponent) return Store(kIntegerBit, negative, kExtendedMaxExponent, out);
+  Store(static_cast<uint64_t>(scaled), negative, exponent, out);
+}
+
+long double ExtendedToLongDouble(const void* source10) {
+  Decoded d = Decode(static_cast<const uint8_t*>(source10));
+  long double magnitude = 0;
+  switch (d.kind) {
+    case Decoded::Zero: magnitude = 0; break;
+    case Decoded::Infinite: magnitude = std::numeric_limits<long double>::infinity(); break;
+    case Decoded::NaN: magnitude = std::numeric_limits<long double>::quiet_NaN(); break;
+    case Decoded::Finite: magnitude = std::ldexp(static_cast<long double>(d.significand), d.lead - 63); break;
+  }
+  return d.negative ? -magnitude : magnitude;
+}
 
 int CompareExtended(const void* a10, const void* b10) {
   Decoded a = Decode(static_cast<const uint8_t*>(a10));

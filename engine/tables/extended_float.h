@@ -14,7 +14,8 @@
 
 namespace dvx {
 
-using TDVXExtendedBytes = std::array<uint8_t, 10>;
+constexpr int kExtendedSize = 10;
+using TDVXExtendedBytes = std::array<uint8_t, kExtendedSize>;
 
 // Exact: every double is an extended value.
 TDVXExtendedBytes DoubleToExtended(double value);
@@ -24,6 +25,14 @@ void DoubleToExtended(double value, void* dest10);
 // small ones double denormals or signed zeros; NaNs stay NaNs.
 double ExtendedToDouble(const TDVXExtendedBytes& bytes);
 double ExtendedToDouble(const void* source10);
+
+// Values compute in long double. Exact both ways when long double has at
+// most 64 significand bits (x87 extended, double); a wider long double is
+// rounded to nearest on the way in, and a narrower one (double) loses the
+// extra bits on the way out. Magnitudes beyond the 80-bit range become
+// infinities, tiny ones extended denormals or signed zeros; NaNs stay NaNs.
+void LongDoubleToExtended(long double value, void* dest10);
+long double ExtendedToLongDouble(const void* source10);
 
 // Numeric order of two extended values without going through double:
 // -1, 0, 1. +0 and -0 are equal. A NaN sorts after every number (and equal

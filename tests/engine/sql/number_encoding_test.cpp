@@ -1,4 +1,4 @@
-// Numbers as text and 80-bit reals: the encodings values rely on.
+// Numbers as text and the fractional-day scale: the encodings values rely on.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,55 +7,10 @@
 #include <random>
 
 #include "engine/sql/date_time_value.h"
-#include "engine/sql/extended80.h"
 #include "engine/sql/number_text.h"
 
 namespace dvx {
 namespace {
-
-using Ten = std::vector<uint8_t>;
-
-Ten Encoded(long double v) {
-  Ten out(10);
-  LongDoubleToExtended80(v, out.data());
-  return out;
-}
-
-TEST(Extended80, HandComputedImages) {
-  EXPECT_EQ(Encoded(0.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Encoded(-0.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}));
-  EXPECT_EQ(Encoded(1.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}));
-  EXPECT_EQ(Encoded(-2.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0}));
-  EXPECT_EQ(Encoded(3.0L), (Ten{0, 0, 0, 0, 0, 0, 0, 0xC0, 0x00, 0x40}));
-  EXPECT_EQ(Encoded(std::numeric_limits<long double>::infinity()), (Ten{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F}));
-  Ten nan = Encoded(std::numeric_limits<long double>::quiet_NaN());
-  EXPECT_EQ(nan[9] & 0x7F, 0x7F);
-  EXPECT_EQ(nan[8], 0xFF);
-  EXPECT_TRUE(std::isnan(Extended80ToLongDouble(nan.data())));
-}
-
-TEST(Extended80, RoundTripOfRandomDoublesAndEdges) {
-  std::mt19937_64 random(99);
-  for (int i = 0; i < 20000; ++i) {
-    uint64_t bits = random();
-    double d;
-    std::memcpy(&d, &bits, 8);
-    if (std::isnan(d)) continue;
-    Ten image = Encoded(d);
-    EXPECT_EQ(static_cast<double>(Extended80ToLongDouble(image.data())), d) << bits;
-  }
-  for (long double v : {std::numeric_limits<long double>::min(), std::numeric_limits<long double>::max(),
-                        std::numeric_limits<long double>::denorm_min(), 1.0L / 3, -1e-4000L}) {
-    EXPECT_EQ(Extended80ToLongDouble(Encoded(v).data()), v);
-  }
-}
-
-TEST(Extended80, DenormalAndUnnormalImagesAreRead) {
-  Ten smallest{1, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // 2^(1 - 16383 - 63)
-  EXPECT_EQ(Extended80ToLongDouble(smallest.data()), std::ldexp(1.0L, 1 - 16383 - 63));
-  Ten unnormal{0, 0, 0, 0, 0, 0, 0, 0x40, 0xFF, 0x3F};  // integer bit clear: 0.5
-  EXPECT_EQ(Extended80ToLongDouble(unnormal.data()), 0.5L);
-}
 
 TEST(NumberText, GeneralFormat) {
   EXPECT_EQ(FormatDouble(0.1 + 0.2), "0.3");

@@ -122,5 +122,65 @@ TEST(ExtendedOrder, AgreesWithDoubleOrderOnRandomValues) {
   }
 }
 
+// Values compute in long double; these go through the 80-bit form without
+// passing through double.
+TDVXExtendedBytes FromLongDouble(long double v) {
+  TDVXExtendedBytes out;
+  LongDoubleToExtended(v, out.data());
+  return out;
+}
+
+TEST(ExtendedLongDouble, HandComputedImages) {
+  EXPECT_EQ(Make(false, 0, 0), FromLongDouble(0.0L));
+  EXPECT_EQ(Make(true, 0, 0), FromLongDouble(-0.0L));
+  EXPECT_EQ(Make(false, 0x3FFF, 0x8000000000000000ull), FromLongDouble(1.0L));
+  EXPECT_EQ(Make(true, 0x4000, 0x8000000000000000ull), FromLongDouble(-2.0L));
+  EXPECT_EQ(Make(false, 0x4000, 0xC000000000000000ull), FromLongDouble(3.0L));
+  EXPECT_EQ(Make(false, 0x7FFF, 0x8000000000000000ull), FromLongDouble(std::numeric_limits<long double>::infinity()));
+  EXPECT_EQ(Make(true, 0x7FFF, 0x8000000000000000ull), FromLongDouble(-std::numeric_limits<long double>::infinity()));
+  TDVXExtendedBytes nan = FromLongDouble(std::numeric_limits<long double>::quiet_NaN());
+  EXPECT_EQ(0x7F, nan[9] & 0x7F);
+  EXPECT_EQ(0xFF, nan[8]);
+  EXPECT_TRUE(std::isnan(ExtendedToLongDouble(nan.data())));
+}
+
+TEST(ExtendedLongDouble, AgreesWithTheDoublePathOnRandomDoubles) {
+  std::mt19937_64 rng(99);
+  for (int i = 0; i < 20000; ++i) {
+    uint64_t bits = rng();
+    double d;
+    std::memcpy(&d, &bits, 8);
+    if (std::isnan(d)) continue;
+    TDVXExtendedBytes image = FromLongDouble(d);
+    ASSERT_EQ(DoubleToExtended(d), image) << std::hex << bits;
+    ASSERT_EQ(d, static_cast<double>(ExtendedToLongDouble(image.data()))) << std::hex << bits;
+  }
+}
+
+TEST(ExtendedLongDouble, KeepsWhatDoubleWouldLose) {
+  if (std::numeric_limits<long double>::digits < 64) GTEST_SKIP() << "long double is no wider than double here";
+  // 1 + 2^-63: the last significand bit, below double's precision.
+  long double fine = 1.0L + std::ldexp(1.0L, -63);
+  EXPECT_EQ(Make(false, 0x3FFF, 0x8000000000000001ull), FromLongDouble(fine));
+  EXPECT_EQ(fine, ExtendedToLongDouble(Make(false, 0x3FFF, 0x8000000000000001ull).data()));
+  for (long double v : {std::numeric_limits<long double>::min(), std::numeric_limits<long double>::max(),
+                        std::numeric_limits<long double>::denorm_min(), 1.0L / 3, -1e-4000L, 1e4000L}) {
+    EXPECT_EQ(v, ExtendedToLongDouble(FromLongDouble(v).data()));
+  }
+}
+
+TEST(ExtendedLongDouble, DenormalAndUnnormalImagesAreRead) {
+  // The smallest extended denormal, 2^(1 - 16383 - 63).
+  long double smallest = ExtendedToLongDouble(Make(false, 0, 1).data());
+  if (std::numeric_limits<long double>::min_exponent <= -16381) {
+    EXPECT_EQ(std::ldexp(1.0L, 1 - 16383 - 63), smallest);
+    EXPECT_EQ(Make(false, 0, 1), FromLongDouble(smallest));
+  } else {
+    EXPECT_EQ(0.0L, smallest);
+  }
+  // Integer bit clear: the significand is read for its value, 0.5.
+  EXPECT_EQ(0.5L, ExtendedToLongDouble(Make(false, 0x3FFF, 0x4000000000000000ull).data()));
+}
+
 }  // namespace
 }  // namespace dvx
