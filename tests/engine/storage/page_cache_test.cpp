@@ -1,4 +1,7 @@
 // The page cache and the per-session change sets.
+#include <set>
+#include <thread>
+
 #include "engine/storage/free_space_manager.h"
 #include "tests/engine/storage/storage_test_util.h"
 
@@ -288,6 +291,32 @@ TEST_F(PageCacheTest, FailedHeaderWriteAndFailedFlushSurfaceAndLeaveTheManagerUs
   EXPECT_GE(count, 3 + 8 - failures);
   // Every committed page can be read back.
   for (int32_t no = 3; no < count; ++no) again->PutPage(again->GetPage(1, no));
+}
+
+TEST_F(PageCacheTest, ThreadsWithTheirOwnSessionsShareOneManager) {
+  auto pm = WithPages(0);
+  std::vector<std::vector<int32_t>> added(4);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 100; ++i) {
+        TDVXPage* page = pm->AddPage(t + 1);
+        page->Data()[0] = static_cast<uint8_t>(t + 1);
+        added[t].push_back(page->PageNo());
+        pm->PutPage(page);
+        if (i % 10 == 9) pm->ApplyChanges(t + 1);
+      }
+    });
+  for (auto& th : threads) th.join();
+  std::set<int32_t> all;
+  for (int t = 0; t < 4; ++t)
+    for (int32_t no : added[t]) {
+      ASSERT_TRUE(all.insert(no).second) << "page " << no << " handed out twice";
+      TDVXPage* page = pm->GetPage(9, no);
+      EXPECT_EQ(page->Data()[0], t + 1);
+      pm->PutPage(page);
+    }
+  EXPECT_EQ(pm->GetPageCount(), 403);
 }
 
 }  // namespace
