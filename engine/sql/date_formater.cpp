@@ -228,9 +228,9 @@ double TDateFormater::Parse(std::string_view text) const {
     }
   }
   if (pm) hour += 12;
-  TDVXDateTimePair pair{kDayNumberOfDateTimeZero, 0};
+  TDVXDateTimePair pair{kDayNumberOf18991230, 0};
   if (year != 0 && month != 0 && day != 0) {
-    if (year < 1 || year > 9999 || !IsValidCivilDate(year, month, day)) reader.Fail();
+    if (!IsValidDate(year, month, day)) reader.Fail();
     pair.day = static_cast<int32_t>(CivilToDayNumber(year, month, day));
   }
   if (hour > 23 || minute > 59 || second > 59 || milli > 999) reader.Fail();

@@ -121,9 +121,7 @@ long double ReadRealValue(int type, const uint8_t* data) {
 
 int32_t ReadInt32Value(const uint8_t* data) { return Load<int32_t>(data); }
 
-TDVXDateTimePair ReadDateTimeValue(const uint8_t* data) {
-  return {Load<int32_t>(data), Load<int32_t>(data + 4)};
-}
+TDVXDateTimePair ReadDateTimeValue(const uint8_t* data) { return LoadDateTime(data); }
 
 bool ReadLogicalValue(const uint8_t* data) { return Load<int16_t>(data) != 0; }
 
@@ -166,8 +164,7 @@ TDVXValueBytes EncodeInt32(int32_t value) { return Bytes(value); }
 
 TDVXValueBytes EncodeDateTime(TDVXDateTimePair pair) {
   TDVXValueBytes out(8);
-  std::memcpy(out.data(), &pair.day, 4);
-  std::memcpy(out.data() + 4, &pair.milliseconds, 4);
+  StoreDateTime(pair, out.data());
   return out;
 }
 

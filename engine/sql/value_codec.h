@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/sql/date_time_value.h"
+#include "engine/tables/day_number.h"
 
 namespace dvx {
 

@@ -279,11 +279,11 @@ float TDVXVariant::GetAsSingle() const { return As<float>(TypedBytes(bftSingle))
 double TDVXVariant::GetAsDouble() const { return As<double>(TypedBytes(bftFloat)); }
 long double TDVXVariant::GetAsExtended() const { return ExtendedToLongDouble(TypedBytes(bftExtended).data()); }
 int32_t TDVXVariant::GetAsDate() const { return As<int32_t>(TypedBytes(bftDate)); }
-double TDVXVariant::GetAsDateValue() const { return PairToDateTimeValue({GetAsDate(), kMissingTime}); }
+double TDVXVariant::GetAsDateValue() const { return PairToDateTimeValue({GetAsDate(), kNoTimePart}); }
 int32_t TDVXVariant::GetAsTime() const { return As<int32_t>(TypedBytes(bftTime)); }
 double TDVXVariant::GetAsTimeValue() const {
   int32_t ms = GetAsTime();
-  return ms <= 0 ? 0.0 : static_cast<double>(ms) / kMsPerDay;
+  return ms <= 0 ? 0.0 : static_cast<double>(ms) / kMillisecondsPerDay;
 }
 TDVXDateTimePair TDVXVariant::GetAsDateTime() const { return ReadDateTimeValue(TypedBytes(bftDateTime).data()); }
 double TDVXVariant::GetAsDateTimeValue() const { return PairToDateTimeValue(GetAsDateTime()); }

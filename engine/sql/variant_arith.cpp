@@ -98,13 +98,13 @@ TDVXValueBytes DateTimeResult(TOp op, const TDVXValueBytes& a, const TDVXValueBy
     auto dayOf = [](int32_t d) { return d == kMissingDayNumber ? 0 : d; };
     days = static_cast<int32_t>(IntegerOp(op, dayOf(left.day), dayOf(right.day)));
   }
-  if (left.milliseconds == kMissingTime && right.milliseconds == kMissingTime)
-    return EncodeDateTime({static_cast<int32_t>(days), kMissingTime});
+  if (left.milliseconds == kNoTimePart && right.milliseconds == kNoTimePart)
+    return EncodeDateTime({static_cast<int32_t>(days), kNoTimePart});
   int64_t ms = IntegerOp(op, std::max(left.milliseconds, 0), std::max(right.milliseconds, 0));
-  if (ms >= kMsPerDay) {
+  if (ms >= kMillisecondsPerDay) {
     // Whole days carry into the date; without a date they are dropped.
-    if (days != kMissingDayNumber) days += ms / kMsPerDay;
-    ms %= kMsPerDay;
+    if (days != kMissingDayNumber) days += ms / kMillisecondsPerDay;
+    ms %= kMillisecondsPerDay;
   }
   return EncodeDateTime({static_cast<int32_t>(static_cast<uint32_t>(days)), static_cast<int32_t>(ms)});
 }

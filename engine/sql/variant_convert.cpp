@@ -81,7 +81,7 @@ TDVXDateTimePair ParseDateTimeText(const std::string& text) {
   if (space != std::string::npos)
     return {ParseDateText(trimmed.substr(0, space)), ParseTimeText(trimmed.substr(space + 1))};
   if (trimmed.find(':') != std::string::npos) return {kMissingDayNumber, ParseTimeText(trimmed)};
-  return {ParseDateText(trimmed), kMissingTime};
+  return {ParseDateText(trimmed), kNoTimePart};
 }
 
 TDVXValueBytes FromText(const uint8_t* data, int32_t size, int source, int target) {
@@ -130,7 +130,7 @@ TDVXValueBytes FromInteger(const uint8_t* data, int source, int target) {
   switch (target) {
     case bftDate:
     case bftTime: return EncodeInt32(CheckedInt32(static_cast<long double>(value)));
-    case bftDateTime: return EncodeDateTime({CheckedInt32(static_cast<long double>(value)), kMissingTime});
+    case bftDateTime: return EncodeDateTime({CheckedInt32(static_cast<long double>(value)), kNoTimePart});
     case bftLogical: return EncodeLogical(value != 0);
     default: NoRule(source, target);
   }
@@ -153,14 +153,14 @@ TDVXValueBytes FromReal(const uint8_t* data, int source, int target) {
     case bftTime: {
       // The time of day the value's milliseconds fall on; a negative count
       // wraps back from midnight, so the result is always a valid time.
-      int64_t ms = TruncatedInt64(value) % kMsPerDay;
-      return EncodeInt32(static_cast<int32_t>(ms < 0 ? ms + kMsPerDay : ms));
+      int64_t ms = TruncatedInt64(value) % kMillisecondsPerDay;
+      return EncodeInt32(static_cast<int32_t>(ms < 0 ? ms + kMillisecondsPerDay : ms));
     }
     case bftDateTime: {
       long double whole = std::trunc(value);
       // The fraction is the time of day on both sides of day 0, as on the
       // date-time scale.
-      long double ms = std::trunc(std::fabs(value - whole) * kMsPerDay);
+      long double ms = std::trunc(std::fabs(value - whole) * kMillisecondsPerDay);
       return EncodeDateTime({CheckedInt32(whole), static_cast<int32_t>(ms)});
     }
     case bftLogical: return EncodeLogical(value != 0);
@@ -175,7 +175,7 @@ TDVXValueBytes FromDate(const uint8_t* data, int source, int target) {
   switch (target) {
     // A date has no time of day: it is midnight.
     case bftTime: return EncodeInt32(0);
-    case bftDateTime: return EncodeDateTime({day, kMissingTime});
+    case bftDateTime: return EncodeDateTime({day, kNoTimePart});
     default: NoRule(source, target);
   }
 }
@@ -186,7 +186,7 @@ TDVXValueBytes FromTime(const uint8_t* data, int source, int target) {
   if (IsNumberTarget(target)) return NumberTo(target, ms);
   switch (target) {
     case bftDateTime: return EncodeDateTime({kMissingDayNumber, ms});
-    case bftLogical: return EncodeLogical(ms != kMissingTime);
+    case bftLogical: return EncodeLogical(ms != kNoTimePart);
     default: NoRule(source, target);
   }
 }

@@ -88,9 +88,9 @@ int CompareFieldValues(TDVXBaseFieldType baseType, const void* a, const void* b,
     case bftExtended:
       return CompareExtended(a, b);
     case bftDateTime: {
-      TDVXDateTimeValue x = LoadDateTime(a), y = LoadDateTime(b);
+      TDVXDateTimePair x = LoadDateTime(a), y = LoadDateTime(b);
       int byDay = Order(x.day, y.day);
-      return byDay != 0 ? byDay : Order(x.time, y.time);
+      return byDay != 0 ? byDay : Order(x.milliseconds, y.milliseconds);
     }
     case bftLogical:
       return Order(Load<int16_t>(a) != 0, Load<int16_t>(b) != 0);

@@ -8,6 +8,8 @@
 
 #include "engine/sql/date_time_value.h"
 #include "engine/sql/number_text.h"
+#include "engine/sql/value_errors.h"
+#include "value_test_util.h"
 
 namespace dvx {
 namespace {
@@ -58,22 +60,15 @@ TEST(NumberText, DoubleTextRoundTripsWithinFifteenDigits) {
   }
 }
 
-TEST(DateTimeValue, DayNumbersAndTheFractionalScale) {
-  EXPECT_EQ(CivilToDayNumber(1, 1, 1), 1);
-  EXPECT_EQ(CivilToDayNumber(1899, 12, 30), 693594);
-  EXPECT_EQ(CivilToDayNumber(9999, 12, 31), 3652059);
-  TDVXCivilDate d = DayNumberToCivil(731645);
-  EXPECT_EQ(d.year, 2004);
-  EXPECT_EQ(d.month, 3);
-  EXPECT_EQ(d.day, 5);
-  for (int64_t n = 1; n < 3652059; n += 997) {
-    TDVXCivilDate c = DayNumberToCivil(n);
-    ASSERT_EQ(CivilToDayNumber(c.year, c.month, c.day), n);
-  }
+TEST(DateTimeValue, TheFractionalScale) {
+  EXPECT_EQ(DateTimeValueToPair(0.0), (TDVXDateTimePair{kDayNumberOf18991230, 0}));
   EXPECT_EQ(DateTimeValueToPair(-1.25), (TDVXDateTimePair{693593, 21600000}));
   EXPECT_EQ(DateTimeValueToPair(0.99999999999), (TDVXDateTimePair{693595, 0}));  // rounds up to midnight
   EXPECT_EQ(PairToDateTimeValue({kMissingDayNumber, 43200000}), 0.5);
-  EXPECT_EQ(PairToDateTimeValue({693595, kMissingTime}), 1.0);
+  EXPECT_EQ(PairToDateTimeValue({693595, kNoTimePart}), 1.0);
+  EXPECT_EQ(PairToDateTimeValue({693593, 21600000}), -1.25);
+  EXPECT_EQ(testing::NativeCodeOf([] { DateTimeValueToPair(3e9); }), kErrRange);
+  EXPECT_EQ(testing::NativeCodeOf([] { DateTimeValueToPair(std::nan("")); }), kErrRange);
 }
 
 }  // namespace

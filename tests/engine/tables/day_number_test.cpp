@@ -67,6 +67,44 @@ TEST(DayNumbers, DecodeEncodeOverTheWholeRange) {
   }
 }
 
+TEST(DayNumbers, CivilArithmeticIsUnboundedAndAgreesWithTheBoundedForm) {
+  EXPECT_EQ(1, CivilToDayNumber(1, 1, 1));
+  EXPECT_EQ(kDayNumberOf18991230, CivilToDayNumber(1899, 12, 30));
+  EXPECT_EQ(kLastDayNumber, CivilToDayNumber(9999, 12, 31));
+  TDVXCivilDate d = DayNumberToCivil(731645);
+  EXPECT_EQ(2004, d.year);
+  EXPECT_EQ(3, d.month);
+  EXPECT_EQ(5, d.day);
+  // Before day 1 the calendar goes on proleptically: year 0 is a leap year.
+  EXPECT_EQ(0, CivilToDayNumber(0, 12, 31));
+  EXPECT_EQ(-365, CivilToDayNumber(0, 1, 1));
+  d = DayNumberToCivil(-366 + 1 - 365);
+  EXPECT_EQ(-1, d.year);
+  EXPECT_EQ(1, d.month);
+  EXPECT_EQ(1, d.day);
+  for (int64_t n = -800000; n < 4000000; n += 997) {
+    TDVXCivilDate c = DayNumberToCivil(n);
+    ASSERT_EQ(n, CivilToDayNumber(c.year, c.month, c.day));
+    int y, m, dd;
+    bool inRange = n >= 1 && n <= kLastDayNumber;
+    ASSERT_EQ(inRange, DecodeDayNumber(static_cast<int32_t>(n), y, m, dd)) << n;
+    if (inRange) {
+      ASSERT_EQ(c.year, y);
+      ASSERT_EQ(c.month, m);
+      ASSERT_EQ(c.day, dd);
+    }
+  }
+}
+
+TEST(DayNumbers, MonthLengths) {
+  EXPECT_EQ(29, DaysInMonth(2000, 2));
+  EXPECT_EQ(28, DaysInMonth(1900, 2));
+  EXPECT_EQ(29, DaysInMonth(2024, 2));
+  EXPECT_EQ(31, DaysInMonth(2023, 12));
+  EXPECT_EQ(0, DaysInMonth(2023, 13));
+  EXPECT_EQ(0, DaysInMonth(2023, 0));
+}
+
 TEST(DateTimeImages, BytesOfDayNumbersAndTimes) {
   std::array<uint8_t, 8> image{};
   StoreDateTime({1, 0}, image.data());
@@ -78,9 +116,9 @@ TEST(DateTimeImages, BytesOfDayNumbersAndTimes) {
   EXPECT_EQ((std::array<uint8_t, 8>{0x5A, 0x95, 0x0A, 0x00, 0x00, 0x2E, 0x93, 0x02}), image);
   StoreDateTime({693594, kNoTimePart}, image.data());
   EXPECT_EQ((std::array<uint8_t, 8>{0x5A, 0x95, 0x0A, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}), image);
-  TDVXDateTimeValue back = LoadDateTime(image.data());
+  TDVXDateTimePair back = LoadDateTime(image.data());
   EXPECT_EQ(693594, back.day);
-  EXPECT_EQ(-1, back.time);
+  EXPECT_EQ(-1, back.milliseconds);
 }
 
 TEST(TimeOfDay, MillisecondsAndLimits) {
