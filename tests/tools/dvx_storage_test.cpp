@@ -123,6 +123,11 @@ TEST_F(DvxStorageTest, FlippedBytesAreReportedNeverCrash) {
     auto run = RunDvx("check " + file_);
     ASSERT_TRUE(run.status == 0 || run.status == 1) << at << ": " << run.out;
     reported += run.status;
+    if (at % 4 == 0)
+      for (const char* cmd : {"info ", "pages "}) {
+        auto other = RunDvx(cmd + file_);
+        ASSERT_TRUE(other.status == 0 || other.status == 1) << cmd << at << ": " << other.out;
+      }
   }
   EXPECT_GT(reported, static_cast<int>(spots.size()) / 2);
   // A cycle in a chain.
