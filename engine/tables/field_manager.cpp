@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/sql/value_slot.h"
 #include "engine/tables/record_buffer.h"
 
 namespace dvx {
@@ -21,10 +22,12 @@ void TDVXBaseFieldManager::ApplyDefaults(TDVXSequenceSession& session, uint8_t* 
   for (int i = 0; i < defs_.Count(); ++i) {
     const TDVXFieldDef& f = *defs_.Items(i);
     uint8_t* slot = buffer + f.MemoryOffset();
-    if (!f.DefaultValue().IsNull()) {
-      f.DefaultValue().WriteToSlot(f, slot);
+    // The default converts to the field's type by the value model's rules
+    // (30051/30052 when it cannot); one that converts to an empty string
+    // leaves the field NULL.
+    if (!f.DefaultValue().IsNull() &&
+        WriteFieldSlot(f.DefaultValue().Value(), f.BaseFieldType(), slot, f.MemoryDataSize()))
       SetNull(false, i, buffer);
-    }
     if (autoinc && IsAutoincType(f.AdvancedFieldType())) {
       int64_t value = sequences_.GetNextValue(session, f.AutoincSequenceID());
       // The low MemoryDataSize bytes of the little-endian int64.

@@ -20,8 +20,9 @@ class TDVXBaseFieldManager {
   void LoadFromStream(TDVXStream& stream);
   void SaveToStream(TDVXStream& stream);
 
-  // Writes every field's non-NULL default into its slot (in the field's own
-  // type), then, when `autoinc` is set, the next value of each
+  // Writes every field's non-NULL default into its slot, converted to the
+  // field's own type by the value model (its conversion errors propagate),
+  // then, when `autoinc` is set, the next value of each
   // autoincrement field's sequence, so a sequence value always replaces a
   // default. Clears the null flags of the fields it writes. Does nothing
   // when the table has neither defaults nor autoincrement fields.

@@ -1,6 +1,7 @@
 #pragma once
 // TDVXStoredValue: a typed value kept by a definition (a field's default,
-// the bounds of a CHECK constraint) in the engine value stream form:
+// the bounds of a CHECK constraint). It is a holder of an engine value
+// (TDVXVariant) and stores it in the value's stream form:
 //
 //   offset 0  1  base type code (0..24)
 //   offset 1  1  null flag: 255 NULL, 0 not NULL
@@ -8,50 +9,49 @@
 //   offset 6  n  data bytes laid out as the type in a record buffer, except
 //                that strings hold exactly their characters and terminator
 //
-// An empty value (no data) is NULL, as everywhere in the engine. Writing a
-// value into a record slot converts it to the field's type with the small
-// set of conversions definitions need; anything else is 30052.
+// An empty value (no data) is NULL, as everywhere in the engine. Every
+// conversion (into a record slot, to another type) is the value model's;
+// this class only adds what a definition needs: construction helpers,
+// equality, and that a damaged stream form is a damaged definition (30910).
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
+#include "engine/sql/variant.h"
 #include "engine/storage/stream.h"
 #include "engine/tables/base_field_type.h"
 
 namespace dvx {
 
-class TDVXFieldDef;
-
 class TDVXStoredValue {
  public:
   TDVXStoredValue() = default;
-  explicit TDVXStoredValue(TDVXBaseFieldType type) : type_(type) {}
+  explicit TDVXStoredValue(TDVXBaseFieldType type) : value_(type) {}
+  explicit TDVXStoredValue(const TDVXVariant& value) : value_(value) {}
 
-  static TDVXStoredValue FromInt(TDVXBaseFieldType type, int64_t value);  // integer types, LOGICAL, DATE, TIME
-  static TDVXStoredValue FromDouble(TDVXBaseFieldType type, double value);  // SINGLE, FLOAT, EXTENDED, CURRENCY
-  static TDVXStoredValue FromAnsi(std::string_view text);                   // CHAR; "" is NULL
-  static TDVXStoredValue FromWide(std::u16string_view text);                // WIDECHAR; "" is NULL
+  // Each builds the value in the given type through the value model's
+  // conversions (so a value that does not fit the type raises 30051).
+  static TDVXStoredValue FromInt(TDVXBaseFieldType type, int64_t value);
+  static TDVXStoredValue FromDouble(TDVXBaseFieldType type, double value);
+  static TDVXStoredValue FromAnsi(std::string_view text);     // CHAR; "" is NULL
+  static TDVXStoredValue FromWide(std::u16string_view text);  // WIDECHAR; "" is NULL
   static TDVXStoredValue FromBytes(TDVXBaseFieldType type, const void* data, size_t size);
 
-  TDVXBaseFieldType Type() const { return type_; }
-  bool IsNull() const { return data_.empty(); }
-  const std::vector<uint8_t>& Data() const { return data_; }
-  void Clear(TDVXBaseFieldType type = bftUnknown);
+  const TDVXVariant& Value() const { return value_; }
+  TDVXBaseFieldType Type() const { return static_cast<TDVXBaseFieldType>(value_.DataType()); }
+  bool IsNull() const { return value_.IsNull(); }
+  void Clear(TDVXBaseFieldType type = bftUnknown) { value_.Clear(type); }
 
+  // A damaged form (unknown type, bad null flag, a size past the end or
+  // wrong for the type) raises 30910; a stream that ends early raises the
+  // stream's own error. On failure the value keeps its state.
   void LoadFromStream(TDVXStream& stream);
-  void SaveToStream(TDVXStream& stream) const;
+  void SaveToStream(TDVXStream& stream) const { value_.SaveToStream(stream); }
 
-  // Writes the value into a record slot of the field's type (MemoryDataSize
-  // bytes at `slot`), cutting strings to the field size. Throws 30052 for a
-  // pair without a conversion, 30051 when the value does not fit.
-  void WriteToSlot(const TDVXFieldDef& field, uint8_t* slot) const;
-
-  bool operator==(const TDVXStoredValue&) const = default;
+  // Same type and same bytes (all NULLs of a type are equal).
+  bool operator==(const TDVXStoredValue& other) const;
 
  private:
-  TDVXBaseFieldType type_ = bftUnknown;
-  std::vector<uint8_t> data_;
+  TDVXVariant value_;
 };
 
 }  // namespace dvx

@@ -39,7 +39,7 @@ TEST(FieldDefForm, CharWithDefault) {
   std::vector<uint8_t> expected = Bytes().Short("Name").I32(6).U8(1).U8(1).I32(30).U8(1).U8(0).I32(2).Text("x").U8(0);
   EXPECT_EQ(expected, SavedBytes(f));
   TDVXFieldDef back = Loaded<TDVXFieldDef>(expected);
-  EXPECT_EQ("x", std::string(reinterpret_cast<const char*>(back.DefaultValue().Data().data())));
+  EXPECT_EQ("x", back.DefaultValue().Value().GetAsString());
   EXPECT_EQ(31, back.MemoryDataSize());
 }
 

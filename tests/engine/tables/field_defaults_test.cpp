@@ -1,11 +1,15 @@
 // Default values of fields: their stream form, their conversion into record
-// slots, and ApplyDefaults with autoincrement sequences.
+// slots by the value model, and ApplyDefaults with autoincrement sequences.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/sql/value_errors.h"
 #include "engine/storage/exception.h"
+#include "engine/tables/day_number.h"
 #include "engine/tables/extended_float.h"
 #include "engine/tables/field_manager.h"
 #include "engine/tables/record_buffer.h"
@@ -53,52 +57,122 @@ TEST(StoredValueStream, CorruptFormsAreRefused) {
   EXPECT_EQ(30910, load({7, 1}));                              // null flag neither 0 nor 255
   EXPECT_EQ(30910, load({7, 0, 5, 0, 0, 0, 1, 2}));            // size past the end
   EXPECT_EQ(30910, load({7, 0, 0xFF, 0xFF, 0xFF, 0xFF}));      // negative size
+  EXPECT_EQ(30910, load({7, 0, 2, 0, 0, 0, 1, 2}));            // size wrong for INT32
   EXPECT_EQ(30900, load({7, 0, 4, 0}));                        // truncated size
   EXPECT_EQ(30900, load({7}));
 }
 
-class SlotConversion : public ::testing::Test {
+// Defaults reach the record through ApplyDefaults, which converts them to
+// the field's type by the value model's rules.
+class DefaultIntoField : public ::testing::Test {
  protected:
+  // The slot of a one-field table after ApplyDefaults; the slot starts as
+  // 0xAA so that every byte written shows.
   std::vector<uint8_t> Write(const TDVXStoredValue& v, int advancedType, int32_t size = 0) {
-    TDVXFieldDef f;
-    f.SetDataType(advancedType, size);
-    std::vector<uint8_t> slot(f.MemoryDataSize(), 0xAA);
-    v.WriteToSlot(f, slot.data());
-    return slot;
+    TDVXBaseSequenceManager sequences;
+    TDVXBaseFieldManager fields(sequences);
+    TDVXFieldDef* f = fields.FieldDefs().Add("F", advancedType, size);
+    f->SetDefaultValue(v);
+    fields.FieldDefs().RecomputeLayout();
+    buffer_.assign(static_cast<size_t>(fields.FieldDefs().RecordSize()), 0xAA);
+    buffer_[0] = 0x01;  // NULL
+    TDVXSequenceSessionValues session;
+    fields.ApplyDefaults(session, buffer_.data(), true);
+    return std::vector<uint8_t>(buffer_.begin() + f->MemoryOffset(),
+                                buffer_.begin() + f->MemoryOffset() + f->MemoryDataSize());
   }
-  int32_t Code(const TDVXStoredValue& v, int advancedType, int32_t size = 0) {
+  template <typename T>
+  T WriteAs(const TDVXStoredValue& v, int advancedType) {
+    std::vector<uint8_t> slot = Write(v, advancedType);
+    T value;
+    EXPECT_EQ(sizeof value, slot.size());
+    std::memcpy(&value, slot.data(), sizeof value);
+    return value;
+  }
+  // Native code and message of the failure; the field stays NULL.
+  std::pair<int32_t, std::string> Failure(const TDVXStoredValue& v, int advancedType, int32_t size = 0) {
     try {
       Write(v, advancedType, size);
     } catch (const EDVXException& e) {
-      return e.NativeError();
+      return {e.NativeError(), e.Message()};
     }
-    return 0;
+    return {0, {}};
   }
+  static std::string CastMessage(int from, int to) {
+    return std::string("Cannot cast from '") + BaseFieldTypeName(from) + "' to '" + BaseFieldTypeName(to) + "'";
+  }
+  bool FieldIsNull() const { return IsNull(0, buffer_.data()); }
+  std::vector<uint8_t> buffer_;
 };
 
-TEST_F(SlotConversion, StringsAreRecodedAndCut) {
+TEST_F(DefaultIntoField, StringsAreRecodedAndCut) {
   EXPECT_EQ((std::vector<uint8_t>{'O', 'r', 'a', 0}), Write(TDVXStoredValue::FromAnsi("Orange"), aftChar, 3));
+  EXPECT_FALSE(FieldIsNull());
   EXPECT_EQ((std::vector<uint8_t>{0xD6, 0, 'l', 0, 0, 0, 0, 0}), Write(TDVXStoredValue::FromAnsi("\xD6l"), aftWideChar, 3));
   EXPECT_EQ((std::vector<uint8_t>{0xE4, 0, 0}), Write(TDVXStoredValue::FromWide(u"ä"), aftVarchar, 2));
 }
 
-TEST_F(SlotConversion, NumbersConvertWithinRange) {
+TEST_F(DefaultIntoField, NumbersConvertWithinRange) {
   EXPECT_EQ((std::vector<uint8_t>{0x2C, 0x01}), Write(TDVXStoredValue::FromInt(bftSignedInt32, 300), aftSmallInt));
-  EXPECT_EQ(30051, Code(TDVXStoredValue::FromInt(bftSignedInt32, 300), aftByte));
-  EXPECT_EQ(30051, Code(TDVXStoredValue::FromInt(bftSignedInt32, -1), aftCardinal));
+  EXPECT_EQ(kErrConversionFailed, Failure(TDVXStoredValue::FromInt(bftSignedInt32, 300), aftByte).first);
+  EXPECT_EQ(kErrConversionFailed, Failure(TDVXStoredValue::FromInt(bftSignedInt32, -1), aftCardinal).first);
   std::vector<uint8_t> ext = Write(TDVXStoredValue::FromInt(bftSignedInt8, -3), aftExtended);
   EXPECT_EQ(-3.0, ExtendedToDouble(ext.data()));
-  std::vector<uint8_t> truncated = Write(TDVXStoredValue::FromDouble(bftFloat, -7.9), aftInteger);
-  int32_t v;
-  std::memcpy(&v, truncated.data(), 4);
-  EXPECT_EQ(-7, v);
+  EXPECT_EQ(-7, WriteAs<int32_t>(TDVXStoredValue::FromDouble(bftFloat, -7.9), aftInteger));
   EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF}), Write(TDVXStoredValue::FromInt(bftSignedInt32, 5), aftBoolean));
 }
 
-TEST_F(SlotConversion, PairsWithoutConversionAreRefused) {
-  EXPECT_EQ(30052, Code(TDVXStoredValue::FromAnsi("12"), aftInteger));
-  EXPECT_EQ(30052, Code(TDVXStoredValue::FromInt(bftSignedInt32, 1), aftMemo));
-  EXPECT_EQ(30052, Code(TDVXStoredValue::FromDouble(bftFloat, 1), aftDate));
+TEST_F(DefaultIntoField, TextDefaultsParseIntoTypedFields) {
+  int32_t day = 0;
+  ASSERT_TRUE(EncodeDayNumber(2024, 3, 12, day));
+  EXPECT_EQ(day, WriteAs<int32_t>(TDVXStoredValue::FromAnsi("12.03.2024"), aftDate));
+  EXPECT_FALSE(FieldIsNull());
+  EXPECT_EQ(1.5, WriteAs<double>(TDVXStoredValue::FromAnsi("1.5"), aftDouble));
+  EXPECT_EQ(12, WriteAs<int32_t>(TDVXStoredValue::FromAnsi("12"), aftInteger));
+  EXPECT_EQ(int16_t{-1}, WriteAs<int16_t>(TDVXStoredValue::FromWide(u"TRUE"), aftBoolean));
+  int32_t ms = 0;
+  ASSERT_TRUE(EncodeTimeMs(13, 45, 0, 0, ms));
+  EXPECT_EQ(ms, WriteAs<int32_t>(TDVXStoredValue::FromAnsi("13:45:00"), aftTime));
+}
+
+TEST_F(DefaultIntoField, TypedDefaultsBecomeText) {
+  EXPECT_EQ((std::vector<uint8_t>{'4', '2', 0, 0, 0}), Write(TDVXStoredValue::FromInt(bftSignedInt32, 42), aftChar, 4));
+  EXPECT_EQ((std::vector<uint8_t>{'-', '1', '2', '3', 0}),
+            Write(TDVXStoredValue::FromInt(bftSignedInt64, -123456), aftVarchar, 4));
+  EXPECT_EQ((std::vector<uint8_t>{'0', 0, '.', 0, '5', 0, 0, 0}),
+            Write(TDVXStoredValue::FromDouble(bftFloat, 0.5), aftWideChar, 3));
+  int32_t day = 0;
+  ASSERT_TRUE(EncodeDayNumber(2024, 3, 12, day));
+  std::vector<uint8_t> dateText = Write(TDVXStoredValue::FromBytes(bftDate, &day, 4), aftChar, 10);
+  EXPECT_EQ("12.03.2024", std::string(reinterpret_cast<const char*>(dateText.data())));
+  // A real default into a DATE field is a day number; its fraction is dropped.
+  EXPECT_EQ(731645, WriteAs<int32_t>(TDVXStoredValue::FromDouble(bftFloat, 731645.75), aftDate));
+}
+
+TEST_F(DefaultIntoField, ADefaultThatBecomesEmptyTextLeavesTheFieldNull) {
+  int32_t noDate = kMissingDayNumber;
+  Write(TDVXStoredValue::FromBytes(bftDate, &noDate, 4), aftChar, 10);
+  EXPECT_TRUE(FieldIsNull());
+}
+
+TEST_F(DefaultIntoField, BadDefaultsFailWithTheConversionError) {
+  auto failure = Failure(TDVXStoredValue::FromAnsi("zwölf"), aftInteger);
+  EXPECT_EQ(kErrConversionFailed, failure.first);
+  EXPECT_EQ(CastMessage(bftChar, bftSignedInt32), failure.second);
+  EXPECT_TRUE(FieldIsNull());
+  EXPECT_EQ(kErrConversionFailed, Failure(TDVXStoredValue::FromAnsi("31.02.2024"), aftDate).first);
+  EXPECT_EQ(kErrConversionFailed, Failure(TDVXStoredValue::FromAnsi("1,5"), aftDouble).first);
+  EXPECT_EQ(kErrConversionFailed, Failure(TDVXStoredValue::FromAnsi("70000"), aftSmallInt).first);
+}
+
+TEST_F(DefaultIntoField, PairsWithoutConversionAreRefused) {
+  int32_t day = 731645;
+  auto failure = Failure(TDVXStoredValue::FromBytes(bftDate, &day, 4), aftBoolean);
+  EXPECT_EQ(kErrCannotCast, failure.first);
+  EXPECT_EQ(CastMessage(bftDate, bftLogical), failure.second);
+  EXPECT_EQ(kErrCannotCast, Failure(TDVXStoredValue::FromInt(bftLogical, 1), aftDate).first);
+  // A BLOB slot holds a reference, never a value.
+  EXPECT_EQ(kErrCannotCast, Failure(TDVXStoredValue::FromInt(bftSignedInt32, 1), aftMemo).first);
 }
 
 class ApplyDefaultsTest : public ::testing::Test {
