@@ -9,7 +9,6 @@ namespace {
 
 constexpr int32_t kCreateFileError = 30361;
 constexpr int32_t kOpenFileError = 30364;
-constexpr int32_t kCloseFileError = 30365;
 constexpr int32_t kUnknownAccessMode = 30366;
 constexpr int32_t kUnknownShareMode = 30367;
 constexpr int32_t kTruncateError = 30370;
@@ -76,7 +75,6 @@ void TDVXDatabaseFile::CloseFile() {
   // Closing cannot fail on the file layer; the object simply goes.
   file_.reset();
   position_ = 0;
-  (void)kCloseFileError;
 }
 
 void TDVXDatabaseFile::Seek(int32_t errorCode, int64_t position) {

@@ -337,11 +337,11 @@ bool TDVXDiskPageManager::LockStateByte() {
   return true;
 }
 
-void TDVXDiskPageManager::UnlockStateByte() {
+bool TDVXDiskPageManager::UnlockStateByte() {
   TDVXLockGuard guard(Lock());
-  if (stateLockDepth_ == 0) return;
-  if (--stateLockDepth_ == 0 && file_.IsOpen() && !file_.UnlockByte(StateLockBytePosition()))
-    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {file_.FileName()});
+  if (stateLockDepth_ == 0) return true;
+  if (--stateLockDepth_ == 0 && file_.IsOpen()) return file_.UnlockByte(StateLockBytePosition());
+  return true;
 }
 
 bool TDVXDiskPageManager::LockTablesByte() {
@@ -374,7 +374,8 @@ int32_t TDVXDiskPageManager::IncrementStateCounter() {
     UnlockStateByte();
     throw;
   }
-  UnlockStateByte();
+  if (!UnlockStateByte())
+    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {FileName()});
   return header_.stateCounter;
 }
 
@@ -407,7 +408,8 @@ void TDVXDiskPageManager::EndCommit(int32_t stamp, bool ok, bool anyWritten) {
     UnlockStateByte();
     throw;
   }
-  UnlockStateByte();
+  if (!UnlockStateByte())
+    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {FileName()});
 }
 
 // --- pages -------------------------------------------------------------------

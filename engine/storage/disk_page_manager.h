@@ -71,7 +71,8 @@ class TDVXDiskPageManager : public TDVXPageManager {
   // The database-wide lock bytes. Taking them nests within one manager
   // (a commit's page frees take the StateLockByte it already holds).
   bool LockStateByte();
-  void UnlockStateByte();
+  // False when the operating system refused to release the byte.
+  bool UnlockStateByte();
   bool LockTablesByte();
   void UnlockTablesByte();
   bool IsByteLocked(int64_t position) { return file_.IsByteLocked(position); }

@@ -52,7 +52,7 @@ auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode,
     // SetLastPage); nothing else of it changes here.
     FlushBitmaps();
     bitmaps_.clear();
-    pageManager_.UnlockStateByte();
+    if (!pageManager_.UnlockStateByte()) throw EDVXException(unlockCode, "Error - cannot unlock FreeSpaceManager");
     return result;
   } catch (...) {
     if (oldPageCount >= 0) Rollback(oldPageCount);
@@ -60,7 +60,6 @@ auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode,
     pageManager_.UnlockStateByte();
     throw;
   }
-  (void)unlockCode;
 }
 
 void TDVXDatabaseFreeSpaceManager::Rollback(int64_t oldPageCount) {
@@ -84,7 +83,7 @@ void TDVXDatabaseFreeSpaceManager::CheckBit(int64_t bit, int32_t code) const {
 uint8_t* TDVXDatabaseFreeSpaceManager::Bitmap(TKind kind, int64_t pageNo) {
   auto it = bitmaps_.find(pageNo);
   if (it != bitmaps_.end()) return it->second.page.data() + kPageHeaderSize;
-  TBitmap bitmap{kind, std::vector<uint8_t>(static_cast<size_t>(pageManager_.PageSize())), false};
+  TBitmap bitmap{kind, std::vector<uint8_t>(static_cast<size_t>(pageManager_.PageSize())), false, {}, false};
   bool encrypted = pageManager_.Encrypted();
   pageManager_.ReadWholePage(bitmap.page.data(), static_cast<int32_t>(pageNo),
                              encrypted ? kBitmapReadEncrypted : kBitmapRead);
@@ -100,7 +99,7 @@ uint8_t* TDVXDatabaseFreeSpaceManager::Bitmap(TKind kind, int64_t pageNo) {
 }
 
 uint8_t* TDVXDatabaseFreeSpaceManager::FreshBitmap(TKind kind, int64_t pageNo) {
-  TBitmap bitmap{kind, std::vector<uint8_t>(static_cast<size_t>(pageManager_.PageSize())), true};
+  TBitmap bitmap{kind, std::vector<uint8_t>(static_cast<size_t>(pageManager_.PageSize())), true, {}, false};
   uint16_t type = kind == TKind::PFS ? PageTypeIDPFS : kind == TKind::GAM ? PageTypeIDGAM : PageTypeIDSGAM;
   TDVXPageHeader::Format(bitmap.page.data(), type, kNoPage, kOwnerFreeSpace);
   bitmaps_[pageNo] = std::move(bitmap);

@@ -149,23 +149,22 @@ void TDVXInternalLockedDBFile::Transfer(int64_t count, int64_t position, F&& seg
 
 // The end check looks at the page of the last byte transferred: a transfer
 // that ends exactly at the end of the chain's last data area is legitimate.
-#define DVX_DIRECT_CHECKS(startCode, endCode, sizeCode)                                                       \
-  do {                                                                                                        \
-    const int64_t dataSize = pageManager_.PageDataSize();                                                     \
-    int64_t pages = static_cast<int64_t>(chain_.size());                                                      \
-    auto fail = [&](int32_t code) {                                                                           \
-      return EDVXException(code, "Cannot read from file. Position = %d, Count = %d, PageCount = %d, FSize = %d", \
-                           {position, count, pages, fileSize_});                                              \
-    };                                                                                                        \
-    if (position < 0 || count < 0 || (position + kInternalFileHeaderSize) / dataSize >= pages)                \
-      throw fail(startCode);                                                                                  \
-    if (count > 0 && (position + count - 1 + kInternalFileHeaderSize) / dataSize >= pages) throw fail(endCode); \
-    if (position + count > fileSize_) throw fail(sizeCode);                                                   \
-  } while (0)
+void TDVXInternalLockedDBFile::CheckSpan(int64_t count, int64_t position, int32_t startCode, int32_t endCode,
+                                         int32_t sizeCode) const {
+  const int64_t dataSize = pageManager_.PageDataSize();
+  const int64_t pages = static_cast<int64_t>(chain_.size());
+  auto fail = [&](int32_t code) {
+    return EDVXException(code, "Cannot read from file. Position = %d, Count = %d, PageCount = %d, FSize = %d",
+                         {position, count, pages, fileSize_});
+  };
+  if (position < 0 || count < 0 || (position + kInternalFileHeaderSize) / dataSize >= pages) throw fail(startCode);
+  if (count > 0 && (position + count - 1 + kInternalFileHeaderSize) / dataSize >= pages) throw fail(endCode);
+  if (position + count > fileSize_) throw fail(sizeCode);
+}
 
 void TDVXInternalLockedDBFile::DirectReadBuffer(void* buffer, int64_t count, int64_t position) {
   CheckOpen("DirectReadBuffer");
-  DVX_DIRECT_CHECKS(kReadStartPage, kReadEndPage, kReadBeyondSize);
+  CheckSpan(count, position, kReadStartPage, kReadEndPage, kReadBeyondSize);
   auto* out = static_cast<uint8_t*>(buffer);
   Transfer(count, position, [&](int32_t page, int offset, int take, int64_t done) {
     pageManager_.ReadPagePart(out + done, page, take, offset);
@@ -174,14 +173,12 @@ void TDVXInternalLockedDBFile::DirectReadBuffer(void* buffer, int64_t count, int
 
 void TDVXInternalLockedDBFile::DirectWriteBuffer(const void* buffer, int64_t count, int64_t position) {
   CheckOpen("DirectWriteBuffer");
-  DVX_DIRECT_CHECKS(kWriteStartPage, kWriteEndPage, kWriteBeyondSize);
+  CheckSpan(count, position, kWriteStartPage, kWriteEndPage, kWriteBeyondSize);
   auto* in = static_cast<const uint8_t*>(buffer);
   Transfer(count, position, [&](int32_t page, int offset, int take, int64_t done) {
     pageManager_.WritePagePart(in + done, page, take, offset);
   });
 }
-
-#undef DVX_DIRECT_CHECKS
 
 int64_t TDVXInternalLockedDBFile::BytePosition(int64_t position, int32_t errorCode) {
   const int64_t dataSize = pageManager_.PageDataSize();

@@ -42,6 +42,7 @@ class TDVXInternalLockedDBFile {
 
  private:
   void CheckOpen(const char* operation) const;
+  void CheckSpan(int64_t count, int64_t position, int32_t startCode, int32_t endCode, int32_t sizeCode) const;
   // File position of the page byte that holds content byte `position`.
   int64_t BytePosition(int64_t position, int32_t errorCode);
   template <typename F>
