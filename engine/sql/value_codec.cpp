@@ -35,35 +35,8 @@ TDVXValueBytes Bytes(T v) {
 
 }  // namespace
 
-int32_t FixedValueSize(int type) {
-  switch (type) {
-    case bftSignedInt8:
-    case bftUnsignedInt8:
-      return 1;
-    case bftSignedInt16:
-    case bftUnsignedInt16:
-    case bftLogical:
-      return 2;
-    case bftSignedInt32:
-    case bftUnsignedInt32:
-    case bftSingle:
-    case bftDate:
-    case bftTime:
-      return 4;
-    case bftSignedInt64:
-    case bftFloat:
-    case bftDateTime:
-    case bftCurrency:
-      return 8;
-    case bftExtended:
-      return kExtendedSize;
-    default:
-      return 0;
-  }
-}
-
 void CheckValueSize(int type, int32_t size) {
-  int32_t needed = FixedValueSize(type);
+  int32_t needed = FixedDataSize(type);
   if (size < needed)
     throw EDVXException(kErrInvalidValueSize, "Invalid data size %d for data type '%s'",
                         {size, BaseFieldTypeName(type)});

@@ -22,16 +22,14 @@
 #include <vector>
 
 #include "engine/tables/day_number.h"
+#include "engine/tables/field_types.h"
 
 namespace dvx {
 
 using TDVXValueBytes = std::vector<uint8_t>;
 
-// The size of a fixed-size type's data; 0 for strings, large objects,
-// BYTES, VARBYTES and codes that are no type.
-int32_t FixedValueSize(int type);
 // Throws kErrInvalidValueSize when a fixed-size type's data is shorter than
-// the type needs.
+// the type needs (FixedDataSize, the same sizes as in record buffers).
 void CheckValueSize(int type, int32_t size);
 
 bool IsValueStringType(int type);     // 1..4, 19, 20

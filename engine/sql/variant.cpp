@@ -182,7 +182,7 @@ void TDVXVariant::LoadFromStream(TDVXStream& stream) {
   if (size < 0 || static_cast<uint64_t>(size) > stream.Remaining())
     throw EDVXException(kErrValueStream, "Invalid value stream: data size %d at position %d, %d bytes left",
                         {size, static_cast<int64_t>(stream.Position() - 4), static_cast<int64_t>(stream.Remaining())});
-  int32_t fixed = FixedValueSize(type);
+  int32_t fixed = FixedDataSize(type);
   if (fixed != 0 && size != fixed)
     throw EDVXException(kErrInvalidValueSize, "Invalid data size %d for data type '%s'",
                         {size, BaseFieldTypeName(type)});
@@ -210,7 +210,7 @@ TDVXValueBytes TDVXVariant::TypedBytes(uint8_t type) const {
   if (IsNull()) throw EDVXException(kErrValueIsNull, "Value is Null");
   TDVXValueBytes bytes = ConvertValueData(data_, dataSize_, dataType_, type);
   CheckValueSize(type, static_cast<int32_t>(bytes.size()));
-  if (FixedValueSize(type) != 0 && bytes.empty()) throw EDVXException(kErrValueIsNull, "Value is Null");
+  if (FixedDataSize(type) != 0 && bytes.empty()) throw EDVXException(kErrValueIsNull, "Value is Null");
   return bytes;
 }
 

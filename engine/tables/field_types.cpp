@@ -4,6 +4,7 @@
 
 #include "engine/storage/exception.h"
 #include "engine/storage/platform/locale.h"
+#include "engine/tables/extended_float.h"
 
 namespace dvx {
 
@@ -144,14 +145,8 @@ const TSQLFieldType* FindSQLFieldType(std::string_view sqlName) {
   return nullptr;
 }
 
-int32_t MemoryDataSize(int baseType, int32_t fieldSize) {
+int32_t FixedDataSize(int baseType) {
   switch (baseType) {
-    case bftChar:
-    case bftString:
-      return fieldSize + 1;
-    case bftWideChar:
-    case bftWideString:
-      return 2 * (fieldSize + 1);
     case bftSignedInt8:
     case bftUnsignedInt8:
       return 1;
@@ -169,16 +164,31 @@ int32_t MemoryDataSize(int baseType, int32_t fieldSize) {
     case bftFloat:
     case bftDateTime:
     case bftCurrency:
+      return 8;
+    case bftExtended:
+      return kExtendedSize;
+    default:
+      return 0;
+  }
+}
+
+int32_t MemoryDataSize(int baseType, int32_t fieldSize) {
+  switch (baseType) {
+    case bftChar:
+    case bftString:
+      return fieldSize + 1;
+    case bftWideChar:
+    case bftWideString:
+      return 2 * (fieldSize + 1);
     case bftBlob:
     case bftMemo:
     case bftWideMemo:
-      return 8;
-    case bftExtended:
-      return 10;
+      return 8;  // the slot holds a reference
     case bftBytes:
     case bftVarBytes:
       return fieldSize;
     default:
+      if (int32_t fixed = FixedDataSize(baseType); fixed != 0) return fixed;
       throw EDVXException(kUnknownBaseDataType, "Unknown DataType: '%s'", {"Unknown"});
   }
 }

@@ -134,6 +134,10 @@ TDVXAdvancedFieldType ComponentToAdvancedType(int componentType);
 const TSQLFieldType* FindSQLFieldType(std::string_view sqlName);
 
 // --- Sizes ---------------------------------------------------------------------------
+// Bytes of a value of a fixed-size base type (the numbers, dates and times,
+// LOGICAL), the same in a record buffer and in an engine value; 0 for
+// strings, large objects, BYTES/VARBYTES and codes that are no type.
+int32_t FixedDataSize(int baseType);
 // Bytes of a value of the base type in a record buffer, for the declared
 // size n (characters of string types, bytes of BYTES/VARBYTES). Throws 30050
 // "Unknown DataType: '%s'" for a code outside 1..24.

@@ -80,7 +80,7 @@ TEST(ConversionMatrix, EveryPairConvertsOrFailsWithItsCode) {
       }
       ASSERT_EQ(code, 0) << from << " -> " << to;
       EXPECT_EQ(v.DataType(), to);
-      int32_t fixed = FixedValueSize(to);
+      int32_t fixed = FixedDataSize(to);
       if (fixed != 0) {
         EXPECT_EQ(v.DataSize(), fixed) << from << " -> " << to;
       }

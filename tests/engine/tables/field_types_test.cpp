@@ -137,6 +137,18 @@ TEST(FieldSizes, MemoryAndDiskSizesOfEveryBaseType) {
   }
 }
 
+TEST(FieldSizes, FixedSizesAreTheSlotSizesOfTheFixedTypes) {
+  // Values and slots share these sizes; the variable kinds have none.
+  const int32_t expected[26] = {0, 0, 0, 0, 0, 1, 2, 4, 8, 1, 2, 4, 4, 8, 10, 4, 4, 8, 0, 0, 0, 2, 8, 0, 0, 0};
+  for (int type = 0; type <= 25; ++type) {
+    EXPECT_EQ(expected[type], FixedDataSize(type)) << type;
+    if (expected[type] != 0) {
+      EXPECT_EQ(expected[type], MemoryDataSize(type, 0)) << type;
+      EXPECT_EQ(expected[type], MemoryDataSize(type, 99)) << type;
+    }
+  }
+}
+
 TEST(FieldSizes, UnknownBaseTypeIsRefused) {
   EXPECT_EQ(30050, NativeOf([] { MemoryDataSize(0, 1); }));
   EXPECT_EQ(30050, NativeOf([] { DiskDataSize(25, 1); }));
