@@ -9,15 +9,11 @@
 #include "engine/sql/variant.h"
 #include "engine/storage/exception.h"
 #include "engine/storage/platform/locale.h"
+#include "engine/tables/field_compare.h"
 
 namespace dvx {
 
 namespace {
-
-template <typename T>
-int Order(T a, T b) {
-  return a < b ? -1 : (b < a ? 1 : 0);
-}
 
 int CheckedCollation(int result, int32_t code) {
   if (result < -1 || result > 1) throw EDVXException(code, "Unknown return code: %d", {result});
@@ -49,19 +45,11 @@ int CompareData(int type, const TDVXValueBytes& a, const TDVXValueBytes& b, bool
     }
     return CheckedCollation(CompareAnsi(left, right, caseInsensitive), kErrCollateAnsi);
   }
-  if (IsValueIntegerType(type)) return Order(ReadIntegerValue(type, a.data()), ReadIntegerValue(type, b.data()));
-  if (IsValueRealType(type)) return Order(ReadRealValue(type, a.data()), ReadRealValue(type, b.data()));
-  switch (type) {
-    case bftDate:
-    case bftTime: return Order(ReadInt32Value(a.data()), ReadInt32Value(b.data()));
-    case bftDateTime: {
-      TDVXDateTimePair left = ReadDateTimeValue(a.data()), right = ReadDateTimeValue(b.data());
-      int byDay = Order(left.day, right.day);
-      return byDay != 0 ? byDay : Order(left.milliseconds, right.milliseconds);
-    }
-    case bftLogical: return Order(ReadLogicalValue(a.data()), ReadLogicalValue(b.data()));
-    default: throw EDVXException(kErrCompareType, "Unknown DataType: '%s'", {BaseFieldTypeName(type)});
-  }
+  // Numbers, dates, times and LOGICAL order as they do in records and keys
+  // (a NaN after every number, so the order stays total).
+  int32_t fixed = FixedDataSize(type);
+  if (fixed == 0) throw EDVXException(kErrCompareType, "Unknown DataType: '%s'", {BaseFieldTypeName(type)});
+  return CompareFieldValues(static_cast<TDVXBaseFieldType>(type), a.data(), b.data(), fixed);
 }
 
 // A BLOB compared with a string is read as text.

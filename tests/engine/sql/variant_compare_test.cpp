@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "engine/sql/value_errors.h"
 #include "engine/sql/variant.h"
 #include "value_test_util.h"
@@ -38,6 +41,22 @@ TEST_F(VariantCompare, SameTypeNumbers) {
   EXPECT_EQ(Cmp(Time(-1), Time(0)), -1);
   EXPECT_EQ(Cmp(DateTime(10, 0), DateTime(9, 86399999)), 1);
   EXPECT_EQ(Cmp(DateTime(10, 5), DateTime(10, 6)), -1);
+}
+
+TEST_F(VariantCompare, ValuesOrderLikeTheSameValuesInRecords) {
+  // Reals keep a total order: a NaN sorts after every number, even an
+  // infinity, and equals another NaN, as in keys.
+  EXPECT_EQ(Cmp(Dbl(NAN), Dbl(1e308)), 1);
+  EXPECT_EQ(Cmp(Dbl(-INFINITY), Dbl(NAN)), -1);
+  EXPECT_EQ(Cmp(Dbl(NAN), Dbl(NAN)), 0);
+  EXPECT_EQ(Cmp(Sgl(NAN), Sgl(INFINITY)), 1);
+  EXPECT_EQ(Cmp(Ext(NAN), Ext(-1)), 1);
+  // Extended values differ below double's precision.
+  int finer = std::numeric_limits<long double>::digits >= 64 ? -1 : 0;
+  EXPECT_EQ(Cmp(Ext(1.0L), Ext(1.0L + std::ldexp(1.0L, -63))), finer);
+  EXPECT_EQ(Cmp(Dbl(-0.0), Dbl(0.0)), 0);
+  EXPECT_EQ(Cmp(Logical(true), Logical(false)), 1);
+  EXPECT_EQ(Cmp(DateTime(5, 1), DateTime(5, kNoTimePart)), 1);
 }
 
 TEST_F(VariantCompare, DifferentTypesMeetInTheCommonTypeOfTheirOrder) {
