@@ -99,19 +99,12 @@ TDVXDateTimePair ReadDateTimeValue(const uint8_t* data) { return LoadDateTime(da
 bool ReadLogicalValue(const uint8_t* data) { return Load<int16_t>(data) != 0; }
 
 TDVXValueBytes EncodeInteger(int type, int64_t value) {
-  auto check = [&](int64_t lo, int64_t hi) {
-    if (value < lo || value > hi) RaiseRangeError();
-  };
-  switch (type) {
-    case bftSignedInt8: check(INT8_MIN, INT8_MAX); return Bytes(static_cast<int8_t>(value));
-    case bftSignedInt16: check(INT16_MIN, INT16_MAX); return Bytes(static_cast<int16_t>(value));
-    case bftSignedInt32: check(INT32_MIN, INT32_MAX); return Bytes(static_cast<int32_t>(value));
-    case bftSignedInt64: return Bytes(value);
-    case bftUnsignedInt8: check(0, UINT8_MAX); return Bytes(static_cast<uint8_t>(value));
-    case bftUnsignedInt16: check(0, UINT16_MAX); return Bytes(static_cast<uint16_t>(value));
-    case bftUnsignedInt32: check(0, UINT32_MAX); return Bytes(static_cast<uint32_t>(value));
-    default: RaiseRangeError();
-  }
+  int64_t lo, hi;
+  if (!IntegerTypeRange(type, lo, hi) || value < lo || value > hi) RaiseRangeError();
+  TDVXValueBytes out(static_cast<size_t>(FixedDataSize(type)));
+  // Little-endian: the low bytes of the int64 are the value in its width.
+  std::memcpy(out.data(), &value, out.size());
+  return out;
 }
 
 TDVXValueBytes EncodeReal(int type, long double value) {

@@ -172,6 +172,19 @@ int32_t FixedDataSize(int baseType) {
   }
 }
 
+bool IntegerTypeRange(int baseType, int64_t& lo, int64_t& hi) {
+  switch (baseType) {
+    case bftSignedInt8: lo = INT8_MIN; hi = INT8_MAX; return true;
+    case bftSignedInt16: lo = INT16_MIN; hi = INT16_MAX; return true;
+    case bftSignedInt32: lo = INT32_MIN; hi = INT32_MAX; return true;
+    case bftSignedInt64: lo = INT64_MIN; hi = INT64_MAX; return true;
+    case bftUnsignedInt8: lo = 0; hi = UINT8_MAX; return true;
+    case bftUnsignedInt16: lo = 0; hi = UINT16_MAX; return true;
+    case bftUnsignedInt32: lo = 0; hi = UINT32_MAX; return true;
+    default: return false;
+  }
+}
+
 int32_t MemoryDataSize(int baseType, int32_t fieldSize) {
   switch (baseType) {
     case bftChar:

@@ -138,6 +138,9 @@ const TSQLFieldType* FindSQLFieldType(std::string_view sqlName);
 // LOGICAL), the same in a record buffer and in an engine value; 0 for
 // strings, large objects, BYTES/VARBYTES and codes that are no type.
 int32_t FixedDataSize(int baseType);
+// Range of an integer base type (SIGNEDINT8..UNSIGNEDINT32); false for
+// types that are not integers.
+bool IntegerTypeRange(int baseType, int64_t& lo, int64_t& hi);
 // Bytes of a value of the base type in a record buffer, for the declared
 // size n (characters of string types, bytes of BYTES/VARBYTES). Throws 30050
 // "Unknown DataType: '%s'" for a code outside 1..24.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/storage/exception.h"
+#include "engine/tables/field_types.h"
 #include "engine/tables/table_errors.h"
 
 namespace dvx {
@@ -11,19 +12,6 @@ namespace {
 // Header (5) + type (1) + four int64 (32) + cycle flag (1).
 constexpr uint64_t kStoredSequenceSize = 39;
 }  // namespace
-
-bool IntegerTypeRange(int baseType, int64_t& lo, int64_t& hi) {
-  switch (baseType) {
-    case bftSignedInt8: lo = INT8_MIN; hi = INT8_MAX; return true;
-    case bftSignedInt16: lo = INT16_MIN; hi = INT16_MAX; return true;
-    case bftSignedInt32: lo = INT32_MIN; hi = INT32_MAX; return true;
-    case bftSignedInt64: lo = INT64_MIN; hi = INT64_MAX; return true;
-    case bftUnsignedInt8: lo = 0; hi = UINT8_MAX; return true;
-    case bftUnsignedInt16: lo = 0; hi = UINT16_MAX; return true;
-    case bftUnsignedInt32: lo = 0; hi = UINT32_MAX; return true;
-    default: return false;
-  }
-}
 
 void TDVXSequenceDef::Assign(const TDVXMetaObjectDef& source) {
   TDVXMetaObjectDef::Assign(source);

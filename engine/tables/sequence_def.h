@@ -68,7 +68,4 @@ class TDVXSequenceDefs : public TDVXMetaObjectDefs {
   const char* ClassName() const override { return "TDVXSequenceDefs"; }
 };
 
-// Integer range of a base type; false for types that are not integers.
-bool IntegerTypeRange(int baseType, int64_t& lo, int64_t& hi);
-
 }  // namespace dvx

@@ -149,6 +149,28 @@ TEST(FieldSizes, FixedSizesAreTheSlotSizesOfTheFixedTypes) {
   }
 }
 
+TEST(FieldSizes, IntegerRangesOfTheIntegerTypesOnly) {
+  struct Row {
+    int type;
+    int64_t lo, hi;
+  };
+  const Row rows[] = {{5, -128, 127},          {6, -32768, 32767},    {7, -2147483648LL, 2147483647},
+                      {8, INT64_MIN, INT64_MAX}, {9, 0, 255},           {10, 0, 65535},
+                      {11, 0, 4294967295LL}};
+  for (const Row& r : rows) {
+    int64_t lo = 0, hi = 0;
+    ASSERT_TRUE(IntegerTypeRange(r.type, lo, hi)) << r.type;
+    EXPECT_EQ(r.lo, lo) << r.type;
+    EXPECT_EQ(r.hi, hi) << r.type;
+    // The range fills the type's bytes exactly.
+    uint64_t span = static_cast<uint64_t>(hi) - static_cast<uint64_t>(lo);
+    int32_t bytes = FixedDataSize(r.type);
+    EXPECT_EQ(bytes == 8 ? UINT64_MAX : (uint64_t{1} << (8 * bytes)) - 1, span) << r.type;
+  }
+  int64_t lo, hi;
+  for (int type : {0, 1, 12, 15, 21, 22, 23, 25}) EXPECT_FALSE(IntegerTypeRange(type, lo, hi)) << type;
+}
+
 TEST(FieldSizes, UnknownBaseTypeIsRefused) {
   EXPECT_EQ(30050, NativeOf([] { MemoryDataSize(0, 1); }));
   EXPECT_EQ(30050, NativeOf([] { DiskDataSize(25, 1); }));
