@@ -10,6 +10,7 @@
 #include "engine/storage/platform/locale.h"
 #include "engine/tables/base_field_type.h"
 #include "engine/tables/extended_float.h"
+#include "engine/tables/slot_text.h"
 
 namespace dvx {
 
@@ -50,23 +51,12 @@ bool IsValueRealType(int type) {
 
 std::string ReadAnsiText(int type, const uint8_t* data, int32_t size) {
   if (IsWideType(type)) return WideToAnsi(ReadWideText(type, data, size));
-  if (data == nullptr || size <= 0) return {};
-  const void* zero = std::memchr(data, 0, static_cast<size_t>(size));
-  size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - data) : static_cast<size_t>(size);
-  return std::string(reinterpret_cast<const char*>(data), length);
+  return std::string(AnsiSlotChars(data, size));
 }
 
 std::u16string ReadWideText(int type, const uint8_t* data, int32_t size) {
   if (!IsWideType(type)) return AnsiToWide(ReadAnsiText(type, data, size));
-  std::u16string text;
-  if (data == nullptr || size <= 0) return text;
-  size_t units = static_cast<size_t>(size) / 2;
-  for (size_t i = 0; i < units; ++i) {
-    char16_t c = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    if (c == 0) break;
-    text.push_back(c);
-  }
-  return text;
+  return WideSlotChars(data, size);
 }
 
 int64_t ReadIntegerValue(int type, const uint8_t* data) {

@@ -8,6 +8,7 @@
 #include "engine/sql/variant.h"
 #include "engine/storage/exception.h"
 #include "engine/tables/base_field_type.h"
+#include "engine/tables/slot_text.h"
 
 namespace dvx {
 
@@ -19,13 +20,8 @@ namespace {
 
 // Bytes of the characters before the terminator, bounded by the slot.
 int32_t StringBytes(int baseType, const uint8_t* slot, int32_t size) {
-  if (IsWideType(baseType)) {
-    int32_t units = 0;
-    while ((units + 1) * 2 <= size && (slot[2 * units] | slot[2 * units + 1]) != 0) ++units;
-    return units * 2;
-  }
-  const void* zero = std::memchr(slot, 0, static_cast<size_t>(size));
-  return zero ? static_cast<int32_t>(static_cast<const uint8_t*>(zero) - slot) : size;
+  if (IsWideType(baseType)) return 2 * WideSlotUnits(slot, size);
+  return static_cast<int32_t>(AnsiSlotChars(slot, size).size());
 }
 
 }  // namespace

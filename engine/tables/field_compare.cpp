@@ -8,6 +8,7 @@
 #include "engine/storage/platform/locale.h"
 #include "engine/tables/day_number.h"
 #include "engine/tables/extended_float.h"
+#include "engine/tables/slot_text.h"
 
 namespace dvx {
 
@@ -32,24 +33,6 @@ int OrderReal(double x, double y) {
   return Order(x, y);
 }
 
-std::string_view AnsiChars(const void* p, int32_t size) {
-  const char* s = static_cast<const char*>(p);
-  size_t limit = size > 0 ? static_cast<size_t>(size) : 0;
-  const void* end = std::memchr(s, 0, limit);
-  return {s, end ? static_cast<size_t>(static_cast<const char*>(end) - s) : limit};
-}
-
-std::u16string WideChars(const void* p, int32_t size) {
-  const auto* bytes = static_cast<const uint8_t*>(p);
-  std::u16string text;
-  for (int32_t i = 0; i + 1 < size; i += 2) {
-    char16_t c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-    if (c == 0) break;
-    text.push_back(c);
-  }
-  return text;
-}
-
 }  // namespace
 
 int CompareFieldValues(TDVXBaseFieldType baseType, const void* a, const void* b, int32_t size, bool ignoreCase) {
@@ -60,10 +43,10 @@ int CompareFieldValues(TDVXBaseFieldType baseType, const void* a, const void* b,
   switch (baseType) {
     case bftChar:
     case bftString:
-      return CompareAnsi(AnsiChars(a, size), AnsiChars(b, size), ignoreCase);
+      return CompareAnsi(AnsiSlotChars(a, size), AnsiSlotChars(b, size), ignoreCase);
     case bftWideChar:
     case bftWideString:
-      return CompareWide(WideChars(a, size), WideChars(b, size), ignoreCase);
+      return CompareWide(WideSlotChars(a, size), WideSlotChars(b, size), ignoreCase);
     case bftSignedInt8:
       return Order(Load<int8_t>(a), Load<int8_t>(b));
     case bftSignedInt16:
