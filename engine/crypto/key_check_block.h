@@ -8,15 +8,16 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/storage/file_header.h"
 #include "engine/storage/page_cipher.h"
 #include "engine/storage/platform/random.h"
 
 namespace dvx {
 
-constexpr size_t kKeyCheckBlockSize = 256;
-// The block's position relative to HeaderOffset; it is the transfer
-// position the block is enciphered at.
-constexpr uint64_t kKeyCheckBlockPosition = 26;
+// kKeyCheckBlockSize comes with the header layout (file_header.h). The
+// block's position relative to HeaderOffset is the transfer position it is
+// enciphered at.
+constexpr uint64_t kKeyCheckBlockPosition = kKeyCheckBlockOffset;
 constexpr int32_t kErrInvalidEncryptionKey = 10712;
 
 // Fills `block` (kKeyCheckBlockSize bytes) from `random`, enciphers it in

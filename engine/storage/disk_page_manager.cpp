@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
-#include "engine/crypto/crc32.h"
+#include "engine/crypto/crypto_names.h"
+#include "engine/crypto/database_cipher.h"
+#include "engine/crypto/key_check_block.h"
+#include "engine/crypto/key_derivation.h"
 #include "engine/storage/exception.h"
 #include "engine/storage/free_space_manager.h"
 #include "engine/storage/platform/random.h"
@@ -31,10 +35,7 @@ constexpr int32_t kInvalidPageSize = 10485;
 constexpr int32_t kInvalidVersion = 10637;
 constexpr int32_t kLockStateError = 10638;
 constexpr int32_t kUnlockStateError = 10639;
-constexpr int32_t kUnknownAlgorithm = 10699;
-constexpr int32_t kUnknownMode = 10701;
 constexpr int32_t kInvalidNewPage = 10707;
-constexpr int32_t kInvalidKey = 10712;
 constexpr int32_t kWritePageEncrypted = 10715;
 constexpr int32_t kReadPageEncrypted = 10716;
 constexpr int32_t kReadPartEncrypted = 10724;
@@ -46,6 +47,24 @@ constexpr int32_t kTooSmallExtent = 50028;
 // Blocks of the scan for an embedded header; consecutive blocks overlap by
 // three bytes so a signature that straddles two blocks is still found.
 constexpr int64_t kScanBlock = 65535;
+
+static_assert(kSaltSize == kKeySaltSize);
+static_assert(kSaltOffset + kSaltSize == kFileHeaderSize + kReservedAreaLengthSize + kEncryptedReservedAreaLength);
+
+// A provider's fill function as the random source the KeyCheckBlock takes.
+class TFunctionRandom : public TDVXRandom {
+ public:
+  explicit TFunctionRandom(std::function<void(uint8_t*, size_t)> fill) : fill_(std::move(fill)) {}
+  uint32_t Next(uint32_t range) override {
+    uint32_t value = 0;
+    Fill(&value, sizeof value);
+    return value % range;
+  }
+  void Fill(void* buffer, size_t count) override { fill_(static_cast<uint8_t*>(buffer), count); }
+
+ private:
+  std::function<void(uint8_t*, size_t)> fill_;
+};
 
 }  // namespace
 
@@ -61,28 +80,56 @@ void TDVXDiskPageManager::CloseQuietly() {
   DiscardAllPages();
   freeSpace_.reset();
   cipher_.reset();
+  salt_.fill(0);
   crypto_.Clear();
   stateLockDepth_ = tablesLockDepth_ = 0;
   if (file_.IsOpen()) file_.CloseFile();
 }
 
 void TDVXDiskPageManager::FillRandom(uint8_t* buffer, size_t count) {
+  TDVXLockGuard guard(Lock());
+  if (cryptoProvider_.fillRandom) {
+    cryptoProvider_.fillRandom(buffer, count);
+    return;
+  }
+  if (!pageRandom_) pageRandom_ = std::make_unique<TDVXLfsrRandom>(TDVXRandom::System());
+  pageRandom_->Fill(buffer, count);
+}
+
+void TDVXDiskPageManager::FillKeyMaterial(uint8_t* buffer, size_t count) {
   if (cryptoProvider_.fillRandom)
     cryptoProvider_.fillRandom(buffer, count);
   else
     TDVXRandom::System().Fill(buffer, count);
 }
 
+// The mode byte is checked in plain files too: a stray value there means the
+// header was damaged.
+void TDVXDiskPageManager::CheckCryptoParameters(int algorithm, int mode) {
+  if (algorithm != craNone) CheckCryptoAlgorithm(algorithm);
+  CheckCryptoMode(mode);
+}
+
 void TDVXDiskPageManager::CreateCipher(const TDVXCryptoInfo& crypto) {
-  if (crypto.algorithm > kCryptoAlgorithmLast)
-    throw EDVXException(kUnknownAlgorithm, "Error - unknown crypto algorithm = %d", {int(crypto.algorithm)});
-  if (crypto.mode > kCryptoModeLast)
-    throw EDVXException(kUnknownMode, "Error - unknown crypto mode = %d", {int(crypto.mode)});
   cipher_.reset();
   if (crypto.algorithm == craNone) return;
-  if (cryptoProvider_.createCipher) cipher_ = cryptoProvider_.createCipher(crypto);
-  if (!cipher_)
-    throw EDVXException(kCipherUnavailable, "Error - crypto algorithm %d is not available", {int(crypto.algorithm)});
+  if (cryptoProvider_.createCipher) {
+    cipher_ = cryptoProvider_.createCipher(crypto, salt_.data());
+    if (!cipher_)
+      throw EDVXException(kCipherUnavailable, "Error - crypto algorithm %d is not available", {int(crypto.algorithm)});
+  } else {
+    cipher_ = std::make_unique<TDVXDatabaseCipher>(crypto, salt_.data());
+  }
+}
+
+void TDVXDiskPageManager::ReadSalt() {
+  if (reservedAreaLength_ < kEncryptedReservedAreaLength)
+    throw EDVXException(kCorruptHeader, "Invalid database file '%s' - %s",
+                        {file_.FileName(), "the reserved area of an encrypted file is " +
+                                               std::to_string(reservedAreaLength_) + " bytes long, " +
+                                               std::to_string(kEncryptedReservedAreaLength) +
+                                               " are needed for the key salt"});
+  file_.ReadBuffer(salt_.data(), kReadHeaderError, headerOffset_ + kSaltOffset, salt_.size());
 }
 
 // --- creating, opening, closing ----------------------------------------------
@@ -97,21 +144,24 @@ void TDVXDiskPageManager::CreateDatabaseFile(const std::string& fileName, int pa
                         {pageSize, kMinPageSize, kMaxPageSize});
   if (extentPageCount < kMinExtentPageCount || extentPageCount > 65535)
     throw EDVXException(kTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
+  CheckCryptoParameters(crypto.algorithm, crypto.mode);
+  const bool encrypted = crypto.algorithm != craNone;
+  // The key is derived before the file exists, so a refused or failing
+  // cipher leaves an existing file as it was.
+  salt_.fill(0);
+  if (encrypted) FillKeyMaterial(salt_.data(), salt_.size());
   CreateCipher(crypto);
   file_.CreateFile(fileName);
   try {
     header_ = TDVXFileHeader();
     header_.pageSize = static_cast<uint16_t>(pageSize);
     header_.extentPageCount = static_cast<uint16_t>(extentPageCount);
-    reservedAreaLength_ = kNewReservedAreaLength;
+    reservedAreaLength_ = encrypted ? kEncryptedReservedAreaLength : kNewReservedAreaLength;
     headerOffset_ = 0;
     crypto_ = crypto;
-    if (crypto.algorithm != craNone) {
-      std::vector<uint8_t> plain(kKeyCheckBlockSize);
-      FillRandom(plain.data(), plain.size());
-      header_.keyCheckSum = EngineCrc32(plain.data(), plain.size());
-      cipher_->Encrypt(kKeyCheckBlockOffset, plain.data(), header_.keyCheckBlock.data(), plain.size());
-      std::fill(plain.begin(), plain.end(), 0);
+    if (encrypted) {
+      TFunctionRandom random([this](uint8_t* b, size_t n) { FillKeyMaterial(b, n); });
+      header_.keyCheckSum = CreateKeyCheckBlock(*cipher_, random, header_.keyCheckBlock.data());
       header_.cryptoAlgorithm = crypto.algorithm;
       header_.cryptoMode = crypto.mode;
       header_.passwordUsed = crypto.password.empty() ? 0 : 1;
@@ -119,6 +169,7 @@ void TDVXDiskPageManager::CreateDatabaseFile(const std::string& fileName, int pa
     SetPageGeometry(pageSize, kPageHeaderSize);
     readOnly_ = false;
     WriteHeader();
+    if (encrypted) file_.WriteBuffer(salt_.data(), kWriteHeaderError, headerOffset_ + kSaltOffset, salt_.size());
     pageAreaStart_ = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
     freeSpace_ = std::make_unique<TDVXDatabaseFreeSpaceManager>(*this, lockParams_);
     freeSpace_->CreateFreeSpace();
@@ -154,14 +205,13 @@ void TDVXDiskPageManager::OpenDatabaseFile(const std::string& fileName, bool& re
                           {header_.formatVersion, kFormatVersion});
     SetPageGeometry(header_.pageSize, kPageHeaderSize);
     ValidateHeader();
-    CreateCipher(crypto);
-    if (cipher_ && !skipKeyCheck) {
-      std::vector<uint8_t> plain(kKeyCheckBlockSize);
-      cipher_->Decrypt(kKeyCheckBlockOffset, header_.keyCheckBlock.data(), plain.data(), plain.size());
-      bool match = EngineCrc32(plain.data(), plain.size()) == header_.keyCheckSum;
-      std::fill(plain.begin(), plain.end(), 0);
-      if (!match)
-        throw EDVXException(kInvalidKey, "Error opening database file '%s', invalid encryption key", {fileName});
+    CheckCryptoParameters(header_.cryptoAlgorithm, header_.cryptoMode);
+    if (header_.cryptoAlgorithm != craNone) {
+      ReadSalt();
+      if (!skipKeyCheck) {
+        CreateCipher(crypto);
+        CheckEncryptionKey(*cipher_, header_.keyCheckBlock.data(), header_.keyCheckSum, fileName);
+      }
     }
     crypto_ = crypto;
     freeSpace_ = std::make_unique<TDVXDatabaseFreeSpaceManager>(*this, lockParams_);
@@ -256,7 +306,10 @@ void TDVXDiskPageManager::ReadHeader() {
     reservedAreaLength_ = reserved;
     pageAreaStart_ = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
     try {
-      if (!fresh.HasSignature() || !fresh.VersionInRange())
+      // The crypto fields and the reserved area never change while a
+      // database exists.
+      if (!fresh.HasSignature() || !fresh.VersionInRange() || fresh.cryptoAlgorithm != good.cryptoAlgorithm ||
+          fresh.cryptoMode != good.cryptoMode || reserved != goodReserved)
         throw EDVXException(kCorruptHeader, "Invalid database file '%s' - %s",
                             {file_.FileName(), "the header was overwritten"});
       ValidateHeader();
@@ -433,6 +486,8 @@ void TDVXDiskPageManager::CheckPageNo(int32_t pageNo) {
 }
 
 void TDVXDiskPageManager::ReadArea(void* buffer, int64_t position, size_t count, int32_t errorCode) {
+  if (Encrypted() && !cipher_)
+    throw EDVXException(errorCode, "Error - database file '%s' was opened without its encryption key", {FileName()});
   file_.ReadBuffer(buffer, errorCode, position, count);
   if (cipher_) {
     auto* bytes = static_cast<uint8_t*>(buffer);
@@ -442,6 +497,8 @@ void TDVXDiskPageManager::ReadArea(void* buffer, int64_t position, size_t count,
 
 void TDVXDiskPageManager::WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode) {
   CheckWritable();
+  if (Encrypted() && !cipher_)
+    throw EDVXException(errorCode, "Error - database file '%s' was opened without its encryption key", {FileName()});
   if (!cipher_) {
     file_.WriteBuffer(buffer, errorCode, position, count);
     return;
@@ -469,8 +526,13 @@ void TDVXDiskPageManager::ReadPagePart(void* buffer, int32_t pageNo, int count, 
     throw EDVXException(kReadPartOffset, "Error - invalid page offset = %d, page size = %d",
                         {offset + count + kPageHeaderSize, PageSize()});
   CheckPageNo(pageNo);
-  ReadArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count),
-           Encrypted() ? kReadPartEncrypted : kReadPartError);
+  if (!Encrypted()) {
+    ReadArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kReadPartError);
+    return;
+  }
+  TDVXBufferPtr page = AllocBuffer(static_cast<size_t>(PageSize()), false);
+  ReadArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kReadPartEncrypted);
+  if (count > 0) std::memcpy(buffer, page.get() + kPageHeaderSize + offset, static_cast<size_t>(count));
 }
 
 void TDVXDiskPageManager::WritePagePart(const void* buffer, int32_t pageNo, int count, int offset) {
@@ -479,8 +541,27 @@ void TDVXDiskPageManager::WritePagePart(const void* buffer, int32_t pageNo, int 
     throw EDVXException(kWritePartOffset, "Error - invalid page offset = %d, page size = %d",
                         {offset + count + kPageHeaderSize, PageSize()});
   CheckPageNo(pageNo);
-  WriteArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count),
-            Encrypted() ? kWritePartEncrypted : kWritePartError);
+  if (!Encrypted()) {
+    WriteArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kWritePartError);
+    return;
+  }
+  // A block mode enciphers a span as one message, so bytes can only be read
+  // back through the span that wrote them. Partial writes therefore rewrite
+  // the whole page, under the StateLockByte so that two processes patching
+  // different parts of one page never lose each other's bytes.
+  CheckWritable();
+  if (!LockStateByte()) throw EDVXException(kLockStateError, "Error locking State in database '%s'", {FileName()});
+  try {
+    TDVXBufferPtr page = AllocBuffer(static_cast<size_t>(PageSize()), false);
+    ReadArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kWritePartEncrypted);
+    if (count > 0) std::memcpy(page.get() + kPageHeaderSize + offset, buffer, static_cast<size_t>(count));
+    WriteArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kWritePartEncrypted);
+  } catch (...) {
+    UnlockStateByte();
+    throw;
+  }
+  if (!UnlockStateByte())
+    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {FileName()});
 }
 
 void TDVXDiskPageManager::InternalAddPage(TDVXPage& page) {

@@ -10,11 +10,13 @@
 // contents with the new counter. A manager that shares its file (not
 // Exclusive) rereads the header on every GetPage of a cached page and
 // rereads the page when the counter has moved.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "engine/crypto/crypto_info.h"
+#include "engine/crypto/lfsr_random.h"
 #include "engine/storage/database_file.h"
 #include "engine/storage/file_header.h"
 #include "engine/storage/lock_retry.h"
@@ -32,11 +34,13 @@ class TDVXDiskPageManager : public TDVXPageManager {
   ~TDVXDiskPageManager() override;
 
   // `crypto` supplies the algorithm, mode and key of a new encrypted
-  // database.
+  // database; its key is derived before the file is created.
   void CreateDatabaseFile(const std::string& fileName, int pageSize, int extentPageCount,
                           const TDVXCryptoInfo& crypto = {});
   // `readOnly` is in/out (a read-only file forces it); the header's
-  // algorithm and mode are written back into `crypto`.
+  // algorithm and mode are written back into `crypto`. With `skipKeyCheck`
+  // no cipher is built (no key derivation): header values can be read, the
+  // page area of an encrypted file cannot.
   void OpenDatabaseFile(const std::string& fileName, bool& readOnly, bool skipKeyCheck, bool exclusive,
                         TDVXCryptoInfo& crypto);
   void CloseDatabaseFile();
@@ -50,6 +54,9 @@ class TDVXDiskPageManager : public TDVXPageManager {
   void WriteHeader();
 
   // `offset` counts from the page's data area; -40 reaches the page header.
+  // In an encrypted database both transfer the whole page through the
+  // cipher (a write under the StateLockByte), so every page on disk is one
+  // enciphered message whatever spans wrote it.
   void ReadPagePart(void* buffer, int32_t pageNo, int count, int offset);
   void WritePagePart(const void* buffer, int32_t pageNo, int count, int offset);
   // Whole-page transfers that bypass the cache (free-space bitmaps, checks).
@@ -114,8 +121,13 @@ class TDVXDiskPageManager : public TDVXPageManager {
   bool ProbeHeader(int64_t position, int64_t fileSize, bool atStart);
   void ValidateHeader();
   void CheckWritable();
+  void CheckCryptoParameters(int algorithm, int mode);
   void CreateCipher(const TDVXCryptoInfo& crypto);
-  // Page-area transfers at a file position, through the cipher.
+  // Salt and KeyCheckBlock bytes: the provider's, or the system source.
+  void FillKeyMaterial(uint8_t* buffer, size_t count);
+  void ReadSalt();
+  // Page-area transfers at a file position, through the cipher. In an
+  // encrypted database only whole pages pass here.
   void ReadArea(void* buffer, int64_t position, size_t count, int32_t errorCode);
   void WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode);
   void CloseQuietly();
@@ -130,6 +142,10 @@ class TDVXDiskPageManager : public TDVXPageManager {
   TDVXCryptoInfo crypto_;
   TDVXPageCryptoProvider cryptoProvider_;
   std::unique_ptr<TDVXPageCipher> cipher_;
+  std::array<uint8_t, kSaltSize> salt_{};
+  // Fills new pages of an encrypted database; seeded on first use, guarded
+  // by the manager's lock.
+  std::unique_ptr<TDVXLfsrRandom> pageRandom_;
   std::unique_ptr<TDVXDatabaseFreeSpaceManager> freeSpace_;
   int stateLockDepth_ = 0;
   int tablesLockDepth_ = 0;

@@ -4,9 +4,12 @@
 // File layout (positions relative to HeaderOffset; all integers
 // little-endian):
 //   0     294                 FileHeader
-//   294   2                   ReservedAreaLength (2 in every new file)
-//   296   ReservedAreaLength  reserved area, zero as created; its two bytes
-//                             are the StateLockByte and the TablesLockByte
+//   294   2                   ReservedAreaLength (2 in a new plain file,
+//                             18 in a new encrypted one)
+//   296   ReservedAreaLength  reserved area: the StateLockByte and the
+//                             TablesLockByte (zero), then in an encrypted
+//                             file the 16-byte random salt of the key
+//                             derivation; stored plain
 //   296 + ReservedAreaLength  pages 0, 1, 2, ... of PageSize bytes each
 //
 // FileHeader (294 bytes):
@@ -31,6 +34,11 @@ namespace dvx {
 constexpr int kFileHeaderSize = 294;
 constexpr int kReservedAreaLengthSize = 2;
 constexpr int kNewReservedAreaLength = 2;
+// An encrypted file keeps the salt of its key derivation after the lock
+// bytes, so its reserved area is longer; a shorter one cannot hold it.
+constexpr int kSaltOffset = 298;
+constexpr int kSaltSize = 16;
+constexpr int kEncryptedReservedAreaLength = 18;
 constexpr int kKeyCheckBlockOffset = 26;
 constexpr int kKeyCheckBlockSize = 256;
 // The crypto area: KeyCheckBlock through PasswordUsed.

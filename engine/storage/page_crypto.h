@@ -1,21 +1,20 @@
 #pragma once
 // Where the ciphers plug into the page path.
 //
-// The disk page manager asks the crypto provider for one TDVXPageCipher when
-// a database with a CryptoAlgorithm other than 0 is created or opened, and
-// runs every transfer of page-area bytes through it, at the transfer's
-// position relative to HeaderOffset: whole pages (at the page's position),
-// partial page transfers (at their own position), direct internal-file
-// transfers (one transfer per page segment) and free-space bitmap pages (as
-// whole pages). The KeyCheckBlock is enciphered as one transfer at position
-// 26, its checksum taken over the plain bytes (EngineCrc32).
+// The disk page manager builds one TDVXPageCipher when a database with a
+// CryptoAlgorithm other than 0 is created or opened (not for an open that
+// skips the key check: header-only queries pay no key derivation), and runs
+// the page area through it in whole pages, each enciphered at the page's
+// position relative to HeaderOffset. The KeyCheckBlock is enciphered as one
+// transfer at position 26, its checksum taken over the plain bytes.
 //
-// The data-protection module installs its factory with
-// SetPageCryptoProvider: createCipher builds the cipher of
-// info.algorithm/info.mode from the password (key derivation) or the raw
-// key, with the configured initialisation vector when useInitVector is set;
-// fillRandom fills the KeyCheckBlock and new pages of encrypted databases.
-// Without a provider an encrypted database cannot be created or opened.
+// By default the manager builds the database cipher of the crypto library
+// (the algorithm and mode of the header, the key derived from the password
+// and the file's salt, or the raw key) and fills new pages from a
+// linear-feedback generator of its own. A provider set here replaces either
+// part, for every new manager (SetPageCryptoProvider) or for one
+// (TDVXDiskPageManager::SetCryptoProvider); tests use it to inject a cipher
+// whose output they can predict.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -27,9 +26,12 @@
 namespace dvx {
 
 struct TDVXPageCryptoProvider {
-  // Null result: the algorithm is not available.
-  std::function<std::unique_ptr<TDVXPageCipher>(const TDVXCryptoInfo& info)> createCipher;
-  // Unset: the system random source.
+  // `salt` holds the file's kKeySaltSize salt bytes. A null result:
+  // the algorithm is not available. Unset: the crypto library's cipher.
+  std::function<std::unique_ptr<TDVXPageCipher>(const TDVXCryptoInfo& info, const uint8_t* salt)> createCipher;
+  // Fills the salt, the KeyCheckBlock and new pages. Unset: the system
+  // random source for salt and KeyCheckBlock, the manager's generator for
+  // pages.
   std::function<void(uint8_t* buffer, size_t count)> fillRandom;
 };
 

@@ -253,7 +253,8 @@ TEST_F(InternalFileTest, EncryptedDatabaseRunsEveryTransferThroughTheCipher) {
   EXPECT_EQ(b[286], craBlowfish);
   EXPECT_EQ(b[287], acmCBC);
   EXPECT_EQ(b[288], 1);
-  EXPECT_NE(std::string(b.begin() + 298, b.begin() + 302), "DVSP");  // bitmap pages enciphered
+  EXPECT_EQ(ReadU16(b, 294), 18);  // lock bytes and salt
+  EXPECT_NE(std::string(b.begin() + 314, b.begin() + 318), "DVSP");  // bitmap pages enciphered
   EXPECT_EQ(std::search(b.begin(), b.end(), std::begin("plain text"), std::end("plain text") - 1), b.end());
   auto open = [&](const std::string& password, bool skip) {
     auto pm = NewManager();
@@ -279,11 +280,16 @@ TEST_F(InternalFileTest, EncryptedDatabaseRunsEveryTransferThroughTheCipher) {
     EXPECT_EQ(problem.find("should be a"), std::string::npos) << problem;
   }
   EXPECT_EQ(pm->AllocatePageNo(), 4);
-  auto noProvider = std::make_unique<TDVXDiskPageManager>(FastLocks(), fs_);
   pm.reset();
+  // A provider that has no cipher for the algorithm refuses the open.
+  auto noCipher = NewManager();
+  TDVXPageCryptoProvider empty;
+  empty.createCipher = [](const TDVXCryptoInfo&, const uint8_t*) { return std::unique_ptr<TDVXPageCipher>(); };
+  noCipher->SetCryptoProvider(empty);
   TDVXCryptoInfo info;
+  info.password = "k";
   bool readOnly = false;
-  EXPECT_EQ(NativeOf([&] { noProvider->OpenDatabaseFile(kFile, readOnly, true, true, info); }), 10484);
+  EXPECT_EQ(NativeOf([&] { noCipher->OpenDatabaseFile(kFile, readOnly, false, true, info); }), 10484);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ class TXorTestCipher : public TDVXPageCipher {
 // A provider whose key is the first byte of the password.
 inline TDVXPageCryptoProvider XorProvider() {
   TDVXPageCryptoProvider provider;
-  provider.createCipher = [](const TDVXCryptoInfo& info) -> std::unique_ptr<TDVXPageCipher> {
+  provider.createCipher = [](const TDVXCryptoInfo& info, const uint8_t*) -> std::unique_ptr<TDVXPageCipher> {
     uint8_t key = info.password.empty() ? 0 : static_cast<uint8_t>(info.password[0]);
     return std::make_unique<TXorTestCipher>(key);
   };
