@@ -92,24 +92,4 @@ struct TBasicsTab {
 };
 TBasicsTab BuildBasicsTab(QWidget* parent);
 
-// Shared pieces of the sheets.
-namespace tabparts {
-// A sheet split into left (optional), centre and right areas.
-struct TSheet {
-  QWidget* Sheet;
-  QFrame* Left;    // null when the sheet has no left area
-  QFrame* Centre;
-  QFrame* Right;
-};
-TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const char* centre,
-                 const char* right);
-// A one-character data-bound edit of the right-hand areas that takes part in
-// nothing; kept hidden.
-QLineEdit* DummyEdit(QWidget* parent, const char* name);
-// A grid of records, empty until its data source is attached.
-QTableView* Grid(QWidget* parent, const char* name);
-// Marks a data command that only works once the reference data is there.
-void MarkInert(QWidget* control);
-}  // namespace tabparts
-
 }  // namespace fendra

@@ -1,6 +1,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_tabs.h"
+#include "app/tab_parts.h"
 
 namespace fendra {
 
@@ -40,9 +41,7 @@ TBasicsTab BuildBasicsTab(QWidget* parent) {
   // The left area is empty; it takes no room.
   s.Left->setVisible(false);
 
-  auto* centre = new QVBoxLayout(s.Centre);
-  centre->setContentsMargins(0, 0, 0, 0);
-  centre->setSpacing(0);
+  QVBoxLayout* centre = FlushColumn(s.Centre);
   centre->addWidget(MakeDecorBar(s.Centre, "CbGrdl"));
   t.DbReGrundl = new TRichTextView(s.Centre, "DbReGrundl", TRichTextView::TAccess::EditableWhenBound);
   centre->addWidget(t.DbReGrundl, 1);

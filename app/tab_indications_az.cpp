@@ -1,6 +1,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_tabs.h"
+#include "app/tab_parts.h"
 
 namespace fendra {
 
@@ -12,46 +13,23 @@ TAtoZTab BuildAtoZTab(QWidget* parent) {
       MakeSheet(parent, "TsIndikAZ", "PaIndAZNaviLi", "PaIndikatZierleiste", "PaIndAZNaviRe");
   t.TsIndikAZ = s.Sheet;
 
-  auto* left = new QVBoxLayout(s.Left);
-  left->setContentsMargins(6, 6, 6, 6);
-  left->setSpacing(6);
-  QFrame* top = MakePanel(s.Left, "PaIndikListelinks", TPanelRole::Plain);
-  auto* topRows = new QVBoxLayout(top);
-  topRows->setContentsMargins(0, 0, 0, 0);
-  topRows->setSpacing(4);
-  t.EdIndAZNaviSuch = new QLineEdit(top);
-  t.EdIndAZNaviSuch->setObjectName("EdIndAZNaviSuch");
-  t.EdIndAZNaviSuch->setPlaceholderText(QStringLiteral("Suchen …"));
-  t.EdIndAZNaviSuch->setClearButtonEnabled(true);
-  MarkInert(t.EdIndAZNaviSuch);
-  topRows->addWidget(t.EdIndAZNaviSuch);
-  topRows->addWidget(new TDbNavigator(top, "NaIndAZ"));
-  left->addWidget(top);
-  t.GrIndAZ = Grid(s.Left, "GrIndAZ");
-  left->addWidget(t.GrIndAZ, 1);
+  const TRecordList list =
+      FillRecordList(s.Left, "PaIndikListelinks", "EdIndAZNaviSuch", "NaIndAZ", "GrIndAZ");
+  t.EdIndAZNaviSuch = list.Search;
+  t.GrIndAZ = list.Grid;
 
-  auto* centre = new QVBoxLayout(s.Centre);
-  centre->setContentsMargins(0, 0, 0, 0);
-  centre->setSpacing(0);
+  QVBoxLayout* centre = FlushColumn(s.Centre);
   centre->addWidget(MakeDecorBar(s.Centre, "ControlBar1"));
-  t.PaIndAZLageNeu = MakePanel(s.Centre, "PaIndAZLageNeu", TPanelRole::Plain);
-  t.PaIndAZLageNeu->setVisible(false);
-  centre->addWidget(t.PaIndAZLageNeu, 1);
-  t.DbReIndAZ = new TRichTextView(s.Centre, "DbReIndAZ", TRichTextView::TAccess::EditableWhenBound);
-  centre->addWidget(t.DbReIndAZ, 1);
+  const TLayeredText text = AddLayeredText(s.Centre, centre, "PaIndAZLageNeu", "DbReIndAZ",
+                                           TRichTextView::TAccess::EditableWhenBound);
+  t.PaIndAZLageNeu = text.Layer;
+  t.DbReIndAZ = text.Text;
 
-  auto* right = new QVBoxLayout(s.Right);
-  right->setContentsMargins(8, 8, 8, 8);
-  right->setSpacing(6);
-  right->addWidget(MakeHeading(s.Right, "LaIndAZNavi", QStringLiteral("Bearbeiten")));
-  t.PaBtIndAZNaviNeu = MakeNaviButton(s.Right, "PaBtIndAZNaviNeu", QStringLiteral("  Neuer Eintrag   "));
-  t.PaBtIndAZNaviDel = MakeNaviButton(s.Right, "PaBtIndAZNaviDel", QStringLiteral("  Eintrag löschen "));
-  MarkInert(t.PaBtIndAZNaviNeu);
-  MarkInert(t.PaBtIndAZNaviDel);
-  right->addWidget(t.PaBtIndAZNaviNeu);
-  right->addWidget(t.PaBtIndAZNaviDel);
-  right->addStretch(1);
-  right->addWidget(DummyEdit(s.Right, "DbEdIndDummy"));
+  const TEditCommands edit = BuildEditColumn(
+      s.Right, "LaIndAZNavi", "PaBtIndAZNaviNeu", QStringLiteral("  Neuer Eintrag   "),
+      "PaBtIndAZNaviDel", QStringLiteral("  Eintrag löschen "), "DbEdIndDummy");
+  t.PaBtIndAZNaviNeu = edit.New;
+  t.PaBtIndAZNaviDel = edit.Delete;
   return t;
 }
 

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_tabs.h"
+#include "app/tab_parts.h"
 #include "app/toolbar_glyphs.h"
 
 namespace fendra {
@@ -55,9 +56,7 @@ QFrame* BuildOriginPage(QWidget* parent) {
 
 QFrame* BuildTextPage(QWidget* parent, TMateriaMedicaTab& t) {
   QFrame* page = MakePanel(parent, "PaMMweissRand", TPanelRole::Plain);
-  auto* rows = new QVBoxLayout(page);
-  rows->setContentsMargins(0, 0, 0, 0);
-  rows->setSpacing(0);
+  QVBoxLayout* rows = FlushColumn(page);
   auto* heading = new QLabel(page);
   heading->setObjectName("DBTeMMHeadLInd");
   heading->setProperty("remedyHeading", true);
@@ -105,9 +104,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   left->addWidget(navigator);
   left->addWidget(Grid(s.Left, "DbGrMM"), 1);
 
-  auto* centre = new QVBoxLayout(s.Centre);
-  centre->setContentsMargins(0, 0, 0, 0);
-  centre->setSpacing(0);
+  QVBoxLayout* centre = FlushColumn(s.Centre);
   centre->addWidget(MakeDecorBar(s.Centre, "CbMatMed"));
   t.PaMMNaviHerk = BuildOriginPage(s.Centre);
   t.PaMMweissRand = BuildTextPage(s.Centre, t);
@@ -124,10 +121,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   centre->addWidget(t.PaMMGlobNew, 1);
   centre->addWidget(printPanel);
 
-  auto* right = new QVBoxLayout(s.Right);
-  right->setContentsMargins(8, 8, 8, 8);
-  right->setSpacing(6);
-  right->addWidget(MakeHeading(s.Right, "LaMMNavi", QStringLiteral("Arzneimittel")));
+  QVBoxLayout* right = CommandColumn(s.Right, "LaMMNavi", QStringLiteral("Arzneimittel"));
   const std::pair<const char*, QString> buttons[] = {
       {"PaMMBezeich", QStringLiteral("    Herkunft          ")},
       {"PaMMGesBild", QStringLiteral("   Gesamtbild      ")},

@@ -1,14 +1,13 @@
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QVBoxLayout>
+#include "app/tab_parts.h"
 
-#include "app/main_tabs.h"
+#include <QHeaderView>
 
 namespace fendra::tabparts {
 
 namespace {
 constexpr int kLeftWidth = 280;
 constexpr int kRightWidth = 210;
+constexpr int kListPanelWidth = 260;
 }  // namespace
 
 TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const char* centre,
@@ -63,6 +62,88 @@ void MarkInert(QWidget* control) {
   control->setEnabled(false);
   if (control->toolTip().isEmpty())
     control->setToolTip(QStringLiteral("Verfügbar, sobald die Nachschlagedaten eingebunden sind."));
+}
+
+QVBoxLayout* FlushColumn(QWidget* owner) {
+  auto* column = new QVBoxLayout(owner);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  return column;
+}
+
+QHBoxLayout* FlushRow() {
+  auto* row = new QHBoxLayout();
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  return row;
+}
+
+TLayeredText AddLayeredText(QWidget* parent, QBoxLayout* into, const char* layer,
+                            const char* text, TRichTextView::TAccess access) {
+  TLayeredText l{};
+  l.Layer = MakePanel(parent, layer, TPanelRole::Plain);
+  l.Layer->setVisible(false);
+  into->addWidget(l.Layer, 1);
+  l.Text = new TRichTextView(parent, text, access);
+  into->addWidget(l.Text, 1);
+  return l;
+}
+
+TRecordList FillRecordList(QFrame* list, const char* top, const char* search,
+                           const char* navigator, const char* grid) {
+  TRecordList r{};
+  auto* rows = new QVBoxLayout(list);
+  rows->setContentsMargins(6, 6, 6, 6);
+  rows->setSpacing(6);
+  QFrame* topPanel = MakePanel(list, top, TPanelRole::Plain);
+  auto* topRows = new QVBoxLayout(topPanel);
+  topRows->setContentsMargins(0, 0, 0, 0);
+  topRows->setSpacing(4);
+  if (search) {
+    r.Search = new QLineEdit(topPanel);
+    r.Search->setObjectName(search);
+    r.Search->setPlaceholderText(QStringLiteral("Suchen …"));
+    r.Search->setClearButtonEnabled(true);
+    MarkInert(r.Search);
+    topRows->addWidget(r.Search);
+  }
+  topRows->addWidget(new TDbNavigator(topPanel, navigator));
+  rows->addWidget(topPanel);
+  r.Grid = Grid(list, grid);
+  rows->addWidget(r.Grid, 1);
+  return r;
+}
+
+QFrame* MakeRecordListPanel(QWidget* parent, const char* name, const char* top,
+                            const char* search, const char* navigator, const char* grid) {
+  QFrame* list = MakePanel(parent, name, TPanelRole::Side);
+  list->setFixedWidth(kListPanelWidth);
+  FillRecordList(list, top, search, navigator, grid);
+  return list;
+}
+
+QVBoxLayout* CommandColumn(QFrame* right, const char* heading, const QString& caption) {
+  auto* column = new QVBoxLayout(right);
+  column->setContentsMargins(8, 8, 8, 8);
+  column->setSpacing(6);
+  column->addWidget(MakeHeading(right, heading, caption));
+  return column;
+}
+
+TEditCommands BuildEditColumn(QFrame* right, const char* heading, const char* newButton,
+                              const QString& newCaption, const char* deleteButton,
+                              const QString& deleteCaption, const char* dummy) {
+  QVBoxLayout* column = CommandColumn(right, heading, QStringLiteral("Bearbeiten"));
+  TEditCommands c{};
+  c.New = MakeNaviButton(right, newButton, newCaption);
+  c.Delete = MakeNaviButton(right, deleteButton, deleteCaption);
+  MarkInert(c.New);
+  MarkInert(c.Delete);
+  column->addWidget(c.New);
+  column->addWidget(c.Delete);
+  column->addStretch(1);
+  column->addWidget(DummyEdit(right, dummy));
+  return c;
 }
 
 }  // namespace fendra::tabparts

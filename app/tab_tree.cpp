@@ -1,6 +1,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_tabs.h"
+#include "app/tab_parts.h"
 
 namespace fendra {
 
@@ -26,29 +27,19 @@ TTreeTab BuildTreeTab(QWidget* parent) {
                    });
   left->addWidget(t.TreeView1, 1);
 
-  auto* centre = new QVBoxLayout(s.Centre);
-  centre->setContentsMargins(0, 0, 0, 0);
-  centre->setSpacing(0);
+  QVBoxLayout* centre = FlushColumn(s.Centre);
   centre->addWidget(MakeDecorBar(s.Centre, "CbBaum"));
   // The level editor lies underneath the text; the text is in front.
-  t.PaBaumLageNeu = MakePanel(s.Centre, "PaBaumLageNeu", TPanelRole::Plain);
-  t.PaBaumLageNeu->setVisible(false);
-  centre->addWidget(t.PaBaumLageNeu, 1);
-  t.DbReBaum = new TRichTextView(s.Centre, "DbReBaum", TRichTextView::TAccess::ReadOnly);
-  centre->addWidget(t.DbReBaum, 1);
+  const TLayeredText text = AddLayeredText(s.Centre, centre, "PaBaumLageNeu", "DbReBaum",
+                                           TRichTextView::TAccess::ReadOnly);
+  t.PaBaumLageNeu = text.Layer;
+  t.DbReBaum = text.Text;
 
-  auto* right = new QVBoxLayout(s.Right);
-  right->setContentsMargins(8, 8, 8, 8);
-  right->setSpacing(6);
-  right->addWidget(MakeHeading(s.Right, "LaBaumNavi", QStringLiteral("Bearbeiten")));
-  t.PaBtBaumNeu = MakeNaviButton(s.Right, "PaBtBaumNeu", QStringLiteral("  Neuer Eintrag  "));
-  t.PaBtBaumDel = MakeNaviButton(s.Right, "PaBtBaumDel", QStringLiteral("  Eintrag löschen"));
-  MarkInert(t.PaBtBaumNeu);
-  MarkInert(t.PaBtBaumDel);
-  right->addWidget(t.PaBtBaumNeu);
-  right->addWidget(t.PaBtBaumDel);
-  right->addStretch(1);
-  right->addWidget(DummyEdit(s.Right, "DbEdTreeDummy"));
+  const TEditCommands edit = BuildEditColumn(
+      s.Right, "LaBaumNavi", "PaBtBaumNeu", QStringLiteral("  Neuer Eintrag  "), "PaBtBaumDel",
+      QStringLiteral("  Eintrag löschen"), "DbEdTreeDummy");
+  t.PaBtBaumNeu = edit.New;
+  t.PaBtBaumDel = edit.Delete;
   return t;
 }
 
