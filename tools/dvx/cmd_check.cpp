@@ -1,5 +1,5 @@
-// dvx check FILE: verifies the bitmaps, page headers, internal files and
-// the table list; prints every problem and exits 1 when there is any.
+// dvx check FILE [--password TEXT]: verifies the bitmaps, page headers,
+// internal files and the table list; prints every problem and exits 1 when there is any.
 #include <iostream>
 
 #include "engine/storage/database_checker.h"
@@ -10,8 +10,11 @@ namespace dvx::tool {
 namespace {
 
 int RunCheck(const std::vector<std::string>& args) {
-  if (args.size() != 1) return UsageError("check needs exactly one FILE");
-  auto pm = OpenForReading(args[0]);
+  TDvxParsedArgs parsed;
+  std::string error;
+  if (!ParseArgs(args, {"--password"}, {}, parsed, error)) return UsageError(error);
+  if (parsed.positional.size() != 1) return UsageError("check needs exactly one FILE");
+  auto pm = OpenForReading(parsed.positional[0], parsed.Get("--password"));
   TDVXDatabaseChecker checker(*pm);
   auto problems = checker.Check();
   for (const auto& p : problems) std::cout << "problem: " << p << "\n";
@@ -23,7 +26,7 @@ int RunCheck(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-TDvxCommandRegistration registration({"check", "check FILE",
+TDvxCommandRegistration registration({"check", "check FILE [--password TEXT]",
                                       "verifies free-space bitmaps, page headers, internal files and the table list",
                                       RunCheck});
 

@@ -1,6 +1,8 @@
 // dvx create FILE [--page-size N] [--extent-pages N] [--max-sessions N]
+//                 [--cipher NAME [--mode NAME] --password TEXT]
 #include <iostream>
 
+#include "engine/crypto/crypto_names.h"
 #include "engine/storage/disk_database_data.h"
 #include "tools/dvx/command.h"
 #include "tools/dvx/database_open.h"
@@ -8,10 +10,44 @@
 namespace dvx::tool {
 namespace {
 
+// Fills `crypto` from the encryption options; false after a usage error
+// (`status` holds the exit status).
+bool CryptoOptions(const TDvxParsedArgs& parsed, TDVXCryptoInfo& crypto, int& status) {
+  if (!parsed.Has("--cipher")) {
+    if (parsed.Has("--mode") || parsed.Has("--password")) {
+      status = UsageError("--mode and --password need --cipher");
+      return false;
+    }
+    return true;
+  }
+  auto algorithm = CryptoAlgorithmFromName(parsed.Get("--cipher"));
+  if (!algorithm) {
+    status = UsageError("unknown cipher '" + parsed.Get("--cipher") + "'; valid ciphers: " + CryptoAlgorithmNameList());
+    return false;
+  }
+  // CTS is the engine's default mode: it keeps every transfer's length and
+  // chains all of its blocks.
+  auto mode = CryptoModeFromName(parsed.Get("--mode", "CTS"));
+  if (!mode) {
+    status = UsageError("unknown mode '" + parsed.Get("--mode") + "'; valid modes: " + CryptoModeNameList());
+    return false;
+  }
+  // Without a password the key would be all zero bytes: no protection.
+  if (parsed.Get("--password").empty()) {
+    status = UsageError("--cipher needs a non-empty --password");
+    return false;
+  }
+  crypto.algorithm = *algorithm;
+  crypto.mode = *mode;
+  crypto.password = parsed.Get("--password");
+  return true;
+}
+
 int RunCreate(const std::vector<std::string>& args) {
   TDvxParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--page-size", "--extent-pages", "--max-sessions"}, {}, parsed, error))
+  if (!ParseArgs(args, {"--page-size", "--extent-pages", "--max-sessions", "--cipher", "--mode", "--password"}, {},
+                 parsed, error))
     return UsageError(error);
   if (parsed.positional.size() != 1) return UsageError("create needs exactly one FILE");
   long pageSize = 4096, extent = 8, sessions = 100;
@@ -21,14 +57,23 @@ int RunCreate(const std::vector<std::string>& args) {
     return UsageError("--extent-pages must be a number from 4 to 65535");
   if (!ParseNumber(parsed.Get("--max-sessions", "100"), 1, kMaxSessionsPerDatabase, sessions))
     return UsageError("--max-sessions must be a number from 1 to 1000000");
+  TDVXCryptoInfo crypto;
+  int status = kExitOk;
+  if (!CryptoOptions(parsed, crypto, status)) return status;
   TDVXDiskDatabaseData database(parsed.positional[0]);
-  database.CreateDatabase(static_cast<int>(pageSize), static_cast<int>(extent), static_cast<int32_t>(sessions));
+  database.CreateDatabase(static_cast<int>(pageSize), static_cast<int>(extent), static_cast<int32_t>(sessions),
+                          crypto);
   std::cout << "Created " << parsed.positional[0] << "\n";
   return kExitOk;
 }
 
-TDvxCommandRegistration registration({"create", "create FILE [--page-size N] [--extent-pages N] [--max-sessions N]",
-                                      "creates an empty database file (defaults 4096, 8, 100)", RunCreate});
+TDvxCommandRegistration registration(
+    {"create",
+     "create FILE [--page-size N] [--extent-pages N] [--max-sessions N] [--cipher NAME [--mode NAME] --password TEXT]",
+     "creates an empty database file (defaults 4096, 8, 100); --cipher encrypts it with the key derived from\n"
+     "      --password (ciphers: " +
+         CryptoAlgorithmNameList() + "; modes: " + CryptoModeNameList() + ", default CTS)",
+     RunCreate});
 
 }  // namespace
 }  // namespace dvx::tool

@@ -1,7 +1,9 @@
-// dvx info FILE: the header fields, the system directory and the table list.
+// dvx info FILE [--password TEXT]: the header fields (cipher and mode by
+// name), the system directory and the table list.
 #include <cstdio>
 #include <iostream>
 
+#include "engine/crypto/crypto_names.h"
 #include "engine/storage/database_checker.h"
 #include "engine/storage/system_directory.h"
 #include "engine/storage/table_list_file.h"
@@ -11,22 +13,12 @@
 namespace dvx::tool {
 namespace {
 
-const char* AlgorithmName(int a) {
-  static const char* const kNames[] = {"craNone", "craRijndael_128", "craRijndael_256", "craBlowfish",
-                                       "craTwofish_128", "craTwofish_256", "craSquare", "craDES_Single_8",
-                                       "craDES_Double_8", "craDES_Double_16", "craDES_Triple_8",
-                                       "craDES_Triple_16", "craDES_Triple_24"};
-  return a >= 0 && a <= 12 ? kNames[a] : "unknown";
-}
-
-const char* ModeName(int m) {
-  static const char* const kNames[] = {"acmCTS", "acmCBC", "acmCFB", "acmOFB"};
-  return m >= 0 && m <= 3 ? kNames[m] : "unknown";
-}
-
 int RunInfo(const std::vector<std::string>& args) {
-  if (args.size() != 1) return UsageError("info needs exactly one FILE");
-  auto pm = OpenForReading(args[0]);
+  TDvxParsedArgs parsed;
+  std::string error;
+  if (!ParseArgs(args, {"--password"}, {}, parsed, error)) return UsageError(error);
+  if (parsed.positional.size() != 1) return UsageError("info needs exactly one FILE");
+  auto pm = OpenForReading(parsed.positional[0], parsed.Get("--password"));
   const auto& h = pm->Header();
   char version[32];
   std::snprintf(version, sizeof version, "%.2f", h.formatVersion);
@@ -37,8 +29,9 @@ int RunInfo(const std::vector<std::string>& args) {
             << "ExtentPageCount:  " << h.extentPageCount << "\n"
             << "PageCount:        " << h.pageCount << "\n"
             << "StateCounter:     " << h.stateCounter << "\n"
-            << "Cipher:           " << AlgorithmName(h.cryptoAlgorithm) << "\n"
-            << "Mode:             " << (h.cryptoAlgorithm ? ModeName(h.cryptoMode) : "-") << "\n";
+            << "Cipher:           " << CryptoAlgorithmName(static_cast<TDVXCryptoAlgorithm>(h.cryptoAlgorithm)) << "\n"
+            << "Mode:             "
+            << (h.cryptoAlgorithm ? CryptoModeName(static_cast<TDVXCryptoMode>(h.cryptoMode)) : "-") << "\n";
   TDVXDatabaseChecker reader(*pm);
   std::vector<uint8_t> content;
   if (!reader.ReadInternalFile(kSystemDirectoryPageNo, PageTypeIDFileSystemDirectory, "the system directory",
@@ -72,7 +65,7 @@ int RunInfo(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-TDvxCommandRegistration registration({"info", "info FILE",
+TDvxCommandRegistration registration({"info", "info FILE [--password TEXT]",
                                       "prints the header fields, the directory entries and the table list", RunInfo});
 
 }  // namespace

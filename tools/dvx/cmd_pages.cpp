@@ -1,4 +1,5 @@
-// dvx pages FILE: one line per page in use: number, type name, owner, next.
+// dvx pages FILE [--password TEXT]: one line per page in use: number, type
+// name, owner, next.
 #include <iostream>
 
 #include "engine/storage/free_space_layout.h"
@@ -9,8 +10,11 @@ namespace dvx::tool {
 namespace {
 
 int RunPages(const std::vector<std::string>& args) {
-  if (args.size() != 1) return UsageError("pages needs exactly one FILE");
-  auto pm = OpenForReading(args[0]);
+  TDvxParsedArgs parsed;
+  std::string error;
+  if (!ParseArgs(args, {"--password"}, {}, parsed, error)) return UsageError(error);
+  if (parsed.positional.size() != 1) return UsageError("pages needs exactly one FILE");
+  auto pm = OpenForReading(parsed.positional[0], parsed.Get("--password"));
   const int32_t pageCount = pm->GetPageCount();
   TDVXFreeSpaceLayout layout(pm->PageSize(), pm->Header().extentPageCount);
   std::vector<uint8_t> pfs(static_cast<size_t>(pm->PageSize()));
@@ -26,7 +30,7 @@ int RunPages(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-TDvxCommandRegistration registration({"pages", "pages FILE",
+TDvxCommandRegistration registration({"pages", "pages FILE [--password TEXT]",
                                       "prints one line per page in use: number, type, owner and next page", RunPages});
 
 }  // namespace

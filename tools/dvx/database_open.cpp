@@ -5,11 +5,14 @@
 
 namespace dvx::tool {
 
-std::unique_ptr<TDVXDiskPageManager> OpenForReading(const std::string& fileName) {
+std::unique_ptr<TDVXDiskPageManager> OpenForReading(const std::string& fileName, const std::string& password) {
   auto pm = std::make_unique<TDVXDiskPageManager>(TDVXLockParams{10, 100});
   bool readOnly = true;
   TDVXCryptoInfo crypto;
-  pm->OpenDatabaseFile(fileName, readOnly, true, false, crypto);
+  crypto.password = password;
+  // The key check costs a key derivation only for encrypted files; without a
+  // password the check fails on the all-zero key.
+  pm->OpenDatabaseFile(fileName, readOnly, false, false, crypto);
   return pm;
 }
 
