@@ -30,14 +30,11 @@ QFrame* BuildRemedyFinderArea(QWidget* parent, TChildrenTab& t) {
 
 QFrame* BuildIndicationArea(QWidget* parent, TChildrenTab& t) {
   QFrame* pane = MakePanel(parent, "PaKindLagIndik", TPanelRole::Plain);
-  QVBoxLayout* rows = FlushColumn(pane);
-  rows->addWidget(MakeDecorBar(pane, "CbKindIndikZierleiste"));
-  QHBoxLayout* split = FlushRow();
+  QHBoxLayout* split = RowUnderDecorBar(pane, "CbKindIndikZierleiste");
   split->addWidget(MakeRecordListPanel(pane, "PaKindNaviSuNLi", "PaKindNaviIndik", nullptr,
                                        "NaKindSuN", "GrKindSuN"));
   t.DbReKindSuN = new TRichTextView(pane, "DbReKindSuN", TRichTextView::TAccess::EditableWhenBound);
   split->addWidget(t.DbReKindSuN, 1);
-  rows->addLayout(split, 1);
   return pane;
 }
 

@@ -12,9 +12,7 @@ namespace {
 
 QFrame* BuildIndicationArea(QWidget* parent, TEmergencyTab& t) {
   QFrame* pane = MakePanel(parent, "PaNotfIndLag", TPanelRole::Plain);
-  QVBoxLayout* rows = FlushColumn(pane);
-  rows->addWidget(MakeDecorBar(pane, "CbNotfInd"));
-  QHBoxLayout* split = FlushRow();
+  QHBoxLayout* split = RowUnderDecorBar(pane, "CbNotfInd");
   split->addWidget(MakeRecordListPanel(pane, "PaNotNaviIndLi", "PaNotfNaviTop", "EdNotfIndSuche",
                                        "NaNotfInd", "GrNotfInd"));
   // The new-entry form takes the text's place while it is shown.
@@ -22,7 +20,6 @@ QFrame* BuildIndicationArea(QWidget* parent, TEmergencyTab& t) {
                                            TRichTextView::TAccess::EditableWhenBound);
   t.PaNotfLayerNeu = text.Layer;
   t.DbReNotfInd = text.Text;
-  rows->addLayout(split, 1);
   return pane;
 }
 

@@ -18,10 +18,8 @@ TAtoZTab BuildAtoZTab(QWidget* parent) {
   t.EdIndAZNaviSuch = list.Search;
   t.GrIndAZ = list.Grid;
 
-  QVBoxLayout* centre = FlushColumn(s.Centre);
-  centre->addWidget(MakeDecorBar(s.Centre, "ControlBar1"));
-  const TLayeredText text = AddLayeredText(s.Centre, centre, "PaIndAZLageNeu", "DbReIndAZ",
-                                           TRichTextView::TAccess::EditableWhenBound);
+  const TLayeredText text = BuildTextColumn(s.Centre, "ControlBar1", "PaIndAZLageNeu",
+                                            "DbReIndAZ", TRichTextView::TAccess::EditableWhenBound);
   t.PaIndAZLageNeu = text.Layer;
   t.DbReIndAZ = text.Text;
 

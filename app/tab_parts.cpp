@@ -71,13 +71,6 @@ QVBoxLayout* FlushColumn(QWidget* owner) {
   return column;
 }
 
-QHBoxLayout* FlushRow() {
-  auto* row = new QHBoxLayout();
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(0);
-  return row;
-}
-
 TLayeredText AddLayeredText(QWidget* parent, QBoxLayout* into, const char* layer,
                             const char* text, TRichTextView::TAccess access) {
   TLayeredText l{};
@@ -87,6 +80,23 @@ TLayeredText AddLayeredText(QWidget* parent, QBoxLayout* into, const char* layer
   l.Text = new TRichTextView(parent, text, access);
   into->addWidget(l.Text, 1);
   return l;
+}
+
+TLayeredText BuildTextColumn(QFrame* centre, const char* bar, const char* layer,
+                             const char* text, TRichTextView::TAccess access) {
+  QVBoxLayout* column = FlushColumn(centre);
+  column->addWidget(MakeDecorBar(centre, bar));
+  return AddLayeredText(centre, column, layer, text, access);
+}
+
+QHBoxLayout* RowUnderDecorBar(QFrame* pane, const char* bar) {
+  QVBoxLayout* rows = FlushColumn(pane);
+  rows->addWidget(MakeDecorBar(pane, bar));
+  auto* row = new QHBoxLayout();
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+  rows->addLayout(row, 1);
+  return row;
 }
 
 TRecordList FillRecordList(QFrame* list, const char* top, const char* search,

@@ -30,10 +30,9 @@ QTableView* Grid(QWidget* parent, const char* name);
 // Marks a data command that only works once the reference data is there.
 void MarkInert(QWidget* control);
 
-// Vertical and horizontal layouts without margins or spacing, so bars, texts
-// and layers sit edge to edge.
+// A vertical layout without margins or spacing, so bars, texts and layers
+// sit edge to edge.
 QVBoxLayout* FlushColumn(QWidget* owner);
-QHBoxLayout* FlushRow();
 
 // A text view with a panel underneath it that is hidden until its form is
 // shown; both join the layout with stretch 1, the layer first.
@@ -43,6 +42,12 @@ struct TLayeredText {
 };
 TLayeredText AddLayeredText(QWidget* parent, QBoxLayout* into, const char* layer,
                             const char* text, TRichTextView::TAccess access);
+// A centre area holding only its decor bar and, under it, a layered text.
+TLayeredText BuildTextColumn(QFrame* centre, const char* bar, const char* layer,
+                             const char* text, TRichTextView::TAccess access);
+// Lays out `pane` as its decor bar above a flush row that takes the rest of
+// the height, and returns that row for the pane's list and text.
+QHBoxLayout* RowUnderDecorBar(QFrame* pane, const char* bar);
 
 // A record list filled into `list`: a top panel holding the search line
 // (none when `search` is null) above the navigator, and under it the grid.

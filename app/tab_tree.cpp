@@ -27,11 +27,9 @@ TTreeTab BuildTreeTab(QWidget* parent) {
                    });
   left->addWidget(t.TreeView1, 1);
 
-  QVBoxLayout* centre = FlushColumn(s.Centre);
-  centre->addWidget(MakeDecorBar(s.Centre, "CbBaum"));
   // The level editor lies underneath the text; the text is in front.
-  const TLayeredText text = AddLayeredText(s.Centre, centre, "PaBaumLageNeu", "DbReBaum",
-                                           TRichTextView::TAccess::ReadOnly);
+  const TLayeredText text = BuildTextColumn(s.Centre, "CbBaum", "PaBaumLageNeu", "DbReBaum",
+                                            TRichTextView::TAccess::ReadOnly);
   t.PaBaumLageNeu = text.Layer;
   t.DbReBaum = text.Text;
 
