@@ -235,38 +235,30 @@ void TfrmMain::SbSuchAbidZClick() {
 
 void TfrmMain::SbSuchSymKindClick() {
   SetPageDirectly(children_.TsKinder);
-  children_.PaKindKM->setVisible(true);
-  children_.PaKindLagIndik->setVisible(false);
+  ShowChildrenIndications(false);
 }
 
 void TfrmMain::SbSuchIndKindClick() {
   SetPageDirectly(children_.TsKinder);
-  children_.PaKindLagIndik->setVisible(true);
-  children_.PaKindKM->setVisible(false);
+  ShowChildrenIndications(true);
   SetToolbarMode(1);
   SetPanel(kAdvicePanel, QStringLiteral("Konstitutionsmittel für Kinder"));
 }
 
 void TfrmMain::SbSuchIndNotfClick() {
   SetPageDirectly(emergency_.TsNotfall);
-  emergency_.PaNotfIndLag->setVisible(true);
-  emergency_.Finder.PaNotfModLag->setVisible(false);
+  ShowEmergencyFinder(false);
   SetToolbarMode(1);
 }
 
 void TfrmMain::SbSuchModNotfClick() {
   SetPageDirectly(emergency_.TsNotfall);
-  emergency_.PaNotfIndLag->setVisible(false);
-  emergency_.Finder.PaNotfModLag->setVisible(true);
+  ShowEmergencyFinder(true);
 }
 
 void TfrmMain::SbSuchMMClick() {
   SetPageDirectly(materiaMedica_.TsAML);
-  materiaMedica_.PaMMNaviHerk->setVisible(true);
-  materiaMedica_.PaMMweissRand->setVisible(false);
-  materiaMedica_.DbReMMGesBild->setVisible(false);
-  materiaMedica_.DbReMMIndik->setVisible(false);
-  materiaMedica_.PaMMGlobNew->setVisible(false);
+  ShowMateriaMedicaOrigin();
 }
 
 void TfrmMain::MuGrdlgClick() { SetPageDirectly(basics_.TsGrundlage); }
@@ -292,19 +284,13 @@ void TfrmMain::PageControl1Change() {
     SetPanel(kTitlePanel, QStringLiteral("Indikationnen für Kinder"));
     SetPanel(kAdvicePanel, QString());
   } else if (page == emergency_.TsNotfall) {
-    emergency_.PaNotfIndLag->setVisible(true);
-    emergency_.PaBtNotfNaviNew->setVisible(true);
-    emergency_.PaBtNotfNaviDel->setVisible(true);
-    emergency_.Finder.PaNotfModLag->setVisible(false);
+    ShowEmergencyFinder(false);
+    ShowEmergencyEntryCommands(true);
     SetToolbarMode(1);
     SetPanel(kTitlePanel, QStringLiteral("Notfall-Indikationnen"));
     SetPanel(kAdvicePanel, QString());
   } else if (page == materiaMedica_.TsAML) {
-    materiaMedica_.PaMMNaviHerk->setVisible(true);
-    materiaMedica_.PaMMweissRand->setVisible(false);
-    materiaMedica_.DbReMMGesBild->setVisible(false);
-    materiaMedica_.DbReMMIndik->setVisible(false);
-    materiaMedica_.PaMMGlobNew->setVisible(false);
+    ShowMateriaMedicaOrigin();
     SetToolbarMode(2);
     SetPanel(kTitlePanel, QStringLiteral("Arzneimittellehre"));
     SetPanel(kAdvicePanel, QString());
@@ -335,38 +321,61 @@ void TfrmMain::SetToolbarMode(int mode) {
   toolbarMode_ = mode;
 }
 
+void TfrmMain::ShowMateriaMedicaOrigin() {
+  materiaMedica_.PaMMNaviHerk->setVisible(true);
+  materiaMedica_.PaMMweissRand->setVisible(false);
+  materiaMedica_.DbReMMGesBild->setVisible(false);
+  materiaMedica_.DbReMMIndik->setVisible(false);
+  materiaMedica_.PaMMGlobNew->setVisible(false);
+}
+
 // --- Children's tab ----------------------------------------------------------
 
+void TfrmMain::ShowChildrenIndications(bool indications) {
+  // The area coming forward is shown before the other one goes.
+  if (indications) {
+    children_.PaKindLagIndik->setVisible(true);
+    children_.PaKindKM->setVisible(false);
+  } else {
+    children_.PaKindKM->setVisible(true);
+    children_.PaKindLagIndik->setVisible(false);
+  }
+}
+
 void TfrmMain::PaPtKindNaviKonstClick() {
-  children_.PaKindKM->setVisible(true);
-  children_.PaKindLagIndik->setVisible(false);
+  ShowChildrenIndications(false);
   SetPanel(kAdvicePanel, QStringLiteral("Konstitutionsmittel"));
 }
 
 void TfrmMain::PaPtKindNaviIndikClick() {
-  children_.PaKindLagIndik->setVisible(true);
-  children_.PaKindKM->setVisible(false);
+  ShowChildrenIndications(true);
   SetPanel(kAdvicePanel, QStringLiteral("Bewährte Indikationen"));
 }
 
 // --- Emergency tab -----------------------------------------------------------
 
+void TfrmMain::ShowEmergencyFinder(bool finder) {
+  emergency_.PaNotfIndLag->setVisible(!finder);
+  emergency_.Finder.PaNotfModLag->setVisible(finder);
+}
+
+void TfrmMain::ShowEmergencyEntryCommands(bool shown) {
+  emergency_.PaBtNotfNaviNew->setVisible(shown);
+  emergency_.PaBtNotfNaviDel->setVisible(shown);
+}
+
 void TfrmMain::PaBtNotfNaviModClick() {
-  emergency_.PaNotfIndLag->setVisible(false);
-  emergency_.Finder.PaNotfModLag->setVisible(true);
-  emergency_.PaBtNotfNaviNew->setVisible(false);
-  emergency_.PaBtNotfNaviDel->setVisible(false);
+  ShowEmergencyFinder(true);
+  ShowEmergencyEntryCommands(false);
   SetToolbarMode(3);
   SetPanel(kAdvicePanel, QStringLiteral("Suche nach Modalitäten"));
 }
 
 void TfrmMain::PaPtKindNaviIndClick() {
-  emergency_.PaNotfIndLag->setVisible(true);
+  ShowEmergencyFinder(false);
   emergency_.DbReNotfInd->setVisible(true);
   emergency_.PaNotfLayerNeu->setVisible(false);
-  emergency_.Finder.PaNotfModLag->setVisible(false);
-  emergency_.PaBtNotfNaviNew->setVisible(true);
-  emergency_.PaBtNotfNaviDel->setVisible(true);
+  ShowEmergencyEntryCommands(true);
   SetToolbarMode(1);
   SetPanel(kAdvicePanel, QString());
 }

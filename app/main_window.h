@@ -84,6 +84,16 @@ class TfrmMain : public QMainWindow {
   void SetPageDirectly(QWidget* page);
   void SetPanel(int panel, const QString& text);
   void NotYetAvailable(const QString& command);
+  // The two areas of the children's sheet: the remedy finder or the
+  // indications with their list.
+  void ShowChildrenIndications(bool indications);
+  // The two areas of the emergency sheet: the indication text or the
+  // modality finder.
+  void ShowEmergencyFinder(bool finder);
+  // New and delete of the emergency sheet, hidden while the finder is shown.
+  void ShowEmergencyEntryCommands(bool shown);
+  // The materia medica opens on a remedy's origin page, other pages hidden.
+  void ShowMateriaMedicaOrigin();
 
   TMainToolBar tb_;
   TMainMenu menu_;
