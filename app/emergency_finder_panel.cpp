@@ -6,6 +6,7 @@
 
 #include "app/emergency_incidence.h"
 #include "app/main_tabs.h"
+#include "app/tab_parts.h"
 
 namespace fendra {
 
@@ -83,9 +84,7 @@ QFrame* BuildResultPanel(QWidget* parent, TEmergencyFinderPanel& f) {
 TEmergencyFinderPanel BuildEmergencyFinderPanel(QWidget* parent) {
   TEmergencyFinderPanel f;
   f.PaNotfModLag = MakePanel(parent, "PaNotfModLag", TPanelRole::Plain);
-  auto* outer = new QVBoxLayout(f.PaNotfModLag);
-  outer->setContentsMargins(0, 0, 0, 0);
-  outer->setSpacing(0);
+  QVBoxLayout* outer = tabparts::FlushColumn(f.PaNotfModLag);
   outer->addWidget(MakeDecorBar(f.PaNotfModLag, "CbNotfMod"));
   // On screens narrower than the questionnaire it scrolls instead of
   // widening the window past the screen.
