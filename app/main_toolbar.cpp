@@ -32,6 +32,8 @@ void Separator(QWidget* parent, QLayout* row) {
   row->addWidget(line);
 }
 
+// A group of commands shown and hidden as one; it opens with its separator,
+// so a hidden group leaves no stray line behind.
 QFrame* SubBar(QWidget* parent, QLayout* row, const char* name) {
   auto* bar = new QFrame(parent);
   bar->setObjectName(name);
@@ -40,6 +42,7 @@ QFrame* SubBar(QWidget* parent, QLayout* row, const char* name) {
   layout->setContentsMargins(2, 0, 2, 0);
   layout->setSpacing(1);
   row->addWidget(bar);
+  Separator(bar, layout);
   return bar;
 }
 
@@ -75,7 +78,6 @@ TMainToolBar BuildMainToolBar(QWidget* parent) {
 
   tb.ToolBar3 = SubBar(p, row, "ToolBar3");
   QLayout* bar3 = tb.ToolBar3->layout();
-  Separator(tb.ToolBar3, bar3);
   tb.TBCut = Command(tb.ToolBar3, bar3, "TBCut", "Ausschneiden", TToolbarGlyph::Cut);
   tb.TBCopy = Command(tb.ToolBar3, bar3, "TBCopy", "Kopieren", TToolbarGlyph::Copy);
   tb.TBPaste = Command(tb.ToolBar3, bar3, "TBPaste", "Einfügen", TToolbarGlyph::Paste);
@@ -96,7 +98,6 @@ TMainToolBar BuildMainToolBar(QWidget* parent) {
 
   tb.ToolBar4 = SubBar(p, row, "ToolBar4");
   QLayout* bar4 = tb.ToolBar4->layout();
-  Separator(tb.ToolBar4, bar4);
   tb.TBBold = Command(tb.ToolBar4, bar4, "TBBold", "Fett", TToolbarGlyph::Bold);
   tb.TBItalic = Command(tb.ToolBar4, bar4, "TBItalic", "Kursiv", TToolbarGlyph::Italic);
   tb.TBUnderline = Command(tb.ToolBar4, bar4, "TBUnderline", "Unterstrichen", TToolbarGlyph::Underline);
