@@ -17,9 +17,7 @@ QFrame* BuildRemedyFinderArea(QWidget* parent, TChildrenTab& t) {
   // The remedy text area; the feature check lists join it on the left.
   QFrame* layer = MakePanel(pane, "PaKindKMLayer2", TPanelRole::Plain);
   QVBoxLayout* text = FlushColumn(layer);
-  auto* heading = new QLabel(layer);
-  heading->setObjectName("DbTxtKindKMHeadl");
-  heading->setProperty("remedyHeading", true);
+  QLabel* heading = RemedyHeading(layer, "DbTxtKindKMHeadl");
   heading->setAlignment(Qt::AlignCenter);
   text->addWidget(heading);
   t.reKindKM = new TRichTextView(layer, "reKindKM", TRichTextView::TAccess::ReadOnly);

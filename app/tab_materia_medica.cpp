@@ -24,10 +24,7 @@ QFrame* BuildOriginPage(QWidget* parent) {
   auto* rows = new QVBoxLayout(page);
   rows->setContentsMargins(14, 10, 14, 10);
   rows->setSpacing(8);
-  auto* heading = new QLabel(page);
-  heading->setObjectName("DBTxMMHeadl");
-  heading->setProperty("remedyHeading", true);
-  rows->addWidget(heading);
+  rows->addWidget(RemedyHeading(page, "DBTxMMHeadl"));
 
   auto* top = new QHBoxLayout();
   top->setSpacing(16);
@@ -57,9 +54,7 @@ QFrame* BuildOriginPage(QWidget* parent) {
 QFrame* BuildTextPage(QWidget* parent, TMateriaMedicaTab& t) {
   QFrame* page = MakePanel(parent, "PaMMweissRand", TPanelRole::Plain);
   QVBoxLayout* rows = FlushColumn(page);
-  auto* heading = new QLabel(page);
-  heading->setObjectName("DBTeMMHeadLInd");
-  heading->setProperty("remedyHeading", true);
+  QLabel* heading = RemedyHeading(page, "DBTeMMHeadLInd");
   heading->setContentsMargins(14, 6, 14, 0);
   rows->addWidget(heading);
   t.DbReMMGesBild = new TRichTextView(page, "DbReMMGesBild", TRichTextView::TAccess::EditableWhenBound);

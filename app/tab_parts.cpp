@@ -64,6 +64,13 @@ void MarkInert(QWidget* control) {
     control->setToolTip(QStringLiteral("Verfügbar, sobald die Nachschlagedaten eingebunden sind."));
 }
 
+QLabel* RemedyHeading(QWidget* parent, const char* name) {
+  auto* heading = new QLabel(parent);
+  heading->setObjectName(name);
+  heading->setProperty("remedyHeading", true);
+  return heading;
+}
+
 QVBoxLayout* FlushColumn(QWidget* owner) {
   auto* column = new QVBoxLayout(owner);
   column->setContentsMargins(0, 0, 0, 0);

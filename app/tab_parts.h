@@ -4,6 +4,7 @@
 // navigator, the right-hand command column, and the inert data controls.
 #include <QBoxLayout>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -29,6 +30,8 @@ QLineEdit* DummyEdit(QWidget* parent, const char* name);
 QTableView* Grid(QWidget* parent, const char* name);
 // Marks a data command that only works once the reference data is there.
 void MarkInert(QWidget* control);
+// The large title over a remedy's texts, empty until a remedy is bound.
+QLabel* RemedyHeading(QWidget* parent, const char* name);
 
 // A vertical layout without margins or spacing, so bars, texts and layers
 // sit edge to edge.
