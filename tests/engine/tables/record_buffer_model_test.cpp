@@ -69,11 +69,16 @@ TEST(RecordBufferModel, FieldsReadBackTheirLastValueAndNeverOverlap) {
         model[fieldNo] = value;
       }
       // Bytes outside the written slot and its null bit are unchanged.
-      for (int32_t i = fields.NullBitmapSize(); i < size; ++i)
-        if (i < f.MemoryOffset() || i >= f.MemoryOffset() + f.MemoryDataSize())
+      for (int32_t i = fields.NullBitmapSize(); i < size; ++i) {
+        if (i < f.MemoryOffset() || i >= f.MemoryOffset() + f.MemoryDataSize()) {
           ASSERT_EQ(before[i], buffer[i]) << "byte " << i << " changed by field " << fieldNo;
-      for (int i = 0; i < count; ++i)
-        if (i != fieldNo) ASSERT_EQ(IsNull(i, before.data()), IsNull(i, buffer.data()));
+        }
+      }
+      for (int i = 0; i < count; ++i) {
+        if (i != fieldNo) {
+          ASSERT_EQ(IsNull(i, before.data()), IsNull(i, buffer.data()));
+        }
+      }
     }
     for (int i = 0; i < count; ++i) {
       const TDVXFieldDef& f = *fields.Items(i);
