@@ -14,36 +14,13 @@
 
 #include "engine/crypto/crypto_names.h"
 #include "engine/storage/disk_database_data.h"
+#include "tests/tools/dvx_runner.h"
 
 namespace {
 
-struct TRun {
-  int status;
-  std::string out;
-};
-
-// Sanitizer builds run with exit codes of their own (99, 98), so a
-// sanitizer report is never taken for the tool's status 1.
-TRun RunDvx(const std::string& args) {
-  std::string command = std::string(DVX_EXECUTABLE) + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-std::vector<uint8_t> ReadAll(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& name, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using dvxtest::ReadAll;
+using dvxtest::RunDvx;
+using dvxtest::WriteAll;
 
 bool Exists(const std::string& name) { return std::ifstream(name).good(); }
 
@@ -51,16 +28,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 
 constexpr const char kKeyMessage[] = "invalid encryption key - Native error: 10712";
 
-class DvxEncryptionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dvx_encryption_XXXXXX";
-    dir_ = mkdtemp(pattern);
-    file_ = dir_ + "/db.dvx";
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-  std::string dir_, file_;
-};
+class DvxEncryptionTest : public dvxtest::TDvxTempDirTest {};
 
 TEST_F(DvxEncryptionTest, CheckAcceptsFreshFilesOfEveryAlgorithm) {
   for (int a = 1; a <= dvx::kCryptoAlgorithmLast; ++a) {

@@ -16,45 +16,15 @@
 #include "engine/storage/database_checker.h"
 #include "engine/storage/disk_database_data.h"
 #include "engine/storage/internal_file.h"
+#include "tests/tools/dvx_runner.h"
 
 namespace {
 
-struct TRun {
-  int status;
-  std::string out;
-};
+using dvxtest::ReadAll;
+using dvxtest::RunDvx;
+using dvxtest::WriteAll;
 
-TRun RunDvx(const std::string& args) {
-  std::string command = std::string(DVX_EXECUTABLE) + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-  int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-std::vector<uint8_t> ReadAll(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const std::string& name, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-class DvxStorageTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dvx_storage_XXXXXX";
-    dir_ = mkdtemp(pattern);
-    file_ = dir_ + "/db.dvx";
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-  std::string dir_, file_;
-};
+class DvxStorageTest : public dvxtest::TDvxTempDirTest {};
 
 TEST_F(DvxStorageTest, CreateInfoPagesAndCheckAgree) {
   auto created = RunDvx("create " + file_ + " --page-size 1024 --extent-pages 8 --max-sessions 3");

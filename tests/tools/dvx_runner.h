@@ -1,0 +1,70 @@
+// Shared helpers of the dvx tool tests: running the dvx executable with its
+// output captured, whole-file reads and writes, and a fixture that gives each
+// test a fresh temporary folder.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace dvxtest {
+
+struct TRun {
+  int status;
+  std::string out;
+};
+
+// Runs dvx with the given arguments, standard error folded into the output.
+// The status is the exit code, or -1 when the tool did not exit normally or
+// could not be started. Sanitizer builds run with exit codes of their own
+// (99, 98), so a sanitizer report is never taken for the tool's status 1.
+inline TRun RunDvx(const std::string& args) {
+  std::string command = std::string(DVX_EXECUTABLE) + " " + args + " 2>&1";
+  TRun run{-1, ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+inline std::vector<uint8_t> ReadAll(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteAll(const std::string& name, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Each test gets its own folder below /tmp (dir_), removed afterwards, and
+// the name of a database file in it (file_).
+class TDvxTempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/dvx_tool_XXXXXX";
+    const char* made = mkdtemp(pattern);
+    ASSERT_NE(made, nullptr) << "cannot create a temporary folder";
+    dir_ = made;
+    file_ = dir_ + "/db.dvx";
+  }
+  void TearDown() override {
+    if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+  }
+  std::string dir_, file_;
+};
+
+}  // namespace dvxtest
