@@ -2,20 +2,12 @@
 
 #include <array>
 
+#include "engine/crypto/crc_table.h"
+
 namespace dvx {
 namespace {
 
-constexpr std::array<uint16_t, 256> MakeCrc16Table() {
-  std::array<uint16_t, 256> table{};
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xA001u ^ (c >> 1) : c >> 1;
-    table[i] = static_cast<uint16_t>(c);
-  }
-  return table;
-}
-
-constexpr std::array<uint16_t, 256> kCrc16Table = MakeCrc16Table();
+constexpr std::array<uint16_t, 256> kCrc16Table = MakeReflectedCrcTable<uint16_t>(0xA001u);
 
 }  // namespace
 

@@ -45,24 +45,28 @@ void CbcDecryptBlocks(const TDVXBlockCipher& cipher, uint8_t* chain, const uint8
   }
 }
 
-void CbcEncrypt(const TDVXBlockCipher& cipher, const uint8_t* iv, const uint8_t* in,
-                uint8_t* out, size_t count) {
+using TCbcBlocks = void (*)(const TDVXBlockCipher&, uint8_t*, const uint8_t*, uint8_t*, size_t);
+
+// CBC over the whole blocks in either direction, then residual-block
+// termination of a partial tail (the same keystream both ways).
+void Cbc(TCbcBlocks wholeBlocks, const TDVXBlockCipher& cipher, const uint8_t* iv,
+         const uint8_t* in, uint8_t* out, size_t count) {
   const size_t b = cipher.BlockSize();
   TBlock chain;
   std::memcpy(chain, iv, b);
   const size_t blocks = count / b;
-  CbcEncryptBlocks(cipher, chain, in, out, blocks);
+  wholeBlocks(cipher, chain, in, out, blocks);
   if (count % b) Residual(cipher, chain, in + blocks * b, out + blocks * b, count % b);
+}
+
+void CbcEncrypt(const TDVXBlockCipher& cipher, const uint8_t* iv, const uint8_t* in,
+                uint8_t* out, size_t count) {
+  Cbc(CbcEncryptBlocks, cipher, iv, in, out, count);
 }
 
 void CbcDecrypt(const TDVXBlockCipher& cipher, const uint8_t* iv, const uint8_t* in,
                 uint8_t* out, size_t count) {
-  const size_t b = cipher.BlockSize();
-  TBlock chain;
-  std::memcpy(chain, iv, b);
-  const size_t blocks = count / b;
-  CbcDecryptBlocks(cipher, chain, in, out, blocks);
-  if (count % b) Residual(cipher, chain, in + blocks * b, out + blocks * b, count % b);
+  Cbc(CbcDecryptBlocks, cipher, iv, in, out, count);
 }
 
 void CtsEncrypt(const TDVXBlockCipher& cipher, const uint8_t* iv, const uint8_t* in,

@@ -2,20 +2,12 @@
 
 #include <array>
 
+#include "engine/crypto/crc_table.h"
+
 namespace dvx {
 namespace {
 
-constexpr std::array<uint32_t, 256> MakeTable() {
-  std::array<uint32_t, 256> table{};
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[i] = c;
-  }
-  return table;
-}
-
-constexpr std::array<uint32_t, 256> kTable = MakeTable();
+constexpr std::array<uint32_t, 256> kTable = MakeReflectedCrcTable<uint32_t>(0xEDB88320u);
 
 }  // namespace
 

@@ -15,6 +15,12 @@
 namespace dvx {
 namespace {
 
+// Names a hash type without making an object of it.
+template <class THash>
+struct THashTag {
+  using Type = THash;
+};
+
 template <class THash>
 void Derive(const void* password, size_t passwordLength, const uint8_t* salt,
             size_t saltLength, uint32_t iterations, uint8_t* out, size_t outLength) {
@@ -35,31 +41,19 @@ void Pbkdf2Hmac(TDVXHashKind kind, const void* password, size_t passwordLength,
                 const uint8_t* salt, size_t saltLength, uint32_t iterations, uint8_t* out,
                 size_t outLength) {
   if (iterations == 0) throw std::invalid_argument("PBKDF2 needs at least one iteration");
+  auto derive = [&](auto hash) {
+    Derive<typename decltype(hash)::Type>(password, passwordLength, salt, saltLength, iterations,
+                                          out, outLength);
+  };
   switch (kind) {
-    case TDVXHashKind::MD4:
-      return Derive<CryptoPP::Weak::MD4>(password, passwordLength, salt, saltLength, iterations,
-                                         out, outLength);
-    case TDVXHashKind::MD5:
-      return Derive<CryptoPP::Weak::MD5>(password, passwordLength, salt, saltLength, iterations,
-                                         out, outLength);
-    case TDVXHashKind::SHA1:
-      return Derive<CryptoPP::SHA1>(password, passwordLength, salt, saltLength, iterations, out,
-                                    outLength);
-    case TDVXHashKind::SHA256:
-      return Derive<CryptoPP::SHA256>(password, passwordLength, salt, saltLength, iterations,
-                                      out, outLength);
-    case TDVXHashKind::RIPEMD128:
-      return Derive<CryptoPP::RIPEMD128>(password, passwordLength, salt, saltLength, iterations,
-                                         out, outLength);
-    case TDVXHashKind::RIPEMD160:
-      return Derive<CryptoPP::RIPEMD160>(password, passwordLength, salt, saltLength, iterations,
-                                         out, outLength);
-    case TDVXHashKind::RIPEMD256:
-      return Derive<CryptoPP::RIPEMD256>(password, passwordLength, salt, saltLength, iterations,
-                                         out, outLength);
-    case TDVXHashKind::RIPEMD320:
-      return Derive<CryptoPP::RIPEMD320>(password, passwordLength, salt, saltLength, iterations,
-                                         out, outLength);
+    case TDVXHashKind::MD4: return derive(THashTag<CryptoPP::Weak::MD4>{});
+    case TDVXHashKind::MD5: return derive(THashTag<CryptoPP::Weak::MD5>{});
+    case TDVXHashKind::SHA1: return derive(THashTag<CryptoPP::SHA1>{});
+    case TDVXHashKind::SHA256: return derive(THashTag<CryptoPP::SHA256>{});
+    case TDVXHashKind::RIPEMD128: return derive(THashTag<CryptoPP::RIPEMD128>{});
+    case TDVXHashKind::RIPEMD160: return derive(THashTag<CryptoPP::RIPEMD160>{});
+    case TDVXHashKind::RIPEMD256: return derive(THashTag<CryptoPP::RIPEMD256>{});
+    case TDVXHashKind::RIPEMD320: return derive(THashTag<CryptoPP::RIPEMD320>{});
   }
 }
 
