@@ -39,15 +39,10 @@ void TDVXDatabaseFile::CreateFile(const std::string& fileName) {
   if (fileName.find_first_not_of(" \t") == std::string::npos)
     throw EDVXException(kBlankFileName, "Cannot create file with blank FileName");
   std::string error;
-  file_ = fileSystem_.Open(fileName, TDVXFileOpen::CreateOrTruncate, TDVXFileAccess::ReadWrite,
-                           TDVXFileShare::Exclusive, error);
-  if (!file_)
-    throw EDVXException(kCreateFileError, "Cannot create file: '%s' Error code: %d. ErrorMessage: %s",
-                        {fileName, errno, error});
-  fileName_ = fileName;
-  access_ = kAccessReadWrite;
-  share_ = kShareExclusive;
-  position_ = 0;
+  auto file = fileSystem_.Open(fileName, TDVXFileOpen::CreateOrTruncate, TDVXFileAccess::ReadWrite,
+                               TDVXFileShare::Exclusive, error);
+  Attach(std::move(file), fileName, kAccessReadWrite, kShareExclusive, kCreateFileError,
+         "Cannot create file: '%s' Error code: %d. ErrorMessage: %s", error);
 }
 
 void TDVXDatabaseFile::OpenFile(const std::string& fileName, uint8_t& access, uint8_t& share) {
@@ -58,12 +53,20 @@ void TDVXDatabaseFile::OpenFile(const std::string& fileName, uint8_t& access, ui
     throw EDVXException(kFileMissing, "Error - database file '%s' does not exists", {fileName});
   if (fileSystem_.IsReadOnly(fileName)) access = kAccessReadOnly;
   std::string error;
-  file_ = fileSystem_.Open(fileName, TDVXFileOpen::OpenExisting,
-                           access == kAccessReadWrite ? TDVXFileAccess::ReadWrite : TDVXFileAccess::ReadOnly,
-                           share == kShareExclusive ? TDVXFileShare::Exclusive : TDVXFileShare::Shared, error);
-  if (!file_)
-    throw EDVXException(kOpenFileError, "Cannot open file:'%s' Error code: %d. ErrorMessage: %s",
-                        {fileName, errno, error});
+  auto file = fileSystem_.Open(fileName, TDVXFileOpen::OpenExisting,
+                               access == kAccessReadWrite ? TDVXFileAccess::ReadWrite : TDVXFileAccess::ReadOnly,
+                               share == kShareExclusive ? TDVXFileShare::Exclusive : TDVXFileShare::Shared, error);
+  Attach(std::move(file), fileName, access, share, kOpenFileError,
+         "Cannot open file:'%s' Error code: %d. ErrorMessage: %s", error);
+}
+
+// Takes over a file the file system opened, or reports why it could not:
+// `format` gets the file name, errno and the system's message.
+void TDVXDatabaseFile::Attach(std::unique_ptr<TDVXFile> file, const std::string& fileName, uint8_t access,
+                              uint8_t share, int32_t errorCode, std::string_view format,
+                              const std::string& error) {
+  if (!file) throw EDVXException(errorCode, format, {fileName, errno, error});
+  file_ = std::move(file);
   fileName_ = fileName;
   access_ = access;
   share_ = share;

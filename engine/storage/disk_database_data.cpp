@@ -200,12 +200,12 @@ void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const T
   locks.DeleteFile();
 }
 
-void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TDropHook& dropStructures) {
+void TDVXDiskDatabaseData::ChangeTablesLocked(int32_t lockCode, const std::function<void()>& change) {
   TDVXDiskPageManager& pm = PageManager();
-  LockTables(kLockTablesDrop);
+  LockTables(lockCode);
   bool committing = false;
   try {
-    DropTableLocked(tableName, dropStructures);
+    change();
     CommitSystemChanges(committing);
   } catch (...) {
     CancelSystemChanges(committing);
@@ -216,23 +216,17 @@ void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TD
   pm.FlushBuffers();
 }
 
+void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TDropHook& dropStructures) {
+  ChangeTablesLocked(kLockTablesDrop, [&] { DropTableLocked(tableName, dropStructures); });
+}
+
 void TDVXDiskDatabaseData::RenameTable(const std::string& oldName, const std::string& newName) {
-  TDVXDiskPageManager& pm = PageManager();
-  LockTables(kLockTablesDrop);
-  bool committing = false;
-  try {
+  ChangeTablesLocked(kLockTablesDrop, [&] {
     if (!SameName(oldName, newName) && tableList_->Exists(newName))
       throw EDVXException(kRenameTargetExists,
                           "Cannot rename table '%s' to '%s' - table with such name already exists", {oldName, newName});
     tableList_->Rename(oldName, newName);
-    CommitSystemChanges(committing);
-  } catch (...) {
-    CancelSystemChanges(committing);
-    UnlockTables();
-    throw;
-  }
-  UnlockTables();
-  pm.FlushBuffers();
+  });
 }
 
 TDVXTableListRecord TDVXDiskDatabaseData::OpenTableRecord(int32_t sessionID, const std::string& tableName) {

@@ -77,6 +77,10 @@ class TDVXDiskDatabaseData {
   void CommitSystemChanges(bool& committing);
   void CancelSystemChanges(bool committing);
   void DropTableLocked(const std::string& tableName, const TDropHook& dropStructures);
+  // Runs `change` under the tables lock byte as one system change set:
+  // committed when it returns, cancelled when it throws; the buffers are
+  // flushed after the commit.
+  void ChangeTablesLocked(int32_t lockCode, const std::function<void()>& change);
   void FreeAll();
 
   std::string fileName_;

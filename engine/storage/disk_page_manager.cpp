@@ -378,16 +378,22 @@ void TDVXDiskPageManager::TruncateAtHeader(const std::string& fileName) {
 
 // --- lock bytes and the state counter -----------------------------------------
 
-bool TDVXDiskPageManager::LockStateByte() {
-  TDVXLockGuard guard(Lock());
-  if (stateLockDepth_ > 0) {
-    ++stateLockDepth_;
+// The lock bytes are taken once per process and counted: only the first of
+// nested calls locks the byte in the file (retrying as the lock parameters
+// say), the depth counts the rest. The caller holds the manager's lock.
+bool TDVXDiskPageManager::LockNestedByte(int& depth, int64_t position) {
+  if (depth > 0) {
+    ++depth;
     return true;
   }
-  int64_t position = StateLockBytePosition();
   if (!RetryLoop(lockParams_, [&] { return file_.LockByte(position); })) return false;
-  stateLockDepth_ = 1;
+  depth = 1;
   return true;
+}
+
+bool TDVXDiskPageManager::LockStateByte() {
+  TDVXLockGuard guard(Lock());
+  return LockNestedByte(stateLockDepth_, StateLockBytePosition());
 }
 
 bool TDVXDiskPageManager::UnlockStateByte() {
@@ -399,14 +405,7 @@ bool TDVXDiskPageManager::UnlockStateByte() {
 
 bool TDVXDiskPageManager::LockTablesByte() {
   TDVXLockGuard guard(Lock());
-  if (tablesLockDepth_ > 0) {
-    ++tablesLockDepth_;
-    return true;
-  }
-  int64_t position = TablesLockBytePosition();
-  if (!RetryLoop(lockParams_, [&] { return file_.LockByte(position); })) return false;
-  tablesLockDepth_ = 1;
-  return true;
+  return LockNestedByte(tablesLockDepth_, TablesLockBytePosition());
 }
 
 void TDVXDiskPageManager::UnlockTablesByte() {
