@@ -19,6 +19,13 @@ class InternalFileTest : public TDiskFixture {
     return db;
   }
   std::vector<std::string> Problems(TDVXDiskPageManager& pm) { return TDVXDatabaseChecker(pm).Check(); }
+  // 1200 bytes on 512-byte pages: a committed file of three pages.
+  static void CommitThreePageFile(TDVXDiskPageManager& pm, TDVXInternalDBFile& file) {
+    file.Create(1, 9);
+    file.SetSize(1200);
+    file.WriteFile(1);
+    pm.ApplyChanges(1);
+  }
 };
 
 TEST_F(InternalFileTest, NewDatabaseHasItsDirectoryAndFilesByteForByte) {
@@ -72,10 +79,7 @@ TEST_F(InternalFileTest, ShrinkingFromThreePagesToOneRemovesTwoAtCommit) {
   auto db = NewDatabase();
   auto& pm = db->PageManager();
   TDVXInternalDBFile file(pm, DVXPageTypeIDTableMetadata);
-  file.Create(1, 9);
-  file.SetSize(1200);
-  file.WriteFile(1);
-  pm.ApplyChanges(1);
+  CommitThreePageFile(pm, file);
   ASSERT_EQ(file.Chain().size(), 3u);
   int32_t count = pm.GetPageCount();
   file.SetSize(10);
@@ -90,10 +94,7 @@ TEST_F(InternalFileTest, CorruptChainsAreReportedNotFollowed) {
   auto db = NewDatabase();
   auto& pm = db->PageManager();
   TDVXInternalDBFile file(pm, DVXPageTypeIDTableMetadata);
-  file.Create(1, 9);
-  file.SetSize(1200);
-  file.WriteFile(1);
-  pm.ApplyChanges(1);
+  CommitThreePageFile(pm, file);
   int32_t last = file.Chain()[2];
   db->CloseDatabase();
   auto b = Bytes();

@@ -8,14 +8,33 @@
 namespace dvx::test {
 namespace {
 
-class StorageFaultTest : public TDiskFixture {};
+class StorageFaultTest : public TDiskFixture {
+ protected:
+  // A fresh database, opened, with one table "Keep" that the faults must
+  // never disturb.
+  std::unique_ptr<TDVXDiskDatabaseData> OpenWithKeptTable() {
+    TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(256, 8, 2);
+    auto db = std::make_unique<TDVXDiskDatabaseData>(kFile, FastLocks(), fs_);
+    TDVXCryptoInfo crypto;
+    db->OpenDatabase(false, true, crypto);
+    db->CreateTableFiles("Keep");
+    return db;
+  }
+
+  static void ExpectConsistent(TDVXDiskDatabaseData& db, const std::string& fault) {
+    for (const auto& p : TDVXDatabaseChecker(db.PageManager()).Check()) ADD_FAILURE() << fault << ": " << p;
+  }
+
+  // Enough of the faults hit the operation, and no table they touched is left.
+  static void ExpectOnlyKeptTableAfter(TDVXDiskDatabaseData& db, int failures) {
+    EXPECT_GT(failures, 10);
+    EXPECT_EQ(db.TableNames(), std::vector<std::string>{"Keep"});
+  }
+};
 
 TEST_F(StorageFaultTest, CreatingAndDroppingTablesSurvivesEveryFailedWrite) {
-  TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(256, 8, 2);
-  TDVXDiskDatabaseData db(kFile, FastLocks(), fs_);
-  TDVXCryptoInfo crypto;
-  db.OpenDatabase(false, true, crypto);
-  db.CreateTableFiles("Keep");
+  auto owner = OpenWithKeptTable();
+  TDVXDiskDatabaseData& db = *owner;
   int failures = 0;
   for (int n = 1; n <= 40; ++n) {
     std::string name = "T" + std::to_string(n);
@@ -26,23 +45,18 @@ TEST_F(StorageFaultTest, CreatingAndDroppingTablesSurvivesEveryFailedWrite) {
     });
     fs_.FailNthWrite(0);
     if (code != 0) ++failures;
-    auto problems = TDVXDatabaseChecker(db.PageManager()).Check();
-    for (const auto& p : problems) ADD_FAILURE() << "write " << n << ": " << p;
+    ExpectConsistent(db, "write " + std::to_string(n));
     // Still usable: the table list is readable and a table can be made.
     db.CreateTableFiles("After" + std::to_string(n));
     db.DropTableFiles("After" + std::to_string(n));
     if (db.TableRecord(name)) db.DropTableFiles(name);
   }
-  EXPECT_GT(failures, 10);
-  EXPECT_EQ(db.TableNames(), std::vector<std::string>{"Keep"});
+  ExpectOnlyKeptTableAfter(db, failures);
 }
 
 TEST_F(StorageFaultTest, FailedReadsAndFlushesLeaveNothingHalfDone) {
-  TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(256, 8, 2);
-  TDVXDiskDatabaseData db(kFile, FastLocks(), fs_);
-  TDVXCryptoInfo crypto;
-  db.OpenDatabase(false, true, crypto);
-  db.CreateTableFiles("Keep");
+  auto owner = OpenWithKeptTable();
+  TDVXDiskDatabaseData& db = *owner;
   int failures = 0;
   for (int n = 1; n <= 40; ++n) {
     std::string name = "R" + std::to_string(n);
@@ -56,12 +70,11 @@ TEST_F(StorageFaultTest, FailedReadsAndFlushesLeaveNothingHalfDone) {
     fs_.FailNthRead(0);
     fs_.FailNthFlush(0);
     failures += code != 0;
-    for (const auto& p : TDVXDatabaseChecker(db.PageManager()).Check()) ADD_FAILURE() << "read " << n << ": " << p;
+    ExpectConsistent(db, "read " + std::to_string(n));
     for (const auto& left : {name, name + "x"})
       if (db.TableRecord(left)) db.DropTableFiles(left);
   }
-  EXPECT_GT(failures, 10);
-  EXPECT_EQ(db.TableNames(), std::vector<std::string>{"Keep"});
+  ExpectOnlyKeptTableAfter(db, failures);
 }
 
 }  // namespace
