@@ -24,15 +24,22 @@ std::unique_ptr<TDVXDiskPageManager> Prepare(TDVXFileSystem& fs, int pages) {
   return pm;
 }
 
+// Gets and puts the `pages` prepared pages (numbers 3 on) in turn, one per
+// iteration.
+void GetPagesInTurn(benchmark::State& state, TDVXDiskPageManager& pm, int pages) {
+  const int32_t first = 3, last = first + pages - 1;
+  int32_t no = first;
+  for (auto _ : state) {
+    pm.PutPage(pm.GetPage(1, no));
+    no = no == last ? first : no + 1;
+  }
+}
+
 // Cached pages, exclusive manager: no header reread.
 void BM_GetPageCached(benchmark::State& state) {
   TDVXMemoryFileSystem fs;
   auto pm = Prepare(fs, 20);
-  int32_t no = 3;
-  for (auto _ : state) {
-    pm->PutPage(pm->GetPage(1, no));
-    no = no == 22 ? 3 : no + 1;
-  }
+  GetPagesInTurn(state, *pm, 20);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GetPageCached);
@@ -41,11 +48,7 @@ BENCHMARK(BM_GetPageCached);
 void BM_GetPageUncached(benchmark::State& state) {
   TDVXMemoryFileSystem fs;
   auto pm = Prepare(fs, 200);
-  int32_t no = 3;
-  for (auto _ : state) {
-    pm->PutPage(pm->GetPage(1, no));
-    no = no == 202 ? 3 : no + 1;
-  }
+  GetPagesInTurn(state, *pm, 200);
   state.SetBytesProcessed(state.iterations() * 4096);
 }
 BENCHMARK(BM_GetPageUncached);
@@ -58,11 +61,7 @@ void BM_GetPageSharedRevalidated(benchmark::State& state) {
   bool readOnly = false;
   TDVXCryptoInfo crypto;
   pm.OpenDatabaseFile("bench.dvx", readOnly, false, false, crypto);
-  int32_t no = 3;
-  for (auto _ : state) {
-    pm.PutPage(pm.GetPage(1, no));
-    no = no == 22 ? 3 : no + 1;
-  }
+  GetPagesInTurn(state, pm, 20);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_GetPageSharedRevalidated);
