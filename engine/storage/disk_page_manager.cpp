@@ -396,11 +396,17 @@ bool TDVXDiskPageManager::LockStateByte() {
   return LockNestedByte(stateLockDepth_, StateLockBytePosition());
 }
 
+// Only the last of nested unlocks releases the byte in the file; false when
+// the operating system refused to.
+bool TDVXDiskPageManager::UnlockNestedByte(int& depth, int64_t position) {
+  if (depth == 0) return true;
+  if (--depth == 0 && file_.IsOpen()) return file_.UnlockByte(position);
+  return true;
+}
+
 bool TDVXDiskPageManager::UnlockStateByte() {
   TDVXLockGuard guard(Lock());
-  if (stateLockDepth_ == 0) return true;
-  if (--stateLockDepth_ == 0 && file_.IsOpen()) return file_.UnlockByte(StateLockBytePosition());
-  return true;
+  return UnlockNestedByte(stateLockDepth_, StateLockBytePosition());
 }
 
 bool TDVXDiskPageManager::LockTablesByte() {
@@ -410,8 +416,7 @@ bool TDVXDiskPageManager::LockTablesByte() {
 
 void TDVXDiskPageManager::UnlockTablesByte() {
   TDVXLockGuard guard(Lock());
-  if (tablesLockDepth_ == 0) return;
-  if (--tablesLockDepth_ == 0 && file_.IsOpen()) file_.UnlockByte(TablesLockBytePosition());
+  UnlockNestedByte(tablesLockDepth_, TablesLockBytePosition());
 }
 
 int32_t TDVXDiskPageManager::IncrementStateCounter() {

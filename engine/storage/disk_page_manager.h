@@ -132,6 +132,7 @@ class TDVXDiskPageManager : public TDVXPageManager {
   void WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode);
   void CloseQuietly();
   bool LockNestedByte(int& depth, int64_t position);
+  bool UnlockNestedByte(int& depth, int64_t position);
 
   TDVXLockParams lockParams_;
   TDVXDatabaseFile file_;
