@@ -2,11 +2,7 @@
 // and without the right password, damaged files, and two processes writing
 // one encrypted file.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -166,26 +162,7 @@ TEST_F(DvxEncryptionTest, TwoWritersOfAnEncryptedFileEndConsistent) {
       return 1;
     }
   };
-  std::vector<pid_t> children;
-  for (char tag : {'A', 'B'}) {
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) _exit(writer(tag));
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = -1;
-    for (int waited = 0; waited < 1200; ++waited) {  // at most two minutes
-      if (waitpid(pid, &status, WNOHANG) == pid) break;
-      usleep(100000);
-    }
-    if (!WIFEXITED(status)) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      FAIL() << "writer did not finish";
-    }
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
+  ASSERT_NO_FATAL_FAILURE(dvxtest::RunTwoWriters(writer));
   auto check = RunDvx("check " + file_ + " --password pw");
   EXPECT_EQ(check.status, 0) << check.out;
   auto info = RunDvx("info " + file_ + " --password pw");

@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -48,6 +51,32 @@ inline std::vector<uint8_t> ReadAll(const std::string& name) {
 inline void WriteAll(const std::string& name, const std::vector<uint8_t>& bytes) {
   std::ofstream out(name, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Forks two processes that run `writer` with the tags 'A' and 'B' and exit
+// with its result; each must exit with 0 within two minutes, or it is
+// killed. Fatal failures: call it under ASSERT_NO_FATAL_FAILURE.
+inline void RunTwoWriters(const std::function<int(char)>& writer) {
+  std::vector<pid_t> children;
+  for (char tag : {'A', 'B'}) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) _exit(writer(tag));
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = -1;
+    for (int waited = 0; waited < 1200; ++waited) {  // at most two minutes
+      if (waitpid(pid, &status, WNOHANG) == pid) break;
+      usleep(100000);
+    }
+    if (!WIFEXITED(status)) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      FAIL() << "writer did not finish";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
 }
 
 // Each test gets its own folder below /tmp (dir_), removed afterwards, and

@@ -1,14 +1,9 @@
 // The dvx storage commands on real files, corrupt input, and two processes
 // writing one database at the same time.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -141,26 +136,7 @@ TEST_F(DvxStorageTest, TwoWritersEndWithAConsistentFile) {
       return 1;
     }
   };
-  std::vector<pid_t> children;
-  for (char tag : {'A', 'B'}) {
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) _exit(writer(tag));
-    children.push_back(pid);
-  }
-  for (pid_t pid : children) {
-    int status = -1;
-    for (int waited = 0; waited < 1200; ++waited) {  // at most two minutes
-      if (waitpid(pid, &status, WNOHANG) == pid) break;
-      usleep(100000);
-    }
-    if (!WIFEXITED(status)) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      FAIL() << "writer did not finish";
-    }
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
+  ASSERT_NO_FATAL_FAILURE(dvxtest::RunTwoWriters(writer));
   auto check = RunDvx("check " + file_);
   EXPECT_EQ(check.status, 0) << check.out;
   auto info = RunDvx("info " + file_);
