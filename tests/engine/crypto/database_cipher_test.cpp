@@ -31,6 +31,14 @@ TDVXCryptoInfo RawKeyInfo(TDVXCryptoAlgorithm algorithm, TDVXCryptoMode mode, ui
   return info;
 }
 
+TDVXCryptoInfo PasswordInfo(TDVXCryptoAlgorithm algorithm, TDVXCryptoMode mode, const std::string& password) {
+  TDVXCryptoInfo info;
+  info.algorithm = algorithm;
+  info.mode = mode;
+  info.password = password;
+  return info;
+}
+
 std::vector<uint8_t> Encrypt(TDVXPageCipher& cipher, uint64_t position,
                              const std::vector<uint8_t>& plain) {
   std::vector<uint8_t> out(plain.size());
@@ -189,13 +197,7 @@ TEST(DatabaseCipherFormat, DefaultVectorIsZeroAndConfiguredVectorIsPadded) {
 // The password path: the salt takes part, the key is derived once.
 class DatabaseCipherPasswordTest : public ::testing::Test {
  protected:
-  TDVXCryptoInfo Info(const std::string& password) {
-    TDVXCryptoInfo info;
-    info.algorithm = craRijndael_256;
-    info.mode = acmCTS;
-    info.password = password;
-    return info;
-  }
+  TDVXCryptoInfo Info(const std::string& password) { return PasswordInfo(craRijndael_256, acmCTS, password); }
   std::vector<uint8_t> salt_ = Pattern(kKeySaltSize, 12);
   std::vector<uint8_t> page_ = Pattern(kPage, 13);
 };
@@ -250,13 +252,7 @@ TEST(DatabaseCipherErrors, UnknownAlgorithmOrModeIsRefusedBeforeAnyKeyWork) {
 // The KeyCheckBlock of a new database and the check at open.
 class KeyCheckBlockTest : public ::testing::Test {
  protected:
-  TDVXCryptoInfo Info(const std::string& password) {
-    TDVXCryptoInfo info;
-    info.algorithm = craBlowfish;
-    info.mode = acmCFB;
-    info.password = password;
-    return info;
-  }
+  TDVXCryptoInfo Info(const std::string& password) { return PasswordInfo(craBlowfish, acmCFB, password); }
   std::vector<uint8_t> salt_ = Pattern(kKeySaltSize, 14);
 };
 
