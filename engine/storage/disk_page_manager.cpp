@@ -524,12 +524,18 @@ void TDVXDiskPageManager::WriteWholePage(const uint8_t* buffer, int32_t pageNo, 
   WriteArea(buffer, PagePosition(pageNo), static_cast<size_t>(PageSize()), errorCode);
 }
 
-void TDVXDiskPageManager::ReadPagePart(void* buffer, int32_t pageNo, int count, int offset) {
-  TDVXLockGuard guard(Lock());
+// A part of a page: `count` bytes from `offset` behind the page header (a
+// negative offset reaches into the header), all within the page.
+void TDVXDiskPageManager::CheckPagePart(int32_t pageNo, int count, int offset, int32_t errorCode) {
   if (count < 0 || offset < -kPageHeaderSize || offset + count + kPageHeaderSize > PageSize())
-    throw EDVXException(kReadPartOffset, "Error - invalid page offset = %d, page size = %d",
+    throw EDVXException(errorCode, "Error - invalid page offset = %d, page size = %d",
                         {offset + count + kPageHeaderSize, PageSize()});
   CheckPageNo(pageNo);
+}
+
+void TDVXDiskPageManager::ReadPagePart(void* buffer, int32_t pageNo, int count, int offset) {
+  TDVXLockGuard guard(Lock());
+  CheckPagePart(pageNo, count, offset, kReadPartOffset);
   if (!Encrypted()) {
     ReadArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kReadPartError);
     return;
@@ -541,10 +547,7 @@ void TDVXDiskPageManager::ReadPagePart(void* buffer, int32_t pageNo, int count, 
 
 void TDVXDiskPageManager::WritePagePart(const void* buffer, int32_t pageNo, int count, int offset) {
   TDVXLockGuard guard(Lock());
-  if (count < 0 || offset < -kPageHeaderSize || offset + count + kPageHeaderSize > PageSize())
-    throw EDVXException(kWritePartOffset, "Error - invalid page offset = %d, page size = %d",
-                        {offset + count + kPageHeaderSize, PageSize()});
-  CheckPageNo(pageNo);
+  CheckPagePart(pageNo, count, offset, kWritePartOffset);
   if (!Encrypted()) {
     WriteArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kWritePartError);
     return;

@@ -133,6 +133,7 @@ class TDVXDiskPageManager : public TDVXPageManager {
   void CloseQuietly();
   bool LockNestedByte(int& depth, int64_t position);
   bool UnlockNestedByte(int& depth, int64_t position);
+  void CheckPagePart(int32_t pageNo, int count, int offset, int32_t errorCode);
 
   TDVXLockParams lockParams_;
   TDVXDatabaseFile file_;
