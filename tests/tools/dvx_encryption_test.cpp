@@ -145,22 +145,16 @@ TEST_F(DvxEncryptionTest, DamagedEncryptedFilesGiveMessagesNeverCrash) {
 // processes doing so on one file must not lose each other's bytes.
 TEST_F(DvxEncryptionTest, TwoWritersOfAnEncryptedFileEndConsistent) {
   ASSERT_EQ(RunDvx("create " + file_ + " --page-size 512 --cipher Rijndael_128 --mode CTS --password pw").status, 0);
-  auto writer = [&](char tag) -> int {
-    try {
-      dvx::TDVXDiskDatabaseData db(file_, {2000, 1});
-      dvx::TDVXCryptoInfo crypto;
-      crypto.password = "pw";
-      db.OpenDatabase(false, false, crypto);
-      for (int i = 0; i < 15; ++i) {
-        db.CreateTableFiles(std::string(1, tag) + std::to_string(i));
-        if (i % 3 == 2) db.DropTableFiles(std::string(1, tag) + std::to_string(i - 1));
-      }
-      db.CloseDatabase();
-      return 0;
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "writer %c: %s\n", tag, e.what());
-      return 1;
+  auto writer = [&](char tag) {
+    dvx::TDVXDiskDatabaseData db(file_, {2000, 1});
+    dvx::TDVXCryptoInfo crypto;
+    crypto.password = "pw";
+    db.OpenDatabase(false, false, crypto);
+    for (int i = 0; i < 15; ++i) {
+      db.CreateTableFiles(std::string(1, tag) + std::to_string(i));
+      if (i % 3 == 2) db.DropTableFiles(std::string(1, tag) + std::to_string(i - 1));
     }
+    db.CloseDatabase();
   };
   ASSERT_NO_FATAL_FAILURE(dvxtest::RunTwoWriters(writer));
   auto check = RunDvx("check " + file_ + " --password pw");

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -53,15 +54,25 @@ inline void WriteAll(const std::string& name, const std::vector<uint8_t>& bytes)
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Forks two processes that run `writer` with the tags 'A' and 'B' and exit
-// with its result; each must exit with 0 within two minutes, or it is
-// killed. Fatal failures: call it under ASSERT_NO_FATAL_FAILURE.
-inline void RunTwoWriters(const std::function<int(char)>& writer) {
+// Forks two processes that run `writer` with the tags 'A' and 'B'; one that
+// throws prints the error and exits with 1. Each must exit with 0 within two
+// minutes, or it is killed. Fatal failures: call it under
+// ASSERT_NO_FATAL_FAILURE.
+inline void RunTwoWriters(const std::function<void(char)>& writer) {
+  auto run = [&](char tag) -> int {
+    try {
+      writer(tag);
+      return 0;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "writer %c: %s\n", tag, e.what());
+      return 1;
+    }
+  };
   std::vector<pid_t> children;
   for (char tag : {'A', 'B'}) {
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
-    if (pid == 0) _exit(writer(tag));
+    if (pid == 0) _exit(run(tag));
     children.push_back(pid);
   }
   for (pid_t pid : children) {

@@ -110,31 +110,25 @@ TEST_F(DvxStorageTest, FlippedBytesAreReportedNeverCrash) {
 // files and dropping some, committing as they go.
 TEST_F(DvxStorageTest, TwoWritersEndWithAConsistentFile) {
   ASSERT_EQ(RunDvx("create " + file_ + " --page-size 512").status, 0);
-  auto writer = [&](char tag) -> int {
-    try {
-      dvx::TDVXDiskDatabaseData db(file_, {2000, 1});
-      dvx::TDVXCryptoInfo crypto;
-      db.OpenDatabase(false, false, crypto);
-      auto& pm = db.PageManager();
-      for (int i = 0; i < 40; ++i) {
-        std::string name = std::string(1, tag) + std::to_string(i);
-        auto record = db.CreateTableFiles(name);
-        dvx::TDVXInternalDBFile metadata(pm, dvx::DVXPageTypeIDTableMetadata);
-        metadata.Open(record.metadataFirstPageNo, false);
-        metadata.ReadFile(1);
-        metadata.SetSize(static_cast<size_t>(100 + 300 * (i % 5)));
-        std::memset(metadata.Content().data(), tag, metadata.Content().size());
-        metadata.WriteFile(1);
-        // Commits of table data take the StateLockByte like everything else.
-        pm.ApplyChanges(1);
-        if (i % 3 == 2) db.DropTableFiles(std::string(1, tag) + std::to_string(i - 1));
-      }
-      db.CloseDatabase();
-      return 0;
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "writer %c: %s\n", tag, e.what());
-      return 1;
+  auto writer = [&](char tag) {
+    dvx::TDVXDiskDatabaseData db(file_, {2000, 1});
+    dvx::TDVXCryptoInfo crypto;
+    db.OpenDatabase(false, false, crypto);
+    auto& pm = db.PageManager();
+    for (int i = 0; i < 40; ++i) {
+      std::string name = std::string(1, tag) + std::to_string(i);
+      auto record = db.CreateTableFiles(name);
+      dvx::TDVXInternalDBFile metadata(pm, dvx::DVXPageTypeIDTableMetadata);
+      metadata.Open(record.metadataFirstPageNo, false);
+      metadata.ReadFile(1);
+      metadata.SetSize(static_cast<size_t>(100 + 300 * (i % 5)));
+      std::memset(metadata.Content().data(), tag, metadata.Content().size());
+      metadata.WriteFile(1);
+      // Commits of table data take the StateLockByte like everything else.
+      pm.ApplyChanges(1);
+      if (i % 3 == 2) db.DropTableFiles(std::string(1, tag) + std::to_string(i - 1));
     }
+    db.CloseDatabase();
   };
   ASSERT_NO_FATAL_FAILURE(dvxtest::RunTwoWriters(writer));
   auto check = RunDvx("check " + file_);
