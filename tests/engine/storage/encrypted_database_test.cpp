@@ -422,7 +422,9 @@ TEST_F(DamagedEncryptedFileTest, FlippedPageBytesAreFoundByTheCheck) {
       EXPECT_NO_THROW(problems = Problems(*pm));
       // A flip in a page's last blocks may hit only unused bytes of a
       // page; one in its first block always garbles the page header.
-      if (within == 0 && pageNo != addedPage_) EXPECT_FALSE(problems.empty()) << pageNo;
+      if (within == 0 && pageNo != addedPage_) {
+        EXPECT_FALSE(problems.empty()) << pageNo;
+      }
     }
   }
 }
