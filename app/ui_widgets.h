@@ -23,7 +23,7 @@ QLabel* MakeHeading(QWidget* parent, const char* name, const QString& text);
 QFrame* MakeDecorBar(QWidget* parent, const char* name);
 
 // A rich-text view. Its text area can be narrowed on the left and right; the
-// narrowing lives in the view, not in the document, so it survives every
+// narrowing lives in the view, not in its QTextDocument, so it survives every
 // change of content.
 class TRichTextView : public QTextEdit {
   Q_OBJECT
