@@ -1,6 +1,6 @@
 # Fendra: build, run and test.
-#   make run        install what is missing, build, build the reference
-#                   databases, start Fendra on them
+#   make run        install what is missing, build, start Fendra in build/data
+#                   (where the reference databases are to be built)
 #   make test       install, build, run every test; then the engine's and
 #                   tools' tests again under AddressSanitizer and UBSan
 #   make test-asan  only the sanitizer run
