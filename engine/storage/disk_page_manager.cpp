@@ -421,22 +421,12 @@ void TDVXDiskPageManager::UnlockTablesByte() {
 
 int32_t TDVXDiskPageManager::IncrementStateCounter() {
   TDVXLockGuard guard(Lock());
-  CheckWritable();
-  if (!LockStateByte()) throw EDVXException(kLockStateError, "Error locking State in database '%s'", {FileName()});
-  try {
-    ReadHeader();
-    header_.stateCounter += 1;
-    WriteHeader();
-  } catch (...) {
-    UnlockStateByte();
-    throw;
-  }
-  if (!UnlockStateByte())
-    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {FileName()});
+  // A commit that writes no page: the same locked header read and write.
+  EndCommit(BeginCommit(), true, true);
   return header_.stateCounter;
 }
-
 int32_t TDVXDiskPageManager::GetStateCounter() {
+  TDVXLockGuard guard(Lock());
   if (!Exclusive() && file_.IsOpen()) ReadHeader();
   return header_.stateCounter;
 }

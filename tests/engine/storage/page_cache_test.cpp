@@ -162,6 +162,20 @@ TEST_F(PageCacheTest, CommitRaisesTheStateCounterAndStampsPages) {
   EXPECT_EQ(ReadI32(Bytes(), 22), before + 1);
 }
 
+TEST_F(PageCacheTest, IncrementStateCounterWritesTheRaisedCounterToTheHeader) {
+  auto pm = WithPages(0);
+  int32_t before = ReadI32(Bytes(), 22);
+  EXPECT_EQ(pm->IncrementStateCounter(), before + 1);
+  EXPECT_EQ(ReadI32(Bytes(), 22), before + 1);
+  EXPECT_EQ(pm->GetStateCounter(), before + 1);
+  fs_.FailNthWrite(1);
+  EXPECT_THROW(pm->IncrementStateCounter(), EDVXException);
+  // The failed attempt released the state byte: the next one goes through.
+  int32_t raised = pm->IncrementStateCounter();
+  EXPECT_EQ(raised, ReadI32(Bytes(), 22));
+  EXPECT_EQ(raised, before + 2);
+}
+
 TEST_F(PageCacheTest, CommitOfAPageStillHeldIsRefused) {
   auto pm = WithPages(1);
   TDVXPage* p = pm->GetPage(1, 3);
@@ -233,7 +247,8 @@ TEST_F(PageCacheTest, PageRefGivesThePageBackOnException) {
     throw std::runtime_error("x");
   } catch (const std::runtime_error&) {
   }
-  pm->PutPage(pm->GetPage(2, 3));
+  // Still held by session 1, the page would be refused to session 2.
+  EXPECT_NO_THROW(pm->PutPage(pm->GetPage(2, 3)));
 }
 
 TEST_F(PageCacheTest, ClosingWithUncommittedPagesIsRefused) {
