@@ -1,0 +1,81 @@
+#include "tools/refdata/content_rules.h"
+
+#include <array>
+#include <vector>
+
+#include "tools/refdata/table_schema.h"
+
+namespace refdata {
+
+namespace {
+
+// The topic keys of the twelve buttons of the basics tab, in button order.
+constexpr std::array<std::string_view, 12> kBasicsKeys{
+    "Methode",      "Menschenbild", "Konstitution", "Arzneimittelbild", "Modalitäten",  "chron. Leiden",
+    "Potenzierung", "Anamnese",     "Repertorisation", "Potenzwahl",    "Gabenhäufigkeit", "Verordnung",
+};
+
+// The 70 remedies of the children's constitutional finder, in finder order;
+// KindKM holds one text under each name.
+constexpr std::array<std::string_view, 70> kChildFinderNames{
+    "Abrotanum",      "Aconitum",     "Agaricus",      "Alumina",           "Ammonium carb",
+    "Antimonium tart", "Apis",        "Velarium nit",  "Arsenicum",         "Barium carb",
+    "Belladonna",     "Benzoicum acid", "Borax",       "Bryonia",           "Calcium brom",
+    "Calcium carb",   "Calcium phos.", "Carbo veg.",   "Chamomilla",        "Cina",
+    "Coffea",         "Colocynthis",  "Cuprum met",    "Cypripedium",       "Drosera",
+    "Dulcamara",      "Ferrum",       "Ferrum ars",    "Ferrum phos",       "Gelsemium",
+    "Graphites",      "Hepar sulf",   "Ignatia",       "Ipecacuanha",       "Jalapa",
+    "Jodum",          "Kalium carb",  "Kalium jod",    "Kalium brom",       "Kalium mur",
+    "Lac caninum",    "Lachesis",     "Luesinum",      "Lycopodium",        "Magnesium carb",
+    "Medorrhinum",    "Mercurius",    "Natrium mur",   "Natrium phos",      "Natrium sulf",
+    "Nitricum acid",  "Nux vom",      "Opium",         "Phosphoricum acid", "Phosphorus",
+    "Platinum",       "Podophyllum",  "Psorinum",      "Pulsatilla",        "Rhus tox",
+    "Sanguinaria",    "Sanicula",     "Sepia",         "Silicea",           "Staphisagria",
+    "Stramonium",     "Sulfur",       "Thuja",         "Valeriana",         "Zincum",
+};
+
+const std::vector<std::string>& StoredChildFinderNames() {
+  static const std::vector<std::string> names = [] {
+    const TFieldSchema* bez = FindField(*FindTable(kChildRemedyTable), "Bez");
+    std::vector<std::string> cut;
+    for (std::string_view name : kChildFinderNames) cut.push_back(CutToCharacters(name, static_cast<size_t>(bez->size)));
+    return cut;
+  }();
+  return names;
+}
+
+}  // namespace
+
+std::span<const std::string_view> ChildFinderRemedyNames() { return kChildFinderNames; }
+
+std::string CutToCharacters(std::string_view utf8, size_t characters) {
+  size_t at = 0;
+  for (size_t count = 0; at < utf8.size() && count < characters; ++count) {
+    ++at;
+    while (at < utf8.size() && (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80) ++at;  // continuation bytes
+  }
+  return std::string(utf8.substr(0, at));
+}
+
+const TContentRules& DefaultContentRules() {
+  static const TContentRules rules = [] {
+    TContentRules r;
+    r.treeRootName = "Indikationen mit Schlüssel";
+    r.minTreeLevel1 = 12;
+    r.minTreeLevel2 = 60;
+    r.minTreeLevel3 = 60;
+    r.minIndications = 150;
+    r.minChildIndications = 40;
+    r.minEmergencies = 40;
+    r.maxRemedies = 120;
+    // The materia medica form advises pictures of at most 200 x 200 pixels.
+    r.maxPictureSide = 200;
+    r.basicsKeys = kBasicsKeys;
+    r.childRemedyNames = StoredChildFinderNames();
+    r.emergencyNoteMarker = "112";
+    return r;
+  }();
+  return rules;
+}
+
+}  // namespace refdata

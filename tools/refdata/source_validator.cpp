@@ -1,0 +1,31 @@
+#include "tools/refdata/source_validator.h"
+
+#include "tools/refdata/validator_checks.h"
+
+namespace refdata {
+
+std::vector<TProblem> ValidateSourceTree(const TSourceTree& tree, const TContentRules& rules) {
+  std::vector<TProblem> problems = tree.problems;
+  checks::CheckFields(tree, problems);
+  checks::CheckUniqueNames(tree, problems);
+  checks::CheckTree(tree, rules, problems);
+  checks::CheckReferences(tree, problems);
+  checks::CheckPictures(tree, rules, problems);
+  checks::CheckContent(tree, rules, problems);
+  SortProblems(problems);
+  return problems;
+}
+
+TValidationReport ValidateDataDirectory(const std::filesystem::path& root, const TContentRules& rules) {
+  const TSourceTree tree = LoadSourceTree(root);
+  TValidationReport report;
+  report.problems = ValidateSourceTree(tree, rules);
+  for (const TTableSource& table : tree.tables) {
+    const bool tabFile = table.schema->form == TSourceForm::TabFile;
+    report.counts.push_back({table.schema->tableName, static_cast<int>(tabFile ? table.rows.size() : table.entries.size())});
+  }
+  report.treeLevels = AnalyseTree(tree.Table(kTreeTable).entries, rules.treeRootName).levelCount;
+  return report;
+}
+
+}  // namespace refdata

@@ -1,0 +1,33 @@
+#pragma once
+// How the tree entries hang together: every entry names its parent by the
+// parent's BezTree in the pseudo-field Eltern; only the root has none. The
+// builder inserts the root first, so it gets Baum_ID 1, which is where the
+// application's level editor attaches new first-level entries.
+#include <array>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "tools/refdata/source_problem.h"
+#include "tools/refdata/source_reader.h"
+
+namespace refdata {
+
+// The application shows the root and three levels below it.
+inline constexpr int kDeepestTreeLevel = 3;
+
+struct TTreeShape {
+  int root = -1;                 // index of the root entry, -1 when there is none
+  std::vector<int> parent;       // per entry: index of its parent, -1 for the root or an unresolved name
+  std::vector<int> depth;        // per entry: 0 for the root, -1 when it does not reach the root
+  std::array<int, kDeepestTreeLevel + 1> levelCount{};  // entries at depth 0 .. 3
+  int deeperCount = 0;           // entries below level 3
+  std::vector<TProblem> problems;
+};
+
+// Resolves the parents of the tree entries (in insertion order) and measures
+// each entry's depth. Parents are found by exact name; the first entry of a
+// name wins (duplicate names are reported by the name check).
+TTreeShape AnalyseTree(std::span<const TSourceEntry> entries, std::string_view rootName);
+
+}  // namespace refdata
