@@ -385,7 +385,7 @@ def m_trumpet(d, p, rng):
         for i in range(8):
             sx, sy = polar(545, 330, 26, i * 45)
             stroke(d, [(sx, sy), polar(545, 330, 40, i * 45 + 5)], "#5E7A47", 4)
-    trumpet(d, 380, 390, 280, -28, color, 1.0)
+    trumpet(d, 400, 400, 250, -38, color, 1.0)
 
 
 def m_umbel(d, p, rng):
@@ -508,8 +508,8 @@ def root_shape(d, style, color):
         fill(d, ellipse_pts(400, 490, 92, 78), color)
         for a in (-30, 10, 40):
             stroke(d, bezier(polar(400, 490, 70, 180 + a), polar(400, 490, 100, 190 + a), polar(400, 490, 120, 175 + a)), dark(color, 0.2), 4)
-        for k in range(5):
-            dot(d, 370 + 15 * k, 470 + (k % 2) * 30, 5, dark(color, 0.3))
+        for x, y in ((350, 455), (420, 445), (385, 505), (445, 520), (340, 530)):
+            stroke(d, [(x - 10, y), (x + 10, y - 2)], dark(color, 0.3), 4)
     else:                     # bloodroot: a red-orange creeping rhizome
         r = bezier((230, 500), (330, 470), (470, 530), (580, 490))
         stroke(d, r, dark(color, 0.2), 40)
@@ -522,7 +522,14 @@ def root_shape(d, style, color):
 def m_root(d, p, rng):
     """A root below the ground line with its plant above it."""
     style, color = p["style"], p["color"]
-    d.rectangle((120, 400, 680, 410), fill=light(SOIL, 0.2))
+    # the ground as a cut through the lower part of the halo
+    r = 66 * SS
+    half = math.sqrt(r * r - (404 - CY) ** 2)
+    top = [(CX - half + 2 * half * i / 30, 404 + 6 * math.sin(i * 1.3)) for i in range(31)]
+    b = math.degrees(math.atan2(half, 404 - CY))   # half the arc below the ground line
+    arc = [polar(CX, CY, r, 180 - b + 2 * b * i / 40) for i in range(41)]
+    fill(d, top + arc, mix(GROUPS["plant"]["halo"], SOIL, 0.45), width=0)
+    stroke(d, top, light(SOIL, 0.1), 6)
     root_shape(d, style, color)
     top = p.get("top")
     if top == "bryony":
@@ -601,19 +608,25 @@ def m_conifer(d, p, rng):
 
     def spray(x, y, length, ang, depth):
         tip = polar(x, y, length, ang)
-        axis = bezier((x, y), polar(x, y, length * 0.5, ang + 4), tip, n=20)
-        stroke(d, axis, green, 16 - depth * 4)
-        for i in range(1, 20):
-            ax, ay, aa = along(axis, i / 20)
-            fill(d, blade(ax, ay, 14, 16 - depth * 3, aa + 180, 0.5, 0.6), light(green, 0.15), width=2)
+        axis = bezier((x, y), polar(x, y, length * 0.5, ang + 5), tip, n=24)
         if depth < 2:
-            for i, t in enumerate((0.25, 0.45, 0.65, 0.82)):
+            k = 7 if depth == 0 else 5
+            for i in range(k):
+                t = 0.2 + 0.75 * i / k
                 ax, ay, aa = along(axis, t)
                 side = -1 if i % 2 else 1
-                spray(ax, ay, length * (0.55 - 0.08 * i), aa + side * 52, depth + 1)
+                spray(ax, ay, length * (0.5 - 0.3 * t) * (1.2 if depth else 1), aa + side * 50, depth + 1)
+        width = (20, 16, 12)[depth]
+        stroke(d, axis, dark(green, 0.2), width + 5)
+        stroke(d, axis, green, width)
+        for i in range(2, 24, 2):
+            ax, ay, aa = along(axis, i / 24)
+            fill(d, blade(ax, ay, width * 1.2, width * 0.8, aa + 180, 0.5, 0.6), light(green, 0.22), width=0)
+        fill(d, blade(*tip, width * 1.3, width, ang, 0.4, 0.7), light(green, 0.1), width=0)
 
-    spray(400, 590, 500, 2, 0)
-    for x, y in ((330, 430), (500, 350)):
+    stroke(d, [(400, 590), (400, 520)], WOOD, 14)
+    spray(400, 530, 470, 0, 0)
+    for x, y in ((300, 420), (505, 330)):
         fill(d, ellipse_pts(x, y, 18, 28, 20), "#B99A6B")
         for k in (-1, 0, 1):
             stroke(d, [(x - 14, y + 10 * k), (x + 14, y + 10 * k - 4)], "#8C6F4A", 3)
@@ -624,11 +637,11 @@ def m_clubmoss(d, p, rng):
     green = "#5F8F4E"
 
     def needled(pts, ln=22):
-        stroke(d, pts, green, 10)
-        for i in range(0, 60):
-            x, y, ang = along(pts, i / 60)
+        for i in range(0, 34):
+            x, y, ang = along(pts, i / 34)
             for side in (-1, 1):
-                stroke(d, [(x, y), polar(x, y, ln, ang + side * 52)], light(green, 0.1), 4)
+                stroke(d, [(x, y), polar(x, y, ln, ang + side * 48)], light(green, 0.2), 4)
+        stroke(d, pts, green, 9)
 
     needled(bezier((140, 560), (300, 520), (500, 580), (660, 520)))
     for sx, h, lean in ((300, 330, -8), (430, 380, 6), (560, 300, 12)):
@@ -636,7 +649,7 @@ def m_clubmoss(d, p, rng):
         needled(stalk, 18)
         x, y, _ = along(stalk, 1.0)
         stroke(d, [(x, y), (x + lean * 0.3, y - 55)], "#B9B67A", 6)
-        cone = blade(x + lean * 0.3, y - 50, 120, 34, lean * 0.3, 0.55, 0.45)
+        cone = blade(x + lean * 0.3, y - 50, 120, 44, lean * 0.3, 0.55, 0.4)
         fill(d, cone, "#E9CF5E")
         for k in range(1, 10):
             cx, cy = polar(x + lean * 0.3, y - 50, 12 * k, lean * 0.3)
@@ -650,13 +663,13 @@ def m_nettle(d, p, rng):
     for t, ln in ((0.2, 170), (0.45, 150), (0.68, 120), (0.88, 85)):
         x, y, ang = along(stem, t)
         for side in (-1, 1):
-            fill(d, blade(x, y, ln, ln * 0.62, ang + side * 60, 0.35, 0.75, teeth=7), "#5E9150")
-            stroke(d, [(x, y), polar(x, y, ln * 0.85, ang + side * 60)], "#416E37", 3)
+            for k in range(1, 6):
+                tx, ty = polar(x, y, 14 * k, ang + side * 28)
+                dot(d, tx, ty, 8, "#B5C98A")
+                dot(d, tx + 4, ty + 3, 4, "#93AB6A")
         for side in (-1, 1):
-            tassel = bezier((x, y), polar(x, y, 40, ang + side * 100), polar(x, y, 75, ang + side * 150))
-            for k in range(1, 9):
-                tx, ty, _ = along(tassel, k / 9)
-                dot(d, tx, ty, 7, "#B5C98A")
+            fill(d, blade(x, y, ln, ln * 0.62, ang + side * 66, 0.35, 0.75, teeth=7), "#5E9150")
+            stroke(d, [(x, y), polar(x, y, ln * 0.85, ang + side * 66)], "#416E37", 3)
     for i in range(30):
         x, y, ang = along(stem, i / 30)
         stroke(d, [(x, y), polar(x, y, 14, ang + (70 if i % 2 else -70))], "#8FAE77", 2)
@@ -669,13 +682,12 @@ def m_mushroom(d, p, rng):
     fill(d, stem, "#F4EFE2")
     fill(d, ellipse_pts(400, 565, 62, 24), "#EFE8D6")
     fill(d, [(352, 420), (448, 420), (470, 448), (330, 448)], "#F7F3E8")
-    cap = [polar(400, 410, 0, 0)]
     cap = []
     for i in range(41):
         a = math.pi * i / 40
         cap.append((400 - 210 * math.cos(a), 395 - 215 * math.sin(a) ** 0.85))
     fill(d, cap, "#D8453A")
-    d.ellipse((220, 120, 330, 200), fill=mix("#D8453A", "#FFFFFF", 0.22))
+    fill(d, ellipse_pts(290, 270, 60, 26, -40), mix("#D8453A", "#FFFFFF", 0.22), width=0)
     fill(d, [(190, 395), (610, 395), (590, 412), (210, 412)], "#F2E7D5")
     for x, y, r in ((300, 250, 18), (400, 210, 22), (500, 250, 17), (350, 320, 15),
                     (455, 315, 16), (245, 330, 12), (560, 330, 12), (400, 280, 11), (330, 190, 10), (470, 180, 11)):
@@ -686,18 +698,22 @@ def m_mushroom(d, p, rng):
 
 def m_sundew(d, p, rng):
     """Sundew: rosette of round sticky leaves with red glandular hairs."""
-    stroke(d, bezier((400, 560), (410, 380), (395, 200), (420, 120)), "#B0705F", 6)
-    for j, (x, y) in enumerate(((420, 115), (398, 160), (412, 200))):
-        small_flower(d, x, y, 22 - 4 * j, "#FFFFFF", "#F2E6A6", rot=j * 20)
-    for ang in (-80, -52, -24, 4, 32, 60, 86, -100, 108):
-        ln = 150 if abs(ang) < 70 else 120
-        bx, by = polar(400, 560, ln, ang)
-        stroke(d, [(400, 560), (bx, by)], "#C08B6E", 6)
-        disc(d, bx, by, 36, "#C9A56B")
-        for k in range(14):
-            hx, hy = polar(bx, by, 50, k * 360 / 14)
-            stroke(d, [polar(bx, by, 28, k * 360 / 14), (hx, hy)], "#C0392B", 3)
-            dot(d, hx, hy, 6, "#E9F3F8")
+    base = (400, 470)
+    stroke(d, bezier(base, (420, 360), (380, 220), (410, 110)), "#B0705F", 6)
+    for j, (x, y) in enumerate(((410, 105), (392, 150), (404, 192))):
+        small_flower(d, x, y, 24 - 4 * j, "#FFFFFF", "#F2E6A6", rot=j * 20)
+    for ang, ln in ((-108, 150), (108, 150), (-78, 175), (78, 175), (-48, 165), (48, 165),
+                    (-20, 140), (20, 140)):
+        bx, by = polar(*base, ln, ang)
+        stroke(d, [base, (bx, by)], "#9DB07A", 7)
+        for k in range(16):
+            a = k * 360 / 16
+            hx, hy = polar(bx, by, 52, a)
+            stroke(d, [polar(bx, by, 26, a), (hx, hy)], "#C0392B", 3)
+        disc(d, bx, by, 32, "#A9BF7A", "#7C8F55")
+        for k in range(16):
+            hx, hy = polar(bx, by, 52, k * 360 / 16)
+            dot(d, hx, hy, 6.5, "#EAF4F8")
             dot(d, hx, hy, 3.5, "#D9534F")
 
 
@@ -915,10 +931,10 @@ def m_ingot(d, p, rng):
     """Stacked metal bars with a glint."""
     color = p["color"]
     fill(d, ellipse_pts(410, 540, 240, 34), light("#B9B2A6", 0.45), width=0)
-    ingot(d, 190, 540, 250, 90, color)
-    ingot(d, 400, 535, 210, 80, dark(color, 0.06))
-    ingot(d, 290, 450, 230, 86, light(color, 0.06))
-    for x, y, r in ((520, 285, 24), (240, 330, 14)):
+    ingot(d, 160, 545, 280, 105, color)
+    ingot(d, 400, 540, 230, 95, dark(color, 0.06))
+    ingot(d, 270, 440, 260, 100, light(color, 0.06))
+    for x, y, r in ((560, 250, 26), (220, 300, 15)):
         for a in (0, 90):
             stroke(d, [polar(x, y, r, a), polar(x, y, -r, a)], "#FFFFFF", 5)
 
@@ -953,17 +969,18 @@ def m_lumps(d, p, rng):
 
 
 def m_flame(d, p, rng):
-    """Phosphorus: a waxy yellowish stick in water glowing with a flame."""
-    fill(d, [(250, 330), (550, 330), (530, 580), (270, 580)], "#E4EEF2", "#9FB3BE")
-    fill(d, [(257, 400), (543, 400), (530, 575), (270, 575)], "#C9DFE8", width=0)
-    stroke(d, [(258, 400), (542, 400)], "#A9C7D4", 4)
-    fill(d, blade(330, 560, 230, 60, 28, 0.5, 0.4), "#F1E2A4")
-    outer = blade(395, 330, 290, 170, 0, 0.35, 0.75)
-    fill(d, outer, "#F4A847", "#D9822C")
-    fill(d, blade(395, 330, 210, 110, 0, 0.35, 0.75), "#F7CF5A", "#F4A847")
-    fill(d, blade(395, 330, 120, 55, 0, 0.4, 0.75), "#FFF2B8", "#F7CF5A")
-    for x, y in ((300, 460), (490, 520), (460, 440)):
-        disc(d, x, y, 7, "#EAF4F8", "#A9C7D4", 2)
+    """Phosphorus: a waxy yellowish lump burning with a bright flame."""
+    for k, r in enumerate((250, 205, 165)):
+        dot(d, 400, 330, r * 0.8, mix("#DFE6EE", "#FFF3C4", 0.25 + 0.2 * k))
+    fill(d, ellipse_pts(400, 540, 230, 42), "#D9D4CB", "#A39C90")
+    fill(d, ellipse_pts(400, 530, 190, 28), "#E9E5DE", width=0)
+    fill(d, [(270, 530), (300, 460), (360, 430), (450, 435), (515, 470), (535, 530)], "#F0DFA0", "#C4AD62")
+    fill(d, [(330, 470), (380, 448), (440, 452), (400, 480)], "#F8EEC8", width=0)
+    fill(d, blade(400, 455, 330, 190, 0, 0.32, 0.75), "#F4A847", "#D9822C")
+    fill(d, blade(400, 450, 240, 120, 0, 0.32, 0.75), "#F7CF5A", "#F4A847")
+    fill(d, blade(400, 445, 130, 60, 0, 0.38, 0.75), "#FFF4C2", "#F7CF5A")
+    for x, y, r in ((250, 260, 9), (560, 220, 7), (600, 330, 6), (220, 370, 6)):
+        dot(d, x, y, r, "#F4B24A")
 
 
 def m_water(d, p, rng):
@@ -1045,57 +1062,68 @@ def m_beetle(d, p, rng):
 
 
 def m_shell(d, p, rng):
-    """Oyster shell with a pearly inside."""
-    outer = [polar(400, 330, r, a) for a, r in zip(range(0, 360, 15),
-             (190, 205, 210, 200, 185, 170, 160, 150, 145, 150, 165, 175, 180, 178, 170, 165, 170, 178, 185, 190, 188, 180, 178, 185))]
-    outer = [(x, y * 0.85 + 60) for x, y in outer]
-    fill(d, outer, "#B8AE9C", "#7E7464")
-    for k in range(1, 5):
-        ring = [(400 + (x - 400) * (1 - k * 0.12), 340 + (y - 340) * (1 - k * 0.12)) for x, y in outer]
-        d.line(ring + [ring[0]], fill=rgb(mix("#B8AE9C", "#7E7464", 0.3 + 0.1 * k)), width=5)
-    inner = [(400 + (x - 400) * 0.5 + 10, 350 + (y - 340) * 0.5) for x, y in outer]
-    fill(d, inner, "#F1ECF2", "#B7AEB8")
-    d.ellipse((360, 310, 420, 350), fill=rgb("#FFFFFF"))
-    disc(d, 440, 370, 18, "#E4DCE8", "#B7AEB8", 3)
+    """Oyster shell: frilly layered outer valve and a pearly inside."""
     fill(d, ellipse_pts(410, 560, 200, 20), light("#B9B2A6", 0.4), width=0)
+    hinge = (300, 150)
+
+    def valve(scale, wobble):
+        pts = blade(*hinge, 420 * scale, 330 * scale, 160, 0.62, 0.55, n=60)
+        out = []
+        for i, (x, y) in enumerate(pts):
+            f = 1 + wobble * math.sin(i * 1.9) * (0.4 + 0.6 * abs(math.sin(i * 0.37)))
+            out.append((hinge[0] + (x - hinge[0]) * f, hinge[1] + (y - hinge[1]) * f))
+        return out
+
+    for k, col in enumerate(("#9D9181", "#B4A895", "#C7BCA9", "#D6CCBA")):
+        fill(d, valve(1.0 - 0.1 * k, 0.035), col, "#7E7464", 4)
+    inner = blade(hinge[0] + 20, hinge[1] + 30, 290, 200, 160, 0.6, 0.55)
+    fill(d, inner, "#F1ECF3", "#B7AEB8")
+    fill(d, ellipse_pts(400, 340, 60, 30, -20), "#FFFFFF", width=0)
+    fill(d, ellipse_pts(395, 395, 30, 22, -20), "#C8B6D4", "#A08CB0", 3)
 
 
 def m_cuttlefish(d, p, rng):
-    """Cuttlefish with its ink cloud."""
-    for x, y, r in ((560, 470, 70), (620, 420, 50), (500, 530, 55), (640, 520, 40)):
-        dot(d, x, y, r, (92, 84, 100))
-    for x, y, r in ((580, 450, 40), (520, 500, 30)):
-        dot(d, x, y, r, (120, 110, 128))
-    mantle = ellipse_pts(370, 300, 110, 190, -35)
-    fill(d, [(x, y) for x, y in ellipse_pts(370, 300, 132, 210, -35)], "#D8B7A4", "#9C7A68")
-    fill(d, mantle, "#C99A86", "#8C6A58")
-    for k in range(14):
-        x, y = polar(370, 300, 70 * ((k * 37) % 10) / 10, k * 53)
-        dot(d, x, y, 9, "#B58570")
-    hx, hy = polar(370, 300, 200, 145)
+    """Cuttlefish in side view with its ink cloud."""
+    for x, y, r in ((600, 440, 62), (540, 480, 48), (650, 500, 44), (590, 530, 36)):
+        dot(d, x, y, r, (98, 90, 108))
+    for x, y, r in ((610, 430, 34), (560, 470, 24)):
+        dot(d, x, y, r, (124, 114, 132))
+    body = (450, 300)
+    fin = ellipse_pts(*body, 205, 108, -8, n=72)
+    fin = [(x + 6 * math.sin(i * 0.9), y + 6 * math.cos(i * 0.9)) for i, (x, y) in enumerate(fin)]
+    fill(d, fin, "#E6C7B3", "#A8816C")
+    fill(d, ellipse_pts(*body, 180, 82, -8), "#C99A86", "#8C6A58")
+    for k in range(18):
+        x, y = polar(*body, 55 * (1 + (k * 37) % 7 / 3), 60 + k * 41)
+        fill(d, ellipse_pts(x, y, 14, 8, -8), "#B58570", width=0)
+    stroke(d, bezier((300, 275), (450, 235), (600, 265)), light("#C99A86", 0.35), 10)
+    hx, hy = 262, 338
     for k in range(8):
-        a = 125 + k * 7
-        arm = bezier((hx, hy), polar(hx, hy, 70, a), polar(hx, hy, 130, a + 18 * (1 if k % 2 else -1)))
-        stroke(d, arm, "#B88874", 14 - abs(k - 3.5))
-    fill(d, ellipse_pts(hx, hy, 60, 46, -35), "#C99A86", "#8C6A58")
-    for side in (-1, 1):
-        ex, ey = polar(hx, hy, 36, 145 + side * 80)
-        disc(d, ex, ey, 15, "#FFF4D8", "#6B4E40", 3)
-        d.rectangle((ex - 8, ey - 2, ex + 8, ey + 3), fill=rgb("#2E2620"))
+        a = 240 + (k - 3.5) * 9
+        arm = bezier((hx, hy), polar(hx, hy, 80, a), polar(hx, hy, 150 + (k % 3) * 15, a + 12 * (1 if k % 2 else -1)))
+        stroke(d, arm, dark("#B88874", 0.12), 16 - abs(k - 3.5) * 1.5)
+        stroke(d, arm, "#B88874", 10 - abs(k - 3.5))
+    fill(d, ellipse_pts(hx, hy, 62, 52, -8), "#C99A86", "#8C6A58")
+    disc(d, hx + 8, hy - 12, 20, "#FFF4D8", "#6B4E40", 3)
+    fill(d, [(hx - 4, hy - 14), (hx + 8, hy - 6), (hx + 20, hy - 14), (hx + 20, hy - 10), (hx + 8, hy - 1), (hx - 4, hy - 10)], "#2E2620", width=0)
 
 
 def m_sponge(d, p, rng):
     """Sea sponge, roasted brown, full of pores."""
-    body = [polar(400, 350, 200 * (0.86 + 0.14 * math.sin(k * 1.7) + 0.05 * rng.random()), k * 18) for k in range(20)]
-    fill(d, body, "#C9975A", "#8A5F30")
-    for k in range(60):
+    body = [polar(400, 340, 195 * (0.9 + 0.08 * math.sin(k * 0.35) + 0.06 * math.sin(k * 0.9 + 1)), k * 5)
+            for k in range(72)]
+    body = [(x, 340 + (y - 340) * 0.88) for x, y in body]
+    fill(d, body, "#CFA067", "#8A5F30")
+    dot(d, 340, 250, 70, "#D8AE78")
+    for k in range(70):
         a = rng.random() * 360
-        r = 180 * math.sqrt(rng.random())
-        x, y = polar(400, 350, r, a)
-        s = 6 + rng.random() * 10
-        fill(d, ellipse_pts(x, y, s, s * 0.8), "#8A5F30", "#7A5228", 2)
-    for x, y in ((360, 250), (440, 300), (330, 380)):
-        fill(d, ellipse_pts(x, y, 20, 14), "#6E4A24")
+        r = 165 * math.sqrt(rng.random())
+        x, y = polar(400, 340, r, a)
+        y = 340 + (y - 340) * 0.88
+        s = 4 + rng.random() * 9
+        fill(d, ellipse_pts(x, y, s, s * 0.75), "#96683A", width=0)
+    for x, y, r in ((350, 260, 22), (460, 300, 18), (320, 390, 16), (470, 410, 20)):
+        fill(d, ellipse_pts(x, y, r, r * 0.7), "#6E4A24", "#5A3C1E", 3)
     fill(d, ellipse_pts(400, 560, 210, 20), light("#B9B2A6", 0.4), width=0)
 
 
@@ -1143,7 +1171,8 @@ def m_vial(d, p, rng):
     for k, w in enumerate((120, 90, 130)):
         stroke(d, [(335, 420 + k * 22), (335 + w, 420 + k * 22)], dark(tint, 0.2), 6)
     fill(d, [(330, 200), (470, 200), (470, 250), (330, 250)], "#8D7A9E")
-    fill(d, ellipse_pts(400, 140, 48, 70), "#A894BA", "#6F5D80")
+    fill(d, blade(400, 205, 150, 92, 0, 0.62, 0.5), "#A894BA", "#6F5D80")
+    stroke(d, [(382, 120), (382, 170)], light("#A894BA", 0.4), 8)
     stroke(d, [(340, 270), (340, 540)], "#FFFFFF", 8)
     drop = blade(590, 330, 110, 70, 180, 0.7, 0.8)
     fill(d, drop, tint, dark(tint, 0.3))
