@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/impressum_dialog.h"
-#include "engine/storage/platform/locale.h"
+#include "engine/core/locale.h"
 
 namespace fendra {
 

@@ -9,7 +9,7 @@
 
 #include "engine/storage/disk_page_manager.h"
 #include "engine/storage/free_space_manager.h"
-#include "engine/storage/platform/memory_file.h"
+#include "engine/core/platform/memory_file.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/storage/platform/locale.h"
-#include "engine/tables/extended_float.h"
-#include "engine/tables/field_compare.h"
-#include "engine/tables/field_def.h"
+#include "engine/core/locale.h"
+#include "engine/values/extended_float.h"
+#include "engine/values/field_compare.h"
+#include "engine/schema/field_def.h"
 
 namespace dvx {
 namespace {

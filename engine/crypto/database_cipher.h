@@ -22,7 +22,7 @@
 
 #include "engine/crypto/block_cipher.h"
 #include "engine/crypto/crypto_info.h"
-#include "engine/storage/page_cipher.h"
+#include "engine/crypto/page_cipher.h"
 
 namespace dvx {
 

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/storage/platform/random.h"
+#include "engine/core/platform/random.h"
 
 namespace dvx {
 

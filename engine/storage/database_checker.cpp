@@ -3,7 +3,7 @@
 #include <cstring>
 #include <set>
 
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 #include "engine/storage/free_space_layout.h"
 #include "engine/storage/internal_file.h"
 #include "engine/storage/system_directory.h"

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/storage/platform/file.h"
+#include "engine/core/platform/file.h"
 
 namespace dvx {
 

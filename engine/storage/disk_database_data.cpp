@@ -1,7 +1,8 @@
 #include "engine/storage/disk_database_data.h"
+#include "engine/storage/owner_ids.h"
 
-#include "engine/storage/exception.h"
-#include "engine/storage/platform/locale.h"
+#include "engine/core/exception.h"
+#include "engine/core/locale.h"
 
 namespace dvx {
 namespace {

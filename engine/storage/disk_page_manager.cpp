@@ -1,4 +1,5 @@
 #include "engine/storage/disk_page_manager.h"
+#include "engine/storage/owner_ids.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,11 +8,11 @@
 
 #include "engine/crypto/crypto_names.h"
 #include "engine/crypto/database_cipher.h"
-#include "engine/crypto/key_check_block.h"
+#include "engine/storage/key_check_block.h"
 #include "engine/crypto/key_derivation.h"
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 #include "engine/storage/free_space_manager.h"
-#include "engine/storage/platform/random.h"
+#include "engine/core/platform/random.h"
 
 namespace dvx {
 namespace {

@@ -1,9 +1,10 @@
 #include "engine/storage/free_space_manager.h"
+#include "engine/storage/owner_ids.h"
 
 #include <cstring>
 
 #include "engine/storage/disk_page_manager.h"
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

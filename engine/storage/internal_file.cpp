@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

@@ -1,10 +1,11 @@
 #include "engine/storage/internal_locked_file.h"
+#include "engine/storage/owner_ids.h"
 
 #include <algorithm>
 #include <cstring>
 #include <set>
 
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

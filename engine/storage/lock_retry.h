@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/storage/platform/clock.h"
+#include "engine/core/platform/clock.h"
 
 namespace dvx {
 

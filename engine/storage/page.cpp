@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "engine/storage/memory_manager.h"
+#include "engine/core/memory_manager.h"
 
 namespace dvx {
 

@@ -21,7 +21,7 @@
 #include <memory>
 
 #include "engine/crypto/crypto_info.h"
-#include "engine/storage/page_cipher.h"
+#include "engine/crypto/page_cipher.h"
 
 namespace dvx {
 

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "engine/storage/page.h"
-#include "engine/storage/platform/critical_section.h"
+#include "engine/core/platform/critical_section.h"
 
 namespace dvx {
 

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <string>
 
+#include "engine/core/byte_order.h"
+
 namespace dvx {
 
 enum TDVXPageType : uint16_t {
@@ -54,32 +56,6 @@ constexpr int kPageTypeOffset = 8;
 constexpr int kPageNextOffset = 10;
 constexpr int kPageOwnerOffset = 22;
 constexpr int kPageReserved26Offset = 26;
-
-// Owner identifiers of the database's own structures.
-constexpr int32_t kOwnerNone = -1;
-constexpr int32_t kOwnerSystemDirectory = -2;
-constexpr int32_t kOwnerActiveSessions = -3;
-constexpr int32_t kOwnerTableList = -4;
-constexpr int32_t kOwnerFreeSpace = -5;
-
-// The system session changes database-wide structures.
-constexpr int32_t kSystemSessionID = -2;
-
-// Little-endian access to buffers.
-inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-inline int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
-inline void PutU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void PutI32(uint8_t* p, int32_t v) { PutU32(p, static_cast<uint32_t>(v)); }
 
 // A view of the header at the start of a page buffer.
 struct TDVXPageHeader {

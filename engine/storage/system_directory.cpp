@@ -1,6 +1,7 @@
 #include "engine/storage/system_directory.h"
+#include "engine/storage/owner_ids.h"
 
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

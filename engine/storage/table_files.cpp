@@ -1,6 +1,6 @@
 #include "engine/storage/table_files.h"
 
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

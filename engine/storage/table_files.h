@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "engine/storage/internal_file.h"
+#include "engine/storage/owner_ids.h"
 #include "engine/storage/internal_locked_file.h"
-#include "engine/storage/stream.h"
+#include "engine/core/stream.h"
 
 namespace dvx {
 

@@ -1,10 +1,11 @@
 #include "engine/storage/table_list_file.h"
+#include "engine/storage/owner_ids.h"
 
 #include <climits>
 #include <cstring>
 
-#include "engine/storage/exception.h"
-#include "engine/storage/platform/locale.h"
+#include "engine/core/exception.h"
+#include "engine/core/locale.h"
 
 namespace dvx {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/storage/exception.h"
-#include "engine/version.h"
+#include "engine/core/exception.h"
+#include "engine/core/version.h"
 #include "tools/dvx/command.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "crypto_test_util.h"
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

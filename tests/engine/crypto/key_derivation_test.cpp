@@ -6,7 +6,7 @@
 
 #include "crypto_test_util.h"
 #include "engine/crypto/block_cipher.h"
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace dvx {
 namespace {

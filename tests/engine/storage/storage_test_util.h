@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "engine/storage/disk_page_manager.h"
-#include "engine/storage/exception.h"
-#include "engine/storage/platform/memory_file.h"
+#include "engine/core/exception.h"
+#include "engine/core/platform/memory_file.h"
 
 namespace dvx::test {
 

@@ -1,4 +1,0 @@
-#include "engine/version.h"
-namespace dvx {
-const char* const kEngineVersionText = "4.20";
-}
