@@ -1,0 +1,89 @@
+#include "app/richtext/rtf_reader.h"
+
+#include <QStringDecoder>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextBlock>
+#include <QTextImageFormat>
+#include <QUrl>
+#include <QVariant>
+
+#include "app/richtext/rtf_code_page.h"
+#include "app/richtext/rtf_parser.h"
+
+namespace fendra {
+
+namespace {
+
+QString PlainText(QByteArrayView input) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(input);
+  if (!utf8.hasError()) return text;
+  TRtfCodePageDecoder decoder;
+  return decoder.Decode(kRtfCodePage1252, input.toByteArray());
+}
+
+// Copies the images a fragment uses into the document it is pasted into.
+void CopyImageResources(const QTextDocument& from, QTextDocument* to) {
+  for (QTextBlock block = from.begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat format = it.fragment().charFormat();
+      if (!format.isImageFormat()) continue;
+      const QUrl name(format.toImageFormat().name());
+      const QVariant image = from.resource(QTextDocument::ImageResource, name);
+      if (image.isValid()) to->addResource(QTextDocument::ImageResource, name, image);
+    }
+  }
+}
+
+}  // namespace
+
+bool RtfReader::IsRtf(QByteArrayView input) {
+  qsizetype i = 0;
+  while (i < input.size() && (input[i] == ' ' || input[i] == '\t' || input[i] == '\r' || input[i] == '\n')) ++i;
+  return input.sliced(i).startsWith("{\\rtf");
+}
+
+RtfReader::TStatus RtfReader::ReadInto(QByteArrayView input, QTextDocument* document) {
+  message_.clear();
+  if (input.size() > limits_.maxInputBytes) {
+    message_ = QStringLiteral("Der Text ist mit %1 Bytes zu groß (höchstens %2 Bytes); er wurde nicht gelesen.")
+                   .arg(input.size())
+                   .arg(limits_.maxInputBytes);
+    return TStatus::Rejected;
+  }
+  if (!IsRtf(input)) {
+    document->clear();
+    document->setPlainText(PlainText(input));
+    return TStatus::Ok;
+  }
+  TRtfParser parser(document, std::max(1, limits_.maxGroupDepth));
+  parser.Parse(input);
+  const int problems = parser.Problems();
+  if (problems == 0) return TStatus::Ok;
+  QStringList reasons;
+  if (problems & TRtfParser::kTruncated) reasons << QStringLiteral("der Text endet vor seiner letzten Gruppe");
+  if (problems & TRtfParser::kTooDeep) {
+    reasons << QStringLiteral("Gruppen sind tiefer als %1 Ebenen geschachtelt").arg(limits_.maxGroupDepth);
+  }
+  if (problems & TRtfParser::kDamagedEscape) reasons << QStringLiteral("Steuerzeichen oder Binärdaten sind abgeschnitten");
+  message_ = QStringLiteral("Der RTF-Text ist beschädigt (%1); gelesen wurde, was lesbar war.")
+                 .arg(reasons.join(QStringLiteral(", ")));
+  return TStatus::Repaired;
+}
+
+RtfReader::TStatus RtfReader::Read(QByteArrayView input, QTextDocument* document) {
+  return ReadInto(input, document);
+}
+
+RtfReader::TStatus RtfReader::Insert(QByteArrayView input, QTextCursor& cursor) {
+  QTextDocument scratch;
+  const TStatus status = ReadInto(input, &scratch);
+  if (status == TStatus::Rejected || !cursor.document()) return status;
+  CopyImageResources(scratch, cursor.document());
+  cursor.insertFragment(QTextDocumentFragment(&scratch));
+  return status;
+}
+
+}  // namespace fendra
