@@ -3,7 +3,7 @@
 #include <QTimer>
 
 #include "app/impressum_dialog.h"
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 #include "main_window_fixture.h"
 
 namespace fendra::testing {

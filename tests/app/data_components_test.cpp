@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "app/data_components.h"
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 
 namespace fendra {
 namespace {

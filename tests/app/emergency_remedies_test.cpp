@@ -10,7 +10,7 @@
 
 #include "app/emergency_incidence.h"
 #include "app/emergency_remedies.h"
-#include "engine/storage/platform/locale.h"
+#include "engine/core/locale.h"
 
 namespace fendra {
 namespace {

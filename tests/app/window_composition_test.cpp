@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "app/ui_widgets.h"
-#include "engine/storage/exception.h"
+#include "engine/core/exception.h"
 #include "main_window_fixture.h"
 
 namespace fendra::testing {
