@@ -145,8 +145,9 @@ void CheckUniqueNames(const TSourceTree& tree, TProblems& problems) {
                                             "; " + UniquenessRule(table)});
     };
     if (table.form == TSourceForm::TabFile) {
-      const std::string& file = source.files.empty() ? std::string(table.sourcePath) : source.files.front();
-      for (const TTabRow& row : source.rows) note(row.cells.front(), file, row.line);
+      const std::string file = source.files.empty() ? std::string(table.sourcePath) : source.files.front();
+      const size_t column = static_cast<size_t>(FindField(table, table.nameField) - table.fields.data());
+      for (const TTabRow& row : source.rows) note(row.cells[column], file, row.line);
       continue;
     }
     for (const TSourceEntry& entry : source.entries) {
