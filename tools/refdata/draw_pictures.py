@@ -25,7 +25,7 @@ import random
 import sys
 from pathlib import Path
 
-from PIL import Image, ImageColor, ImageDraw, ImageFont
+from PIL import Image, ImageColor, ImageDraw, ImageFont, ImageOps
 
 SIZE = 200          # final picture size in pixels (the form allows 200 x 200)
 SS = 4              # supersampling factor of the motif canvas
@@ -855,9 +855,11 @@ def m_crystals(d, p, rng):
         for k, (x, y, r) in enumerate(((280, 140, 50), (350, 110, 40), (430, 130, 55), (500, 100, 38))):
             dot(d, x, y, r, light(p["vapour"], 0.55))
     fill(d, [(210, 560), (250, 500), (330, 480), (470, 485), (560, 505), (600, 560)], "#B7AC9E")
+    # the slug's generator varies heights and tilts, so salts of one kind
+    # still look like different specimens
     for x, w, h, tilt in ((320, 70, 150, -28), (470, 64, 160, 24), (400, 96, 260, -4),
                           (350, 60, 120, -12), (450, 58, 110, 10), (280, 46, 70, -45), (530, 46, 80, 40)):
-        prism(d, x, 520, w, h, tilt, color)
+        prism(d, x, 520, w, h * (0.82 + 0.3 * rng.random()), tilt + rng.uniform(-7, 7), color)
     for x, y in ((250, 240), (560, 230), (470, 150)):
         stroke(d, [(x - 16, y), (x + 16, y)], "#FFFFFF", 4)
         stroke(d, [(x, y - 16), (x, y + 16)], "#FFFFFF", 4)
@@ -1278,6 +1280,11 @@ MOTIFS = {
 }
 
 
+# Motifs shared by many remedies; the slug decides whether they face left or
+# right, so neighbours in the list do not look the same.
+MIRRORED_BY_SEED = {m_crystals, m_cubes, m_mortar, m_ingot, m_flask, m_vial, m_lumps}
+
+
 # ---------------------------------------------------------------- drawing --
 
 def seed_for(slug):
@@ -1298,7 +1305,10 @@ def draw_picture(name, german, slug):
     art = Image.new("RGB", (W, W), rgb(CARD))
     d = ImageDraw.Draw(art)
     d.ellipse((CX - 66 * SS, CY - 66 * SS, CX + 66 * SS, CY + 66 * SS), fill=rgb(tint["halo"]))
-    motif(d, params, random.Random(seed_for(slug)))
+    rng = random.Random(seed_for(slug))
+    motif(d, params, rng)
+    if motif in MIRRORED_BY_SEED and rng.random() < 0.5:
+        art = ImageOps.mirror(art)
     img = art.resize((SIZE, SIZE), Image.LANCZOS)
 
     d = ImageDraw.Draw(img)
