@@ -131,7 +131,7 @@ def m_droplets(d, p, rng):
 
 
 def m_lumps(d, p, rng):
-    """Faceted dark lumps (charcoal, graphite)."""
+    """Faceted lumps (charcoal, graphite, ores, resin)."""
     color = p["color"]
     fill(d, ellipse_pts(400, 545, 240, 30), light("#B9B2A6", 0.4), width=0)
     for x, y, r in ((300, 470, 110), (480, 480, 95), (400, 380, 90)):
@@ -145,6 +145,10 @@ def m_lumps(d, p, rng):
                 stroke(d, [(x - r * 0.6, y + k * 18), (x + r * 0.6, y + k * 18 - 8)], light(color, 0.2), 3)
         if p.get("sheen"):
             stroke(d, [polar(x, y, r * 0.5, -60), polar(x, y, r * 0.2, -20)], light(color, 0.7), 6)
+        if p.get("spots"):   # a second mineral grown on the ore, e.g. green patina
+            for k in range(3):
+                px, py = polar(x, y, r * 0.55 * rng.random(), rng.random() * 360)
+                disc(d, px, py, 6 + 6 * rng.random(), p["spots"], width=2)
 
 
 def m_flame(d, p, rng):
@@ -323,10 +327,36 @@ def m_milk(d, p, rng):
 
 # ------------------------------------------------------- substance motifs --
 
+def m_bone(d, p, rng):
+    """A long bone lying across a few chalk-white crumbs."""
+    fill(d, ellipse_pts(400, 545, 230, 26), light("#B9B2A6", 0.4), width=0)
+    bone = "#F3ECDC"
+    ax, ay, bx, by = 250, 450, 550, 260
+    for ex, ey in ((ax, ay), (bx, by)):
+        for side in (-1, 1):
+            ox, oy = polar(ex, ey, 46, -58 + 90 * side)
+            disc(d, ox, oy, 56, bone, "#B8AA8C")
+    stroke(d, [(ax, ay), (bx, by)], "#B8AA8C", 88)
+    stroke(d, [(ax, ay), (bx, by)], bone, 78)
+    for ex, ey in ((ax, ay), (bx, by)):
+        for side in (-1, 1):
+            ox, oy = polar(ex, ey, 46, -58 + 90 * side)
+            dot(d, ox, oy, 47, bone)
+    stroke(d, [(310, 385), (490, 272)], "#FFFFFF", 12)
+    for k in range(9):
+        x = 240 + rng.random() * 320
+        disc(d, x, 540 + rng.random() * 16, 7 + 5 * rng.random(), "#FBF8F1", "#C9C0AE", 2)
+
+
 def m_flask(d, p, rng):
-    """Laboratory flask with a coloured liquid."""
+    """Laboratory flask with a coloured liquid, optionally before the sun."""
     liquid = p["color"]
     glass = "#EEF3F6"
+    if p.get("sun"):
+        sx, sy = 560, 170
+        for k in range(12):
+            fill(d, blade(*polar(sx, sy, 70, k * 30), 55, 30, k * 30, 0.3, 0.7), "#F6C453", "#E3A23B", 3)
+        disc(d, sx, sy, 72, "#F8D56B", "#E3A23B")
     body = [(370, 110), (430, 110), (430, 280), (580, 540), (220, 540), (370, 280)]
     fill(d, body, glass, "#8FA2B0")
     fill(d, [(300, 405), (500, 405), (575, 533), (225, 533)], liquid, dark(liquid, 0.3), 3)
