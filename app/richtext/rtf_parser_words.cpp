@@ -153,6 +153,9 @@ bool TRtfParser::ApplyParagraphWord(TRtfWord word, const TRtfToken& token) {
       cellGaps_ = std::min(cellGaps_ + 1, 1000);
       break;
     case TRtfWord::Row:
+      // Empty cells at the end of the row keep their tabs, so every row of a
+      // table has as many tabs as it has cells less one.
+      if (cellGaps_ > 1) builder_.InsertText(QString(cellGaps_ - 1, QLatin1Char('\t')), CharFormat());
       cellGaps_ = 0;
       EndParagraph();
       break;
@@ -347,7 +350,9 @@ TRtfListItem TRtfParser::ListItem(const TRtfParaState& para) const {
     }
   } else if (para.numbering.active) {
     item.isItem = true;
-    item.key = (qint64(2) << 32) | numberingRun_;
+    // Old-style numbering has no list identity: consecutive items of one
+    // style form a list.
+    item.key = (qint64(2) << 40) | (qint64(para.numbering.style + 16) << 32) | numberingRun_;
     item.level = para.numbering.level - 1;
     item.style = para.numbering.style;
   }

@@ -4,13 +4,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-#include <QTextBlock>
-#include <QTextImageFormat>
-#include <QUrl>
-#include <QVariant>
 
 #include "app/richtext/rtf_code_page.h"
 #include "app/richtext/rtf_parser.h"
+#include "app/richtext/text_resources.h"
 
 namespace fendra {
 
@@ -22,19 +19,6 @@ QString PlainText(QByteArrayView input) {
   if (!utf8.hasError()) return text;
   TRtfCodePageDecoder decoder;
   return decoder.Decode(kRtfCodePage1252, input.toByteArray());
-}
-
-// Copies the images a fragment uses into the document it is pasted into.
-void CopyImageResources(const QTextDocument& from, QTextDocument* to) {
-  for (QTextBlock block = from.begin(); block.isValid(); block = block.next()) {
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-      const QTextCharFormat format = it.fragment().charFormat();
-      if (!format.isImageFormat()) continue;
-      const QUrl name(format.toImageFormat().name());
-      const QVariant image = from.resource(QTextDocument::ImageResource, name);
-      if (image.isValid()) to->addResource(QTextDocument::ImageResource, name, image);
-    }
-  }
 }
 
 }  // namespace
@@ -81,8 +65,8 @@ RtfReader::TStatus RtfReader::Insert(QByteArrayView input, QTextCursor& cursor) 
   QTextDocument scratch;
   const TStatus status = ReadInto(input, &scratch);
   if (status == TStatus::Rejected || !cursor.document()) return status;
-  CopyImageResources(scratch, cursor.document());
   cursor.insertFragment(QTextDocumentFragment(&scratch));
+  CopyImageResources(scratch, cursor.document());
   return status;
 }
 
