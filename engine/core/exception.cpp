@@ -28,12 +28,12 @@ std::string FormattedNativeErrorText(const std::string& message, int32_t nativeE
 }
 
 EDVXException::EDVXException(int32_t nativeError, const std::string& message)
-    : EDVXException(nativeError, message, NativeErrorText(message, nativeError)) {}
+    : EDVXException(message, NativeErrorText(message, nativeError), nativeError) {}
 
 EDVXException::EDVXException(int32_t nativeError, std::string_view format, TDVXFormatArgs args)
-    : EDVXException(nativeError, FormatMessageOrFallback(format, args), std::string()) {}
+    : EDVXException(FormatMessageOrFallback(format, args), std::string(), nativeError) {}
 
-EDVXException::EDVXException(int32_t nativeError, std::string message, std::string full)
+EDVXException::EDVXException(std::string message, std::string full, int32_t nativeError)
     : std::runtime_error(full.empty() ? FormattedNativeErrorText(message, nativeError) : full),
       nativeError_(nativeError),
       message_(std::move(message)) {}

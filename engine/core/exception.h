@@ -25,7 +25,9 @@ class EDVXException : public std::runtime_error {
   const std::string& Message() const { return message_; }
 
  private:
-  EDVXException(int32_t nativeError, std::string message, std::string full);
+  // The code comes last so that no public call (code, text, {arguments})
+  // can resolve to this one.
+  EDVXException(std::string message, std::string full, int32_t nativeError);
   int32_t nativeError_;
   std::string message_;
 };
