@@ -43,9 +43,8 @@ void TRtfDocumentBuilder::ApplyParagraph(const QTextBlockFormat& block, const TR
   cursor_.setBlockFormat(block);
   if (!item.isItem) return;
   // A shallower item closes the deeper lists of its key.
-  for (auto it = lists_.begin(); it != lists_.end();) {
-    it = it->first.first == item.key && it->first.second > item.level ? lists_.erase(it) : std::next(it);
-  }
+  auto deeper = lists_.upper_bound(std::make_pair(item.key, item.level));
+  while (deeper != lists_.end() && deeper->first.first == item.key) deeper = lists_.erase(deeper);
   const auto key = std::make_pair(item.key, item.level);
   auto found = lists_.find(key);
   if (found != lists_.end()) {

@@ -11,6 +11,18 @@ bool IsTextLike(TRtfDestination destination) {
   return destination == TRtfDestination::Text || destination == TRtfDestination::ListMarker;
 }
 
+// Control characters other than the tab are no text, and U+FDD0/U+FDD1 are
+// the frame marks of QTextDocument itself.
+QString TextForDocument(const QString& text) {
+  QString clean;
+  for (QChar ch : text) {
+    const char16_t u = ch.unicode();
+    if ((u < 0x20 && u != '\t') || u == 0x7F || u == 0xFDD0 || u == 0xFDD1) continue;
+    clean += ch;
+  }
+  return clean;
+}
+
 }  // namespace
 
 TRtfParser::TRtfParser(QTextDocument* document, int maxGroupDepth)
@@ -193,22 +205,25 @@ void TRtfParser::FlushText() {
   RouteText(text);
 }
 
-void TRtfParser::RouteText(const QString& text) {
+void TRtfParser::RouteText(const QString& raw) {
   switch (State().destination) {
     case TRtfDestination::Text:
-    case TRtfDestination::ListMarker:
+    case TRtfDestination::ListMarker: {
       if (State().chr.hidden) return;
+      const QString text = TextForDocument(raw);
+      if (text.isEmpty()) return;
       if (cellGaps_ > 0) {
         builder_.InsertText(QString(cellGaps_, QLatin1Char('\t')), CharFormat());
         cellGaps_ = 0;
       }
       builder_.InsertText(text, CharFormat());
       return;
+    }
     case TRtfDestination::FieldInstruction:
-      if (State().openField >= 0) fields_[size_t(State().openField)] += text;
+      if (State().openField >= 0) fields_[size_t(State().openField)] += raw;
       return;
-    case TRtfDestination::LevelText: levelText_ += text; return;
-    default: RouteTableText(text); return;
+    case TRtfDestination::LevelText: levelText_ += raw; return;
+    default: RouteTableText(raw); return;
   }
 }
 

@@ -13,12 +13,19 @@ namespace fendra {
 
 namespace {
 
+// Line ends become '\n'; other control characters but the tab are dropped,
+// as RTF text drops them.
 QString PlainText(QByteArrayView input) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(input);
-  if (!utf8.hasError()) return text;
-  TRtfCodePageDecoder decoder;
-  return decoder.Decode(kRtfCodePage1252, input.toByteArray());
+  if (utf8.hasError()) text = TRtfCodePageDecoder().Decode(kRtfCodePage1252, input.toByteArray());
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  text.removeIf([](QChar ch) {
+    const char16_t u = ch.unicode();
+    return (u < 0x20 && u != '\t' && u != '\n') || u == 0x7F || u == 0xFDD0 || u == 0xFDD1;
+  });
+  return text;
 }
 
 }  // namespace

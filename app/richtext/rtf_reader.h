@@ -21,7 +21,7 @@ class RtfReader {
   enum class TStatus { Ok, Repaired, Rejected };
 
   struct TLimits {
-    qsizetype maxInputBytes = qsizetype(64) << 20;
+    qsizetype maxInputBytes = qsizetype(16) << 20;  // memo texts, pictures included
     int maxGroupDepth = 200;  // deeper groups are read flat, in their parent's state
   };
 

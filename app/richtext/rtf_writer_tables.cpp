@@ -3,6 +3,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
+#include <algorithm>
 
 #include "app/richtext/rtf_text_encoder.h"
 #include "app/richtext/rtf_units.h"
@@ -69,7 +70,10 @@ TRtfWriterTables::TRtfWriterTables(const QTextDocument& document) {
   colors_.emplace_back();  // "automatic"
   for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
     if (block.blockFormat().headingLevel() > 0) usesHeadings_ = true;
-    if (const QTextList* list = block.textList(); list && ListOverride(list) == 0) lists_.push_back(list);
+    if (const QTextList* list = block.textList(); list && !listOverride_.contains(list)) {
+      lists_.push_back(list);
+      listOverride_.insert(list, int(lists_.size()));
+    }
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextCharFormat format = it.fragment().charFormat();
       AddFont(RunFamily(format));
@@ -97,12 +101,7 @@ int TRtfWriterTables::ColorIndex(const QColor& color) const {
   return color.isValid() ? colorIndex_.value(color.rgb(), 0) : 0;
 }
 
-int TRtfWriterTables::ListOverride(const QTextList* list) const {
-  for (size_t i = 0; i < lists_.size(); ++i) {
-    if (lists_[i] == list) return int(i) + 1;
-  }
-  return 0;
-}
+int TRtfWriterTables::ListOverride(const QTextList* list) const { return listOverride_.value(list, 0); }
 
 void TRtfWriterTables::Append(QByteArray& out) const {
   out += "{\\fonttbl";
@@ -131,8 +130,11 @@ void TRtfWriterTables::Append(QByteArray& out) const {
   for (size_t i = 0; i < lists_.size(); ++i) {
     const QTextListFormat::Style style = lists_[i]->format().style();
     const int indentTwips = PixelsToTwips(lists_[i]->document()->indentWidth());
+    // Levels up to the list's own: enough for every reader, and short.
+    const int levels = std::clamp(lists_[i]->format().indent(), 1, 9);
     out += "\n{\\list\\listtemplateid" + QByteArray::number(ListId(int(i) + 1));
-    for (int level = 0; level < 9; ++level) {
+    if (levels == 1) out += "\\listsimple1";
+    for (int level = 0; level < levels; ++level) {
       out += "{\\listlevel\\levelnfc" + QByteArray::number(LevelNfc(style)) + "\\levelnfcn" +
              QByteArray::number(LevelNfc(style)) + "\\leveljc0\\levelfollow0\\levelstartat1{\\leveltext" +
              LevelText(style, level) + ";}{\\levelnumbers" + (LevelNfc(style) == 23 ? "" : "\\'01") + ";}\\fi-360\\li" +

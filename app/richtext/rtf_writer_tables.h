@@ -6,8 +6,8 @@
 //   {\fonttbl{\f0\fnil\fcharset0 Name;}...}   f0 is the document's default
 //                                             font; the others in order of use
 //   {\colortbl;\redR\greenG\blueB;...}        entry 0 is "automatic"
-//   {\*\listtable{\list ...\listidN}...}      one list per QTextList, nine
-//   {\*\listoverridetable{\listoverride       levels of its style each,
+//   {\*\listtable{\list ...\listidN}...}      one list per QTextList, its
+//   {\*\listoverridetable{\listoverride       levels up to its own in its style,
 //       \listidN\listoverridecount0\lsK}...}  \lsK = K-th list in use
 //   {\stylesheet{\s0 Normal;}{\sN\outlinelevelN-1 heading N;}...}
 //                                             only when headings are used
@@ -51,6 +51,7 @@ class TRtfWriterTables {
   std::vector<QColor> colors_;
   QHash<QRgb, int> colorIndex_;
   std::vector<const QTextList*> lists_;
+  QHash<const QTextList*, int> listOverride_;
   bool usesHeadings_ = false;
 };
 
