@@ -103,7 +103,9 @@ class TWriter {
       out_ += "\\ls" + QByteArray::number(tables_.ListOverride(list)) + "\\ilvl" + QByteArray::number(level) +
               "\\fi-360\\li" + QByteArray::number(indent);
     } else {
-      if (format.leftMargin() != 0) out_ += "\\li" + Number(PixelsToTwips(format.leftMargin()));
+      // RTF has no indent levels: they become part of the left indent.
+      const double left = format.leftMargin() + format.indent() * document_.indentWidth();
+      if (left != 0) out_ += "\\li" + Number(PixelsToTwips(left));
       if (format.textIndent() != 0) out_ += "\\fi" + Number(PixelsToTwips(format.textIndent()));
     }
     if (format.rightMargin() != 0) out_ += "\\ri" + Number(PixelsToTwips(format.rightMargin()));

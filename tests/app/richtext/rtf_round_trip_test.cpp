@@ -93,6 +93,16 @@ TEST_F(RtfRoundTripTest, EveryParagraphFormatSurvives) {
   ExpectSurvives(maker.Document());
 }
 
+TEST_F(RtfRoundTripTest, IndentLevelsBecomeLeftMargins) {
+  TDocumentMaker maker;
+  QTextBlockFormat indented;
+  indented.setIndent(2);
+  indented.setLeftMargin(10);
+  maker.Paragraph(indented).Run("eingerueckt");
+  const std::unique_ptr<QTextDocument> back = RoundTrip(maker.Document());
+  EXPECT_EQ(DescribeDocument(*back).at(0).left, 10 + 2 * maker.Document().indentWidth());
+}
+
 TEST_F(RtfRoundTripTest, GermanTextAndCharactersBeyondWindows1252Survive) {
   TDocumentMaker maker;
   maker.Paragraph().Run(QString::fromUtf8("Grüße aus Köln: „Äpfel“ ‚Öl‘ – ÄÖÜ äöü ß … 5 € «»"));
