@@ -136,5 +136,8 @@ constexpr int32_t kErrCastArgument = 30940;          // kMsgArgumentExpected
 constexpr int32_t kErrExtractPart = 30941;           // kMsgTokenExpected, "date part"
 constexpr int32_t kErrIndexNoCursor = 30942;         // index conditions of an expression without cursor
 constexpr int32_t kErrSubQueryUnclosed = 30943;      // kMsgTokenExpected, ")"
+constexpr int32_t kErrCastOpen = 30944;              // kMsgTokenExpected, "("
+constexpr int32_t kErrCastAs = 30945;                // kMsgTokenExpected, "AS"
+constexpr int32_t kErrCastSize = 30946;              // kMsgTokenExpected, "size" or ")"
 
 }  // namespace dvx
