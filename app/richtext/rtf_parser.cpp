@@ -42,6 +42,7 @@ void TRtfParser::Parse(QByteArrayView input) {
       continue;
     }
     if (skipPending_ > 0 && ConsumeFallback(token)) continue;
+    if (token.kind != TRtfTokenKind::ControlWord && token.kind != TRtfTokenKind::ControlSymbol) groupStart_ = false;
     switch (token.kind) {
       case TRtfTokenKind::GroupStart: OnGroupStart(); break;
       case TRtfTokenKind::GroupEnd: OnGroupEnd(); break;
@@ -91,13 +92,16 @@ void TRtfParser::OnGroupStart() {
   FlushText();
   afterStar_ = false;
   if (int(stack_.size()) - 1 >= maxGroupDepth_) {
+    // A group read flat has no state of its own to give a destination.
     ++excessDepth_;
     problems_ |= kTooDeep;
+    groupStart_ = false;
     return;
   }
   TRtfGroupState inner = State();
   inner.openedBy = TRtfWord::Unknown;
   stack_.push_back(inner);
+  groupStart_ = true;
 }
 
 void TRtfParser::OnGroupEnd() {
@@ -118,7 +122,9 @@ void TRtfParser::OnGroupEnd() {
 
 void TRtfParser::OnWord(const TRtfToken& token) {
   const bool afterStar = afterStar_;
+  const bool groupStart = groupStart_;
   afterStar_ = false;
+  groupStart_ = false;
   if (State().destination == TRtfDestination::Skip) return;
   const TRtfWord word = LookUpRtfWord(token.word);
   if (word == TRtfWord::Unicode) {
@@ -131,10 +137,10 @@ void TRtfParser::OnWord(const TRtfToken& token) {
   }
   if (ApplySpecialWord(word, token)) return;
   FlushText();
-  if (OpenDestination(word)) return;
+  if (groupStart && OpenDestination(word)) return;
   if (afterStar) {
     // An ignorable destination this reader does not know.
-    State().destination = TRtfDestination::Skip;
+    if (groupStart) State().destination = TRtfDestination::Skip;
     return;
   }
   switch (State().destination) {
@@ -148,6 +154,7 @@ void TRtfParser::OnWord(const TRtfToken& token) {
 
 void TRtfParser::OnSymbol(char symbol) {
   if (State().destination == TRtfDestination::Skip) return;
+  if (symbol != '*') groupStart_ = false;
   switch (symbol) {
     case '*': afterStar_ = true; return;
     case '~': AppendChar(0x00A0); break;

@@ -12,6 +12,9 @@
 //     and formats; they are flushed before anything changes either.
 //  3. After a \uN, skipPending_ fallback characters are dropped; any brace
 //     ends the fallback.
+//  4. A destination word opens a destination only as the first word of its
+//     group (after an optional \*); elsewhere it is ignored, so a stray one
+//     cannot take the rest of the text with it.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringList>
@@ -91,6 +94,7 @@ class TRtfParser {
   int excessDepth_ = 0;
   bool documentClosed_ = false;
   bool afterStar_ = false;
+  bool groupStart_ = false;  // nothing but \* read since the last '{'; destinations open only here
   int skipPending_ = 0;
   int problems_ = 0;
 

@@ -81,6 +81,11 @@ TEST_F(RtfHostileInputTest, TextAfterTheDocumentGroupIsIgnored) {
   EXPECT_EQ(Text(), "innen");
 }
 
+TEST_F(RtfHostileInputTest, DestinationWordsInsideAGroupTakeNothing) {
+  EXPECT_EQ(Read("{\\rtf1 Anfang \\info Mitte {\\b fett \\fonttbl x;}\\*\\unbekannt Ende}"), RtfReader::TStatus::Ok);
+  EXPECT_EQ(Text(), "Anfang Mitte fett x;Ende");
+}
+
 TEST_F(RtfHostileInputTest, BrokenPicturesAreLeftOut) {
   EXPECT_EQ(Read("{\\rtf1 a{\\pict\\pngblip 89504e470d0a1a0a0000}b{\\pict\\wmetafile8 0100}c{\\pict 0g0g}d}"),
             RtfReader::TStatus::Ok);

@@ -223,6 +223,11 @@ TEST_F(RtfReaderSampleTest, TextThatIsNotRtfIsPlainText) {
   EXPECT_EQ(document_->toPlainText(), QString::fromUtf8("Grüße €")) << "not UTF-8: Windows-1252";
 }
 
+TEST_F(RtfReaderSampleTest, UnknownGroupsAreTextUnlessMarkedIgnorable) {
+  Read(R"({\rtf1 a{\*\neuesziel versteckt {\b auch}}b{\neuesziel sichtbar}c{\*\fldinst x}d})");
+  EXPECT_EQ(document_->toPlainText(), "absichtbarcd");
+}
+
 TEST_F(RtfReaderSampleTest, SpecialCharactersAndSymbols) {
   Read(R"({\rtf1 a\~b\-c\_d\emdash\endash\bullet\lquote\rquote\line e\tab f\{\}\\ \page g})");
   EXPECT_EQ(ParagraphTexts(*document_),
