@@ -78,6 +78,7 @@ bool TDVXExpression::ParseValue(TDVXLexer& lexer) {
 void TDVXExpression::ParseFilter(TDVXExprCursor* cursor, std::string_view text, bool partialAllowed,
                                  bool caseInsensitive) {
   Reset();
+  if (!cursor) throw EDVXException(kErrNoCursor, "Value is Null");
   cursor_ = cursor;
   partialAllowed_ = partialAllowed;
   caseInsensitive_ = caseInsensitive;

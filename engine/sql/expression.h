@@ -147,7 +147,7 @@ class TDVXExpression {
   // the root alone.
   std::vector<TDVXExprNode*> TopLevelTerms() const;
   std::unique_ptr<TDVXExprNode> TakeTerm(TDVXExprNode* term);
-  void PushDownInto(TDVXExprOperator& op);
+  void PushDownInto(TDVXExprOperator& op, TDVXExprOperator& top);
 
   TDVXExprCursor* cursor_ = nullptr;
   bool caseInsensitive_ = false;

@@ -107,18 +107,21 @@ int64_t SignificantLength(const TDVXVariant& value) {
 
 }  // namespace
 
-void TDVXExpression::PushDownConditions(TDVXExprOperator& op) { PushDownInto(op); }
+void TDVXExpression::PushDownConditions(TDVXExprOperator& op) { PushDownInto(op, op); }
 
-void TDVXExpression::PushDownInto(TDVXExprOperator& op) {
+void TDVXExpression::PushDownInto(TDVXExprOperator& op, TDVXExprOperator& top) {
   if (!root_) return;
   for (TDVXExprOperator* input : op.ConditionInputs()) {
-    if (input) PushDownInto(*input);
+    if (input) PushDownInto(*input, top);
     if (!root_) return;
   }
   auto taken = std::make_unique<TDVXExpression>();
   taken->TakeSettingsFrom(*this);
+  // A term whose fields do not resolve where the condition was written
+  // (ambiguous or unknown there) stays, so that binding it reports the
+  // error instead of an input silently answering for one of the fields.
   for (TDVXExprNode* term : TopLevelTerms())
-    if (term->CanEvaluateIn(op)) taken->AndWith(TakeTerm(term));
+    if (term->CanEvaluateIn(op) && (&op == &top || term->CanEvaluateIn(top))) taken->AndWith(TakeTerm(term));
   if (!taken->Root()) return;
   if (TDVXExpression* filter = op.Filter())
     filter->AndWith(taken->ReleaseRoot());
