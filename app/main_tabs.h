@@ -15,6 +15,7 @@
 #include <array>
 
 #include "app/emergency_remedies.h"
+#include "app/rich_text_view.h"
 #include "app/ui_widgets.h"
 
 namespace fendra {

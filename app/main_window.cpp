@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/impressum_dialog.h"
+#include "app/rich_text_view.h"
 #include "engine/core/locale.h"
 
 namespace fendra {

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/db_navigator.h"
+#include "app/rich_text_view.h"
 #include "app/ui_widgets.h"
 
 namespace fendra::tabparts {

@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "app/ui_widgets.h"
+#include "app/rich_text_view.h"
 #include "main_window_fixture.h"
 
 namespace fendra::testing {

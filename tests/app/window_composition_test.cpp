@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "app/ui_widgets.h"
+#include "app/rich_text_view.h"
 #include "engine/core/exception.h"
 #include "main_window_fixture.h"
 
