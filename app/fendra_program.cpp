@@ -7,9 +7,10 @@
 namespace fendra {
 
 std::unique_ptr<TfrmMain> StartFendra(TFendraApplication& app,
-                                      const TDeclareDataComponents& declare) {
+                                      std::unique_ptr<TDataModule> data) {
   try {
-    auto frmMain = std::make_unique<TfrmMain>(nullptr, declare);
+    if (!data) data = std::make_unique<TDataModule>();
+    auto frmMain = std::make_unique<TfrmMain>(std::move(data));
     auto* frmImpressum = new TfrmImpressum(frmMain.get());
     frmImpressum->setVisible(false);
     frmMain->SetImprintDialog(frmImpressum);

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include <QDate>
 #include <QFontDatabase>
@@ -23,18 +24,21 @@ constexpr int kAdvicePanel = 1;
 constexpr int kDatePanel = 2;
 }  // namespace
 
-TfrmMain::TfrmMain(QWidget* parent, const TDeclareDataComponents& declare)
-    : QMainWindow(parent) {
+TfrmMain::TfrmMain(std::unique_ptr<TDataModule> data, QWidget* parent)
+    : QMainWindow(parent), data_(std::move(data)) {
+  if (!data_) throw std::invalid_argument("the main window needs its data module");
   setObjectName("frmMain");
   BuildWindow();
   ConnectHandlers();
-  DeclareDataComponents();
-  if (declare) declare(dataComponents_);
-  dataComponents_.ActivateAll();
+  data_->Activate();
   FormCreate();
 }
 
-TfrmMain::~TfrmMain() = default;
+// Controls bound to the data module's components go before the module:
+// QWidget would free them only after the members.
+TfrmMain::~TfrmMain() {
+  qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
 
 void TfrmMain::BuildWindow() {
   setWindowTitle(QStringLiteral("  Fendra"));
@@ -145,11 +149,6 @@ void TfrmMain::ConnectHandlers() {
   connect(emergency_.PaPtKindNaviInd, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviIndClick);
   connect(emergency_.Finder.paNFStart, &QPushButton::clicked, this, &TfrmMain::paNFStart_Click);
 }
-
-// The reference databases, their tables and the tree queries register their
-// activation here, each under its declared name; TDataComponents runs them in
-// declaration order whatever the order of registration.
-void TfrmMain::DeclareDataComponents() {}
 
 void TfrmMain::FormCreate() {
   // The hint handler is this window's status tip handling (see event()).

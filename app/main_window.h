@@ -4,9 +4,9 @@
 #include <QMainWindow>
 #include <QTabWidget>
 #include <QTimer>
-#include <functional>
+#include <memory>
 
-#include "app/data_components.h"
+#include "app/data_module.h"
 #include "app/emergency_remedies.h"
 #include "app/main_menu.h"
 #include "app/main_tabs.h"
@@ -18,17 +18,13 @@ namespace fendra {
 class TfrmImpressum;
 class TRichTextView;
 
-// Registers data components beyond the window's own, for instance a stand-in
-// database that fails to open.
-using TDeclareDataComponents = std::function<void(TDataComponents&)>;
-
 class TfrmMain : public QMainWindow {
   Q_OBJECT
  public:
-  // Builds the window from its design, activates the data components in
-  // their declaration order (errors pass to the caller and end start-up),
-  // then runs FormCreate.
-  explicit TfrmMain(QWidget* parent = nullptr, const TDeclareDataComponents& declare = {});
+  // Builds the window from its design, takes over the data module and
+  // activates its components in their declaration order (errors pass to the
+  // caller and end start-up), then runs FormCreate.
+  explicit TfrmMain(std::unique_ptr<TDataModule> data, QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   void SetImprintDialog(TfrmImpressum* dialog) { frmImpressum_ = dialog; }
@@ -37,7 +33,7 @@ class TfrmMain : public QMainWindow {
   QLabel* Marker() const { return tb_.lbFarbschalter; }
   int ToolbarMode() const { return toolbarMode_; }
   const EmergencyRemedyTable& EmergencyRemedies() const { return emergencyRemedies_; }
-  TDataComponents& DataComponents() { return dataComponents_; }
+  TDataModule& Data() { return *data_; }
 
  public slots:
   // Navigation commands: set the page directly, which leaves the page-change
@@ -78,7 +74,6 @@ class TfrmMain : public QMainWindow {
  private:
   void BuildWindow();
   void ConnectHandlers();
-  void DeclareDataComponents();
   void FormCreate();
   void FormShow();
   void SetPageDirectly(QWidget* page);
@@ -95,6 +90,8 @@ class TfrmMain : public QMainWindow {
   // The materia medica opens on a remedy's origin page, other pages hidden.
   void ShowMateriaMedicaOrigin();
 
+  // Outlives the controls: the destructor frees them first.
+  std::unique_ptr<TDataModule> data_;
   TMainToolBar tb_;
   TMainMenu menu_;
   QTabWidget* PageControl1_ = nullptr;
@@ -109,7 +106,6 @@ class TfrmMain : public QMainWindow {
   TBasicsTab basics_;
   TfrmImpressum* frmImpressum_ = nullptr;
 
-  TDataComponents dataComponents_;
   EmergencyRemedyTable emergencyRemedies_;
   int toolbarMode_ = 0;  // 0: as designed, before any mode was set
   bool settingPageDirectly_ = false;

@@ -114,7 +114,7 @@ TEST_F(ErrorHandlingTest, StartUpReturnsTheWindowWithItsImprintDialog) {
   ASSERT_TRUE(second);
   EXPECT_NE(second->findChild<TfrmImpressum*>("frmImpressum"), nullptr);
   EXPECT_TRUE(shown_.isEmpty());
-  EXPECT_TRUE(second->DataComponents().Activated().empty());
+  EXPECT_TRUE(second->Data().Components().Activated().empty());
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-// Activation of the window's data components in their declaration order.
+// The data module: its components' designs and their activation in
+// declaration order.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <stdexcept>
 
 #include "app/data_components.h"
+#include "app/data_module.h"
 #include "engine/core/exception.h"
 
 namespace fendra {
@@ -64,6 +67,71 @@ TEST_F(DataComponentsTest, UnknownDuplicateAndEmptyRegistrationsAreRefused) {
   EXPECT_THROW(components_.Register("dbAML", nullptr), std::invalid_argument);
   EXPECT_TRUE(components_.IsRegistered("dbTree"));
   EXPECT_FALSE(components_.IsRegistered("dbAML"));
+}
+
+class DataModuleTest : public ::testing::Test {};
+
+TEST_F(DataModuleTest, DesignsDeclareExactlyTheComponentsThatActivate) {
+  std::multiset<std::string_view> designed;
+  for (const TDatabaseDesign& d : TDataModule::Databases()) designed.insert(d.Component);
+  for (const TTableDesign& t : TDataModule::Tables()) designed.insert(t.Component);
+  for (const TQueryDesign& q : TDataModule::Queries()) designed.insert(q.Component);
+  const auto& order = TDataComponents::DeclarationOrder();
+  EXPECT_EQ(designed, std::multiset<std::string_view>(order.begin(), order.end()));
+}
+
+TEST_F(DataModuleTest, EveryTableAndQueryNamesADatabaseAndEachDatabaseHoldsOneTable) {
+  std::map<std::string_view, int> tablesPerDatabase;
+  for (const TTableDesign& t : TDataModule::Tables()) {
+    EXPECT_NO_THROW(TDataModule::DatabaseNamed(t.DatabaseName)) << t.Component;
+    ++tablesPerDatabase[t.DatabaseName];
+    // A table is ordered by an index name or by field names, never both.
+    EXPECT_TRUE(t.IndexName.empty() || t.IndexFieldNames.empty()) << t.Component;
+  }
+  for (const TDatabaseDesign& d : TDataModule::Databases())
+    EXPECT_EQ(tablesPerDatabase[d.DatabaseName], 1) << d.Component;
+  for (const TQueryDesign& q : TDataModule::Queries()) EXPECT_EQ(q.DatabaseName, "dbBaum");
+  EXPECT_EQ(TDataModule::Database("dbAML").MaxSessionCount, 1);
+  EXPECT_EQ(TDataModule::Database("dabNotfall").DatabaseFileName, "dbEmerg.dvx");
+}
+
+TEST_F(DataModuleTest, DataSourcesLeadToTheirTablesAndTheCrossReferencesHaveNone) {
+  const std::pair<const char*, const char*> sources[] = {
+      {"dsGrdlg", "tbGrdlg"},     {"dsTree", "tblTree"},       {"dsIndList", "TblIndList"},
+      {"dsAML", "TblAML"},        {"dsNotfall", "TblNotfall"}, {"dsKinderS", "tblKinderS"},
+      {"dsKindKM", "tbKIndKM"}};
+  for (const auto& [source, table] : sources)
+    EXPECT_EQ(TDataModule::TableOfDataSource(source).Component, table) << source;
+  EXPECT_EQ(TDataModule::Table("tblVerw").DataSource, "");
+  EXPECT_THROW(TDataModule::TableOfDataSource(""), std::invalid_argument);
+  EXPECT_THROW(TDataModule::TableOfDataSource("dsVerw"), std::invalid_argument);
+}
+
+TEST_F(DataModuleTest, TreeQueriesKeepTheirDoubleBlanksLinesAndLevels) {
+  EXPECT_EQ(TDataModule::Query("Query1").SQL, "SELECT  Baum_ID, BezTree  FROM Baum\nWhere Ebene = :zuid");
+  EXPECT_EQ(TDataModule::Query("Query2").SQL,
+            "SELECT  Baum_ID, BezTree  FROM Baum\nWhere Ebene = :zuid\nOrder by BezTree");
+  for (int n = 1; n <= 4; ++n)
+    EXPECT_EQ(TDataModule::Query("Query" + std::to_string(n)).Zuid, n - 1);
+}
+
+TEST_F(DataModuleTest, DatabaseFilesLieInTheModulesDirectory) {
+  const TDataModule fixture("/tmp/fixture");
+  EXPECT_EQ(fixture.DatabaseFilePath("dbKindKM"), std::filesystem::path("/tmp/fixture/dbKindKM.dvx"));
+  const TDataModule program;
+  EXPECT_EQ(program.DatabaseFilePath("dbGrundlg"), std::filesystem::path("dbGrundlg.dvx"));
+  EXPECT_THROW(program.DatabaseFilePath("dbGrdlg"), std::invalid_argument)
+      << "a component name is not a database name";
+  EXPECT_THROW(TDataModule::Table("tblUnknown"), std::invalid_argument);
+}
+
+TEST_F(DataModuleTest, ActivateRunsTheRegisteredComponentsInDeclarationOrder) {
+  TDataModule module;
+  std::vector<std::string> ran;
+  module.Components().Register("tblTree", [&] { ran.push_back("tblTree"); });
+  module.Components().Register("Query4", [&] { ran.push_back("Query4"); });
+  module.Activate();
+  EXPECT_EQ(ran, (std::vector<std::string>{"Query4", "tblTree"}));
 }
 
 }  // namespace

@@ -122,13 +122,14 @@ class StartUpTest : public ::testing::Test {
 TEST_F(StartUpTest, FailingDatabaseEndsStartUpWithItsMessageBeforeAnyWindow) {
   const int before = MainWindows();
   std::vector<std::string> activated;
-  auto window = StartFendra(app(), [&](TDataComponents& components) {
-    components.Register("tblVerw", [&] { activated.push_back("tblVerw"); });
-    components.Register("dbVerweis", [] {
-      throw dvx::EDVXException(2, "Error - database file '/data/dbVerweise.dvx' does not exists");
-    });
-    components.Register("dbGrdlg", [&] { activated.push_back("dbGrdlg"); });
+  auto data = std::make_unique<TDataModule>();
+  TDataComponents& components = data->Components();
+  components.Register("tblVerw", [&] { activated.push_back("tblVerw"); });
+  components.Register("dbVerweis", [] {
+    throw dvx::EDVXException(2, "Error - database file '/data/dbVerweise.dvx' does not exists");
   });
+  components.Register("dbGrdlg", [&] { activated.push_back("dbGrdlg"); });
+  auto window = StartFendra(app(), std::move(data));
   EXPECT_EQ(window, nullptr);
   ASSERT_EQ(shown_.size(), 1);
   EXPECT_EQ(shown_[0],
@@ -137,20 +138,33 @@ TEST_F(StartUpTest, FailingDatabaseEndsStartUpWithItsMessageBeforeAnyWindow) {
   EXPECT_EQ(MainWindows(), before);
 }
 
-TEST_F(StartUpTest, ComponentsActivateBeforeTheWindowIsShown) {
+TEST_F(StartUpTest, ComponentsActivateWhileTheWindowIsCreatedBeforeItIsShown) {
   bool visibleDuringActivation = true;
   QWidget* frm = nullptr;
-  auto window = StartFendra(app(), [&](TDataComponents& components) {
-    components.Register("tbGrdlg", [&] {
-      for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "frmMain") frm = w;
-      visibleDuringActivation = frm && frm->isVisible();
-    });
+  auto data = std::make_unique<TDataModule>();
+  data->Components().Register("tbGrdlg", [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "frmMain") frm = w;
+    visibleDuringActivation = frm && frm->isVisible();
   });
+  auto window = StartFendra(app(), std::move(data));
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(frm, window.get());
   EXPECT_FALSE(visibleDuringActivation);
-  EXPECT_EQ(window->DataComponents().Activated(), std::vector<std::string>{"tbGrdlg"});
+  EXPECT_EQ(window->Data().Components().Activated(), std::vector<std::string>{"tbGrdlg"});
+  EXPECT_TRUE(shown_.isEmpty());
+}
+
+TEST_F(StartUpTest, WindowRunsOnTheDataModuleItIsHanded) {
+  const std::filesystem::path fixture = "/fixture/databases";
+  auto window = StartFendra(app(), std::make_unique<TDataModule>(fixture));
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->Data().Directory(), fixture);
+  EXPECT_EQ(window->Data().DatabaseFilePath("dbBaum"), fixture / "dbBaum.dvx");
+  auto program = StartFendra(app());
+  ASSERT_NE(program, nullptr);
+  EXPECT_EQ(program->Data().DatabaseFilePath("dbBaum"), std::filesystem::path("dbBaum.dvx"))
+      << "the program looks in its current directory";
   EXPECT_TRUE(shown_.isEmpty());
 }
 

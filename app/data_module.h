@@ -1,0 +1,80 @@
+#pragma once
+// The data module: the window's twenty data components (eight databases,
+// eight tables, four queries) and their data sources, owned apart from any
+// widget. The program builds it at start and hands it to the main window,
+// which activates it while it is created; the sheets bind to its data
+// sources by name. Tests build one on a directory of their own.
+//
+// The designs below are the components' design-time settings; the database
+// files are looked up in the module's directory, by default the process's
+// current directory.
+#include <array>
+#include <filesystem>
+#include <string_view>
+
+#include "app/data_components.h"
+
+namespace fendra {
+
+struct TDatabaseDesign {
+  std::string_view Component;         // dbGrdlg, ...
+  std::string_view DatabaseName;      // the name tables and queries refer to
+  std::string_view DatabaseFileName;  // no directory: relative to the module's
+  int MaxSessionCount;
+};
+
+struct TTableDesign {
+  std::string_view Component;        // tbGrdlg, ...
+  std::string_view DatabaseName;
+  std::string_view TableName;
+  std::string_view IndexName;        // empty: IndexFieldNames or the table's default order
+  std::string_view IndexFieldNames;  // empty unless the table is ordered by field names
+  std::string_view DataSource;       // empty: shown in no control
+};
+
+struct TQueryDesign {
+  std::string_view Component;  // Query1 .. Query4
+  std::string_view DatabaseName;
+  std::string_view SQL;        // lines joined with "\n", blanks exactly as designed
+  int Zuid;                    // design-time value of the integer parameter zuid
+};
+
+class TDataModule {
+ public:
+  static constexpr size_t kDatabaseCount = 8;
+  static constexpr size_t kTableCount = 8;
+  static constexpr size_t kQueryCount = 4;
+
+  // `directory` holds the database files; empty means the current directory.
+  explicit TDataModule(std::filesystem::path directory = {});
+
+  const std::filesystem::path& Directory() const { return directory_; }
+  // The file of the database with this DatabaseName, in the module's
+  // directory. Unknown names throw std::invalid_argument.
+  std::filesystem::path DatabaseFilePath(std::string_view databaseName) const;
+
+  static const std::array<TDatabaseDesign, kDatabaseCount>& Databases();
+  static const std::array<TTableDesign, kTableCount>& Tables();
+  static const std::array<TQueryDesign, kQueryCount>& Queries();
+
+  // Look-ups by component, database or data source name; a name the design
+  // does not declare throws std::invalid_argument.
+  static const TDatabaseDesign& Database(std::string_view component);
+  static const TDatabaseDesign& DatabaseNamed(std::string_view databaseName);
+  static const TTableDesign& Table(std::string_view component);
+  static const TQueryDesign& Query(std::string_view component);
+  static const TTableDesign& TableOfDataSource(std::string_view dataSource);
+
+  // How each component activates, run in declaration order by Activate().
+  TDataComponents& Components() { return components_; }
+  const TDataComponents& Components() const { return components_; }
+  // Activates the components in declaration order; the first error passes
+  // to the caller and ends start-up.
+  void Activate() { components_.ActivateAll(); }
+
+ private:
+  std::filesystem::path directory_;
+  TDataComponents components_;
+};
+
+}  // namespace fendra
