@@ -1,21 +1,32 @@
 #include "engine/core/stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/core/exception.h"
 
 namespace dvx {
 
-// Native code of a short read from a stream holding a stored form.
-// (No code of the message table fits a truncated stored form; 30900 is ours.)
-constexpr int32_t kStreamReadError = 30900;
-
-void TDVXStream::ReadExact(void* buffer, size_t count, const char* what) {
+void TDVXStream::ReadBuffer(void* buffer, size_t count, int32_t nativeError) {
   if (count == 0) return;
-  if (Remaining() < count || Read(buffer, count) != count)
-    throw EDVXException(kStreamReadError, "Stream read error: %d bytes of %s needed at position %d, %d available",
-                        {static_cast<int64_t>(count), what, static_cast<int64_t>(Position()),
-                         static_cast<int64_t>(Remaining())});
+  // What is not there is not asked for, so a lying length never makes a
+  // stream kind read (or allocate) past its end.
+  size_t got = Read(buffer, static_cast<size_t>(std::min<uint64_t>(count, Remaining())));
+  if (got != count)
+    throw EDVXException(nativeError,
+                        "Cannot read from stream. Position = %d, Stream size = %d, Block size = %d, Bytes Read = %d",
+                        {static_cast<int64_t>(Position()), static_cast<int64_t>(Size()), static_cast<int64_t>(count),
+                         static_cast<int64_t>(got)});
+}
+
+void TDVXStream::WriteBuffer(const void* buffer, size_t count, int32_t nativeError) {
+  if (count == 0) return;
+  size_t done = Write(buffer, count);
+  if (done != count)
+    throw EDVXException(nativeError,
+                        "Cannot write to stream. Position = %d, Stream size = %d, Block size = %d, Bytes Write = %d",
+                        {static_cast<int64_t>(Position()), static_cast<int64_t>(Size()), static_cast<int64_t>(count),
+                         static_cast<int64_t>(done)});
 }
 
 uint8_t TDVXStream::ReadU8(const char* what) {
@@ -59,13 +70,13 @@ std::string TDVXStream::ReadShortString(const char* what) {
 
 void TDVXStream::WriteU16(uint16_t v) {
   uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
-  Write(b, 2);
+  WriteBuffer(b, 2, kErrStreamWrite);
 }
 
 void TDVXStream::WriteU32(uint32_t v) {
   uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
                   static_cast<uint8_t>(v >> 24)};
-  Write(b, 4);
+  WriteBuffer(b, 4, kErrStreamWrite);
 }
 
 void TDVXStream::WriteU64(uint64_t v) {
@@ -84,7 +95,42 @@ void TDVXStream::WriteShortString(std::string_view text) {
     throw EDVXException(30901, "Name '%s...' is longer than 255 characters",
                         {std::string(text.substr(0, 32))});
   WriteU8(static_cast<uint8_t>(text.size()));
-  Write(text.data(), text.size());
+  WriteBuffer(text.data(), text.size(), kErrStreamWrite);
+}
+
+bool TDVXStream::Copy(TDVXStream& from, TDVXStream& to, int32_t readError, int32_t writeError) {
+  aborted_ = false;
+  const uint64_t total = from.Size();
+  from.SetPosition(0);
+  std::vector<uint8_t> piece(static_cast<size_t>(std::min<uint64_t>(blockSize_, std::max<uint64_t>(total, 1))));
+  uint64_t done = 0;
+  while (done < total) {
+    size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), total - done));
+    from.ReadBuffer(piece.data(), n, readError);
+    to.WriteBuffer(piece.data(), n, writeError);
+    done += n;
+    if (progress_) {
+      bool abort = false;
+      progress_(*this, abort, 100.0 * static_cast<double>(done) / static_cast<double>(total));
+      if (abort) {
+        aborted_ = true;
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool TDVXStream::SaveToStream(TDVXStream& target, int32_t nativeError) {
+  return Copy(*this, target, kErrStreamRead, nativeError);
+}
+
+bool TDVXStream::LoadFromStream(TDVXStream& source, int32_t nativeError) {
+  SetSize(0);
+  SetPosition(0);
+  bool complete = Copy(source, *this, nativeError, kErrStreamWrite);
+  SetPosition(0);
+  return complete;
 }
 
 size_t TDVXMemoryStream::Read(void* buffer, size_t count) {
@@ -95,11 +141,14 @@ size_t TDVXMemoryStream::Read(void* buffer, size_t count) {
   return n;
 }
 
-void TDVXMemoryStream::Write(const void* buffer, size_t count) {
-  if (count == 0) return;
+size_t TDVXMemoryStream::Write(const void* buffer, size_t count) {
+  if (count == 0) return 0;
   if (position_ + count > data_.size()) data_.resize(static_cast<size_t>(position_ + count));
   std::memcpy(data_.data() + position_, buffer, count);
   position_ += count;
+  return count;
 }
+
+void TDVXMemoryStream::SetSize(uint64_t size) { data_.resize(static_cast<size_t>(size)); }
 
 }  // namespace dvx
