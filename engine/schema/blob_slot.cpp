@@ -94,11 +94,7 @@ void StoreBlobValue(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer, c
     throw EDVXException(kErrSetFieldCopy, "Error getting field data - FieldNo = %d, MemoryOffset = %d, MemoryDataSize = %d",
                         {fieldNo, f.MemoryOffset(), f.MemoryDataSize()});
   uint8_t* slot = buffer + f.MemoryOffset();
-  if (!IsNull(fieldNo, buffer) && BlobSlotMarker(slot) == kBlobSlotPending) {
-    TDVXPendingBlobTable::Instance().Free(BlobSlotHandle(slot));
-    std::memset(slot, 0, 8);
-    SetNull(true, fieldNo, buffer);
-  }
+  ReleasePendingBlob(fieldNo, fields, buffer);
   uint64_t size = source.Size();
   if (size == 0) {
     std::memset(slot, 0, 8);
@@ -122,18 +118,22 @@ void StoreBlobValue(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer, c
   SetNull(false, fieldNo, buffer);
 }
 
+void ReleasePendingBlob(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer) {
+  const TDVXFieldDef& f = *fields.Items(fieldNo);
+  if (!IsBlobType(f.BaseFieldType())) return;
+  uint8_t* slot = buffer + f.MemoryOffset();
+  if (BlobSlotMarker(slot) != kBlobSlotPending) return;
+  // The block belongs to the slot whatever the null flag says: a field set
+  // to NULL after its value was stored still owns it until here.
+  uint32_t handle = BlobSlotHandle(slot);
+  if (handle == 0 && !IsNull(fieldNo, buffer)) throw EDVXException(kErrBlobNilHandle, "Nil pointer occured");
+  if (handle != 0) TDVXPendingBlobTable::Instance().Free(handle);
+  std::memset(slot, 0, 8);
+  SetNull(true, fieldNo, buffer);
+}
+
 void DiscardPendingBlobs(const TDVXFieldDefs& fields, uint8_t* buffer) {
-  for (int i = 0; i < fields.Count(); ++i) {
-    const TDVXFieldDef& f = *fields.Items(i);
-    if (!IsBlobType(f.BaseFieldType()) || IsNull(i, buffer)) continue;
-    uint8_t* slot = buffer + f.MemoryOffset();
-    if (BlobSlotMarker(slot) != kBlobSlotPending) continue;
-    uint32_t handle = BlobSlotHandle(slot);
-    if (handle == 0) throw EDVXException(kErrBlobNilHandle, "Nil pointer occured");
-    TDVXPendingBlobTable::Instance().Free(handle);
-    std::memset(slot, 0, 8);
-    SetNull(true, i, buffer);
-  }
+  for (int i = 0; i < fields.Count(); ++i) ReleasePendingBlob(i, fields, buffer);
 }
 
 std::span<const uint8_t> PendingBlobBlock(uint32_t handle) { return TDVXPendingBlobTable::Instance().Get(handle); }

@@ -44,10 +44,12 @@ void SetBlobSlotReference(uint8_t* slot, const TDVXBlobReference& reference);
 void StoreBlobValue(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer, const TDVXPendingBlobHeader& header,
                     TDVXStream& source);
 
-// Frees the pending block of every non-NULL BLOB field that has one and sets
-// those fields NULL. Fields holding a stored reference keep it. A pending
-// slot with an empty handle is 10118.
+// Frees the pending block of every BLOB field that has one, whatever its
+// null flag, and sets those fields NULL. Fields holding a stored reference
+// keep it. A non-NULL pending slot with an empty handle is 10118.
 void DiscardPendingBlobs(const TDVXFieldDefs& fields, uint8_t* buffer);
+// The same for one field; nothing for a field that is no BLOB or not pending.
+void ReleasePendingBlob(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer);
 
 // The bytes of a pending block (header included), valid until the block is
 // freed; 30913 for a handle that names no live block.

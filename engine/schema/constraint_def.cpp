@@ -30,7 +30,7 @@ void WriteByteCountedName(TDVXStream& stream, const std::string& name) {
 }
 
 void WriteIntCountedName(TDVXStream& stream, const std::string& name) {
-  if (name.size() > kMaxObjectNameLength) NameTooLong(name, kMaxObjectNameLength);
+  if (name.size() > kMaxByteCountedName) NameTooLong(name, kMaxByteCountedName);
   stream.WriteI32(static_cast<int32_t>(name.size() + 1));
   stream.WriteShortString(name);
 }
@@ -125,11 +125,14 @@ void TDVXConstraintDefUnique::LoadFromStream(TDVXStream& stream) {
 }
 
 void TDVXConstraintDefUnique::SaveToStream(TDVXStream& stream) const {
-  // Refused before the first byte, so a failed save leaves no half item.
+  // Refused before the first byte, so a failed save leaves no half item. A
+  // 255-character name is refused here as in the NotNull and Check forms:
+  // the forms keep L+1 beside the short string, and every reader of them
+  // expects it to fit the short string's own length byte.
   for (const auto& pair : Pairs())
-    if (pair.name.size() > kMaxObjectNameLength) NameTooLong(pair.name, kMaxObjectNameLength);
+    if (pair.name.size() > kMaxByteCountedName) NameTooLong(pair.name, kMaxByteCountedName);
   for (const auto& column : columns_)
-    if (column.name.size() > kMaxObjectNameLength) NameTooLong(column.name, kMaxObjectNameLength);
+    if (column.name.size() > kMaxByteCountedName) NameTooLong(column.name, kMaxByteCountedName);
   TDVXMetaObjectDef::SaveToStream(stream);
   for (const auto& pair : Pairs()) stream.WriteI32(pair.id);
   for (const auto& pair : Pairs()) WriteIntCountedName(stream, pair.name);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/core/exception.h"
+#include "engine/schema/blob_slot.h"
 #include "engine/schema/table_errors.h"
 
 namespace dvx {
@@ -78,6 +79,9 @@ void SetFieldData(int fieldNo, const TDVXFieldDefs& fields, const void* source, 
                         {fieldNo, fields.Count()});
   if (!buffer) throw EDVXException(kErrGetFieldNoBuffer, "Nil pointer occured");
   if (!source) {
+    // A pending BLOB value set to NULL gives its block back now; nothing
+    // else would.
+    ReleasePendingBlob(fieldNo, fields, buffer);
     SetNull(true, fieldNo, buffer);
     return;
   }

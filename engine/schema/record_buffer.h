@@ -31,7 +31,8 @@ void SetNull(bool flag, int fieldNo, uint8_t* buffer);
 // characters with memcpy); other types copy MemoryDataSize bytes.
 bool GetFieldData(int fieldNo, const TDVXFieldDefs& fields, void* dest, const uint8_t* buffer);
 
-// A null source makes the field NULL. Strings: ANSI types take zero-terminated
+// A null source makes the field NULL (and frees the block of a pending BLOB
+// value). Strings: ANSI types take zero-terminated
 // characters, wide types the address of zero-terminated UTF-16 characters
 // (a `const char16_t*` held in `source`); an empty string makes the field
 // NULL; a longer string than the field holds is cut to FieldSize characters.

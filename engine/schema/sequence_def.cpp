@@ -57,18 +57,24 @@ int64_t TDVXSequenceDef::EffectiveMaxValue() const {
 }
 
 int64_t TDVXSequenceDef::NextValue() {
+  // Every value handed out lies in lo..hi, the sequence's range narrowed to
+  // its type.
   int64_t lo = EffectiveMinValue(), hi = EffectiveMaxValue();
+  if (lo > hi) throw EDVXException(kErrSequenceOverflow, "Sequence '%s' overflow", {ObjectName()});
+  const bool ascending = increment_ >= 0;
   int64_t next;
   bool overflow = __builtin_add_overflow(currentValue_, increment_, &next);
-  bool above = overflow ? increment_ > 0 : next > hi;
-  // The lower bound stops descending sequences; an ascending one only has
-  // to stay inside its type.
-  int64_t typeLo = INT64_MIN, typeHi;
-  IntegerTypeRange(sequenceType_, typeLo, typeHi);
-  bool below = overflow ? increment_ < 0 : next < (increment_ < 0 ? lo : typeLo);
-  if (above || below) {
-    if (!cycled_ || lo > hi) throw EDVXException(kErrSequenceOverflow, "Sequence '%s' overflow", {ObjectName()});
-    next = above ? lo : hi;
+  // Past the end in the sequence's own direction: overflow, or the restart
+  // at the start of the range when cycled.
+  bool pastEnd = overflow || (ascending ? next > hi : next < lo);
+  if (pastEnd) {
+    if (!cycled_) throw EDVXException(kErrSequenceOverflow, "Sequence '%s' overflow", {ObjectName()});
+    next = ascending ? lo : hi;
+  } else if (ascending ? next < lo : next > hi) {
+    // A current value before the start of the range (a minimum below what
+    // the type holds, an initial value below the minimum) moves up to the
+    // start; it never wraps round to the far end.
+    next = ascending ? lo : hi;
   }
   currentValue_ = next;
   return next;

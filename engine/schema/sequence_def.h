@@ -9,11 +9,13 @@
 //
 // NextValue: CurrentValue += Increment, then the bounds. The effective
 // bounds are MinValue..MaxValue narrowed to what SequenceType can hold, so an
-// autoincrement value never overflows its field. Past the upper bound a
-// cycled sequence restarts at its lower bound (the bound itself, not the
-// bound plus the step); a descending sequence (negative step) past its lower
-// bound restarts at the upper bound. An uncycled sequence fails with 30009
-// and keeps its value.
+// autoincrement value never overflows its field; every value lies within
+// both. Past the upper bound a cycled sequence restarts at its lower bound
+// (the bound itself, not the bound plus the step); a descending sequence
+// (negative step) past its lower bound restarts at the upper bound. An
+// uncycled sequence fails with 30009 and keeps its value. A value before
+// the start of the range (an ascending sequence below its lower bound)
+// moves to the start.
 #include <cstdint>
 
 #include "engine/values/base_field_type.h"
