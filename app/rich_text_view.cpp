@@ -3,11 +3,10 @@
 namespace fendra {
 
 TRichTextView::TRichTextView(QWidget* parent, const char* name, TAccess access)
-    : QTextEdit(parent), access_(access) {
+    : TRichTextEdit(parent), access_(access) {
   setObjectName(name);
   setReadOnly(access != TAccess::Editable);
   setProperty("richView", true);
-  setAcceptRichText(true);
   // Texts keep the window's body font, not the bold captions of the tab pages.
   QFont body(QStringLiteral("Arial"));
   body.setPixelSize(15);

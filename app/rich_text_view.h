@@ -1,13 +1,13 @@
 #pragma once
 // A rich-text view of the window: a field's formatted text, a print buffer or
-// a text shown for reading. Its text area can be narrowed on the left and
-// right; the narrowing lives in the view, not in its QTextDocument, so it
-// survives every change of content.
-#include <QTextEdit>
+// a text shown for reading, held as RTF like the stored texts. Its text area
+// can be narrowed on the left and right; the narrowing lives in the view,
+// not in its QTextDocument, so it survives every change of content.
+#include "app/rich_text_edit.h"
 
 namespace fendra {
 
-class TRichTextView : public QTextEdit {
+class TRichTextView : public TRichTextEdit {
   Q_OBJECT
  public:
   enum class TAccess {

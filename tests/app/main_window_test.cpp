@@ -193,6 +193,9 @@ TEST_F(StatusBarTest, NarrowingSurvivesNewContent) {
   view->setHtml("<p>Fieber</p>");
   view->clear();
   EXPECT_EQ(view->viewport()->geometry().left(), view->frameWidth() + 15);
+  ASSERT_EQ(view->SetRtf("{\\rtf1\\ansi {\\b Fieber}\\par}"), RtfReader::TStatus::Ok);
+  EXPECT_EQ(view->toPlainText(), "Fieber");
+  EXPECT_EQ(view->viewport()->geometry().left(), view->frameWidth() + 15);
 }
 
 }  // namespace

@@ -75,6 +75,8 @@ TEST_F(WindowCompositionTest, FieldTextsAcceptNoTypingUntilBound) {
     EXPECT_TRUE(view->isReadOnly()) << name;
   }
   EXPECT_FALSE(Find<TRichTextView>("rePrint")->isReadOnly());
+  // The print buffer hands its text on as RTF, the stored texts' format.
+  EXPECT_TRUE(Find<TRichTextView>("rePrint")->Rtf().contains("reDruck"));
 }
 
 TEST_F(WindowCompositionTest, DataCommandsAndInputsAreDisabledWithoutData) {
