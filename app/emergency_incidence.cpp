@@ -56,6 +56,15 @@ int RemedyEntry(std::string_view name) {
 
 }  // namespace
 
+std::string_view EmergencyGroupCaption(EmergencyModalityGroup group) {
+  switch (group) {
+    case G::Better: return "Besser durch:";
+    case G::Worse: return "Schlimmer durch:";
+    case G::State: break;
+  }
+  return "Allgemeiner Zustand";
+}
+
 const std::array<EmergencyModality, kEmergencyModalityCount>& EmergencyModalities() {
   return kModalities;
 }

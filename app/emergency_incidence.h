@@ -11,6 +11,10 @@ namespace fendra {
 
 enum class EmergencyModalityGroup { Better, Worse, State };
 
+// The group box captions, exact: "Besser durch:", "Schlimmer durch:",
+// "Allgemeiner Zustand".
+std::string_view EmergencyGroupCaption(EmergencyModalityGroup group);
+
 struct EmergencyModality {
   std::string_view CheckBoxName;  // object name of the check box
   EmergencyModalityGroup Group;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/emergency_explanation.h"
 #include "app/emergency_incidence.h"
 #include "app/emergency_remedies.h"
 #include "engine/core/locale.h"
@@ -199,6 +200,79 @@ TEST_F(EmergencyTableDataTest, ResolvingRejectsUnknownAndRepeatedNames) {
   EXPECT_THROW(ResolveEmergencyRemedyList("Apis, Argentum"), std::logic_error);
   EXPECT_THROW(ResolveEmergencyRemedyList("Apis, Cina, Apis"), std::logic_error);
   EXPECT_THROW(ResolveEmergencyRemedyList("Apis,Cina"), std::logic_error);
+}
+
+class EmergencyExplanationTest : public EmergencyRemedyTest {
+ protected:
+  using Lines = std::vector<std::string>;
+  // The model: split each ticked box's row of the incidence table on ", "
+  // and name the box by its group and trimmed caption.
+  static Lines ModelLines(std::string_view remedy, const EmergencyTicks& ticks) {
+    static const char* const kGroups[] = {"Besser durch", "Schlimmer durch", "Allgemeiner Zustand"};
+    Lines lines;
+    for (int box = 0; box < kEmergencyModalityCount; ++box) {
+      if (!ticks[box]) continue;
+      const EmergencyModality& m = EmergencyModalities()[box];
+      std::string row(m.Remedies);
+      bool listed = false;
+      for (size_t start = 0; start <= row.size();) {
+        const size_t end = std::min(row.find(", ", start), row.size());
+        listed |= row.substr(start, end - start) == remedy;
+        start = end + 2;
+      }
+      if (!listed) continue;
+      std::string caption(m.Caption);
+      while (!caption.empty() && caption.back() == ' ') caption.pop_back();
+      lines.push_back(std::string(kGroups[static_cast<int>(m.Group)]) + ": " + caption);
+    }
+    if (lines.empty()) lines.emplace_back("keine Punkte");
+    return lines;
+  }
+};
+
+TEST_F(EmergencyExplanationTest, ApisNamesEachTickedFeatureWithItsGroupInBoxOrder) {
+  const EmergencyTicks ticks = Ticks({"cb26ZuRG", "cb3BeRu", "cb9BeNa", "cb13SWa"});
+  EXPECT_EQ(ExplainEmergencyPoints("Apis", ticks),
+            (Lines{"Besser durch: Ruhe", "Schlimmer durch: Wärme", "Allgemeiner Zustand: rotes Gesicht"}));
+  EXPECT_EQ(EmergencyPointSources("Apis", ticks), (std::vector<int>{2, 12, 25}));
+  EXPECT_EQ(ExplainEmergencyPoints("Bryonia", ticks), (Lines{"Besser durch: nachts"}));
+}
+
+TEST_F(EmergencyExplanationTest, CaptionsLoseTheirTrailingBlankAndGroupsTheirColon) {
+  const EmergencyTicks ticks = Ticks({"cb4BeLi", "cb15SLi", "cb22SLb"});
+  EXPECT_EQ(ExplainEmergencyPoints("Ammonium carb.", ticks),
+            (Lines{"Besser durch: Liegen", "Schlimmer durch: Liegen"}));
+  EXPECT_EQ(ExplainEmergencyPoints("Ferrum arsenic.", ticks),
+            (Lines{"Besser durch: Liegen", "Schlimmer durch: Liegen, betroffene Seite"}));
+}
+
+TEST_F(EmergencyExplanationTest, RemediesWithoutPointsSaySo) {
+  EXPECT_EQ(ExplainEmergencyPoints("Abrotanum", {}), (Lines{"keine Punkte"}));
+  EmergencyTicks all;
+  all.fill(true);
+  EXPECT_EQ(ExplainEmergencyPoints("Zincum", all), (Lines{"keine Punkte"}));
+  EXPECT_TRUE(EmergencyPointSources("Zincum", all).empty());
+  EXPECT_EQ(ExplainEmergencyPoints("Apis", all).size(), 13u);
+  EXPECT_THROW(ExplainEmergencyPoints("Argentum", all), std::invalid_argument);
+}
+
+// Every remedy's explanation after random ticks: exactly the ticked boxes
+// whose incidence row names it, as many as its points.
+TEST_F(EmergencyExplanationTest, RandomTicksExplainEveryRemedyByItsIncidenceRows) {
+  std::mt19937 random(1209);
+  std::bernoulli_distribution coin(0.3);
+  for (int round = 0; round < 150; ++round) {
+    EmergencyTicks ticks{};
+    for (bool& tick : ticks) tick = coin(random);
+    EvaluateEmergencyRemedies(table_, ticks);
+    for (int i = 0; i < kEmergencyRemedyCount; ++i) {
+      const EmergencyRemedy& remedy = table_[i];
+      const Lines lines = ExplainEmergencyPoints(remedy.Name, ticks);
+      ASSERT_EQ(lines, ModelLines(remedy.Name, ticks)) << "round " << round << ": " << remedy.Name;
+      ASSERT_EQ(EmergencyPointSources(remedy.Name, ticks).size(), size_t(remedy.Points))
+          << "round " << round << ": " << remedy.Name;
+    }
+  }
 }
 
 }  // namespace
