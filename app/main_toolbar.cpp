@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 
+#include "app/tool_bar_layout.h"
 #include "app/toolbar_glyphs.h"
 
 namespace fendra {
@@ -52,7 +53,7 @@ TMainToolBar BuildMainToolBar(QWidget* parent) {
   TMainToolBar tb;
   tb.TbHaupt = new QFrame(parent);
   tb.TbHaupt->setObjectName("TbHaupt");
-  auto* row = new QHBoxLayout(tb.TbHaupt);
+  auto* row = new TToolBarLayout(tb.TbHaupt);
   row->setContentsMargins(6, 3, 6, 3);
   row->setSpacing(1);
   QWidget* p = tb.TbHaupt;
@@ -122,7 +123,6 @@ TMainToolBar BuildMainToolBar(QWidget* parent) {
                        if (other != button) other->setChecked(false);
                    });
 
-  row->addStretch(1);
   tb.lbFarbschalter = new QLabel(tb.TbHaupt);
   tb.lbFarbschalter->setObjectName("lbFarbschalter");
   tb.lbFarbschalter->setVisible(false);

@@ -48,20 +48,21 @@ TBasicsTab BuildBasicsTab(QWidget* parent) {
 
   auto* right = new QVBoxLayout(s.Right);
   right->setContentsMargins(8, 8, 8, 8);
-  right->setSpacing(5);
+  // Twelve topics under two headings still fit an 800 x 600 screen.
+  right->setSpacing(3);
   int index = 0;
   auto addGroup = [&](const char* heading, const char* caption, const auto& topics) {
     right->addWidget(MakeHeading(s.Right, heading, QString::fromUtf8(caption)));
     for (const TTopic& topic : topics) {
       QPushButton* button = MakeNaviButton(s.Right, topic.Button, QString::fromUtf8(topic.Caption));
-      button->setMinimumHeight(28);
+      button->setMinimumHeight(26);
       MarkInert(button);
       right->addWidget(button);
       t.TopicButtons[index++] = button;
     }
   };
   addGroup("PaGrundlLehre", "Lehre", kTeaching);
-  right->addSpacing(10);
+  right->addSpacing(8);
   addGroup("PaGrundlPraxis", "Praxis", kPractice);
   right->addStretch(1);
   return t;

@@ -15,6 +15,9 @@ namespace {
 QLineEdit* FieldEdit(QWidget* parent, const char* name) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(name);
+  // Room for a name of the remedy table; where a row has less, the field
+  // goes under its label (see the form's wrap policy).
+  edit->setMinimumWidth(140);
   MarkInert(edit);
   return edit;
 }
@@ -30,6 +33,7 @@ QFrame* BuildOriginPage(QWidget* parent) {
   top->setSpacing(16);
   auto* form = new QFormLayout();
   form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  form->setRowWrapPolicy(QFormLayout::WrapLongRows);
   form->addRow(QStringLiteral("Bezeichnung"), FieldEdit(page, "DBEdMMBez"));
   form->addRow(QStringLiteral("Dt. Bezeichnung"), FieldEdit(page, "DBEdMMBezDt"));
   form->addRow(QStringLiteral("Verwendete Teile"), FieldEdit(page, "DBEdMMTeile"));

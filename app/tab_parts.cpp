@@ -5,9 +5,13 @@
 namespace fendra::tabparts {
 
 namespace {
+// Design widths of the side areas, and how far they narrow on small screens.
 constexpr int kLeftWidth = 280;
+constexpr int kLeftMinimum = 170;
 constexpr int kRightWidth = 210;
+constexpr int kRightMinimum = 150;
 constexpr int kListPanelWidth = 260;
+constexpr int kListPanelMinimum = 170;
 }  // namespace
 
 TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const char* centre,
@@ -26,16 +30,14 @@ TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const cha
   row->setContentsMargins(8, 8, 8, 8);
   row->setSpacing(8);
   if (left) {
-    s.Left = MakePanel(s.Sheet, left, TPanelRole::Side);
-    s.Left->setFixedWidth(kLeftWidth);
+    s.Left = MakeSidePanel(s.Sheet, left, kLeftWidth, kLeftMinimum);
     row->addWidget(s.Left);
   }
   s.Centre = MakePanel(s.Sheet, centre, TPanelRole::Content);
   // Keeps the panel's frame visible around the text views it holds.
   s.Centre->setContentsMargins(1, 0, 1, 1);
   row->addWidget(s.Centre, 1);
-  s.Right = MakePanel(s.Sheet, right, TPanelRole::Side);
-  s.Right->setFixedWidth(kRightWidth);
+  s.Right = MakeSidePanel(s.Sheet, right, kRightWidth, kRightMinimum);
   row->addWidget(s.Right);
   return s;
 }
@@ -133,8 +135,7 @@ TRecordList FillRecordList(QFrame* list, const char* top, const char* search,
 
 QFrame* MakeRecordListPanel(QWidget* parent, const char* name, const char* top,
                             const char* search, const char* navigator, const char* grid) {
-  QFrame* list = MakePanel(parent, name, TPanelRole::Side);
-  list->setFixedWidth(kListPanelWidth);
+  QFrame* list = MakeSidePanel(parent, name, kListPanelWidth, kListPanelMinimum);
   FillRecordList(list, top, search, navigator, grid);
   return list;
 }

@@ -14,7 +14,27 @@ const char* RoleName(TPanelRole role) {
   return "plain";
 }
 
+// Asks for its design width, so the sheet's layout gives it that much while
+// there is room and takes from it evenly with the other areas when there is not.
+class TSidePanel : public QFrame {
+ public:
+  TSidePanel(QWidget* parent, int width) : QFrame(parent), width_(width) {}
+  QSize sizeHint() const override { return QSize(width_, QFrame::sizeHint().height()); }
+
+ private:
+  int width_;
+};
+
 }  // namespace
+
+QFrame* MakeSidePanel(QWidget* parent, const char* name, int width, int minimumWidth) {
+  auto* panel = new TSidePanel(parent, width);
+  panel->setObjectName(name);
+  panel->setProperty("panelRole", RoleName(TPanelRole::Side));
+  panel->setMinimumWidth(minimumWidth);
+  panel->setMaximumWidth(width);
+  return panel;
+}
 
 QFrame* MakePanel(QWidget* parent, const char* name, TPanelRole role) {
   auto* panel = new QFrame(parent);

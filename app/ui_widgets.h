@@ -12,6 +12,9 @@ namespace fendra {
 enum class TPanelRole { Plain, Side, Content, Group };
 
 QFrame* MakePanel(QWidget* parent, const char* name, TPanelRole role = TPanelRole::Plain);
+// A side column of a sheet: `width` wide where the window has room, never
+// wider, and narrowing down to `minimumWidth` on small screens.
+QFrame* MakeSidePanel(QWidget* parent, const char* name, int width, int minimumWidth);
 // A right-hand navigation command; the caption is kept exactly, blanks and all,
 // and shown left-aligned so leading blanks read as indent.
 QPushButton* MakeNaviButton(QWidget* parent, const char* name, const QString& caption);
