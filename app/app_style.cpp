@@ -36,7 +36,9 @@ QTabBar { background: #f3f6fa; }
 QWidget[tabSheet="true"] QLabel, QWidget[tabSheet="true"] QCheckBox,
 QWidget[tabSheet="true"] QGroupBox { color: #000080; }
 QWidget[tabSheet="true"] QLabel, QWidget[tabSheet="true"] QGroupBox,
-QWidget[tabSheet="true"] QPushButton { font-size: 13px; font-weight: bold; }
+QWidget[tabSheet="true"] QPushButton, QWidget[tabSheet="true"] QCheckBox {
+  font-size: 13px; font-weight: bold;
+}
 
 QFrame[panelRole="side"] { background: #dde5ee; border: 1px solid #bac6d4; border-radius: 6px; }
 QFrame[panelRole="content"] { background: #ffffff; border: 1px solid #bac6d4; border-radius: 6px; }
@@ -80,7 +82,7 @@ QGroupBox {
   margin-top: 14px; padding-top: 8px; font-weight: bold;
 }
 QGroupBox::title { subcontrol-origin: margin; left: 10px; padding: 0 4px; }
-QCheckBox { spacing: 8px; font-weight: normal; font-size: 14px; }
+QCheckBox { spacing: 8px; }
 
 QTextEdit[richView="true"] { background: #ffffff; border: none; color: #000000; }
 QTextEdit[imprintBlock="true"] { background: transparent; color: #303a48; }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -5,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/emergency_incidence.h"
+#include "app/finder_layout.h"
 #include "app/main_tabs.h"
 #include "app/tab_parts.h"
 
@@ -12,12 +15,13 @@ namespace fendra {
 
 namespace {
 
-QGroupBox* Group(QWidget* parent, const char* name, const QString& title) {
-  auto* box = new QGroupBox(title, parent);
+QGroupBox* Group(QWidget* parent, const char* name, EmergencyModalityGroup group) {
+  const std::string_view title = EmergencyGroupCaption(group);
+  auto* box = new QGroupBox(QString::fromUtf8(title.data(), qsizetype(title.size())), parent);
   box->setObjectName(name);
-  auto* rows = new QVBoxLayout(box);
-  rows->setContentsMargins(12, 14, 12, 12);
-  rows->setSpacing(6);
+  auto* columns = new TColumnsLayout(box);
+  columns->setContentsMargins(10, 6, 10, 8);
+  columns->setSpacing(3);
   return box;
 }
 
@@ -31,26 +35,45 @@ QGroupBox* GroupOf(EmergencyModalityGroup group, QGroupBox* better, QGroupBox* w
   return state;
 }
 
-QLabel* Cell(QWidget* parent, const QString& name, const QString& text, Qt::Alignment align) {
-  auto* label = new QLabel(text, parent);
+// A result row's remedy name, as wide as the longest name the finder knows
+// whatever it shows at the moment, so no name is ever cut and the panel does
+// not change width from one evaluation to the next.
+class TRemedyNameLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  QSize minimumSizeHint() const override {
+    QSize size = QLabel::minimumSizeHint();
+    int widest = 0;
+    for (std::string_view name : EmergencyRemedyNames())
+      widest = std::max(widest, fontMetrics().horizontalAdvance(
+                                    QString::fromUtf8(name.data(), qsizetype(name.size()))));
+    const QMargins m = contentsMargins();
+    size.setWidth(std::max(size.width(), widest + m.left() + m.right() + 2 * margin() + 2));
+    return size;
+  }
+  QSize sizeHint() const override { return QLabel::sizeHint().expandedTo(minimumSizeHint()); }
+};
+
+QLabel* Cell(QWidget* parent, const QString& name, const QString& text, Qt::Alignment align,
+             bool remedyName = false) {
+  auto* label = remedyName ? new TRemedyNameLabel(text, parent) : new QLabel(text, parent);
   label->setObjectName(name);
   label->setAlignment(align | Qt::AlignVCenter);
   label->setProperty("resultCell", true);
-  label->setMinimumHeight(28);
+  label->setMinimumHeight(26);
   return label;
 }
 
 QFrame* BuildResultPanel(QWidget* parent, TEmergencyFinderPanel& f) {
   QFrame* panel = MakePanel(parent, "PaNotfModAuswLage", TPanelRole::Group);
-  panel->setMinimumWidth(240);
   auto* rows = new QVBoxLayout(panel);
   rows->setContentsMargins(0, 0, 0, 12);
   rows->setSpacing(8);
   rows->addWidget(MakeHeading(panel, "PaNotfModAusw", QStringLiteral("Auswertung")));
 
   auto* grid = new QGridLayout();
-  grid->setContentsMargins(14, 0, 14, 0);
-  grid->setHorizontalSpacing(10);
+  grid->setContentsMargins(12, 0, 12, 0);
+  grid->setHorizontalSpacing(8);
   grid->setVerticalSpacing(4);
   grid->setColumnStretch(1, 1);
   auto* points = Cell(panel, QStringLiteral("LaNotfModAuswPkte"), QStringLiteral("Punkte"),
@@ -61,19 +84,20 @@ QFrame* BuildResultPanel(QWidget* parent, TEmergencyFinderPanel& f) {
   for (int n = 0; n < kEmergencyResultRows; ++n) {
     f.lbRang[n] = Cell(panel, QStringLiteral("lbRang%1").arg(n + 1),
                        QStringLiteral("%1.").arg(n + 1), Qt::AlignRight);
-    f.lbAM[n] = Cell(panel, QStringLiteral("lbAM%1").arg(n + 1), QString(), Qt::AlignLeft);
+    f.lbAM[n] = Cell(panel, QStringLiteral("lbAM%1").arg(n + 1), QString(), Qt::AlignLeft, true);
     f.lbPunkt[n] = Cell(panel, QStringLiteral("lbPunkt%1").arg(n + 1), QString(), Qt::AlignRight);
     grid->addWidget(f.lbRang[n], n + 1, 0);
     grid->addWidget(f.lbAM[n], n + 1, 1);
     grid->addWidget(f.lbPunkt[n], n + 1, 2);
   }
   rows->addLayout(grid);
-  rows->addStretch(1);
+  // "Start" follows the five results directly, where the eye already is.
+  rows->addSpacing(4);
 
   f.paNFStart = MakeNaviButton(panel, "paNFStart", QStringLiteral("   Start     "));
   f.paNFStart->setProperty("primary", true);
   auto* buttonRow = new QHBoxLayout();
-  buttonRow->setContentsMargins(14, 0, 14, 0);
+  buttonRow->setContentsMargins(12, 0, 12, 0);
   buttonRow->addWidget(f.paNFStart);
   rows->addLayout(buttonRow);
   return panel;
@@ -86,8 +110,8 @@ TEmergencyFinderPanel BuildEmergencyFinderPanel(QWidget* parent) {
   f.PaNotfModLag = MakePanel(parent, "PaNotfModLag", TPanelRole::Plain);
   QVBoxLayout* outer = tabparts::FlushColumn(f.PaNotfModLag);
   outer->addWidget(MakeDecorBar(f.PaNotfModLag, "CbNotfMod"));
-  // On screens narrower than the questionnaire it scrolls instead of
-  // widening the window past the screen.
+  // The sheet takes the arrangement its width allows (see TFinderLayout);
+  // on screens too short for it, it scrolls vertically.
   auto* scroller = new QScrollArea(f.PaNotfModLag);
   scroller->setObjectName("PaNotfModScroll");
   scroller->setFrameShape(QFrame::NoFrame);
@@ -95,14 +119,10 @@ TEmergencyFinderPanel BuildEmergencyFinderPanel(QWidget* parent) {
   auto* sheet = new QWidget(scroller);
   sheet->setObjectName("PaNotfModSheet");
   sheet->setProperty("finderSheet", true);
-  scroller->setWidget(sheet);
-  auto* row = new QHBoxLayout(sheet);
-  row->setContentsMargins(12, 12, 12, 12);
-  row->setSpacing(12);
 
-  QGroupBox* better = Group(sheet, "GbNotfMod1", QStringLiteral("Besser durch:"));
-  QGroupBox* worse = Group(sheet, "GbNotfMod2", QStringLiteral("Schlimmer durch:"));
-  QGroupBox* state = Group(sheet, "GbNotfMod3", QStringLiteral("Allgemeiner Zustand"));
+  QGroupBox* better = Group(sheet, "GbNotfMod1", EmergencyModalityGroup::Better);
+  QGroupBox* worse = Group(sheet, "GbNotfMod2", EmergencyModalityGroup::Worse);
+  QGroupBox* state = Group(sheet, "GbNotfMod3", EmergencyModalityGroup::State);
   const auto& modalities = EmergencyModalities();
   for (int i = 0; i < kEmergencyModalityCount; ++i) {
     const EmergencyModality& m = modalities[i];
@@ -112,11 +132,12 @@ TEmergencyFinderPanel BuildEmergencyFinderPanel(QWidget* parent) {
     box->layout()->addWidget(check);
     f.CheckBoxes[i] = check;
   }
-  for (QGroupBox* box : {better, worse, state}) {
-    static_cast<QVBoxLayout*>(box->layout())->addStretch(1);
-    row->addWidget(box, 1);
-  }
-  row->addWidget(BuildResultPanel(sheet, f), 1);
+  auto* arrangement = new TFinderLayout(sheet, better, worse, state,
+                                        static_cast<TColumnsLayout*>(state->layout()),
+                                        BuildResultPanel(sheet, f));
+  arrangement->setContentsMargins(10, 10, 10, 10);
+  arrangement->setSpacing(10);
+  scroller->setWidget(sheet);
   outer->addWidget(scroller, 1);
   return f;
 }

@@ -90,6 +90,16 @@ TEST_F(EmergencyFinderTest, CheckBoxesSitInTheirGroupsTopToBottomInNumberOrder) 
   }
 }
 
+TEST_F(EmergencyFinderTest, CheckBoxesUseTheSheetsFontArial13PixelsBoldNavy) {
+  for (const EmergencyModality& m : EmergencyModalities()) {
+    auto* box = Find<QCheckBox>(std::string(m.CheckBoxName).c_str());
+    EXPECT_EQ(box->font().family(), "Arial") << m.CheckBoxName;
+    EXPECT_EQ(box->font().pixelSize(), 13) << m.CheckBoxName;
+    EXPECT_TRUE(box->font().bold()) << m.CheckBoxName;
+    EXPECT_EQ(box->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0x80)) << m.CheckBoxName;
+  }
+}
+
 TEST_F(EmergencyFinderTest, StartWithNothingTickedListsTheFirstFiveWithZero) {
   Click("paNFStart");
   EXPECT_EQ(Rows(), (Rows_t{{"Abrotanum", "0"}, {"Aconitum", "0"}, {"Agaricus", "0"},
