@@ -1,71 +1,53 @@
 #include "engine/storage/database_file.h"
-
-#include <cerrno>
+#include "engine/storage/storage_errors.h"
 
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
-
-constexpr int32_t kCreateFileError = 30361;
-constexpr int32_t kOpenFileError = 30364;
-constexpr int32_t kUnknownAccessMode = 30366;
-constexpr int32_t kUnknownShareMode = 30367;
-constexpr int32_t kTruncateError = 30370;
-constexpr int32_t kFileSizeError = 30371;
-constexpr int32_t kSeekError = 30372;
-constexpr int32_t kBlankFileName = 30374;
-constexpr int32_t kClosedFile = 30376;
-constexpr int32_t kOpenedFile = 30377;
-constexpr int32_t kFlushError = 30379;
-constexpr int32_t kFileMissing = 11351;
-
-}  // namespace
-
 TDVXDatabaseFile::TDVXDatabaseFile(TDVXFileSystem& fileSystem) : fileSystem_(fileSystem) {}
 
 TDVXDatabaseFile::~TDVXDatabaseFile() = default;
 
 void TDVXDatabaseFile::CheckOpen(const char* operation) const {
-  if (!file_) throw EDVXException(kClosedFile, "Cannot perform this operation (%s) on a closed file", {operation});
+  if (!file_) throw EDVXException(kErrClosedFile, "Cannot perform this operation (%s) on a closed file", {operation});
 }
 
 void TDVXDatabaseFile::CheckClosed(const char* operation) const {
-  if (file_) throw EDVXException(kOpenedFile, "Cannot perform this operation (%s) on a opened file", {operation});
+  if (file_) throw EDVXException(kErrOpenedFile, "Cannot perform this operation (%s) on a opened file", {operation});
 }
 
 void TDVXDatabaseFile::CreateFile(const std::string& fileName) {
   CheckClosed("CreateFile");
   if (fileName.find_first_not_of(" \t") == std::string::npos)
-    throw EDVXException(kBlankFileName, "Cannot create file with blank FileName");
-  std::string error;
+    throw EDVXException(kErrBlankFileName, "Cannot create file with blank FileName");
+  TDVXFileError error;
   auto file = fileSystem_.Open(fileName, TDVXFileOpen::CreateOrTruncate, TDVXFileAccess::ReadWrite,
                                TDVXFileShare::Exclusive, error);
-  Attach(std::move(file), fileName, kAccessReadWrite, kShareExclusive, kCreateFileError,
+  Attach(std::move(file), fileName, kAccessReadWrite, kShareExclusive, kErrCreateFile,
          "Cannot create file: '%s' Error code: %d. ErrorMessage: %s", error);
 }
 
 void TDVXDatabaseFile::OpenFile(const std::string& fileName, uint8_t& access, uint8_t& share) {
   CheckClosed("OpenFile");
-  if (access > kAccessReadWrite) throw EDVXException(kUnknownAccessMode, "Unknown Access mode: '%d'", {access});
-  if (share > kShareDenyNone) throw EDVXException(kUnknownShareMode, "Unknown Share mode: '%d'", {share});
+  if (access > kAccessReadWrite) throw EDVXException(kErrUnknownAccessMode, "Unknown Access mode: '%d'", {access});
+  if (share > kShareDenyNone) throw EDVXException(kErrUnknownShareMode, "Unknown Share mode: '%d'", {share});
   if (!fileSystem_.Exists(fileName))
-    throw EDVXException(kFileMissing, "Error - database file '%s' does not exists", {fileName});
+    throw EDVXException(kErrFileMissing, "Error - database file '%s' does not exists", {fileName});
   if (fileSystem_.IsReadOnly(fileName)) access = kAccessReadOnly;
-  std::string error;
+  TDVXFileError error;
   auto file = fileSystem_.Open(fileName, TDVXFileOpen::OpenExisting,
                                access == kAccessReadWrite ? TDVXFileAccess::ReadWrite : TDVXFileAccess::ReadOnly,
                                share == kShareExclusive ? TDVXFileShare::Exclusive : TDVXFileShare::Shared, error);
-  Attach(std::move(file), fileName, access, share, kOpenFileError,
+  Attach(std::move(file), fileName, access, share, kErrOpenFile,
          "Cannot open file:'%s' Error code: %d. ErrorMessage: %s", error);
 }
 
 // Takes over a file the file system opened, or reports why it could not:
-// `format` gets the file name, errno and the system's message.
+// `format` gets the file name and the file layer's error number and text.
 void TDVXDatabaseFile::Attach(std::unique_ptr<TDVXFile> file, const std::string& fileName, uint8_t access,
                               uint8_t share, int32_t errorCode, std::string_view format,
-                              const std::string& error) {
-  if (!file) throw EDVXException(errorCode, format, {fileName, errno, error});
+                              const TDVXFileError& error) {
+  if (!file) throw EDVXException(errorCode, format, {fileName, error.code, error.message});
   file_ = std::move(file);
   fileName_ = fileName;
   access_ = access;
@@ -84,7 +66,7 @@ void TDVXDatabaseFile::Seek(int32_t errorCode, int64_t position) {
   CheckOpen("Seek");
   if (position < 0) {
     int64_t size = GetSize();
-    throw EDVXException(errorCode ? errorCode : kSeekError,
+    throw EDVXException(errorCode ? errorCode : kErrSeek,
                         "Cannot Set File Position to %d. FileName='%s'. FilePosition = %d, FileSize = %d",
                         {position, fileName_, position_, size});
   }
@@ -100,17 +82,17 @@ int64_t TDVXDatabaseFile::GetSize() {
   CheckOpen("GetSize");
   uint64_t size = 0;
   if (!file_->GetSize(size))
-    throw EDVXException(kFileSizeError, "Cannot Get File Size for file: '%s'. ErrorCode:%d. ErrorMessage: %s",
-                        {fileName_, errno, file_->LastError()});
+    throw EDVXException(kErrFileSize, "Cannot Get File Size for file: '%s'. ErrorCode:%d. ErrorMessage: %s",
+                        {fileName_, file_->LastErrorCode(), file_->LastError()});
   return static_cast<int64_t>(size);
 }
 
 void TDVXDatabaseFile::SetSize(int64_t size) {
   CheckOpen("SetSize");
-  Seek(kTruncateError, size);
+  Seek(kErrTruncateFile, size);
   if (!file_->SetEndOfFile(static_cast<uint64_t>(size)))
-    throw EDVXException(kTruncateError, "Cannot Truncate File '%s' to %d bytes. ErrorCode:%d. ErrorMessage: %s",
-                        {fileName_, size, errno, file_->LastError()});
+    throw EDVXException(kErrTruncateFile, "Cannot Truncate File '%s' to %d bytes. ErrorCode:%d. ErrorMessage: %s",
+                        {fileName_, size, file_->LastErrorCode(), file_->LastError()});
 }
 
 void TDVXDatabaseFile::ReadBuffer(void* buffer, int32_t errorCode, int64_t position, size_t count) {
@@ -122,7 +104,7 @@ void TDVXDatabaseFile::ReadBuffer(void* buffer, int32_t errorCode, int64_t posit
     position_ = position + static_cast<int64_t>(count);
     return;
   }
-  int code = ok ? 0 : errno;
+  int code = ok ? 0 : file_->LastErrorCode();
   std::string reason = ok ? "end of file reached after " + std::to_string(done) + " bytes" : file_->LastError();
   uint64_t size = 0;
   file_->GetSize(size);
@@ -140,7 +122,7 @@ void TDVXDatabaseFile::WriteBuffer(const void* buffer, int32_t errorCode, int64_
     position_ = position + static_cast<int64_t>(count);
     return;
   }
-  int code = errno;
+  int code = file_->LastErrorCode();
   uint64_t size = 0;
   file_->GetSize(size);
   throw EDVXException(errorCode,
@@ -153,8 +135,8 @@ void TDVXDatabaseFile::WriteBuffer(const void* buffer, int32_t errorCode, int64_
 void TDVXDatabaseFile::FlushFileBuffers() {
   CheckOpen("FlushFileBuffers");
   if (!file_->Flush())
-    throw EDVXException(kFlushError, "Cannot flush file buffers for file: '%s'. ErrorCode:%d. ErrorMessage: %s",
-                        {fileName_, errno, file_->LastError()});
+    throw EDVXException(kErrFlushFile, "Cannot flush file buffers for file: '%s'. ErrorCode:%d. ErrorMessage: %s",
+                        {fileName_, file_->LastErrorCode(), file_->LastError()});
 }
 
 bool TDVXDatabaseFile::LockByte(int64_t position, bool exclusive) {

@@ -64,7 +64,7 @@ class TDVXDatabaseFile {
   void CheckOpen(const char* operation) const;
   void CheckClosed(const char* operation) const;
   void Attach(std::unique_ptr<TDVXFile> file, const std::string& fileName, uint8_t access, uint8_t share,
-              int32_t errorCode, std::string_view format, const std::string& error);
+              int32_t errorCode, std::string_view format, const TDVXFileError& error);
 
   TDVXFileSystem& fileSystem_;
   std::unique_ptr<TDVXFile> file_;

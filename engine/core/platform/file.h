@@ -5,8 +5,9 @@
 // the Nth write or flush and simulate a crash that loses unflushed writes.
 //
 // Operations report failure by returning false and leaving a description in
-// LastError(); the storage layer turns that into its own engine message with
-// the caller's native code.
+// LastError() and the file layer's error number in LastErrorCode() (the
+// operating system's errno, or the in-memory layer's own); the storage layer
+// turns both into its own engine message with the caller's native code.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,7 +17,16 @@ namespace dvx {
 
 enum class TDVXFileAccess { ReadOnly, ReadWrite };
 enum class TDVXFileShare { Exclusive, Shared };
-enum class TDVXFileOpen { CreateOrTruncate, OpenExisting };
+// OpenOrCreate opens an existing file without changing it, or creates an
+// empty one; a caller that must not destroy a file in use truncates it only
+// once it holds the file's locks.
+enum class TDVXFileOpen { CreateOrTruncate, OpenExisting, OpenOrCreate };
+
+// Why an open failed: the file layer's error number and a description.
+struct TDVXFileError {
+  int code = 0;
+  std::string message;
+};
 
 class TDVXFile {
  public:
@@ -41,6 +51,7 @@ class TDVXFile {
   virtual bool IsLockedByOther(uint64_t position, uint64_t length) = 0;
 
   virtual const std::string& LastError() const = 0;
+  virtual int LastErrorCode() const = 0;
   virtual const std::string& FileName() const = 0;
 };
 
@@ -51,7 +62,7 @@ class TDVXFileSystem {
   // Null on failure, with the reason in `error`.
   virtual std::unique_ptr<TDVXFile> Open(const std::string& name, TDVXFileOpen how,
                                          TDVXFileAccess access, TDVXFileShare share,
-                                         std::string& error) = 0;
+                                         TDVXFileError& error) = 0;
   virtual bool Exists(const std::string& name) = 0;
   virtual bool IsReadOnly(const std::string& name) = 0;
   virtual bool SetReadOnly(const std::string& name, bool readOnly) = 0;

@@ -1,5 +1,6 @@
 #include "engine/core/platform/memory_file.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace dvx {
@@ -36,7 +37,7 @@ class TDVXMemoryFile : public TDVXFile {
   bool ReadAt(uint64_t position, void* buffer, size_t count, size_t& done) override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
     done = 0;
-    if (fs_.TakeFault(fs_.failRead_)) return Fail("injected read failure");
+    if (fs_.TakeFault(fs_.failRead_)) return Fail("injected read failure", EIO);
     const auto& data = node_->current;
     if (position >= data.size()) return true;
     done = static_cast<size_t>(std::min<uint64_t>(count, data.size() - position));
@@ -46,9 +47,9 @@ class TDVXMemoryFile : public TDVXFile {
 
   bool WriteAt(uint64_t position, const void* buffer, size_t count) override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
-    if (!writable_) return Fail("write on a read-only open");
+    if (!writable_) return Fail("write on a read-only open", EBADF);
     ++fs_.writes_;
-    if (fs_.TakeFault(fs_.failWrite_)) return Fail("injected write failure");
+    if (fs_.TakeFault(fs_.failWrite_)) return Fail("injected write failure", EIO);
     auto& data = node_->current;
     if (position + count > data.size()) data.resize(position + count, 0);
     if (count) std::memcpy(data.data() + position, buffer, count);
@@ -58,7 +59,7 @@ class TDVXMemoryFile : public TDVXFile {
   bool Flush() override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
     ++fs_.flushes_;
-    if (fs_.TakeFault(fs_.failFlush_)) return Fail("injected flush failure");
+    if (fs_.TakeFault(fs_.failFlush_)) return Fail("injected flush failure", EIO);
     node_->durable = node_->current;
     return true;
   }
@@ -71,7 +72,7 @@ class TDVXMemoryFile : public TDVXFile {
 
   bool SetEndOfFile(uint64_t size) override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
-    if (!writable_) return Fail("truncate on a read-only open");
+    if (!writable_) return Fail("truncate on a read-only open", EBADF);
     node_->current.resize(size, 0);
     return true;
   }
@@ -100,6 +101,7 @@ class TDVXMemoryFile : public TDVXFile {
   }
 
   const std::string& LastError() const override { return error_; }
+  int LastErrorCode() const override { return errorCode_; }
   const std::string& FileName() const override { return name_; }
 
  private:
@@ -112,8 +114,9 @@ class TDVXMemoryFile : public TDVXFile {
     return false;
   }
 
-  bool Fail(const std::string& what) {
+  bool Fail(const std::string& what, int code) {
     error_ = what + " on '" + name_ + "'";
+    errorCode_ = code;
     return false;
   }
 
@@ -123,6 +126,7 @@ class TDVXMemoryFile : public TDVXFile {
   bool writable_;
   bool exclusive_;
   std::string error_;
+  int errorCode_ = 0;
 };
 
 TDVXMemoryFileSystem::TDVXMemoryFileSystem() = default;
@@ -135,24 +139,24 @@ bool TDVXMemoryFileSystem::TakeFault(int& countdown) {
 
 std::unique_ptr<TDVXFile> TDVXMemoryFileSystem::Open(const std::string& name, TDVXFileOpen how,
                                                      TDVXFileAccess access, TDVXFileShare share,
-                                                     std::string& error) {
+                                                     TDVXFileError& error) {
   std::lock_guard<std::mutex> guard(lock_);
   auto it = files_.find(name);
   if (it == files_.end()) {
-    if (how != TDVXFileOpen::CreateOrTruncate) {
-      error = "cannot open '" + name + "': no such file";
+    if (how == TDVXFileOpen::OpenExisting) {
+      error = {ENOENT, "cannot open '" + name + "': no such file"};
       return nullptr;
     }
     it = files_.emplace(name, std::make_shared<Node>()).first;
   }
   Node& node = *it->second;
   if (access == TDVXFileAccess::ReadWrite && node.readOnly) {
-    error = "cannot open '" + name + "': read-only";
+    error = {EACCES, "cannot open '" + name + "': read-only"};
     return nullptr;
   }
   bool exclusive = share == TDVXFileShare::Exclusive;
   if (node.exclusiveOpens > 0 || (exclusive && node.sharedOpens > 0)) {
-    error = "file '" + name + "' is in use by another program";
+    error = {EWOULDBLOCK, "file '" + name + "' is in use by another program"};
     return nullptr;
   }
   if (how == TDVXFileOpen::CreateOrTruncate) {

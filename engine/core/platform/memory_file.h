@@ -23,7 +23,7 @@ class TDVXMemoryFileSystem : public TDVXFileSystem {
   ~TDVXMemoryFileSystem() override;
 
   std::unique_ptr<TDVXFile> Open(const std::string& name, TDVXFileOpen how, TDVXFileAccess access,
-                                 TDVXFileShare share, std::string& error) override;
+                                 TDVXFileShare share, TDVXFileError& error) override;
   bool Exists(const std::string& name) override;
   bool IsReadOnly(const std::string& name) override;
   bool SetReadOnly(const std::string& name, bool readOnly) override;

@@ -78,6 +78,7 @@ class TDVXOSFile : public TDVXFile {
   }
 
   const std::string& LastError() const override { return error_; }
+  int LastErrorCode() const override { return errorCode_; }
   const std::string& FileName() const override { return name_; }
 
  private:
@@ -93,25 +94,29 @@ class TDVXOSFile : public TDVXFile {
   }
 
   bool Fail(const char* what) {
-    error_ = std::string(what) + " failed on '" + name_ + "': " + std::strerror(errno);
+    errorCode_ = errno;
+    error_ = std::string(what) + " failed on '" + name_ + "': " + std::strerror(errorCode_);
     return false;
   }
 
   int fd_;
   std::string name_;
   std::string error_;
+  int errorCode_ = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<TDVXFile> TDVXOSFileSystem::Open(const std::string& name, TDVXFileOpen how,
                                                  TDVXFileAccess access, TDVXFileShare share,
-                                                 std::string& error) {
+                                                 TDVXFileError& error) {
   int flags = O_CLOEXEC | (access == TDVXFileAccess::ReadWrite ? O_RDWR : O_RDONLY);
   if (how == TDVXFileOpen::CreateOrTruncate) flags |= O_CREAT | O_TRUNC;
+  if (how == TDVXFileOpen::OpenOrCreate) flags |= O_CREAT;
   int fd = ::open(name.c_str(), flags, 0644);
   if (fd < 0) {
-    error = "cannot open '" + name + "': " + std::strerror(errno);
+    error.code = errno;
+    error.message = "cannot open '" + name + "': " + std::strerror(error.code);
     return nullptr;
   }
   // Exclusive opens keep other processes out with an advisory lock on the
@@ -119,7 +124,8 @@ std::unique_ptr<TDVXFile> TDVXOSFileSystem::Open(const std::string& name, TDVXFi
   // and a shared one never coexist.
   int op = (share == TDVXFileShare::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
   if (::flock(fd, op) != 0) {
-    error = "file '" + name + "' is in use by another program";
+    error.code = errno;
+    error.message = "file '" + name + "' is in use by another program";
     ::close(fd);
     return nullptr;
   }

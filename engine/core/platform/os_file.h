@@ -9,7 +9,7 @@ namespace dvx {
 class TDVXOSFileSystem : public TDVXFileSystem {
  public:
   std::unique_ptr<TDVXFile> Open(const std::string& name, TDVXFileOpen how, TDVXFileAccess access,
-                                 TDVXFileShare share, std::string& error) override;
+                                 TDVXFileShare share, TDVXFileError& error) override;
   bool Exists(const std::string& name) override;
   bool IsReadOnly(const std::string& name) override;
   bool SetReadOnly(const std::string& name, bool readOnly) override;

@@ -2,6 +2,7 @@
 #include <unistd.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "engine/core/platform/memory_file.h"
@@ -13,9 +14,9 @@ namespace {
 
 std::unique_ptr<TDVXFile> OpenOrDie(TDVXFileSystem& fs, const std::string& name, TDVXFileOpen how,
                                     TDVXFileShare share = TDVXFileShare::Shared) {
-  std::string error;
+  TDVXFileError error;
   auto file = fs.Open(name, how, TDVXFileAccess::ReadWrite, share, error);
-  EXPECT_TRUE(file) << error;
+  EXPECT_TRUE(file) << error.message;
   return file;
 }
 
@@ -96,16 +97,18 @@ TEST_P(FileLayerTest, ByteLocksConflictBetweenOpens) {
 
 TEST_P(FileLayerTest, ExclusiveOpenKeepsOthersOut) {
   auto a = OpenOrDie(*fs_, name_, TDVXFileOpen::CreateOrTruncate, TDVXFileShare::Exclusive);
-  std::string error;
+  TDVXFileError error;
   EXPECT_FALSE(fs_->Open(name_, TDVXFileOpen::OpenExisting, TDVXFileAccess::ReadOnly, TDVXFileShare::Shared, error));
-  EXPECT_NE(error.find("in use"), std::string::npos);
+  EXPECT_NE(error.message.find("in use"), std::string::npos);
+  EXPECT_NE(error.code, 0);
 }
 
 TEST_P(FileLayerTest, MissingFileIsReportedNotCreated) {
-  std::string error;
+  TDVXFileError error;
   std::string missing = name_ + ".missing";
   EXPECT_FALSE(fs_->Open(missing, TDVXFileOpen::OpenExisting, TDVXFileAccess::ReadWrite, TDVXFileShare::Shared, error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(error.code, ENOENT);
+  EXPECT_FALSE(error.message.empty());
   EXPECT_FALSE(fs_->Exists(missing));
 }
 
@@ -119,6 +122,7 @@ TEST(MemoryFileFaults, NthWriteAndFlushFailOnce) {
   EXPECT_TRUE(f->WriteAt(0, "a", 1));
   EXPECT_FALSE(f->WriteAt(1, "b", 1));
   EXPECT_NE(f->LastError().find("injected"), std::string::npos);
+  EXPECT_EQ(f->LastErrorCode(), EIO);
   EXPECT_TRUE(f->WriteAt(1, "c", 1));
   EXPECT_EQ(ReadAll(*f), "ac");
   fs.FailNthFlush(1);
@@ -144,7 +148,7 @@ TEST(OsFileLocks, AnotherProcessSeesTheLockAndItDiesWithTheProcess) {
   ASSERT_EQ(pipe(go), 0);
   pid_t child = fork();
   if (child == 0) {
-    std::string error;
+    TDVXFileError error;
     auto f = TDVXFileSystem::Default().Open(name, TDVXFileOpen::OpenExisting, TDVXFileAccess::ReadWrite,
                                            TDVXFileShare::Shared, error);
     char c = f && f->TryLock(296, 1, true) ? 'L' : 'F';
