@@ -6,6 +6,7 @@
 #include "engine/core/exception.h"
 #include "engine/storage/free_space_layout.h"
 #include "engine/storage/internal_file.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/storage/system_directory.h"
 #include "engine/storage/table_list_file.h"
 
@@ -23,7 +24,7 @@ void TDVXDatabaseChecker::AddReferencedPage(int32_t pageNo, const std::string& o
 bool TDVXDatabaseChecker::ReadPage(int32_t pageNo, std::vector<uint8_t>& page) {
   page.assign(static_cast<size_t>(pageManager_.PageSize()), 0);
   try {
-    pageManager_.ReadWholePage(page.data(), pageNo, 10466);
+    pageManager_.ReadWholePage(page.data(), pageNo, kErrReadPage);
     return true;
   } catch (const EDVXException& e) {
     Problem("page " + std::to_string(pageNo) + ": " + e.Message());
@@ -65,11 +66,12 @@ bool TDVXDatabaseChecker::ReadInternalFile(int32_t firstPageNo, uint16_t pageTyp
     const uint8_t* data = page.data() + kPageHeaderSize;
     size_t start = 0;
     if (no == firstPageNo) {
-      if (std::memcmp(data, kInternalFileSignature, 4) != 0) {
+      TDVXInternalFileHeader header;
+      if (!TDVXInternalFileHeader::Decode(data, header)) {
         Problem(name + ": page " + std::to_string(no) + " has no internal-file signature");
         return false;
       }
-      fileSize = GetI32(data + 4);
+      fileSize = header.fileSize;
       if (fileSize < 0 || fileSize + kInternalFileHeaderSize > static_cast<int64_t>(pageCount) * static_cast<int64_t>(dataSize)) {
         Problem(name + ": invalid file size " + std::to_string(fileSize));
         return false;
@@ -149,13 +151,11 @@ void TDVXDatabaseChecker::CheckBitmaps() {
 std::vector<std::string> TDVXDatabaseChecker::Check() {
   std::vector<uint8_t> content;
   if (ReadInternalFile(kSystemDirectoryPageNo, PageTypeIDFileSystemDirectory, "the system directory", content)) {
-    if (content.size() % 5 != 0 || content.size() < 10)
+    if (content.size() % kDirectoryEntrySize != 0 || content.size() < kMinDirectoryEntries * kDirectoryEntrySize)
       Problem("the system directory holds " + std::to_string(content.size()) + " bytes, not two or more entries");
-    int32_t sessions = kNoPage, tables = kNoPage;
-    for (size_t at = 0; at + 5 <= content.size(); at += 5) {
-      if (content[at] == kActiveSessionsFileID && sessions == kNoPage) sessions = GetI32(content.data() + at + 1);
-      if (content[at] == kTableListFileID && tables == kNoPage) tables = GetI32(content.data() + at + 1);
-    }
+    auto entries = TDVXDirectoryEntry::DecodeAll(content);
+    int32_t sessions = TDVXDirectoryEntry::Find(entries, kActiveSessionsFileID);
+    int32_t tables = TDVXDirectoryEntry::Find(entries, kTableListFileID);
     std::vector<uint8_t> ignored;
     if (sessions == kNoPage)
       Problem("the system directory has no active sessions file");

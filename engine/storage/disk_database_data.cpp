@@ -1,26 +1,11 @@
 #include "engine/storage/disk_database_data.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
 
 namespace dvx {
-namespace {
-
-constexpr int32_t kDatabaseInUse = 10498;
-constexpr int32_t kTooManySessions = 10843;
-constexpr int32_t kSessionIDTooLarge = 11334;
-constexpr int32_t kLockTablesCreate = 11503;
-constexpr int32_t kLockTablesDrop = 10616;
-constexpr int32_t kTableMissingOnDrop = 10780;
-constexpr int32_t kRenameTargetExists = 10787;
-constexpr int32_t kInvalidMaxSessions = 10844;
-constexpr int32_t kInvalidSessionID = 10669;
-constexpr int32_t kLockTablesOpen = 10796;
-constexpr int32_t kTableMissingOnOpen = 10797;
-
-}  // namespace
-
 TDVXDiskDatabaseData::TDVXDiskDatabaseData(std::string fileName, TDVXLockParams lockParams,
                                            TDVXFileSystem& fileSystem)
     : fileName_(std::move(fileName)), lockParams_(lockParams), fileSystem_(fileSystem) {}
@@ -32,7 +17,7 @@ std::unique_ptr<TDVXDiskPageManager> TDVXDiskDatabaseData::NewPageManager() {
 }
 
 TDVXDiskPageManager& TDVXDiskDatabaseData::PageManager() {
-  if (!pageManager_) throw EDVXException(10460, "Error - database file is not opened.");
+  if (!pageManager_) throw EDVXException(kErrWriteHeader, "Error - database file is not opened.");
   return *pageManager_;
 }
 
@@ -46,9 +31,9 @@ void TDVXDiskDatabaseData::FreeAll() {
 
 void TDVXDiskDatabaseData::CreateDatabase(int pageSize, int extentPageCount, int32_t maxSessionCount,
                                           const TDVXCryptoInfo& crypto) {
-  if (pageManager_) throw EDVXException(kDatabaseInUse, "Error - database file %s is in use.", {fileName_});
+  if (pageManager_) throw EDVXException(kErrDatabaseInUse, "Error - database file %s is in use.", {fileName_});
   if (maxSessionCount < 1 || maxSessionCount > kMaxSessionsPerDatabase)
-    throw EDVXException(kInvalidMaxSessions, "Invalid MaxSessionCount = %d. Should be from 1 to %d",
+    throw EDVXException(kErrInvalidMaxSessions, "Invalid MaxSessionCount = %d. Should be from 1 to %d",
                         {maxSessionCount, kMaxSessionsPerDatabase});
   auto pm = NewPageManager();
   pm->CreateDatabaseFile(fileName_, pageSize, extentPageCount, crypto);
@@ -66,7 +51,7 @@ void TDVXDiskDatabaseData::CreateDatabase(int pageSize, int extentPageCount, int
 }
 
 void TDVXDiskDatabaseData::OpenDatabase(bool readOnly, bool exclusive, TDVXCryptoInfo& crypto) {
-  if (pageManager_) throw EDVXException(kDatabaseInUse, "Error - database file %s is in use.", {fileName_});
+  if (pageManager_) throw EDVXException(kErrDatabaseInUse, "Error - database file %s is in use.", {fileName_});
   try {
     pageManager_ = NewPageManager();
     pageManager_->OpenDatabaseFile(fileName_, readOnly, false, exclusive, crypto);
@@ -95,7 +80,7 @@ void TDVXDiskDatabaseData::CloseDatabase() {
 
 int32_t TDVXDiskDatabaseData::ConnectSession() {
   if (static_cast<int32_t>(sessions_.size()) >= kMaxSessionsPerDatabase)
-    throw EDVXException(kTooManySessions,
+    throw EDVXException(kErrTooManySessions,
                         "Cannot connect session, maximum number of connections exceeded. MaxSessionCount = %d",
                         {kMaxSessionsPerDatabase});
   int32_t id = 1;
@@ -104,7 +89,7 @@ int32_t TDVXDiskDatabaseData::ConnectSession() {
     ++id;
   }
   if (id > kMaxSessionsPerDatabase)
-    throw EDVXException(kSessionIDTooLarge,
+    throw EDVXException(kErrSessionIDTooLarge,
                         "Cannot connect session, maximum number of connections exceeded. MaxSessionCount = %d",
                         {kMaxSessionsPerDatabase});
   sessions_.insert(id);
@@ -136,17 +121,16 @@ void TDVXDiskDatabaseData::CancelSystemChanges(bool committing) {
   }
 }
 
-void TDVXDiskDatabaseData::LockTables(int32_t code) {
-  if (!PageManager().LockTablesByte())
-    throw EDVXException(code, "Error locking Tables in database '%s'", {fileName_});
+TDVXLockByteGuard TDVXDiskDatabaseData::LockTables(int32_t code) {
+  return TDVXLockByteGuard(PageManager(), TDVXLockByte::Tables, [&] {
+    return EDVXException(code, "Error locking Tables in database '%s'", {fileName_});
+  });
 }
-
-void TDVXDiskDatabaseData::UnlockTables() { PageManager().UnlockTablesByte(); }
 
 TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& tableName,
                                                            const TDropHook& dropExisting) {
   TDVXDiskPageManager& pm = PageManager();
-  LockTables(kLockTablesCreate);
+  TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesCreate);
   TDVXInternalLockedDBFile locks(pm, PageTypeIDTableLocks);
   TDVXTableListRecord record;
   bool committing = false;
@@ -176,10 +160,9 @@ TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& ta
       } catch (...) {
       }
     }
-    UnlockTables();
     throw;
   }
-  UnlockTables();
+  tablesLock.Release();
   // A failed flush after the commit is reported, but undoes nothing.
   pm.FlushBuffers();
   return record;
@@ -189,7 +172,7 @@ void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const T
   TDVXDiskPageManager& pm = PageManager();
   auto record = tableList_->GetRecord(tableName);
   if (!record)
-    throw EDVXException(kTableMissingOnDrop, "Table '%s' does not exist in the database file '%s'",
+    throw EDVXException(kErrTableMissingOnDrop, "Table '%s' does not exist in the database file '%s'",
                         {tableName, fileName_});
   if (dropStructures) dropStructures(*record);
   tableList_->Delete(tableName);
@@ -203,46 +186,41 @@ void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const T
 
 void TDVXDiskDatabaseData::ChangeTablesLocked(int32_t lockCode, const std::function<void()>& change) {
   TDVXDiskPageManager& pm = PageManager();
-  LockTables(lockCode);
+  TDVXLockByteGuard tablesLock = LockTables(lockCode);
   bool committing = false;
   try {
     change();
     CommitSystemChanges(committing);
   } catch (...) {
     CancelSystemChanges(committing);
-    UnlockTables();
     throw;
   }
-  UnlockTables();
+  tablesLock.Release();
   pm.FlushBuffers();
 }
 
 void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TDropHook& dropStructures) {
-  ChangeTablesLocked(kLockTablesDrop, [&] { DropTableLocked(tableName, dropStructures); });
+  ChangeTablesLocked(kErrLockTablesDrop, [&] { DropTableLocked(tableName, dropStructures); });
 }
 
 void TDVXDiskDatabaseData::RenameTable(const std::string& oldName, const std::string& newName) {
-  ChangeTablesLocked(kLockTablesDrop, [&] {
+  ChangeTablesLocked(kErrLockTablesDrop, [&] {
     if (!SameName(oldName, newName) && tableList_->Exists(newName))
-      throw EDVXException(kRenameTargetExists,
+      throw EDVXException(kErrRenameTargetExists,
                           "Cannot rename table '%s' to '%s' - table with such name already exists", {oldName, newName});
     tableList_->Rename(oldName, newName);
   });
 }
 
 TDVXTableListRecord TDVXDiskDatabaseData::OpenTableRecord(int32_t sessionID, const std::string& tableName) {
-  if (sessionID < 0) throw EDVXException(kInvalidSessionID, "Error - invalid session ID = %d", {sessionID});
-  LockTables(kLockTablesOpen);
+  if (sessionID < 0) throw EDVXException(kErrInvalidSessionID, "Error - invalid session ID = %d", {sessionID});
   std::optional<TDVXTableListRecord> record;
-  try {
+  {
+    TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesOpen);
     record = tableList_->GetRecord(tableName);
-  } catch (...) {
-    UnlockTables();
-    throw;
   }
-  UnlockTables();
   if (!record)
-    throw EDVXException(kTableMissingOnOpen, "Table '%s' does not exist in the database file '%s'",
+    throw EDVXException(kErrTableMissingOnOpen, "Table '%s' does not exist in the database file '%s'",
                         {tableName, fileName_});
   return *record;
 }

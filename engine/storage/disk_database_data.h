@@ -72,8 +72,7 @@ class TDVXDiskDatabaseData {
 
  private:
   std::unique_ptr<TDVXDiskPageManager> NewPageManager();
-  void LockTables(int32_t code);
-  void UnlockTables();
+  TDVXLockByteGuard LockTables(int32_t code);
   void CommitSystemChanges(bool& committing);
   void CancelSystemChanges(bool committing);
   void DropTableLocked(const std::string& tableName, const TDropHook& dropStructures);

@@ -1,157 +1,73 @@
 #include "engine/storage/disk_page_manager.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <vector>
 
-#include "engine/crypto/crypto_names.h"
-#include "engine/crypto/database_cipher.h"
-#include "engine/storage/key_check_block.h"
-#include "engine/crypto/key_derivation.h"
 #include "engine/core/exception.h"
 #include "engine/storage/free_space_manager.h"
-#include "engine/core/platform/random.h"
 
 namespace dvx {
 namespace {
-
-constexpr int32_t kReadHeaderError = 10459;
-constexpr int32_t kWriteHeaderError = 10460;
-constexpr int32_t kCreateInUse = 10461;
-constexpr int32_t kOpenInUse = 10462;
-constexpr int32_t kReadPageError = 10466;
-constexpr int32_t kWritePageError = 10469;
-constexpr int32_t kInvalidSignature = 10470;
-constexpr int32_t kInvalidPageNo = 10471;
-constexpr int32_t kReadPartError = 10474;
-constexpr int32_t kWritePartError = 10475;
-constexpr int32_t kReadPartOffset = 10476;
-constexpr int32_t kWritePartOffset = 10477;
-constexpr int32_t kCorruptHeader = 10481;
-constexpr int32_t kReadOnlyDatabase = 10483;
-constexpr int32_t kCipherUnavailable = 10484;
-constexpr int32_t kInvalidPageSize = 10485;
-constexpr int32_t kInvalidVersion = 10637;
-constexpr int32_t kLockStateError = 10638;
-constexpr int32_t kUnlockStateError = 10639;
-constexpr int32_t kInvalidNewPage = 10707;
-constexpr int32_t kWritePageEncrypted = 10715;
-constexpr int32_t kReadPageEncrypted = 10716;
-constexpr int32_t kReadPartEncrypted = 10724;
-constexpr int32_t kWritePartEncrypted = 10725;
-constexpr int32_t kSignatureNotFound = 11289;
-constexpr int32_t kIsDatabaseFileParam = 11296;
-constexpr int32_t kTooSmallExtent = 50028;
 
 // Blocks of the scan for an embedded header; consecutive blocks overlap by
 // three bytes so a signature that straddles two blocks is still found.
 constexpr int64_t kScanBlock = 65535;
 
-static_assert(kSaltSize == kKeySaltSize);
 static_assert(kSaltOffset + kSaltSize == kFileHeaderSize + kReservedAreaLengthSize + kEncryptedReservedAreaLength);
-
-// A provider's fill function as the random source the KeyCheckBlock takes.
-class TFunctionRandom : public TDVXRandom {
- public:
-  explicit TFunctionRandom(std::function<void(uint8_t*, size_t)> fill) : fill_(std::move(fill)) {}
-  uint32_t Next(uint32_t range) override {
-    uint32_t value = 0;
-    Fill(&value, sizeof value);
-    return value % range;
-  }
-  void Fill(void* buffer, size_t count) override { fill_(static_cast<uint8_t*>(buffer), count); }
-
- private:
-  std::function<void(uint8_t*, size_t)> fill_;
-};
 
 }  // namespace
 
 TDVXDiskPageManager::TDVXDiskPageManager(TDVXLockParams lockParams, TDVXFileSystem& fileSystem)
     : TDVXPageManager(0, kPageHeaderSize),
       lockParams_(lockParams),
-      file_(fileSystem),
-      cryptoProvider_(PageCryptoProvider()) {}
+      file_(fileSystem) {}
 
 TDVXDiskPageManager::~TDVXDiskPageManager() { CloseQuietly(); }
 
 void TDVXDiskPageManager::CloseQuietly() {
   DiscardAllPages();
   freeSpace_.reset();
-  cipher_.reset();
-  salt_.fill(0);
+  encryption_.Clear();
   crypto_.Clear();
+  commitLock_.reset();
   stateLockDepth_ = tablesLockDepth_ = 0;
   if (file_.IsOpen()) file_.CloseFile();
 }
 
 void TDVXDiskPageManager::FillRandom(uint8_t* buffer, size_t count) {
   TDVXLockGuard guard(Lock());
-  if (cryptoProvider_.fillRandom) {
-    cryptoProvider_.fillRandom(buffer, count);
-    return;
-  }
-  if (!pageRandom_) pageRandom_ = std::make_unique<TDVXLfsrRandom>(TDVXRandom::System());
-  pageRandom_->Fill(buffer, count);
+  encryption_.FillPage(buffer, count);
 }
 
-void TDVXDiskPageManager::FillKeyMaterial(uint8_t* buffer, size_t count) {
-  if (cryptoProvider_.fillRandom)
-    cryptoProvider_.fillRandom(buffer, count);
-  else
-    TDVXRandom::System().Fill(buffer, count);
-}
-
-// The mode byte is checked in plain files too: a stray value there means the
-// header was damaged.
-void TDVXDiskPageManager::CheckCryptoParameters(int algorithm, int mode) {
-  if (algorithm != craNone) CheckCryptoAlgorithm(algorithm);
-  CheckCryptoMode(mode);
-}
-
-void TDVXDiskPageManager::CreateCipher(const TDVXCryptoInfo& crypto) {
-  cipher_.reset();
-  if (crypto.algorithm == craNone) return;
-  if (cryptoProvider_.createCipher) {
-    cipher_ = cryptoProvider_.createCipher(crypto, salt_.data());
-    if (!cipher_)
-      throw EDVXException(kCipherUnavailable, "Error - crypto algorithm %d is not available", {int(crypto.algorithm)});
-  } else {
-    cipher_ = std::make_unique<TDVXDatabaseCipher>(crypto, salt_.data());
-  }
-}
-
-void TDVXDiskPageManager::ReadSalt() {
+void TDVXDiskPageManager::ReadSalt(uint8_t* salt) {
   if (reservedAreaLength_ < kEncryptedReservedAreaLength)
-    throw EDVXException(kCorruptHeader, "Invalid database file '%s' - %s",
+    throw EDVXException(kErrCorruptHeader, "Invalid database file '%s' - %s",
                         {file_.FileName(), "the reserved area of an encrypted file is " +
                                                std::to_string(reservedAreaLength_) + " bytes long, " +
                                                std::to_string(kEncryptedReservedAreaLength) +
                                                " are needed for the key salt"});
-  file_.ReadBuffer(salt_.data(), kReadHeaderError, headerOffset_ + kSaltOffset, salt_.size());
+  file_.ReadBuffer(salt, kErrReadHeader, headerOffset_ + kSaltOffset, kSaltSize);
 }
 
 // --- creating, opening, closing ----------------------------------------------
 
 void TDVXDiskPageManager::CreateDatabaseFile(const std::string& fileName, int pageSize, int extentPageCount,
                                              const TDVXCryptoInfo& crypto) {
-  if (file_.IsOpen()) throw EDVXException(kCreateInUse, "Error - database file %s is in use.", {fileName});
+  if (file_.IsOpen()) throw EDVXException(kErrCreateInUse, "Error - database file %s is in use.", {fileName});
   // Parameters are checked before the file is created, so a refused
   // creation never truncates an existing file.
   if (pageSize < kMinPageSize || pageSize > kMaxPageSize)
-    throw EDVXException(kInvalidPageSize, "Invalid page size = %d. Should be from %d to %d",
+    throw EDVXException(kErrInvalidPageSize, "Invalid page size = %d. Should be from %d to %d",
                         {pageSize, kMinPageSize, kMaxPageSize});
   if (extentPageCount < kMinExtentPageCount || extentPageCount > 65535)
-    throw EDVXException(kTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
-  CheckCryptoParameters(crypto.algorithm, crypto.mode);
+    throw EDVXException(kErrTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
   const bool encrypted = crypto.algorithm != craNone;
   // The key is derived before the file exists, so a refused or failing
   // cipher leaves an existing file as it was.
-  salt_.fill(0);
-  if (encrypted) FillKeyMaterial(salt_.data(), salt_.size());
-  CreateCipher(crypto);
+  encryption_.PrepareNew(crypto);
   file_.CreateFile(fileName);
   try {
     header_ = TDVXFileHeader();
@@ -160,17 +76,12 @@ void TDVXDiskPageManager::CreateDatabaseFile(const std::string& fileName, int pa
     reservedAreaLength_ = encrypted ? kEncryptedReservedAreaLength : kNewReservedAreaLength;
     headerOffset_ = 0;
     crypto_ = crypto;
-    if (encrypted) {
-      TFunctionRandom random([this](uint8_t* b, size_t n) { FillKeyMaterial(b, n); });
-      header_.keyCheckSum = CreateKeyCheckBlock(*cipher_, random, header_.keyCheckBlock.data());
-      header_.cryptoAlgorithm = crypto.algorithm;
-      header_.cryptoMode = crypto.mode;
-      header_.passwordUsed = crypto.password.empty() ? 0 : 1;
-    }
+    encryption_.FillKeyCheck(header_, crypto);
     SetPageGeometry(pageSize, kPageHeaderSize);
     readOnly_ = false;
     WriteHeader();
-    if (encrypted) file_.WriteBuffer(salt_.data(), kWriteHeaderError, headerOffset_ + kSaltOffset, salt_.size());
+    if (encrypted)
+      file_.WriteBuffer(encryption_.Salt().data(), kErrWriteHeader, headerOffset_ + kSaltOffset, kSaltSize);
     pageAreaStart_ = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
     freeSpace_ = std::make_unique<TDVXDatabaseFreeSpaceManager>(*this, lockParams_);
     freeSpace_->CreateFreeSpace();
@@ -183,7 +94,7 @@ void TDVXDiskPageManager::CreateDatabaseFile(const std::string& fileName, int pa
 
 void TDVXDiskPageManager::OpenDatabaseFile(const std::string& fileName, bool& readOnly, bool skipKeyCheck,
                                            bool exclusive, TDVXCryptoInfo& crypto) {
-  if (file_.IsOpen()) throw EDVXException(kOpenInUse, "Error - database file %s is in use.", {fileName});
+  if (file_.IsOpen()) throw EDVXException(kErrOpenInUse, "Error - database file %s is in use.", {fileName});
   uint8_t access = readOnly ? kAccessReadOnly : kAccessReadWrite;
   uint8_t share = exclusive ? kShareExclusive : kShareDenyNone;
   file_.OpenFile(fileName, access, share);
@@ -192,27 +103,25 @@ void TDVXDiskPageManager::OpenDatabaseFile(const std::string& fileName, bool& re
     readOnly = readOnly_;
     headerOffset_ = FindHeaderOffset();
     if (headerOffset_ < 0)
-      throw EDVXException(kSignatureNotFound, "Invalid database file %s - Dovrentix signature not found",
+      throw EDVXException(kErrSignatureNotFound, "Invalid database file %s - Dovrentix signature not found",
                           {fileName});
     SetPageGeometry(0, kPageHeaderSize);
     ReadHeader();
     crypto.algorithm = static_cast<TDVXCryptoAlgorithm>(header_.cryptoAlgorithm);
     crypto.mode = static_cast<TDVXCryptoMode>(header_.cryptoMode);
     if (!header_.HasSignature())
-      throw EDVXException(kInvalidSignature, "Invalid signature = %s. Should be %s",
+      throw EDVXException(kErrInvalidSignature, "Invalid signature = %s. Should be %s",
                           {std::string(header_.signature.data(), 4), std::string(kFileSignature, 4)});
     if (!header_.VersionInRange())
-      throw EDVXException(kInvalidVersion, "Invalid version number = %f. Should be %f",
+      throw EDVXException(kErrInvalidVersion, "Invalid version number = %f. Should be %f",
                           {header_.formatVersion, kFormatVersion});
     SetPageGeometry(header_.pageSize, kPageHeaderSize);
     ValidateHeader();
-    CheckCryptoParameters(header_.cryptoAlgorithm, header_.cryptoMode);
+    TDVXPageEncryption::CheckParameters(header_.cryptoAlgorithm, header_.cryptoMode);
     if (header_.cryptoAlgorithm != craNone) {
-      ReadSalt();
-      if (!skipKeyCheck) {
-        CreateCipher(crypto);
-        CheckEncryptionKey(*cipher_, header_.keyCheckBlock.data(), header_.keyCheckSum, fileName);
-      }
+      uint8_t salt[kSaltSize];
+      ReadSalt(salt);
+      encryption_.Open(crypto, header_, salt, skipKeyCheck, fileName);
     }
     crypto_ = crypto;
     freeSpace_ = std::make_unique<TDVXDatabaseFreeSpaceManager>(*this, lockParams_);
@@ -235,7 +144,7 @@ void TDVXDiskPageManager::CloseDatabaseFile() {
 bool TDVXDiskPageManager::ProbeHeader(int64_t position, int64_t fileSize, bool atStart) {
   if (position + kFileHeaderSize >= fileSize) return false;
   uint8_t bytes[kFileHeaderSize];
-  file_.ReadBuffer(bytes, kReadHeaderError, position, kFileHeaderSize);
+  file_.ReadBuffer(bytes, kErrReadHeader, position, kFileHeaderSize);
   TDVXFileHeader h = TDVXFileHeader::Decode(bytes);
   if (!h.HasSignature() || h.headerSize != kFileHeaderSize) return false;
   // At the start of the file the version is checked by the open, which
@@ -254,7 +163,7 @@ int64_t TDVXDiskPageManager::FindHeaderOffset() {
     std::vector<uint8_t> block(static_cast<size_t>(kScanBlock));
     for (int64_t start = 0; start < size && found < 0; start += kScanBlock - 3) {
       size_t n = static_cast<size_t>(std::min(kScanBlock, size - start));
-      file_.ReadBuffer(block.data(), kReadHeaderError, start, n);
+      file_.ReadBuffer(block.data(), kErrReadHeader, start, n);
       for (size_t i = 0; i + 3 < n && found < 0; ++i)
         if (std::memcmp(block.data() + i, kFileSignature, 4) == 0 &&
             ProbeHeader(start + static_cast<int64_t>(i), size, false))
@@ -268,7 +177,7 @@ int64_t TDVXDiskPageManager::FindHeaderOffset() {
 
 void TDVXDiskPageManager::ValidateHeader() {
   auto corrupt = [&](const std::string& what) {
-    return EDVXException(kCorruptHeader, "Invalid database file '%s' - %s", {file_.FileName(), what});
+    return EDVXException(kErrCorruptHeader, "Invalid database file '%s' - %s", {file_.FileName(), what});
   };
   if (header_.pageSize < kMinPageSize)
     throw corrupt("page size " + std::to_string(header_.pageSize) + " is below " + std::to_string(kMinPageSize));
@@ -292,9 +201,9 @@ void TDVXDiskPageManager::ValidateHeader() {
 }
 
 void TDVXDiskPageManager::ReadHeader() {
-  if (!file_.IsOpen()) throw EDVXException(kReadHeaderError, "Error - database file is not opened.");
+  if (!file_.IsOpen()) throw EDVXException(kErrReadHeader, "Error - database file is not opened.");
   uint8_t bytes[kFileHeaderSize + kReservedAreaLengthSize];
-  file_.ReadBuffer(bytes, kReadHeaderError, headerOffset_, sizeof bytes);
+  file_.ReadBuffer(bytes, kErrReadHeader, headerOffset_, sizeof bytes);
   TDVXFileHeader fresh = TDVXFileHeader::Decode(bytes);
   int reserved = GetU16(bytes + kFileHeaderSize);
   // Rereads while the file is open: another process may have written it,
@@ -311,7 +220,7 @@ void TDVXDiskPageManager::ReadHeader() {
       // database exists.
       if (!fresh.HasSignature() || !fresh.VersionInRange() || fresh.cryptoAlgorithm != good.cryptoAlgorithm ||
           fresh.cryptoMode != good.cryptoMode || reserved != goodReserved)
-        throw EDVXException(kCorruptHeader, "Invalid database file '%s' - %s",
+        throw EDVXException(kErrCorruptHeader, "Invalid database file '%s' - %s",
                             {file_.FileName(), "the header was overwritten"});
       ValidateHeader();
     } catch (...) {
@@ -329,11 +238,11 @@ void TDVXDiskPageManager::ReadHeader() {
 
 void TDVXDiskPageManager::WriteHeader() {
   if (readOnly_) return;
-  if (!file_.IsOpen()) throw EDVXException(kWriteHeaderError, "Error - database file is not opened.");
+  if (!file_.IsOpen()) throw EDVXException(kErrWriteHeader, "Error - database file is not opened.");
   uint8_t bytes[kFileHeaderSize + kReservedAreaLengthSize];
   header_.Encode(bytes);
   PutU16(bytes + kFileHeaderSize, static_cast<uint16_t>(reservedAreaLength_));
-  file_.WriteBuffer(bytes, kWriteHeaderError, headerOffset_, sizeof bytes);
+  file_.WriteBuffer(bytes, kErrWriteHeader, headerOffset_, sizeof bytes);
   int64_t end = headerOffset_ + kFileHeaderSize + kReservedAreaLengthSize + reservedAreaLength_;
   if (file_.GetSize() < end) file_.SetSize(end);
 }
@@ -341,7 +250,7 @@ void TDVXDiskPageManager::WriteHeader() {
 bool TDVXDiskPageManager::IsDatabaseFile(const std::string& fileName) {
   if (file_.IsOpen()) {
     if (file_.FileName() != fileName)
-      throw EDVXException(kIsDatabaseFileParam, "Invalid parameter DatabaseFileName = %s, FDatabaseFile.FileName = %s",
+      throw EDVXException(kErrIsDatabaseFileParam, "Invalid parameter DatabaseFileName = %s, FDatabaseFile.FileName = %s",
                           {fileName, file_.FileName()});
     return FindHeaderOffset() >= 0;
   }
@@ -420,6 +329,33 @@ void TDVXDiskPageManager::UnlockTablesByte() {
   UnlockNestedByte(tablesLockDepth_, TablesLockBytePosition());
 }
 
+TDVXLockByteGuard::TDVXLockByteGuard(TDVXDiskPageManager& pageManager, TDVXLockByte byte,
+                                     const std::function<EDVXException()>& refused)
+    : pageManager_(pageManager), byte_(byte) {
+  bool taken = byte == TDVXLockByte::State ? pageManager.LockStateByte() : pageManager.LockTablesByte();
+  if (!taken) throw refused();
+  held_ = true;
+}
+
+TDVXLockByteGuard::~TDVXLockByteGuard() {
+  try {
+    Release();
+  } catch (...) {
+  }
+}
+
+bool TDVXLockByteGuard::Release() {
+  if (!held_) return true;
+  held_ = false;
+  if (byte_ == TDVXLockByte::State) return pageManager_.UnlockStateByte();
+  pageManager_.UnlockTablesByte();
+  return true;
+}
+
+void TDVXLockByteGuard::Release(const std::function<EDVXException()>& failed) {
+  if (!Release()) throw failed();
+}
+
 int32_t TDVXDiskPageManager::IncrementStateCounter() {
   TDVXLockGuard guard(Lock());
   // A commit that writes no page: the same locked header read and write.
@@ -434,37 +370,30 @@ int32_t TDVXDiskPageManager::GetStateCounter() {
 
 int32_t TDVXDiskPageManager::BeginCommit() {
   CheckWritable();
-  if (!LockStateByte()) throw EDVXException(kLockStateError, "Error locking State in database '%s'", {FileName()});
-  try {
-    ReadHeader();
-  } catch (...) {
-    UnlockStateByte();
-    throw;
-  }
+  auto lock = std::make_unique<TDVXLockByteGuard>(*this, TDVXLockByte::State, [&] {
+    return EDVXException(kErrLockState, "Error locking State in database '%s'", {FileName()});
+  });
+  ReadHeader();
+  commitLock_ = std::move(lock);
   return header_.stateCounter + 1;
 }
 
 void TDVXDiskPageManager::EndCommit(int32_t stamp, bool ok, bool anyWritten) {
-  try {
-    // Even a failed commit that reached the file raises the counter, so
-    // other processes reread what it may have changed.
-    if (ok || anyWritten) {
-      header_.stateCounter = stamp;
-      WriteHeader();
-    }
-  } catch (...) {
-    UnlockStateByte();
-    throw;
+  std::unique_ptr<TDVXLockByteGuard> lock = std::move(commitLock_);
+  // Even a failed commit that reached the file raises the counter, so
+  // other processes reread what it may have changed.
+  if (ok || anyWritten) {
+    header_.stateCounter = stamp;
+    WriteHeader();
   }
-  if (!UnlockStateByte())
-    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {FileName()});
+  lock->Release([&] { return EDVXException(kErrUnlockState, "Error unlocking State in database '%s'", {FileName()}); });
 }
 
 // --- pages -------------------------------------------------------------------
 
 void TDVXDiskPageManager::CheckWritable() {
   if (readOnly_)
-    throw EDVXException(kReadOnlyDatabase, "Cannot change database file '%s' - it is opened read only",
+    throw EDVXException(kErrReadOnlyDatabase, "Cannot change database file '%s' - it is opened read only",
                         {file_.FileName()});
 }
 
@@ -477,30 +406,30 @@ void TDVXDiskPageManager::CheckPageNo(int32_t pageNo) {
   if (pageNo >= 0 && pageNo < header_.pageCount) return;
   // Another process may have grown the file since the header was read.
   if (pageNo >= 0 && !Exclusive()) ReadHeader();
-  if (pageNo < 0 || pageNo >= header_.pageCount) throw EDVXException(kInvalidPageNo, "Invalid PageNo = %d", {pageNo});
+  if (pageNo < 0 || pageNo >= header_.pageCount) throw EDVXException(kErrInvalidPageNo, "Invalid PageNo = %d", {pageNo});
 }
 
 void TDVXDiskPageManager::ReadArea(void* buffer, int64_t position, size_t count, int32_t errorCode) {
-  if (Encrypted() && !cipher_)
+  if (Encrypted() && !encryption_.HasCipher())
     throw EDVXException(errorCode, "Error - database file '%s' was opened without its encryption key", {FileName()});
   file_.ReadBuffer(buffer, errorCode, position, count);
-  if (cipher_) {
+  if (encryption_.HasCipher()) {
     auto* bytes = static_cast<uint8_t*>(buffer);
-    cipher_->Decrypt(static_cast<uint64_t>(position - headerOffset_), bytes, bytes, count);
+    encryption_.Decrypt(static_cast<uint64_t>(position - headerOffset_), bytes, bytes, count);
   }
 }
 
 void TDVXDiskPageManager::WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode) {
   CheckWritable();
-  if (Encrypted() && !cipher_)
+  if (Encrypted() && !encryption_.HasCipher())
     throw EDVXException(errorCode, "Error - database file '%s' was opened without its encryption key", {FileName()});
-  if (!cipher_) {
+  if (!encryption_.HasCipher()) {
     file_.WriteBuffer(buffer, errorCode, position, count);
     return;
   }
   // Writes encipher a copy; the caller's buffer never changes.
   TDVXBufferPtr copy = AllocBuffer(count ? count : 1, false);
-  cipher_->Encrypt(static_cast<uint64_t>(position - headerOffset_), static_cast<const uint8_t*>(buffer), copy.get(),
+  encryption_.Encrypt(static_cast<uint64_t>(position - headerOffset_), static_cast<const uint8_t*>(buffer), copy.get(),
                    count);
   file_.WriteBuffer(copy.get(), errorCode, position, count);
 }
@@ -526,21 +455,21 @@ void TDVXDiskPageManager::CheckPagePart(int32_t pageNo, int count, int offset, i
 
 void TDVXDiskPageManager::ReadPagePart(void* buffer, int32_t pageNo, int count, int offset) {
   TDVXLockGuard guard(Lock());
-  CheckPagePart(pageNo, count, offset, kReadPartOffset);
+  CheckPagePart(pageNo, count, offset, kErrReadPartOffset);
   if (!Encrypted()) {
-    ReadArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kReadPartError);
+    ReadArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kErrReadPagePart);
     return;
   }
   TDVXBufferPtr page = AllocBuffer(static_cast<size_t>(PageSize()), false);
-  ReadArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kReadPartEncrypted);
+  ReadArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kErrReadPartEncrypted);
   if (count > 0) std::memcpy(buffer, page.get() + kPageHeaderSize + offset, static_cast<size_t>(count));
 }
 
 void TDVXDiskPageManager::WritePagePart(const void* buffer, int32_t pageNo, int count, int offset) {
   TDVXLockGuard guard(Lock());
-  CheckPagePart(pageNo, count, offset, kWritePartOffset);
+  CheckPagePart(pageNo, count, offset, kErrWritePartOffset);
   if (!Encrypted()) {
-    WriteArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kWritePartError);
+    WriteArea(buffer, PagePosition(pageNo) + kPageHeaderSize + offset, static_cast<size_t>(count), kErrWritePagePart);
     return;
   }
   // A block mode enciphers a span as one message, so bytes can only be read
@@ -548,24 +477,20 @@ void TDVXDiskPageManager::WritePagePart(const void* buffer, int32_t pageNo, int 
   // the whole page, under the StateLockByte so that two processes patching
   // different parts of one page never lose each other's bytes.
   CheckWritable();
-  if (!LockStateByte()) throw EDVXException(kLockStateError, "Error locking State in database '%s'", {FileName()});
-  try {
-    TDVXBufferPtr page = AllocBuffer(static_cast<size_t>(PageSize()), false);
-    ReadArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kWritePartEncrypted);
-    if (count > 0) std::memcpy(page.get() + kPageHeaderSize + offset, buffer, static_cast<size_t>(count));
-    WriteArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kWritePartEncrypted);
-  } catch (...) {
-    UnlockStateByte();
-    throw;
-  }
-  if (!UnlockStateByte())
-    throw EDVXException(kUnlockStateError, "Error unlocking State in database '%s'", {FileName()});
+  TDVXLockByteGuard lock(*this, TDVXLockByte::State, [&] {
+    return EDVXException(kErrLockState, "Error locking State in database '%s'", {FileName()});
+  });
+  TDVXBufferPtr page = AllocBuffer(static_cast<size_t>(PageSize()), false);
+  ReadArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kErrWritePartEncrypted);
+  if (count > 0) std::memcpy(page.get() + kPageHeaderSize + offset, buffer, static_cast<size_t>(count));
+  WriteArea(page.get(), PagePosition(pageNo), static_cast<size_t>(PageSize()), kErrWritePartEncrypted);
+  lock.Release([&] { return EDVXException(kErrUnlockState, "Error unlocking State in database '%s'", {FileName()}); });
 }
 
 void TDVXDiskPageManager::InternalAddPage(TDVXPage& page) {
   CheckWritable();
   int32_t no = FreeSpaceManager().AllocatePage();
-  if (no == -1 || no >= header_.pageCount) throw EDVXException(kInvalidNewPage, "Invalid PageNo = %d", {no});
+  if (no == -1 || no >= header_.pageCount) throw EDVXException(kErrInvalidNewPage, "Invalid PageNo = %d", {no});
   page.SetPageNo(no);
   uint8_t* buffer = page.Buffer();
   if (Encrypted()) FillRandom(buffer, static_cast<size_t>(PageSize()));
@@ -579,11 +504,11 @@ void TDVXDiskPageManager::InternalRemovePage(int32_t pageNo) {
 }
 
 void TDVXDiskPageManager::InternalReadPage(TDVXPage& page) {
-  ReadWholePage(page.Buffer(), page.PageNo(), Encrypted() ? kReadPageEncrypted : kReadPageError);
+  ReadWholePage(page.Buffer(), page.PageNo(), Encrypted() ? kErrReadPageEncrypted : kErrReadPage);
 }
 
 void TDVXDiskPageManager::InternalWritePage(TDVXPage& page) {
-  WriteWholePage(page.Buffer(), page.PageNo(), Encrypted() ? kWritePageEncrypted : kWritePageError);
+  WriteWholePage(page.Buffer(), page.PageNo(), Encrypted() ? kErrWritePageEncrypted : kErrWritePage);
 }
 
 void TDVXDiskPageManager::FlushBuffers() {
@@ -614,7 +539,7 @@ void TDVXDiskPageManager::RestorePageCount(int32_t pageCount) {
 }
 
 TDVXDatabaseFreeSpaceManager& TDVXDiskPageManager::FreeSpaceManager() {
-  if (!freeSpace_) throw EDVXException(kWriteHeaderError, "Error - database file is not opened.");
+  if (!freeSpace_) throw EDVXException(kErrWriteHeader, "Error - database file is not opened.");
   return *freeSpace_;
 }
 

@@ -12,20 +12,29 @@
 // rereads the page when the counter has moved.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "engine/core/exception.h"
 #include "engine/crypto/crypto_info.h"
-#include "engine/crypto/lfsr_random.h"
 #include "engine/storage/database_file.h"
 #include "engine/storage/file_header.h"
 #include "engine/storage/lock_retry.h"
 #include "engine/storage/page_crypto.h"
+#include "engine/storage/page_encryption.h"
 #include "engine/storage/page_manager.h"
+#include "engine/storage/storage_errors.h"
 
 namespace dvx {
 
 class TDVXDatabaseFreeSpaceManager;
+class TDVXLockByteGuard;
+
+// The database-wide lock bytes: the StateLockByte serialises commits,
+// allocations and header changes; the TablesLockByte guards the table list.
+enum class TDVXLockByte { State, Tables };
 
 class TDVXDiskPageManager : public TDVXPageManager {
  public:
@@ -99,7 +108,7 @@ class TDVXDiskPageManager : public TDVXPageManager {
   int ReservedAreaLength() const { return reservedAreaLength_; }
   int64_t HeaderOffset() const { return headerOffset_; }
   int64_t PageAreaStart() const { return pageAreaStart_; }
-  int64_t PagePosition(int32_t pageNo, int32_t errorCode = 10471) const;
+  int64_t PagePosition(int32_t pageNo, int32_t errorCode = kErrInvalidPageNo) const;
   bool ReadOnly() const { return readOnly_; }
   bool Encrypted() const { return header_.cryptoAlgorithm != craNone; }
   const TDVXLockParams& LockParams() const { return lockParams_; }
@@ -109,7 +118,7 @@ class TDVXDiskPageManager : public TDVXPageManager {
   void FillRandom(uint8_t* buffer, size_t count);
 
   // Replaces the process-wide crypto provider for this manager.
-  void SetCryptoProvider(TDVXPageCryptoProvider provider) { cryptoProvider_ = std::move(provider); }
+  void SetCryptoProvider(TDVXPageCryptoProvider provider) { encryption_.SetProvider(std::move(provider)); }
 
  protected:
   int32_t BeginCommit() override;
@@ -121,16 +130,13 @@ class TDVXDiskPageManager : public TDVXPageManager {
   bool ProbeHeader(int64_t position, int64_t fileSize, bool atStart);
   void ValidateHeader();
   void CheckWritable();
-  void CheckCryptoParameters(int algorithm, int mode);
-  void CreateCipher(const TDVXCryptoInfo& crypto);
-  // Salt and KeyCheckBlock bytes: the provider's, or the system source.
-  void FillKeyMaterial(uint8_t* buffer, size_t count);
-  void ReadSalt();
+  void ReadSalt(uint8_t* salt);
   // Page-area transfers at a file position, through the cipher. In an
   // encrypted database only whole pages pass here.
   void ReadArea(void* buffer, int64_t position, size_t count, int32_t errorCode);
   void WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode);
   void CloseQuietly();
+  friend class TDVXLockByteGuard;
   bool LockNestedByte(int& depth, int64_t position);
   bool UnlockNestedByte(int& depth, int64_t position);
   void CheckPagePart(int32_t pageNo, int count, int offset, int32_t errorCode);
@@ -143,15 +149,35 @@ class TDVXDiskPageManager : public TDVXPageManager {
   int64_t pageAreaStart_ = 0;
   bool readOnly_ = false;
   TDVXCryptoInfo crypto_;
-  TDVXPageCryptoProvider cryptoProvider_;
-  std::unique_ptr<TDVXPageCipher> cipher_;
-  std::array<uint8_t, kSaltSize> salt_{};
-  // Fills new pages of an encrypted database; seeded on first use, guarded
-  // by the manager's lock.
-  std::unique_ptr<TDVXLfsrRandom> pageRandom_;
+  // Guarded by the manager's lock.
+  TDVXPageEncryption encryption_;
   std::unique_ptr<TDVXDatabaseFreeSpaceManager> freeSpace_;
   int stateLockDepth_ = 0;
   int tablesLockDepth_ = 0;
+  // Held from BeginCommit to EndCommit.
+  std::unique_ptr<TDVXLockByteGuard> commitLock_;
+};
+
+// Holds one of the lock bytes for a scope, so no path (an exception
+// included) leaves it taken. The constructor takes the byte as the lock
+// parameters allow, or throws what `refused` returns. Release gives it back
+// and says whether the operating system did; a guard not released gives
+// the byte back quietly when it goes.
+class TDVXLockByteGuard {
+ public:
+  TDVXLockByteGuard(TDVXDiskPageManager& pageManager, TDVXLockByte byte,
+                    const std::function<EDVXException()>& refused);
+  ~TDVXLockByteGuard();
+  TDVXLockByteGuard(const TDVXLockByteGuard&) = delete;
+  TDVXLockByteGuard& operator=(const TDVXLockByteGuard&) = delete;
+  bool Release();
+  // Release, throwing what `failed` returns when the byte was not given back.
+  void Release(const std::function<EDVXException()>& failed);
+
+ private:
+  TDVXDiskPageManager& pageManager_;
+  TDVXLockByte byte_;
+  bool held_ = false;
 };
 
 }  // namespace dvx

@@ -1,4 +1,5 @@
 #include "engine/storage/free_space_manager.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
 #include <cstring>
@@ -7,31 +8,6 @@
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
-
-constexpr int32_t kLockAllocate = 50000;
-constexpr int32_t kCannotFreePFS = 50001;
-constexpr int32_t kLockFree = 50002;
-constexpr int32_t kUnlockAllocate = 50003;
-constexpr int32_t kUnlockFree = 50004;
-constexpr int32_t kBitNoFree = 50005;
-constexpr int32_t kBadPFSPage = 50015;
-constexpr int32_t kBadGAMPage = 50016;
-constexpr int32_t kBadSGAMPage = 50017;
-constexpr int32_t kBitNoAllocate = 50018;
-constexpr int32_t kTooSmallExtent = 50028;
-constexpr int32_t kLockCount = 50030;
-constexpr int32_t kUnlockCount = 50031;
-constexpr int32_t kBitNoShrink = 50033;
-constexpr int32_t kFreeInvalidPage = 50034;
-constexpr int32_t kFreeUnusedPage = 50035;
-constexpr int32_t kBitmapRead = 10474;
-constexpr int32_t kBitmapReadEncrypted = 10724;
-constexpr int32_t kBitmapWrite = 10475;
-constexpr int32_t kBitmapWriteEncrypted = 10725;
-
-}  // namespace
-
 TDVXDatabaseFreeSpaceManager::TDVXDatabaseFreeSpaceManager(TDVXDiskPageManager& pageManager,
                                                            TDVXLockParams lockParams)
     : pageManager_(pageManager),
@@ -40,9 +16,10 @@ TDVXDatabaseFreeSpaceManager::TDVXDatabaseFreeSpaceManager(TDVXDiskPageManager& 
 
 template <typename F>
 auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode, F&& work) {
-  if (!pageManager_.LockStateByte())
-    throw EDVXException(lockCode, "Error - cannot lock FreeSpaceManager, RetryCount = %d, Delay = %d",
-                        {lockParams_.retryCount, lockParams_.delay});
+  TDVXLockByteGuard lock(pageManager_, TDVXLockByte::State, [&] {
+    return EDVXException(lockCode, "Error - cannot lock FreeSpaceManager, RetryCount = %d, Delay = %d",
+                         {lockParams_.retryCount, lockParams_.delay});
+  });
   bitmaps_.clear();
   int64_t oldPageCount = -1;
   try {
@@ -53,12 +30,11 @@ auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode,
     // SetLastPage); nothing else of it changes here.
     FlushBitmaps();
     bitmaps_.clear();
-    if (!pageManager_.UnlockStateByte()) throw EDVXException(unlockCode, "Error - cannot unlock FreeSpaceManager");
+    lock.Release([&] { return EDVXException(unlockCode, "Error - cannot unlock FreeSpaceManager"); });
     return result;
   } catch (...) {
     if (oldPageCount >= 0) Rollback(oldPageCount);
     bitmaps_.clear();
-    pageManager_.UnlockStateByte();
     throw;
   }
 }
@@ -70,7 +46,7 @@ void TDVXDatabaseFreeSpaceManager::Rollback(int64_t oldPageCount) {
     for (auto& [no, bitmap] : bitmaps_)
       if (bitmap.written && !bitmap.original.empty() && no < oldPageCount)
         pageManager_.WriteWholePage(bitmap.original.data(), static_cast<int32_t>(no),
-                                    encrypted ? kBitmapWriteEncrypted : kBitmapWrite);
+                                    encrypted ? kErrWritePartEncrypted : kErrWritePagePart);
   } catch (...) {
   }
 }
@@ -87,12 +63,15 @@ uint8_t* TDVXDatabaseFreeSpaceManager::Bitmap(TKind kind, int64_t pageNo) {
   TBitmap bitmap{kind, std::vector<uint8_t>(static_cast<size_t>(pageManager_.PageSize())), false, {}, false};
   bool encrypted = pageManager_.Encrypted();
   pageManager_.ReadWholePage(bitmap.page.data(), static_cast<int32_t>(pageNo),
-                             encrypted ? kBitmapReadEncrypted : kBitmapRead);
+                             encrypted ? kErrReadPartEncrypted : kErrReadPagePart);
   uint16_t expected = kind == TKind::PFS ? PageTypeIDPFS : kind == TKind::GAM ? PageTypeIDGAM : PageTypeIDSGAM;
   uint16_t type = TDVXPageHeader::PageType(bitmap.page.data());
   if (type != expected || !TDVXPageHeader::HasSignature(bitmap.page.data())) {
-    int32_t code = kind == TKind::PFS ? kBadPFSPage : kind == TKind::GAM ? kBadGAMPage : kBadSGAMPage;
-    if (encrypted) code = kind == TKind::PFS ? 10726 : kind == TKind::GAM ? 10727 : 10728;
+    int32_t code = kind == TKind::PFS ? kErrBadPFSPage : kind == TKind::GAM ? kErrBadGAMPage : kErrBadSGAMPage;
+    if (encrypted)
+      code = kind == TKind::PFS   ? kErrBadPFSPageEncrypted
+             : kind == TKind::GAM ? kErrBadGAMPageEncrypted
+                                  : kErrBadSGAMPageEncrypted;
     throw EDVXException(code, "Error - invalid FSM page, pageNo = %d, page type = %d", {pageNo, type});
   }
   bitmap.original = bitmap.page;
@@ -115,7 +94,7 @@ bool TDVXDatabaseFreeSpaceManager::PageUsed(int64_t page) {
 
 void TDVXDatabaseFreeSpaceManager::SetPageUsed(int64_t page, bool used) {
   int64_t pfs = layout_.PFSPageOf(page);
-  CheckBit(page - pfs, used ? kBitNoAllocate : kBitNoFree);
+  CheckBit(page - pfs, used ? kErrBitNoAllocate : kErrBitNoFree);
   SetBitmapBit(Bitmap(TKind::PFS, pfs), page - pfs, used);
   MarkDirty(pfs);
 }
@@ -126,7 +105,7 @@ void TDVXDatabaseFreeSpaceManager::UpdateExtentMarks(int64_t page) {
   int64_t start = layout_.IntervalStartOf(page);
   if (start >= pageCount_) return;
   int64_t extent = layout_.ExtentOf(page);
-  CheckBit(extent, kBitNoShrink);
+  CheckBit(extent, kErrBitNoShrink);
   int64_t first = start + extent * layout_.extentPages;
   int64_t used = 0;
   for (int64_t q = first; q < first + layout_.extentPages; ++q) used += PageUsed(q) ? 1 : 0;
@@ -151,14 +130,14 @@ void TDVXDatabaseFreeSpaceManager::FlushBitmaps() {
       if (bitmap.kind == kind && bitmap.dirty) {
         bitmap.written = true;
         pageManager_.WriteWholePage(bitmap.page.data(), static_cast<int32_t>(no),
-                                    encrypted ? kBitmapWriteEncrypted : kBitmapWrite);
+                                    encrypted ? kErrWritePartEncrypted : kErrWritePagePart);
         bitmap.dirty = false;
       }
 }
 
 void TDVXDatabaseFreeSpaceManager::CreateFreeSpace() {
   if (layout_.extentPages < kMinExtentPageCount)
-    throw EDVXException(kTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
+    throw EDVXException(kErrTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
   bitmaps_.clear();
   uint8_t* pfs = FreshBitmap(TKind::PFS, 0);
   uint8_t* gam = FreshBitmap(TKind::GAM, 1);
@@ -197,7 +176,7 @@ int32_t TDVXDatabaseFreeSpaceManager::GrowNewPFS() {
 int32_t TDVXDatabaseFreeSpaceManager::GrowNormal() {
   int64_t q = pageCount_;
   int64_t pfs = layout_.PFSPageOf(q);
-  CheckBit(q - pfs, kBitNoAllocate);
+  CheckBit(q - pfs, kErrBitNoAllocate);
   SetBitmapBit(Bitmap(TKind::PFS, pfs), q - pfs, true);
   MarkDirty(pfs);
   pageManager_.AppendPages(1);
@@ -207,10 +186,10 @@ int32_t TDVXDatabaseFreeSpaceManager::GrowNormal() {
 }
 
 int32_t TDVXDatabaseFreeSpaceManager::AllocatePage() {
-  return Bracket(kLockAllocate, kUnlockAllocate, [&]() -> int32_t {
+  return Bracket(kErrLockAllocate, kErrUnlockAllocate, [&]() -> int32_t {
     // Page numbers are signed 32-bit; the file cannot grow past them.
     if (pageCount_ + 4 > INT32_MAX)
-      throw EDVXException(kLockAllocate, "Error - database file '%s' cannot hold more pages",
+      throw EDVXException(kErrLockAllocate, "Error - database file '%s' cannot hold more pages",
                           {pageManager_.FileName()});
     if (pageCount_ % layout_.intervalPages == 0) return GrowNewInterval();
     if (pageCount_ % layout_.bitsPerPage == 0) return GrowNewPFS();
@@ -239,17 +218,17 @@ int32_t TDVXDatabaseFreeSpaceManager::AllocatePage() {
 }
 
 void TDVXDatabaseFreeSpaceManager::FreePage(int32_t pageNo) {
-  Bracket(kLockFree, kUnlockFree, [&]() -> int {
+  Bracket(kErrLockFree, kErrUnlockFree, [&]() -> int {
     if (pageNo < 0 || pageNo >= pageCount_)
-      throw EDVXException(kFreeInvalidPage, "Invalid PageNo = %d", {pageNo});
+      throw EDVXException(kErrFreeInvalidPage, "Invalid PageNo = %d", {pageNo});
     if (layout_.IsPFSPage(pageNo))
-      throw EDVXException(kCannotFreePFS, "Error - cannot free PFS page, pageNo = %d", {pageNo});
+      throw EDVXException(kErrCannotFreePFS, "Error - cannot free PFS page, pageNo = %d", {pageNo});
     // The GAM and SGAM pages are bitmaps too; freeing them would let the
     // next allocation overwrite them.
     if (layout_.IsGAMPage(pageNo) || layout_.IsSGAMPage(pageNo))
-      throw EDVXException(kCannotFreePFS, "Error - cannot free GAM or SGAM page, pageNo = %d", {pageNo});
+      throw EDVXException(kErrCannotFreePFS, "Error - cannot free GAM or SGAM page, pageNo = %d", {pageNo});
     if (!PageUsed(pageNo))
-      throw EDVXException(kFreeUnusedPage, "Error - page is not in use, pageNo = %d", {pageNo});
+      throw EDVXException(kErrFreeUnusedPage, "Error - page is not in use, pageNo = %d", {pageNo});
     SetPageUsed(pageNo, false);
     UpdateExtentMarks(pageNo);
     Shrink();
@@ -286,7 +265,7 @@ void TDVXDatabaseFreeSpaceManager::Shrink() {
 }
 
 int32_t TDVXDatabaseFreeSpaceManager::FreePageCount() {
-  return Bracket(kLockCount, kUnlockCount, [&]() -> int32_t {
+  return Bracket(kErrLockCount, kErrUnlockCount, [&]() -> int32_t {
     int64_t free = 0;
     for (int64_t pfs = 0; pfs < pageCount_; pfs += layout_.bitsPerPage) {
       const uint8_t* bits = Bitmap(TKind::PFS, pfs);

@@ -1,4 +1,5 @@
 #include "engine/storage/internal_file.h"
+#include "engine/storage/storage_errors.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,19 +8,24 @@
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
+void TDVXInternalFileHeader::Encode(uint8_t* out) const {
+  std::memcpy(out, kInternalFileSignature, 4);
+  PutI32(out + kInternalFileSizeOffset, fileSize);
+  out[kInternalFileReservedOffset] = 0;
+}
 
-constexpr int32_t kCorruptInternalFile = 10482;
-constexpr int32_t kReadFileSize = 10663;
-constexpr int32_t kWriteFileSize = 10664;
-constexpr int32_t kNilPointer = 10666;
-constexpr int32_t kCannotOpen = 10698;
-constexpr int32_t kClosedInternalFile = 30389;
+bool TDVXInternalFileHeader::Decode(const uint8_t* in, TDVXInternalFileHeader& header) {
+  if (std::memcmp(in, kInternalFileSignature, 4) != 0) return false;
+  header.fileSize = GetI32(in + kInternalFileSizeOffset);
+  return true;
+}
 
-}  // namespace
+std::string TDVXInternalFileHeader::SignatureText(const uint8_t* in) {
+  return std::string(reinterpret_cast<const char*>(in), 4);
+}
 
 void ThrowCorruptInternalFile(int pageType, int32_t pageNo, const std::string& what) {
-  throw EDVXException(kCorruptInternalFile, "Corrupt internal file, type = %d, pageNo = %d: %s",
+  throw EDVXException(kErrCorruptInternalFile, "Corrupt internal file, type = %d, pageNo = %d: %s",
                       {pageType, pageNo, what});
 }
 
@@ -28,14 +34,14 @@ TDVXInternalDBFile::TDVXInternalDBFile(TDVXPageManager& pageManager, uint16_t pa
 
 void TDVXInternalDBFile::CheckOpen(const char* operation) const {
   if (!IsOpen())
-    throw EDVXException(kClosedInternalFile, "Cannot perform this operation (%s) on closed internal file",
+    throw EDVXException(kErrClosedInternalFile, "Cannot perform this operation (%s) on closed internal file",
                         {operation});
 }
 
 void TDVXInternalDBFile::CheckPage(const uint8_t* page, int32_t pageNo) const {
   if (!TDVXPageHeader::HasSignature(page)) ThrowCorruptInternalFile(pageType_, pageNo, "page signature missing");
   if (TDVXPageHeader::PageType(page) != pageType_)
-    throw EDVXException(10643, "Error - invalid page type = %d instead of %d, pageNo = %d",
+    throw EDVXException(kErrInvalidPageType, "Error - invalid page type = %d instead of %d, pageNo = %d",
                         {int(TDVXPageHeader::PageType(page)), int(pageType_), pageNo});
 }
 
@@ -45,10 +51,7 @@ void TDVXInternalDBFile::Create(int32_t session, int32_t owner) {
   TDVXPageHeader::SetPageType(buffer, pageType_);
   TDVXPageHeader::SetOwnerID(buffer, owner);
   TDVXPageHeader::SetNextPageNo(buffer, kNoPage);
-  uint8_t* data = page->Data();
-  std::memcpy(data, kInternalFileSignature, 4);
-  PutI32(data + 4, 0);
-  data[8] = 0;
+  TDVXInternalFileHeader{0}.Encode(page->Data());
   firstPageNo_ = page->PageNo();
   chain_.assign(1, firstPageNo_);
   content_.clear();
@@ -57,7 +60,7 @@ void TDVXInternalDBFile::Create(int32_t session, int32_t owner) {
 
 void TDVXInternalDBFile::Open(int32_t firstPageNo, bool mayKeep) {
   if (firstPageNo < 3)
-    throw EDVXException(kCannotOpen, "Error - cannot open internal file, type = %d, pageNo = %d",
+    throw EDVXException(kErrCannotOpenInternalFile, "Error - cannot open internal file, type = %d, pageNo = %d",
                         {int(pageType_), firstPageNo});
   firstPageNo_ = firstPageNo;
   mayKeep_ = mayKeep;
@@ -94,12 +97,13 @@ void TDVXInternalDBFile::ReadFile(int32_t session) {
     int start = 0;
     if (no == firstPageNo_) {
       const uint8_t* data = page->Data();
-      if (std::memcmp(data, kInternalFileSignature, 4) != 0)
-        throw EDVXException(10644, "Invalid signature = %s. Should be %s",
-                            {std::string(reinterpret_cast<const char*>(data), 4), std::string("DVSF")});
-      fileSize = GetI32(data + 4);
+      TDVXInternalFileHeader header;
+      if (!TDVXInternalFileHeader::Decode(data, header))
+        throw EDVXException(kErrInvalidFileSignature, "Invalid signature = %s. Should be %s",
+                            {TDVXInternalFileHeader::SignatureText(data), std::string("DVSF")});
+      fileSize = header.fileSize;
       if (fileSize < 1) {
-        if (fileSize < 0) throw EDVXException(10645, "Error - invalid file size = %d", {fileSize});
+        if (fileSize < 0) throw EDVXException(kErrInvalidFileSize, "Error - invalid file size = %d", {fileSize});
         chain_.assign(1, firstPageNo_);
         loaded_ = true;
         return;
@@ -107,7 +111,7 @@ void TDVXInternalDBFile::ReadFile(int32_t session) {
       // Bounded before anything is allocated: the content cannot be larger
       // than the file's pages can hold.
       int64_t limit = static_cast<int64_t>(std::max(pageManager_.GetPageCount(), 1)) * dataSize;
-      if (fileSize > limit) throw EDVXException(kReadFileSize, "Cannot read file. Size = %d, BytesRead = %d", {fileSize, 0});
+      if (fileSize > limit) throw EDVXException(kErrReadFileSize, "Cannot read file. Size = %d, BytesRead = %d", {fileSize, 0});
       content_.resize(static_cast<size_t>(fileSize));
       start = kInternalFileHeaderSize;
     }
@@ -119,7 +123,7 @@ void TDVXInternalDBFile::ReadFile(int32_t session) {
   }
   if (collected != static_cast<size_t>(fileSize)) {
     content_.clear();
-    throw EDVXException(kReadFileSize, "Cannot read file. Size = %d, BytesRead = %d",
+    throw EDVXException(kErrReadFileSize, "Cannot read file. Size = %d, BytesRead = %d",
                         {fileSize, static_cast<int64_t>(collected)});
   }
   loaded_ = true;
@@ -155,7 +159,7 @@ void TDVXInternalDBFile::WriteFile(int32_t session) {
       page = TDVXPageRef(pageManager_, pageManager_.GetPage(session, chain_[index], hook_, hookContext_));
       page->SetDirty();
     } else {
-      if (!previous.get()) throw EDVXException(kNilPointer, "Nil pointer occured");
+      if (!previous.get()) throw EDVXException(kErrNilPointer, "Nil pointer occured");
       page = TDVXPageRef(pageManager_, pageManager_.AddPage(session));
       TDVXPageHeader::SetPageType(page->Buffer(), pageType_);
       TDVXPageHeader::SetOwnerID(page->Buffer(), TDVXPageHeader::OwnerID(previous->Buffer()));
@@ -163,10 +167,7 @@ void TDVXInternalDBFile::WriteFile(int32_t session) {
     }
     size_t start = 0;
     if (index == 0) {
-      uint8_t* data = page->Data();
-      std::memcpy(data, kInternalFileSignature, 4);
-      PutI32(data + 4, static_cast<int32_t>(content_.size()));
-      data[8] = 0;
+      TDVXInternalFileHeader{static_cast<int32_t>(content_.size())}.Encode(page->Data());
       start = kInternalFileHeaderSize;
     }
     size_t take = std::min(content_.size() - stored, dataSize - start);
@@ -184,7 +185,7 @@ void TDVXInternalDBFile::WriteFile(int32_t session) {
   }
   previous.Release();
   if (stored != content_.size())
-    throw EDVXException(kWriteFileSize, "Cannot write file. Size = %d, BytesWrite = %d",
+    throw EDVXException(kErrWriteFileSize, "Cannot write file. Size = %d, BytesWrite = %d",
                         {static_cast<int64_t>(content_.size()), static_cast<int64_t>(stored)});
   for (size_t i = chain.size(); i < chain_.size(); ++i) pageManager_.RemovePage(session, chain_[i]);
   chain_ = std::move(chain);
@@ -199,10 +200,7 @@ void TDVXInternalDBFile::EmptyFile(int32_t session) {
     page->SetDirty();
     TDVXPageHeader::SetNextPageNo(page->Buffer(), kNoPage);
     TDVXPageHeader::SetPageType(page->Buffer(), pageType_);
-    uint8_t* data = page->Data();
-    std::memcpy(data, kInternalFileSignature, 4);
-    PutI32(data + 4, 0);
-    data[8] = 0;
+    TDVXInternalFileHeader{0}.Encode(page->Data());
   }
   for (size_t i = 1; i < chain_.size(); ++i) pageManager_.RemovePage(session, chain_[i]);
   chain_.assign(1, firstPageNo_);

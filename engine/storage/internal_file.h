@@ -25,6 +25,23 @@ namespace dvx {
 
 constexpr int kInternalFileHeaderSize = 12;
 constexpr char kInternalFileSignature[4] = {'D', 'V', 'S', 'F'};
+constexpr int kInternalFileSizeOffset = 4;
+constexpr int kInternalFileReservedOffset = 8;
+// Bytes 9 to 11 are never written by Encode.
+constexpr int kInternalFileHeaderWritten = 9;
+
+// The 12-byte header at the start of an internal file's first data area.
+struct TDVXInternalFileHeader {
+  int32_t fileSize = 0;
+
+  // Writes bytes 0 to 8 (signature, FileSize, reserved 0); bytes 9 to 11
+  // stay as they are.
+  void Encode(uint8_t* out) const;
+  // False when the signature is not "DVSF"; FileSize is not judged here.
+  static bool Decode(const uint8_t* in, TDVXInternalFileHeader& header);
+  // The four signature bytes as text, for messages.
+  static std::string SignatureText(const uint8_t* in);
+};
 
 // The error for a chain or internal-file header that cannot be right.
 [[noreturn]] void ThrowCorruptInternalFile(int pageType, int32_t pageNo, const std::string& what);

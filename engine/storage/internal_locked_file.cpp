@@ -1,4 +1,5 @@
 #include "engine/storage/internal_locked_file.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
 #include <algorithm>
@@ -8,38 +9,17 @@
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
-
-constexpr int32_t kClosedLockedFile = 10642;
-constexpr int32_t kInvalidPageType = 10643;
-constexpr int32_t kInvalidSignature = 10644;
-constexpr int32_t kInvalidFileSize = 10645;
-constexpr int32_t kReadStartPage = 10647;
-constexpr int32_t kReadEndPage = 10648;
-constexpr int32_t kReadBeyondSize = 10649;
-constexpr int32_t kWriteStartPage = 10651;
-constexpr int32_t kWriteEndPage = 10652;
-constexpr int32_t kWriteBeyondSize = 10653;
-constexpr int32_t kLockByteAccess = 10655;
-constexpr int32_t kUnlockByteAccess = 10656;
-constexpr int32_t kIsByteLockedAccess = 10657;
-constexpr int32_t kIsRegionLockedAccess = 10658;
-constexpr int32_t kPageStaysLocked = 10659;
-constexpr int32_t kCannotOpen = 10697;
-
-}  // namespace
-
 TDVXInternalLockedDBFile::TDVXInternalLockedDBFile(TDVXDiskPageManager& pageManager, uint16_t pageType)
     : pageManager_(pageManager), pageType_(pageType) {}
 
 void TDVXInternalLockedDBFile::CheckOpen(const char* operation) const {
   if (!IsOpen())
-    throw EDVXException(kClosedLockedFile, "Cannot perform this operation (%s) on closed internal file",
+    throw EDVXException(kErrClosedLockedFile, "Cannot perform this operation (%s) on closed internal file",
                         {operation});
 }
 
 void TDVXInternalLockedDBFile::Create(int64_t size, int32_t owner) {
-  if (size < 0) throw EDVXException(kInvalidFileSize, "Error - invalid file size = %d", {size});
+  if (size < 0) throw EDVXException(kErrInvalidFileSize, "Error - invalid file size = %d", {size});
   const int64_t dataSize = pageManager_.PageDataSize();
   int64_t pages = (size + kInternalFileHeaderSize + dataSize - 1) / dataSize;
   std::vector<int32_t> chain;
@@ -57,10 +37,9 @@ void TDVXInternalLockedDBFile::Create(int64_t size, int32_t owner) {
       pageManager_.WritePagePart(buffer.data(), chain[i], kPageHeaderSize, -kPageHeaderSize);
       uint8_t* data = buffer.data() + kPageHeaderSize;
       if (i == 0) {
-        std::memcpy(data, kInternalFileSignature, 4);
-        PutI32(data + 4, static_cast<int32_t>(size));
-        data[8] = 0;
-        std::memset(data + 9, 0, 3);
+        // The direct kind zeroes the reserved bytes the encoder leaves.
+        TDVXInternalFileHeader{static_cast<int32_t>(size)}.Encode(data);
+        std::memset(data + kInternalFileHeaderWritten, 0, kInternalFileHeaderSize - kInternalFileHeaderWritten);
       }
       pageManager_.WritePagePart(data, chain[i], static_cast<int>(dataSize), 0);
       if (i == 0) pageManager_.WritePagePart(data, chain[i], kInternalFileHeaderSize, 0);
@@ -81,7 +60,7 @@ void TDVXInternalLockedDBFile::Create(int64_t size, int32_t owner) {
 
 void TDVXInternalLockedDBFile::Open(int32_t firstPageNo) {
   if (firstPageNo < 4)
-    throw EDVXException(kCannotOpen, "Error - cannot open internal file, type = %d, pageNo = %d",
+    throw EDVXException(kErrCannotOpenLockedFile, "Error - cannot open internal file, type = %d, pageNo = %d",
                         {int(pageType_), firstPageNo});
   Close();
   std::vector<int32_t> chain;
@@ -93,21 +72,22 @@ void TDVXInternalLockedDBFile::Open(int32_t firstPageNo) {
     // wait may last.
     int64_t byte0 = pageManager_.PagePosition(no) + kPageHeaderSize;
     if (!RetryLoop(pageManager_.LockParams(), [&] { return !pageManager_.IsByteLocked(byte0); }))
-      throw EDVXException(kPageStaysLocked, "Error - page %d of internal file, type = %d, stays locked",
+      throw EDVXException(kErrPageStaysLocked, "Error - page %d of internal file, type = %d, stays locked",
                           {no, int(pageType_)});
     uint8_t header[kPageHeaderSize];
     pageManager_.ReadPagePart(header, no, kPageHeaderSize, -kPageHeaderSize);
     if (!TDVXPageHeader::HasSignature(header) || TDVXPageHeader::PageType(header) != pageType_)
-      throw EDVXException(kInvalidPageType, "Error - invalid page type = %d instead of %d, pageNo = %d",
+      throw EDVXException(kErrInvalidPageType, "Error - invalid page type = %d instead of %d, pageNo = %d",
                           {int(TDVXPageHeader::PageType(header)), int(pageType_), no});
     if (no == firstPageNo) {
       uint8_t fileHeader[kInternalFileHeaderSize];
       pageManager_.ReadPagePart(fileHeader, no, kInternalFileHeaderSize, 0);
-      if (std::memcmp(fileHeader, kInternalFileSignature, 4) != 0)
-        throw EDVXException(kInvalidSignature, "Invalid signature = %s. Should be %s",
-                            {std::string(reinterpret_cast<char*>(fileHeader), 4), std::string("DVSF")});
-      size = GetI32(fileHeader + 4);
-      if (size <= 0) throw EDVXException(kInvalidFileSize, "Error - invalid file size = %d", {size});
+      TDVXInternalFileHeader decoded;
+      if (!TDVXInternalFileHeader::Decode(fileHeader, decoded))
+        throw EDVXException(kErrInvalidFileSignature, "Invalid signature = %s. Should be %s",
+                            {TDVXInternalFileHeader::SignatureText(fileHeader), std::string("DVSF")});
+      size = decoded.fileSize;
+      if (size <= 0) throw EDVXException(kErrInvalidFileSize, "Error - invalid file size = %d", {size});
     }
     chain.push_back(no);
     no = TDVXPageHeader::NextPageNo(header);
@@ -165,7 +145,7 @@ void TDVXInternalLockedDBFile::CheckSpan(int64_t count, int64_t position, int32_
 
 void TDVXInternalLockedDBFile::DirectReadBuffer(void* buffer, int64_t count, int64_t position) {
   CheckOpen("DirectReadBuffer");
-  CheckSpan(count, position, kReadStartPage, kReadEndPage, kReadBeyondSize);
+  CheckSpan(count, position, kErrReadStartPage, kErrReadEndPage, kErrReadBeyondSize);
   auto* out = static_cast<uint8_t*>(buffer);
   Transfer(count, position, [&](int32_t page, int offset, int take, int64_t done) {
     pageManager_.ReadPagePart(out + done, page, take, offset);
@@ -174,7 +154,7 @@ void TDVXInternalLockedDBFile::DirectReadBuffer(void* buffer, int64_t count, int
 
 void TDVXInternalLockedDBFile::DirectWriteBuffer(const void* buffer, int64_t count, int64_t position) {
   CheckOpen("DirectWriteBuffer");
-  CheckSpan(count, position, kWriteStartPage, kWriteEndPage, kWriteBeyondSize);
+  CheckSpan(count, position, kErrWriteStartPage, kErrWriteEndPage, kErrWriteBeyondSize);
   auto* in = static_cast<const uint8_t*>(buffer);
   Transfer(count, position, [&](int32_t page, int offset, int take, int64_t done) {
     pageManager_.WritePagePart(in + done, page, take, offset);
@@ -203,23 +183,23 @@ bool TDVXInternalLockedDBFile::UnlockFile() {
 
 bool TDVXInternalLockedDBFile::LockByte(int64_t position) {
   CheckOpen("LockByte");
-  return pageManager_.DatabaseFile().LockByte(BytePosition(position, kLockByteAccess));
+  return pageManager_.DatabaseFile().LockByte(BytePosition(position, kErrLockByteAccess));
 }
 
 bool TDVXInternalLockedDBFile::UnlockByte(int64_t position) {
   CheckOpen("UnlockByte");
-  return pageManager_.DatabaseFile().UnlockByte(BytePosition(position, kUnlockByteAccess));
+  return pageManager_.DatabaseFile().UnlockByte(BytePosition(position, kErrUnlockByteAccess));
 }
 
 bool TDVXInternalLockedDBFile::IsByteLocked(int64_t position) {
   CheckOpen("IsByteLocked");
-  return pageManager_.DatabaseFile().IsByteLocked(BytePosition(position, kIsByteLockedAccess));
+  return pageManager_.DatabaseFile().IsByteLocked(BytePosition(position, kErrIsByteLockedAccess));
 }
 
 bool TDVXInternalLockedDBFile::IsRegionLocked(int64_t position, int64_t count) {
   CheckOpen("IsRegionLocked");
   for (int64_t p = position; p < position + count; ++p)
-    if (pageManager_.DatabaseFile().IsByteLocked(BytePosition(p, kIsRegionLockedAccess))) return true;
+    if (pageManager_.DatabaseFile().IsByteLocked(BytePosition(p, kErrIsRegionLockedAccess))) return true;
   return false;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/storage/file_header.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/crypto/page_cipher.h"
 #include "engine/core/platform/random.h"
 
@@ -18,7 +19,6 @@ namespace dvx {
 // block's position relative to HeaderOffset is the transfer position it is
 // enciphered at.
 constexpr uint64_t kKeyCheckBlockPosition = kKeyCheckBlockOffset;
-constexpr int32_t kErrInvalidEncryptionKey = 10712;
 
 // Fills `block` (kKeyCheckBlockSize bytes) from `random`, enciphers it in
 // place and returns the checksum of the plain bytes (the KeyCheckSum).

@@ -1,15 +1,11 @@
 #include "engine/storage/page.h"
+#include "engine/storage/storage_errors.h"
 
 #include <cstring>
 
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
-constexpr int32_t kNilPageBuffer = 20038;
-constexpr int32_t kInvalidPageModification = 20039;
-}  // namespace
-
 TDVXPage::TDVXPage(TDVXPageManager* owner, int pageSize, int headerSize)
     : owner_(owner), pageSize_(pageSize), headerSize_(headerSize) {
   ownBuffer_ = AllocBuffer(static_cast<size_t>(pageSize));
@@ -18,7 +14,7 @@ TDVXPage::TDVXPage(TDVXPageManager* owner, int pageSize, int headerSize)
 }
 
 void TDVXPage::BorrowBuffer(uint8_t* buffer) {
-  if (!buffer) throw EDVXException(kNilPageBuffer, "Invalid page buffer. Buffer is Nil");
+  if (!buffer) throw EDVXException(kErrNilPageBuffer, "Invalid page buffer. Buffer is Nil");
   ownBuffer_.reset();
   buffer_ = buffer;
   bufferSize_ = static_cast<size_t>(pageSize_);
@@ -26,8 +22,8 @@ void TDVXPage::BorrowBuffer(uint8_t* buffer) {
 }
 
 void TDVXPage::AssignBuffer(const uint8_t* buffer, size_t size) {
-  if (!buffer) throw EDVXException(kNilPageBuffer, "Invalid page buffer. Buffer is Nil");
-  if (size < static_cast<size_t>(pageSize_)) throw EDVXException(kInvalidPageModification, "Invalid page modification");
+  if (!buffer) throw EDVXException(kErrNilPageBuffer, "Invalid page buffer. Buffer is Nil");
+  if (size < static_cast<size_t>(pageSize_)) throw EDVXException(kErrInvalidPageModification, "Invalid page modification");
   TDVXBufferPtr fresh = AllocBuffer(size);
   std::memcpy(fresh.get(), buffer, size);
   ownBuffer_ = std::move(fresh);

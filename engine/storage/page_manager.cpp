@@ -1,25 +1,11 @@
 #include "engine/storage/page_manager.h"
+#include "engine/storage/storage_errors.h"
 
 #include <algorithm>
 
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
-
-constexpr int32_t kReleasedTooEarly = 20040;
-constexpr int32_t kInvalidNewPageNumber = 20064;
-constexpr int32_t kInvalidPutPageNumber = 20065;
-constexpr int32_t kUsedByOtherSession = 20090;
-constexpr int32_t kNotCommitedPages = 20097;
-constexpr int32_t kInvalidUseCount = 10665;
-constexpr int32_t kCancelNotDirty = 10820;
-constexpr int32_t kCancelUsedPage = 10821;
-constexpr int32_t kApplyNotDirty = 10822;
-constexpr int32_t kApplyUsedPage = 10823;
-
-}  // namespace
-
 TDVXPageManager::TDVXPageManager(int pageSize, int headerSize) : pageSize_(pageSize), headerSize_(headerSize) {}
 
 TDVXPageManager::~TDVXPageManager() = default;
@@ -57,14 +43,14 @@ TDVXPage* TDVXPageManager::AddPage(int32_t session) {
   auto page = std::make_unique<TDVXPage>(this, pageSize_, headerSize_);
   InternalAddPage(*page);
   int32_t no = page->PageNo();
-  if (no == -1) throw EDVXException(kInvalidNewPageNumber, "Invalid page number");
+  if (no == -1) throw EDVXException(kErrInvalidNewPageNumber, "Invalid page number");
   TDVXPageList* list = nullptr;
   if (TDVXPage* stale = FindAnywhere(no, &list)) {
     // A number handed out again may still have a cached copy from before it
     // was freed (by another process, or by a direct internal file).
     if (stale->useCount_ > 0 || list != &clean_) {
       InternalRemovePage(no);
-      throw EDVXException(kInvalidNewPageNumber, "Invalid page number");
+      throw EDVXException(kErrInvalidNewPageNumber, "Invalid page number");
     }
     clean_.Take(stale);
   }
@@ -83,7 +69,7 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
   TDVXPage* page = set.dirty.Find(pageNo);
   if (!page) {
     if (FindInOtherSessions(session, pageNo))
-      throw EDVXException(kUsedByOtherSession, "Page is used by other session");
+      throw EDVXException(kErrUsedByOtherSession, "Page is used by other session");
     page = clean_.Find(pageNo);
     if (!page) {
       CheckPageNo(pageNo);
@@ -109,7 +95,7 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
     }
   }
   if (page->useCount_ >= 1 && page->sessionID_ != session)
-    throw EDVXException(kUsedByOtherSession, "Page is used by other session");
+    throw EDVXException(kErrUsedByOtherSession, "Page is used by other session");
   page->sessionID_ = session;
   page->useCount_ += 1;
   return page;
@@ -117,11 +103,11 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
 
 void TDVXPageManager::PutPage(TDVXPage* page) {
   TDVXLockGuard guard(lock_);
-  if (!page || page->pageNo_ == -1) throw EDVXException(kInvalidPutPageNumber, "Invalid page number");
+  if (!page || page->pageNo_ == -1) throw EDVXException(kErrInvalidPutPageNumber, "Invalid page number");
   if (!page->list_ || !page->list_->Contains(page))
-    throw EDVXException(kReleasedTooEarly, "Used page was released too early");
+    throw EDVXException(kErrReleasedTooEarly, "Used page was released too early");
   if (page->useCount_ - 1 < 0)
-    throw EDVXException(kInvalidUseCount, "Error - invalid use count = %d, pageNo = %d",
+    throw EDVXException(kErrInvalidUseCount, "Error - invalid use count = %d, pageNo = %d",
                         {page->useCount_ - 1, page->pageNo_});
   page->useCount_ -= 1;
   if (page->useCount_ == 0 && page->list_ == &clean_) {
@@ -163,16 +149,16 @@ void TDVXPageManager::ApplyChanges(int32_t session) {
   // Every check comes before the first write, so a refused commit changes
   // nothing.
   for (auto& p : set->dirty.items()) {
-    if (!p->dirty_) throw EDVXException(kApplyNotDirty, "Page is not dirty, pageNo = %d", {p->pageNo_});
+    if (!p->dirty_) throw EDVXException(kErrApplyNotDirty, "Page is not dirty, pageNo = %d", {p->pageNo_});
     if (p->useCount_ > 0)
-      throw EDVXException(kApplyUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+      throw EDVXException(kErrApplyUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
                           {p->pageNo_, p->useCount_});
   }
   for (int32_t no : set->removed) {
     TDVXPageList* list = nullptr;
     TDVXPage* p = FindAnywhere(no, &list);
     if (p && p->useCount_ > 0)
-      throw EDVXException(kApplyUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+      throw EDVXException(kErrApplyUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
                           {no, p->useCount_});
   }
   if (set->dirty.Empty() && set->removed.empty()) {
@@ -225,9 +211,9 @@ void TDVXPageManager::CancelChanges(int32_t session) {
   TChangeSet* set = FindChangeSet(session);
   if (!set) return;
   for (auto& p : set->dirty.items()) {
-    if (!p->dirty_) throw EDVXException(kCancelNotDirty, "Page is not dirty, pageNo = %d", {p->pageNo_});
+    if (!p->dirty_) throw EDVXException(kErrCancelNotDirty, "Page is not dirty, pageNo = %d", {p->pageNo_});
     if (p->useCount_ > 0)
-      throw EDVXException(kCancelUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+      throw EDVXException(kErrCancelUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
                           {p->pageNo_, p->useCount_});
   }
   set->dirty.Clear();
@@ -244,7 +230,7 @@ void TDVXPageManager::CheckNoDirtyPages() {
   TDVXLockGuard guard(lock_);
   for (auto& [id, set] : changeSets_)
     if (!set.dirty.Empty())
-      throw EDVXException(kNotCommitedPages, "Cannot free not commited pages, page manager classname = %s",
+      throw EDVXException(kErrNotCommitedPages, "Cannot free not commited pages, page manager classname = %s",
                           {ClassName()});
 }
 

@@ -1,14 +1,29 @@
 #include "engine/storage/system_directory.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
-constexpr int kEntrySize = 5;
-constexpr int32_t kLoadError = 10633;
-constexpr int32_t kCreateError = 30392;
-}  // namespace
+void TDVXDirectoryEntry::Encode(uint8_t* out) const {
+  out[0] = fileID;
+  PutI32(out + 1, firstPageNo);
+}
+
+TDVXDirectoryEntry TDVXDirectoryEntry::Decode(const uint8_t* in) { return {in[0], GetI32(in + 1)}; }
+
+std::vector<TDVXDirectoryEntry> TDVXDirectoryEntry::DecodeAll(const std::vector<uint8_t>& content) {
+  std::vector<TDVXDirectoryEntry> entries;
+  for (size_t at = 0; at + kDirectoryEntrySize <= content.size(); at += kDirectoryEntrySize)
+    entries.push_back(Decode(content.data() + at));
+  return entries;
+}
+
+int32_t TDVXDirectoryEntry::Find(const std::vector<TDVXDirectoryEntry>& entries, uint8_t fileID) {
+  for (const auto& e : entries)
+    if (e.fileID == fileID) return e.firstPageNo;
+  return kNoPage;
+}
 
 TDVXSystemDirectory::TDVXSystemDirectory(TDVXPageManager& pageManager)
     : file_(pageManager, PageTypeIDFileSystemDirectory, true) {}
@@ -16,7 +31,7 @@ TDVXSystemDirectory::TDVXSystemDirectory(TDVXPageManager& pageManager)
 void TDVXSystemDirectory::Create() {
   file_.Create(kSystemSessionID, kOwnerSystemDirectory);
   if (file_.FirstPageNo() != kSystemDirectoryPageNo)
-    throw EDVXException(kCreateError, "Error Creating SystemDirectory. SystemDirectoryPageNo=%d. Real PageNo=%d.",
+    throw EDVXException(kErrCreateSystemDirectory, "Error Creating SystemDirectory. SystemDirectoryPageNo=%d. Real PageNo=%d.",
                         {file_.FirstPageNo(), kSystemDirectoryPageNo});
   entries_.clear();
 }
@@ -25,30 +40,21 @@ void TDVXSystemDirectory::Load() {
   file_.Open(kSystemDirectoryPageNo, true);
   file_.ReadFile(kSystemSessionID);
   const auto& content = file_.Content();
-  int32_t count = static_cast<int32_t>(content.size() / kEntrySize);
-  if (count < 2 || content.size() % kEntrySize != 0)
-    throw EDVXException(kLoadError, "Error loading system directory, files count - %d, PageNo = %d",
+  int32_t count = static_cast<int32_t>(content.size() / kDirectoryEntrySize);
+  if (count < kMinDirectoryEntries || content.size() % kDirectoryEntrySize != 0)
+    throw EDVXException(kErrLoadSystemDirectory, "Error loading system directory, files count - %d, PageNo = %d",
                         {count, kSystemDirectoryPageNo});
-  entries_.clear();
-  for (int32_t i = 0; i < count; ++i)
-    entries_.push_back({content[i * kEntrySize], GetI32(content.data() + i * kEntrySize + 1)});
+  entries_ = TDVXDirectoryEntry::DecodeAll(content);
 }
 
 void TDVXSystemDirectory::AddEntry(uint8_t fileID, int32_t firstPageNo) { entries_.push_back({fileID, firstPageNo}); }
 
-int32_t TDVXSystemDirectory::Find(uint8_t fileID) const {
-  for (const auto& e : entries_)
-    if (e.fileID == fileID) return e.firstPageNo;
-  return kNoPage;
-}
+int32_t TDVXSystemDirectory::Find(uint8_t fileID) const { return TDVXDirectoryEntry::Find(entries_, fileID); }
 
 void TDVXSystemDirectory::Save() {
   auto& content = file_.Content();
-  content.assign(entries_.size() * kEntrySize, 0);
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    content[i * kEntrySize] = entries_[i].fileID;
-    PutI32(content.data() + i * kEntrySize + 1, entries_[i].firstPageNo);
-  }
+  content.assign(entries_.size() * kDirectoryEntrySize, 0);
+  for (size_t i = 0; i < entries_.size(); ++i) entries_[i].Encode(content.data() + i * kDirectoryEntrySize);
   file_.WriteFile(kSystemSessionID);
 }
 

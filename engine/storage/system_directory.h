@@ -15,9 +15,20 @@ constexpr int32_t kSystemDirectoryPageNo = 3;
 constexpr uint8_t kTableListFileID = 1;
 constexpr uint8_t kActiveSessionsFileID = 2;
 
+constexpr int kDirectoryEntrySize = 5;
+constexpr int kMinDirectoryEntries = 2;
+
 struct TDVXDirectoryEntry {
-  uint8_t fileID;
-  int32_t firstPageNo;
+  uint8_t fileID = 0;
+  int32_t firstPageNo = -1;
+
+  void Encode(uint8_t* out) const;  // kDirectoryEntrySize bytes
+  static TDVXDirectoryEntry Decode(const uint8_t* in);
+  // The entries of a directory's content, in order; a trailing part shorter
+  // than an entry is ignored (the callers judge the size).
+  static std::vector<TDVXDirectoryEntry> DecodeAll(const std::vector<uint8_t>& content);
+  // The first entry's page for `fileID` in `entries`, -1 when absent.
+  static int32_t Find(const std::vector<TDVXDirectoryEntry>& entries, uint8_t fileID);
 };
 
 class TDVXSystemDirectory {

@@ -1,12 +1,9 @@
 #include "engine/storage/table_files.h"
+#include "engine/storage/storage_errors.h"
 
 #include "engine/core/exception.h"
 
 namespace dvx {
-namespace {
-constexpr int32_t kInvalidPFSMap = 10482;
-}  // namespace
-
 TDVXMemoryStream TDVXTableStreamFile::ReadStream(int32_t session) {
   file_.ReadFile(session);
   return TDVXMemoryStream(file_.Content());
@@ -23,7 +20,7 @@ void TDVXTablePFSMapFile::Load(int32_t session) {
   state_ = {};
   if (content.empty()) return;
   if (content.size() < 4 || (content.size() - 4) % 8 != 0)
-    throw EDVXException(kInvalidPFSMap, "Corrupt internal file, type = %d, pageNo = %d: %s",
+    throw EDVXException(kErrCorruptInternalFile, "Corrupt internal file, type = %d, pageNo = %d: %s",
                         {int(PageTypeIDTablePFSMap), file_.FirstPageNo(),
                          "PFS map size " + std::to_string(content.size()) + " is not 4 + 8 × entries"});
   state_.pageNoLimit = GetI32(content.data());

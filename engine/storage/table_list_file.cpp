@@ -1,4 +1,5 @@
 #include "engine/storage/table_list_file.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
 #include <climits>
@@ -9,9 +10,6 @@
 
 namespace dvx {
 namespace {
-constexpr int32_t kTableExists = 30394;
-constexpr int32_t kInvalidStructure = 40002;
-constexpr int32_t kTableNotFound = 40003;
 constexpr size_t kMaxNameLength = 255;
 }  // namespace
 
@@ -20,24 +18,24 @@ void TDVXTableListRecord::Encode(uint8_t* out) const {
   size_t length = std::min(tableName.size(), kMaxNameLength);
   out[0] = static_cast<uint8_t>(length);
   std::memcpy(out + 1, tableName.data(), length);
-  PutI32(out + 256, tableID);
-  PutI32(out + 260, metadataFirstPageNo);
-  PutI32(out + 264, mostUpdatedFirstPageNo);
-  PutI32(out + 268, pfsMapFirstPageNo);
-  PutI32(out + 272, locksFirstPageNo);
-  out[536] = reservedFlag;
+  PutI32(out + kTableIDOffset, tableID);
+  PutI32(out + kMetadataFirstPageOffset, metadataFirstPageNo);
+  PutI32(out + kMostUpdatedFirstPageOffset, mostUpdatedFirstPageNo);
+  PutI32(out + kPFSMapFirstPageOffset, pfsMapFirstPageNo);
+  PutI32(out + kLocksFirstPageOffset, locksFirstPageNo);
+  out[kReservedFlagOffset] = reservedFlag;
 }
 
 TDVXTableListRecord TDVXTableListRecord::Decode(const uint8_t* in) {
   TDVXTableListRecord r;
   // The length byte can say at most 255, which the 256-byte field holds.
   r.tableName.assign(reinterpret_cast<const char*>(in + 1), in[0]);
-  r.tableID = GetI32(in + 256);
-  r.metadataFirstPageNo = GetI32(in + 260);
-  r.mostUpdatedFirstPageNo = GetI32(in + 264);
-  r.pfsMapFirstPageNo = GetI32(in + 268);
-  r.locksFirstPageNo = GetI32(in + 272);
-  r.reservedFlag = in[536];
+  r.tableID = GetI32(in + kTableIDOffset);
+  r.metadataFirstPageNo = GetI32(in + kMetadataFirstPageOffset);
+  r.mostUpdatedFirstPageNo = GetI32(in + kMostUpdatedFirstPageOffset);
+  r.pfsMapFirstPageNo = GetI32(in + kPFSMapFirstPageOffset);
+  r.locksFirstPageNo = GetI32(in + kLocksFirstPageOffset);
+  r.reservedFlag = in[kReservedFlagOffset];
   return r;
 }
 
@@ -60,7 +58,7 @@ void TDVXTableListFile::Reread() {
   file_.ReadFile(kSystemSessionID);
   const auto& content = file_.Content();
   if (content.size() % kTableListRecordSize != 0)
-    throw EDVXException(kInvalidStructure, "Invalid structure of TableListFile. File size = %d, record size = %d",
+    throw EDVXException(kErrTableListStructure, "Invalid structure of TableListFile. File size = %d, record size = %d",
                         {static_cast<int64_t>(content.size()), kTableListRecordSize});
   records_.clear();
   for (size_t at = 0; at < content.size(); at += kTableListRecordSize)
@@ -83,7 +81,7 @@ int32_t TDVXTableListFile::Add(const TDVXTableListRecord& record) {
   Reread();
   for (const auto& r : records_)
     if (SameName(r.tableName, record.tableName))
-      throw EDVXException(kTableExists, "Cannot create table. Table '%s' already exists", {record.tableName});
+      throw EDVXException(kErrTableExists, "Cannot create table. Table '%s' already exists", {record.tableName});
   records_.push_back(record);
   if (records_.back().tableName.size() > kMaxNameLength) records_.back().tableName.resize(kMaxNameLength);
   WriteBack();
@@ -98,7 +96,7 @@ void TDVXTableListFile::Delete(const std::string& name) {
       WriteBack();
       return;
     }
-  throw EDVXException(kTableNotFound, "Table '%s' is not found", {name});
+  throw EDVXException(kErrTableNotFound, "Table '%s' is not found", {name});
 }
 
 void TDVXTableListFile::Rename(const std::string& oldName, const std::string& newName) {
@@ -109,7 +107,7 @@ void TDVXTableListFile::Rename(const std::string& oldName, const std::string& ne
       r.tableName = newName.substr(0, kMaxNameLength);
       found = true;
     }
-  if (!found) throw EDVXException(kTableNotFound, "Table '%s' is not found", {oldName});
+  if (!found) throw EDVXException(kErrTableNotFound, "Table '%s' is not found", {oldName});
   WriteBack();
 }
 

@@ -22,6 +22,13 @@
 namespace dvx {
 
 constexpr int kTableListRecordSize = 544;
+constexpr int kTableNameFieldSize = 256;
+constexpr int kTableIDOffset = 256;
+constexpr int kMetadataFirstPageOffset = 260;
+constexpr int kMostUpdatedFirstPageOffset = 264;
+constexpr int kPFSMapFirstPageOffset = 268;
+constexpr int kLocksFirstPageOffset = 272;
+constexpr int kReservedFlagOffset = 536;
 
 struct TDVXTableListRecord {
   std::string tableName;

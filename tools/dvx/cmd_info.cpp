@@ -40,15 +40,14 @@ int RunInfo(const std::vector<std::string>& args) {
     return kExitFailure;
   }
   std::cout << "Directory:\n";
-  int32_t tables = kNoPage;
-  for (size_t at = 0; at + 5 <= content.size(); at += 5) {
-    int32_t first = GetI32(content.data() + at + 1);
-    const char* what = content[at] == kTableListFileID        ? "table list file"
-                       : content[at] == kActiveSessionsFileID ? "active sessions file"
-                                                              : "unknown";
-    std::cout << "  FileID " << int(content[at]) << " (" << what << "): first page " << first << "\n";
-    if (content[at] == kTableListFileID && tables == kNoPage) tables = first;
+  auto entries = TDVXDirectoryEntry::DecodeAll(content);
+  for (const auto& e : entries) {
+    const char* what = e.fileID == kTableListFileID        ? "table list file"
+                       : e.fileID == kActiveSessionsFileID ? "active sessions file"
+                                                           : "unknown";
+    std::cout << "  FileID " << int(e.fileID) << " (" << what << "): first page " << e.firstPageNo << "\n";
   }
+  int32_t tables = TDVXDirectoryEntry::Find(entries, kTableListFileID);
   std::cout << "Tables:\n";
   if (tables == kNoPage || !reader.ReadInternalFile(tables, PageTypeIDTableList, "the table list file", content) ||
       content.size() % kTableListRecordSize != 0) {

@@ -20,7 +20,7 @@ int RunPages(const std::vector<std::string>& args) {
   std::vector<uint8_t> pfs(static_cast<size_t>(pm->PageSize()));
   uint8_t header[kPageHeaderSize];
   for (int32_t p = 0; p < pageCount; ++p) {
-    if (layout.IsPFSPage(p)) pm->ReadWholePage(pfs.data(), p, 10466);
+    if (layout.IsPFSPage(p)) pm->ReadWholePage(pfs.data(), p, kErrReadPage);
     if (!BitmapBit(pfs.data() + kPageHeaderSize, p - layout.PFSPageOf(p))) continue;
     pm->ReadPagePart(header, p, kPageHeaderSize, -kPageHeaderSize);
     std::cout << p << " " << PageTypeName(TDVXPageHeader::PageType(header))
