@@ -10,6 +10,7 @@
 
 #include "engine/crypto/crypto_names.h"
 #include "engine/storage/disk_database_data.h"
+#include "tests/support/dvx_matchers.h"
 #include "tests/tools/dvx_runner.h"
 
 namespace {
@@ -17,6 +18,7 @@ namespace {
 using dvxtest::ReadAll;
 using dvxtest::RunDvx;
 using dvxtest::WriteAll;
+using dvx::testing::ThrowsDvx;
 
 bool Exists(const std::string& name) { return std::ifstream(name).good(); }
 
@@ -71,6 +73,13 @@ TEST_F(DvxEncryptionTest, WrongOrMissingPasswordFailsAndLeavesTheFile) {
     }
   }
   EXPECT_EQ(RunDvx("check " + file_ + " --password right").status, 0);
+  // The engine gives the same answer to a program that opens the file.
+  dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+  dvx::TDVXCryptoInfo crypto;
+  crypto.password = "wrong";
+  EXPECT_THAT([&] { db.OpenDatabase(true, false, crypto); },
+              ThrowsDvx(10712, "Error opening database file '" + file_ + "', invalid encryption key"));
+  EXPECT_EQ(ReadAll(file_), before);
 }
 
 TEST_F(DvxEncryptionTest, BadEncryptionOptionsAreUsageErrors) {

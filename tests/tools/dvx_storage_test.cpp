@@ -11,6 +11,8 @@
 #include "engine/storage/database_checker.h"
 #include "engine/storage/disk_database_data.h"
 #include "engine/storage/internal_file.h"
+#include "tests/support/byte_helpers.h"
+#include "tests/support/dvx_matchers.h"
 #include "tests/tools/dvx_runner.h"
 
 namespace {
@@ -18,6 +20,8 @@ namespace {
 using dvxtest::ReadAll;
 using dvxtest::RunDvx;
 using dvxtest::WriteAll;
+using dvx::testing::ThrowsDvx;
+using dvx::testing::WriteI32;
 
 class DvxStorageTest : public dvxtest::TDvxTempDirTest {};
 
@@ -48,6 +52,9 @@ TEST_F(DvxStorageTest, ForeignAndTruncatedFilesGiveTheEnginesMessage) {
   auto r = RunDvx("info " + file_);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Dovrentix signature not found - Native error: 11289"), std::string::npos) << r.out;
+  dvx::TDVXDiskDatabaseData foreign(file_, {3, 1});
+  dvx::TDVXCryptoInfo crypto;
+  EXPECT_THAT([&] { foreign.OpenDatabase(true, false, crypto); }, ThrowsDvx(11289));
   ASSERT_EQ(RunDvx("create " + file_).status, 0);
   auto bytes = ReadAll(file_);
   for (size_t cut : {size_t(10), size_t(296), bytes.size() - 1}) {
@@ -98,8 +105,7 @@ TEST_F(DvxStorageTest, FlippedBytesAreReportedNeverCrash) {
   // A cycle in a chain.
   auto cyclic = good;
   size_t listPage = 298 + 5 * 512;
-  cyclic[listPage + 10] = 5;
-  cyclic[listPage + 11] = cyclic[listPage + 12] = cyclic[listPage + 13] = 0;
+  WriteI32(cyclic, listPage + 10, 5);
   WriteAll(file_, cyclic);
   auto run = RunDvx("check " + file_);
   EXPECT_EQ(run.status, 1);

@@ -7,18 +7,13 @@
 #include <vector>
 
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using dvx::testing::ThrowsDvxWithText;
 
 namespace dvx {
 namespace {
-
-int NativeOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EDVXException& e) {
-    return e.NativeError();
-  }
-  return 0;
-}
 
 class MemoryManagerTest : public ::testing::Test {
  protected:
@@ -42,49 +37,40 @@ TEST_F(MemoryManagerTest, BlocksAreAlignedZeroedAndCounted) {
 }
 
 TEST_F(MemoryManagerTest, ZeroSizeRequestFails) {
-  try {
-    mm.GetMem(0);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_STREQ(e.what(), "Cannot alocate 0 bytes - Native error: 30286");
-  }
+  EXPECT_THAT([&] { mm.GetMem(0); }, ThrowsDvxWithText(30286, "Cannot alocate 0 bytes - Native error: 30286"));
 }
 
 TEST_F(MemoryManagerTest, TailOverrunIsDetectedOnFree) {
   auto* p = static_cast<uint8_t*>(mm.GetMem(10));
   p[10] = 0xEE;  // one byte past the end: the tail guard
-  EXPECT_EQ(NativeOf([&] { mm.FreeMem(p); }), 30137);
+  EXPECT_THAT([&] { mm.FreeMem(p); }, ThrowsDvx(30137));
   EXPECT_EQ(mm.CurrentBytes(), 0u);  // released all the same
 }
 
 TEST_F(MemoryManagerTest, HeadUnderrunIsDetectedOnFree) {
   auto* p = static_cast<uint8_t*>(mm.GetMem(10));
   p[-4] ^= 0xFF;  // inside the head's guard word
-  EXPECT_EQ(NativeOf([&] { mm.FreeMem(p); }), 30137);
+  EXPECT_THAT([&] { mm.FreeMem(p); }, ThrowsDvx(30137));
 }
 
 TEST_F(MemoryManagerTest, DoubleFreeAndForeignPointersAreInvalid) {
   void* p = mm.GetMem(8);
   mm.FreeMem(p);
-  EXPECT_EQ(NativeOf([&] { mm.FreeMem(p); }), 30001);
+  EXPECT_THAT([&] { mm.FreeMem(p); }, ThrowsDvx(30001));
   int local = 0;
-  EXPECT_EQ(NativeOf([&] { mm.FreeMem(&local); }), 30001);
-  EXPECT_EQ(NativeOf([&] { mm.FreeMem(nullptr); }), 30001);
+  EXPECT_THAT([&] { mm.FreeMem(&local); }, ThrowsDvx(30001));
+  EXPECT_THAT([&] { mm.FreeMem(nullptr); }, ThrowsDvx(30001));
   EXPECT_EQ(mm.FreeCount(), 1u);
 }
 
 TEST_F(MemoryManagerTest, LimitRefusesWhatWouldExceedIt) {
   mm.SetLimit(100);
   void* a = mm.GetMem(60);
-  try {
-    mm.GetMem(41);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_STREQ(e.what(), "Memory limit exceeded (Limit = 100 bytes) - Native error: 30004");
-  }
+  EXPECT_THAT([&] { mm.GetMem(41); },
+              ThrowsDvxWithText(30004, "Memory limit exceeded (Limit = 100 bytes) - Native error: 30004"));
   void* b = mm.GetMem(40);
   EXPECT_EQ(mm.AvailableMemory(), 0u);
-  EXPECT_EQ(NativeOf([&] { mm.ReallocMem(b, 41); }), 30004);
+  EXPECT_THAT([&] { mm.ReallocMem(b, 41); }, ThrowsDvx(30004));
   mm.FreeMem(a);
   mm.FreeMem(b);
   EXPECT_EQ(mm.AvailableMemory(), 100u);
@@ -102,7 +88,7 @@ TEST_F(MemoryManagerTest, ReallocKeepsContentAndZeroesGrowthWhenAsked) {
   EXPECT_EQ(mm.CurrentBytes(), 2u);
   EXPECT_EQ(mm.ReallocCount(), 2u);
   p[2] = 1;  // the tail guard moved with the shrink
-  EXPECT_EQ(NativeOf([&] { mm.FreeMem(p); }), 30137);
+  EXPECT_THAT([&] { mm.FreeMem(p); }, ThrowsDvx(30137));
 }
 
 TEST_F(MemoryManagerTest, ThreadedStressKeepsCountersExact) {

@@ -4,8 +4,11 @@
 #include <cryptopp/square.h>
 #include <gtest/gtest.h>
 
-#include "crypto_test_util.h"
+#include "tests/support/byte_helpers.h"
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -183,16 +186,11 @@ TEST(BlockCipherShape, MaskIsXoredIntoTheResultAndInPlaceWorks) {
 
 TEST(BlockCipherShape, UnknownAlgorithmsAreRefusedWithTheEngineMessage) {
   for (int value : {0, 13, 255}) {
-    try {
-      CipherKeyLength(static_cast<TDVXCryptoAlgorithm>(value));
-      FAIL() << value;
-    } catch (const EDVXException& e) {
-      EXPECT_EQ(e.NativeError(), 10699);
-      EXPECT_EQ(e.Message(), "Error - unknown crypto algorithm = " + std::to_string(value));
-    }
+    EXPECT_THAT([&] { CipherKeyLength(static_cast<TDVXCryptoAlgorithm>(value)); },
+                ThrowsDvx(10699, "Error - unknown crypto algorithm = " + std::to_string(value)));
   }
   uint8_t key[16] = {};
-  EXPECT_THROW(CreateBlockCipher(static_cast<TDVXCryptoAlgorithm>(13), key, 16), EDVXException);
+  EXPECT_THAT([&] { CreateBlockCipher(static_cast<TDVXCryptoAlgorithm>(13), key, 16); }, ThrowsDvx());
 }
 
 TEST(BlockCipherShape, KeyOfTheWrongLengthIsRefused) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "crypto_test_util.h"
+#include "tests/support/byte_helpers.h"
 #include "engine/crypto/crc32.h"
 
 namespace dvx {

@@ -6,8 +6,11 @@
 #include <cryptopp/modes.h>
 #include <gtest/gtest.h>
 
-#include "crypto_test_util.h"
+#include "tests/support/byte_helpers.h"
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -223,16 +226,10 @@ TEST(ModeRoundTrip, ChainingModesSpreadAnEarlyChangeToTheEnd) {
 TEST(ModeErrors, UnknownModeIsRefusedWithTheEngineMessage) {
   std::vector<uint8_t> key = Pattern(16, 71), iv(16), data(32);
   auto aes = CreateBlockCipher(craRijndael_128, key.data(), 16);
-  try {
-    EncryptMessage(*aes, static_cast<TDVXCryptoMode>(4), iv.data(), data.data(), data.data(), 32);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(e.NativeError(), 10701);
-    EXPECT_EQ(e.Message(), "Error - unknown crypto mode = 4");
-  }
-  EXPECT_THROW(DecryptMessage(*aes, static_cast<TDVXCryptoMode>(200), iv.data(), data.data(),
-                              data.data(), 32),
-               EDVXException);
+  EXPECT_THAT([&] { EncryptMessage(*aes, static_cast<TDVXCryptoMode>(4), iv.data(), data.data(), data.data(), 32); },
+              ThrowsDvx(10701, "Error - unknown crypto mode = 4"));
+  EXPECT_THAT([&] { DecryptMessage(*aes, static_cast<TDVXCryptoMode>(200), iv.data(), data.data(),
+                              data.data(), 32); }, ThrowsDvx());
 }
 
 }  // namespace

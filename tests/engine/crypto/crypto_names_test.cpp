@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using dvx::testing::ThrowsDvxWithText;
 
 namespace dvx {
 namespace {
@@ -41,23 +45,12 @@ TEST(CryptoNames, ListsNameEveryChoice) {
 TEST(CryptoNames, StoredNumbersAreCheckedWithTheEngineMessages) {
   EXPECT_EQ(CheckCryptoAlgorithm(12), craDES_Triple_24);
   EXPECT_EQ(CheckCryptoMode(3), acmOFB);
-  try {
-    CheckCryptoAlgorithm(13);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(e.NativeError(), 10699);
-    EXPECT_EQ(std::string(e.what()),
-              "Error - unknown crypto algorithm = 13 - Native error: 10699");
-  }
-  try {
-    CheckCryptoMode(4);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(e.NativeError(), 10701);
-    EXPECT_EQ(std::string(e.what()), "Error - unknown crypto mode = 4 - Native error: 10701");
-  }
-  EXPECT_THROW(CheckCryptoAlgorithm(0), EDVXException);
-  EXPECT_THROW(CheckCryptoMode(-1), EDVXException);
+  EXPECT_THAT([] { CheckCryptoAlgorithm(13); },
+              ThrowsDvxWithText(10699, "Error - unknown crypto algorithm = 13 - Native error: 10699"));
+  EXPECT_THAT([] { CheckCryptoMode(4); },
+              ThrowsDvxWithText(10701, "Error - unknown crypto mode = 4 - Native error: 10701"));
+  EXPECT_THAT([&] { CheckCryptoAlgorithm(0); }, ThrowsDvx());
+  EXPECT_THAT([&] { CheckCryptoMode(-1); }, ThrowsDvx());
 }
 
 }  // namespace

@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <string>
 
-#include "crypto_test_util.h"
+#include "tests/support/byte_helpers.h"
 #include "engine/crypto/cipher_mode.h"
 #include "engine/crypto/crc32.h"
 #include "engine/crypto/key_derivation.h"
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using dvx::testing::ThrowsDvxWithText;
 
 namespace dvx {
 namespace {
@@ -231,21 +235,13 @@ TEST_F(DatabaseCipherPasswordTest, PasswordWithoutSaltIsRefused) {
 TEST(DatabaseCipherErrors, UnknownAlgorithmOrModeIsRefusedBeforeAnyKeyWork) {
   TDVXCryptoInfo info = RawKeyInfo(craBlowfish, acmCBC);
   info.algorithm = static_cast<TDVXCryptoAlgorithm>(13);
-  try {
-    TDVXDatabaseCipher cipher(info, nullptr);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(std::string(e.what()), "Error - unknown crypto algorithm = 13 - Native error: 10699");
-  }
+  EXPECT_THAT([&] { TDVXDatabaseCipher cipher(info, nullptr); },
+              ThrowsDvxWithText(10699, "Error - unknown crypto algorithm = 13 - Native error: 10699"));
   info.algorithm = craNone;
-  EXPECT_THROW(TDVXDatabaseCipher(info, nullptr), EDVXException);
+  EXPECT_THAT([&] { TDVXDatabaseCipher(info, nullptr); }, ThrowsDvx());
   info = RawKeyInfo(craBlowfish, static_cast<TDVXCryptoMode>(9));
-  try {
-    TDVXDatabaseCipher cipher(info, nullptr);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(std::string(e.what()), "Error - unknown crypto mode = 9 - Native error: 10701");
-  }
+  EXPECT_THAT([&] { TDVXDatabaseCipher cipher(info, nullptr); },
+              ThrowsDvxWithText(10701, "Error - unknown crypto mode = 9 - Native error: 10701"));
 }
 
 }  // namespace

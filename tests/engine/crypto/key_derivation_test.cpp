@@ -4,9 +4,12 @@
 
 #include <string>
 
-#include "crypto_test_util.h"
+#include "tests/support/byte_helpers.h"
 #include "engine/crypto/block_cipher.h"
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -151,9 +154,9 @@ TEST_F(CipherKeyTest, RawKeyIsCutOrZeroPaddedToTheKeyLength) {
 
 TEST_F(CipherKeyTest, NoCipherNoKey) {
   TDVXCryptoInfo info;
-  EXPECT_THROW(DeriveCipherKey(info, nullptr, 0), EDVXException);
+  EXPECT_THAT([&] { DeriveCipherKey(info, nullptr, 0); }, ThrowsDvx());
   info.algorithm = static_cast<TDVXCryptoAlgorithm>(13);
-  EXPECT_THROW(DeriveCipherKey(info, nullptr, 0), EDVXException);
+  EXPECT_THAT([&] { DeriveCipherKey(info, nullptr, 0); }, ThrowsDvx());
 }
 
 }  // namespace

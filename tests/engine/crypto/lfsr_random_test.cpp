@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "crypto_test_util.h"
+#include "tests/support/byte_helpers.h"
 
 namespace dvx {
 namespace {

@@ -6,6 +6,9 @@
 #include "engine/schema/index_def.h"
 #include "engine/schema/sequence_def.h"
 #include "table_test_support.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -74,7 +77,7 @@ TEST(FieldDefForm, CollectionHandsItsVersionToItsItems) {
   // Read with the other version, the same bytes do not parse.
   TDVXFieldDefs other;
   TDVXMemoryStream again(expected);
-  EXPECT_THROW(other.LoadFromStream(again), EDVXException);
+  EXPECT_THAT([&] { other.LoadFromStream(again); }, ThrowsDvx());
 }
 
 TEST(FieldDefForm, MemoAlwaysHasBlobAttributes) {

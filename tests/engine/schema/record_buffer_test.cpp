@@ -8,20 +8,12 @@
 
 #include "engine/core/exception.h"
 #include "engine/schema/table_errors.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
-
-template <typename F>
-EDVXException Raised(F&& call) {
-  try {
-    call();
-  } catch (const EDVXException& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no exception";
-  return EDVXException(0, "none");
-}
 
 class RecordBuffer : public ::testing::Test {
  protected:
@@ -115,9 +107,7 @@ TEST(RecordLayout, DateTimeSlotsHoldDayNumberThenMilliseconds) {
 
 TEST(RecordLayout, NoFieldsHaveNoRecordSize) {
   TDVXFieldDefs fields;
-  EDVXException e = Raised([&] { fields.RecordSize(); });
-  EXPECT_EQ(10131, e.NativeError());
-  EXPECT_EQ("Error creating table - no fields were specified", e.Message());
+  EXPECT_THAT([&] { fields.RecordSize(); }, ThrowsDvx(10131, "Error creating table - no fields were specified"));
 }
 
 TEST_F(RecordBuffer, CharIsCutToItsSizeAndEmptyIsNull) {
@@ -176,14 +166,11 @@ TEST_F(RecordBuffer, BlobFieldsAnswerWithoutCopying) {
 }
 
 TEST_F(RecordBuffer, FieldNumbersAndBuffersAreChecked) {
-  EDVXException e = Raised([&] { GetFieldData(6, fields_, nullptr, buffer_.data()); });
-  EXPECT_EQ(10000, e.NativeError());
-  EXPECT_EQ("Invalid field number - FieldNo = 6, FieldCount = 6", e.Message());
-  EXPECT_EQ(10000, Raised([&] { GetFieldData(-1, fields_, nullptr, buffer_.data()); }).NativeError());
-  EXPECT_EQ(10004, Raised([&] { SetFieldData(6, fields_, "x", buffer_.data()); }).NativeError());
-  e = Raised([&] { GetFieldData(0, fields_, nullptr, nullptr); });
-  EXPECT_EQ(10003, e.NativeError());
-  EXPECT_EQ("Nil pointer occured", e.Message());
+  EXPECT_THAT([&] { GetFieldData(6, fields_, nullptr, buffer_.data()); },
+              ThrowsDvx(10000, "Invalid field number - FieldNo = 6, FieldCount = 6"));
+  EXPECT_THAT([&] { GetFieldData(-1, fields_, nullptr, buffer_.data()); }, ThrowsDvx(10000));
+  EXPECT_THAT([&] { SetFieldData(6, fields_, "x", buffer_.data()); }, ThrowsDvx(10004));
+  EXPECT_THAT([&] { GetFieldData(0, fields_, nullptr, nullptr); }, ThrowsDvx(10003, "Nil pointer occured"));
 }
 
 TEST_F(RecordBuffer, FixedFieldsCopyBetweenTheTwoForms) {

@@ -4,12 +4,15 @@
 
 #include "engine/schema/table_managers.h"
 #include "table_test_support.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::DvxErrorOf;
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
 
-using testing::MessageOf;
-using testing::NativeErrorOf;
 using testing::TDVXScriptedRandom;
 
 class CreationChecks : public ::testing::Test {
@@ -22,12 +25,9 @@ class CreationChecks : public ::testing::Test {
     pk->SetPrimary(true);
   }
   std::pair<int32_t, std::string> Check() {
-    try {
-      ValidateTableCreation("Kunden", fields_, indexes_, constraints_);
-    } catch (const EDVXException& e) {
-      return {e.NativeError(), e.Message()};
-    }
-    return {0, ""};
+    auto e = DvxErrorOf([&] { ValidateTableCreation("Kunden", fields_, indexes_, constraints_); });
+    if (!e) return {0, ""};
+    return {e->NativeError(), e->Message()};
   }
   TDVXFieldDefs fields_;
   TDVXIndexDefs indexes_;
@@ -129,7 +129,7 @@ TEST_F(TableSetUp, IdentifiersComeFromTheCounterInOrder) {
 
 TEST_F(TableSetUp, CounterBeyondInt32IsRefused) {
   counter_.SetCurrentValue(INT32_MAX);
-  EXPECT_EQ(30009, NativeErrorOf([&] { DrawObjectID(counter_); }));
+  EXPECT_THAT([&] { DrawObjectID(counter_); }, ThrowsDvx(30009));
 }
 
 TEST_F(TableSetUp, AutoincFieldsGetTheirSequences) {
@@ -177,7 +177,7 @@ TEST_F(TableSetUp, UnnamedConstraintsGetGeneratedNames) {
 
 TEST_F(TableSetUp, UnnamedUniqueConstraintsCannotBeNamed) {
   constraints_.AddUnique();
-  EXPECT_EQ(30038, NativeErrorOf([&] { NameConstraints(constraints_, random_); }));
+  EXPECT_THAT([&] { NameConstraints(constraints_, random_); }, ThrowsDvx(30038));
 }
 
 TEST_F(TableSetUp, GeneratedNamesFitTheStoredForm) {
@@ -224,29 +224,29 @@ TEST_F(TableSetUp, MissingReferencesHaveTheirOwnCodes) {
   auto resolve = [this] { ResolveConstraintReferences(constraints_, fields_, indexes_); };
   auto* p = constraints_.AddPrimary();
   p->SetIndexName("Gone");
-  EXPECT_EQ(30325, NativeErrorOf(resolve));
-  EXPECT_EQ("Index 'Gone' not found", MessageOf(resolve));
+  EXPECT_THAT(resolve, ThrowsDvx(30325));
+  EXPECT_THAT(resolve, ThrowsDvx(_, "Index 'Gone' not found"));
   indexes_.Add("Gone")->AddColumn("Id");
   p->Columns().push_back({"Nope", -1});
-  EXPECT_EQ(30331, NativeErrorOf(resolve));
+  EXPECT_THAT(resolve, ThrowsDvx(30331));
   constraints_.Clear();
   constraints_.AddUnique()->SetIndexName("Other");
-  EXPECT_EQ(30326, NativeErrorOf(resolve));
+  EXPECT_THAT(resolve, ThrowsDvx(30326));
   constraints_.Clear();
   auto* u = constraints_.AddUnique();
   u->SetIndexName("Gone");
   u->Columns().push_back({"Nope", -1});
-  EXPECT_EQ(30332, NativeErrorOf(resolve));
+  EXPECT_THAT(resolve, ThrowsDvx(30332));
   constraints_.Clear();
   constraints_.AddForeignKey()->AddColumn("Nope");
-  EXPECT_EQ(11419, NativeErrorOf(resolve));
+  EXPECT_THAT(resolve, ThrowsDvx(11419));
   constraints_.Clear();
   constraints_.AddCheck()->SetFieldName("Nope");
-  EXPECT_EQ(30027, NativeErrorOf(resolve));
-  EXPECT_EQ("Field 'Nope' not found", MessageOf(resolve));
+  EXPECT_THAT(resolve, ThrowsDvx(30027));
+  EXPECT_THAT(resolve, ThrowsDvx(_, "Field 'Nope' not found"));
   constraints_.Clear();
   constraints_.AddForeignKeyAction()->AddColumn("Nope");
-  EXPECT_EQ(0, NativeErrorOf(resolve));
+  EXPECT_NO_THROW(resolve());
 }
 
 TEST_F(TableSetUp, UniqueIndexAddedLaterGetsAResolvedConstraint) {
@@ -317,10 +317,9 @@ TEST_F(IndexLookup, DirectionAndCaseWordsSelect) {
 }
 
 TEST_F(IndexLookup, ListsOfDifferentLengths) {
-  EXPECT_EQ(10276, NativeErrorOf([&] { indexes_.FindByColumns({"A"}, {}, {""}); }));
-  EXPECT_EQ("Error - different lists length. L1 = 1, L2 = 2",
-            MessageOf([&] { indexes_.FindByColumns({"A"}, {"", ""}, {""}); }));
-  EXPECT_EQ(10277, NativeErrorOf([&] { indexes_.FindByColumns({"A"}, {""}, {}); }));
+  EXPECT_THAT([&] { indexes_.FindByColumns({"A"}, {}, {""}); }, ThrowsDvx(10276));
+  EXPECT_THAT([&] { indexes_.FindByColumns({"A"}, {"", ""}, {""}); }, ThrowsDvx(_, "Error - different lists length. L1 = 1, L2 = 2"));
+  EXPECT_THAT([&] { indexes_.FindByColumns({"A"}, {""}, {}); }, ThrowsDvx(10277));
 }
 
 TEST_F(IndexLookup, PrimaryAndReplacement) {
@@ -337,8 +336,8 @@ TEST(Collections, AssignRefusesDuplicateNamesWithTheFieldMessage) {
   source.Add("X")->AddColumn("A");
   source.Add("x")->AddColumn("B");
   TDVXIndexDefs target;
-  EXPECT_EQ("Duplicate field name x", MessageOf([&] { target.Assign(source); }));
-  EXPECT_EQ(10424, NativeErrorOf([&] { target.Assign(source); }));
+  EXPECT_THAT([&] { target.Assign(source); }, ThrowsDvx(_, "Duplicate field name x"));
+  EXPECT_THAT([&] { target.Assign(source); }, ThrowsDvx(10424));
 }
 
 TEST(Collections, AssignCopiesEveryKind) {
@@ -355,10 +354,9 @@ TEST(Collections, AssignCopiesEveryKind) {
 
 TEST(Collections, ConstraintCollectionCreatesOnlyTypedItems) {
   TDVXConstraintDefs defs;
-  EXPECT_EQ("The method 'InternalAddCreated' not overrided in class 'TDVXConstraintDefs'",
-            MessageOf([&] { defs.InternalAddCreated(); }));
-  EXPECT_EQ(30339, NativeErrorOf([&] { defs.InternalAddCreated(); }));
-  EXPECT_EQ(30035, NativeErrorOf([&] { defs.AddOfType(6); }));
+  EXPECT_THAT([&] { defs.InternalAddCreated(); }, ThrowsDvx(_, "The method 'InternalAddCreated' not overrided in class 'TDVXConstraintDefs'"));
+  EXPECT_THAT([&] { defs.InternalAddCreated(); }, ThrowsDvx(30339));
+  EXPECT_THAT([&] { defs.AddOfType(6); }, ThrowsDvx(30035));
 }
 
 TEST(Collections, InsertMoveDeleteKeepOrder) {
@@ -377,14 +375,14 @@ TEST(Collections, InsertMoveDeleteKeepOrder) {
   EXPECT_EQ("BDCA", names());
   defs.Delete(0);
   EXPECT_EQ("DCA", names());
-  EXPECT_EQ(30914, NativeErrorOf([&] { defs.Delete(3); }));
+  EXPECT_THAT([&] { defs.Delete(3); }, ThrowsDvx(30914));
   EXPECT_EQ(nullptr, defs.GetByName("b"));
 }
 
 TEST(DataTypes, UnknownDeclaredTypeIsUnsupported) {
   TDVXFieldDef f;
-  EXPECT_EQ("Unsuported data type 'Unknown'", MessageOf([&] { f.SetDataType(40); }));
-  EXPECT_EQ(30007, NativeErrorOf([&] { f.SetDataType(0); }));
+  EXPECT_THAT([&] { f.SetDataType(40); }, ThrowsDvx(_, "Unsuported data type 'Unknown'"));
+  EXPECT_THAT([&] { f.SetDataType(0); }, ThrowsDvx(30007));
 }
 
 class TableStreams : public ::testing::Test {
@@ -446,13 +444,13 @@ TEST(Collections, AssigningAcrossKindsIsAnEngineError) {
   TDVXIndexDefs indexes;
   indexes.Add("I")->AddColumn("A");
   TDVXFieldDefs fields;
-  EXPECT_EQ(30910, testing::NativeErrorOf([&] { fields.Assign(indexes); }));
+  EXPECT_THAT([&] { fields.Assign(indexes); }, ThrowsDvx(30910));
   TDVXConstraintDefNotNull notNull;
   TDVXConstraintDefCheck check;
-  EXPECT_EQ(30910, testing::NativeErrorOf([&] { notNull.Assign(check); }));
+  EXPECT_THAT([&] { notNull.Assign(check); }, ThrowsDvx(30910));
   TDVXConstraintDefPrimary primary;
   TDVXConstraintDefUnique unique;
-  EXPECT_EQ(30910, testing::NativeErrorOf([&] { unique.Assign(primary); }));
+  EXPECT_THAT([&] { unique.Assign(primary); }, ThrowsDvx(30910));
 }
 
 }  // namespace

@@ -65,17 +65,15 @@ TEST_F(DiskPageManagerTest, AddedPageGetsAnEmptyHeaderAndReachesTheFileAtCommit)
 TEST_F(DiskPageManagerTest, PageSizesOutsideTheRangeAreRefusedWithoutTouchingTheFile) {
   fs_.SetContents(kFile, {1, 2, 3});
   auto pm = NewManager();
-  EXPECT_EQ(NativeOf([&] { pm->CreateDatabaseFile(kFile, 127, 8); }), 10485);
-  EXPECT_EQ(NativeOf([&] { pm->CreateDatabaseFile(kFile, 4096, 3); }), 50028);
+  EXPECT_THAT([&] { pm->CreateDatabaseFile(kFile, 127, 8); }, ThrowsDvx(10485));
+  EXPECT_THAT([&] { pm->CreateDatabaseFile(kFile, 4096, 3); }, ThrowsDvx(50028));
   EXPECT_EQ(Bytes(), (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(NativeOf([&] { pm->CreateDatabaseFile(kFile, 128, 4); }), 0);
+  EXPECT_NO_THROW(pm->CreateDatabaseFile(kFile, 128, 4));
 }
 
 TEST_F(DiskPageManagerTest, ForeignFileIsSignatureNotFound) {
   fs_.SetContents(kFile, std::vector<uint8_t>(5000, 'x'));
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { Open(); }, &message), 11289);
-  EXPECT_NE(message.find("Dovrentix signature not found"), std::string::npos);
+  EXPECT_THAT([&] { Open(); }, ThrowsDvx(11289, HasSubstr("Dovrentix signature not found")));
 }
 
 TEST_F(DiskPageManagerTest, BadSignatureAtStartIsSignatureNotFound) {
@@ -83,7 +81,7 @@ TEST_F(DiskPageManagerTest, BadSignatureAtStartIsSignatureNotFound) {
   auto b = Bytes();
   b[3] = '3';
   fs_.SetContents(kFile, b);
-  EXPECT_EQ(NativeOf([&] { Open(); }), 11289);
+  EXPECT_THAT([&] { Open(); }, ThrowsDvx(11289));
 }
 
 class VersionTest : public TDiskFixture, public ::testing::WithParamInterface<std::pair<double, bool>> {};
@@ -94,14 +92,10 @@ TEST_P(VersionTest, VersionRangeDecidesTheOpen) {
   double v = GetParam().first;
   std::memcpy(b.data() + 6, &v, 8);
   fs_.SetContents(kFile, b);
-  std::string message;
-  int32_t code = NativeOf([&] { Open(); }, &message);
-  if (GetParam().second) {
-    EXPECT_EQ(code, 0) << message;
-  } else {
-    EXPECT_EQ(code, 10637);
-    EXPECT_NE(message.find("Invalid version number = 1.20. Should be 4.20"), std::string::npos) << message;
-  }
+  if (GetParam().second)
+    EXPECT_NO_THROW(Open());
+  else
+    EXPECT_THAT([&] { Open(); }, ThrowsDvx(10637, "Invalid version number = 1.20. Should be 4.20"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, VersionTest,
@@ -133,7 +127,7 @@ TEST_F(DiskPageManagerTest, DatabaseAfterLeadingBytesIsFoundAndUsed) {
   auto cut = carrier;
   cut.resize(70000 - 2 + 200);  // cut inside the header
   fs_.SetContents(kFile, cut);
-  EXPECT_EQ(NativeOf([&] { Open(); }), 11289);
+  EXPECT_THAT([&] { Open(); }, ThrowsDvx(11289));
 
   auto probe = NewManager();
   fs_.SetContents(kFile, carrier);
@@ -157,9 +151,7 @@ TEST_F(DiskPageManagerTest, CutOffFileIsRefusedWithTheNeededSize) {
   auto b = Bytes();
   b.resize(b.size() - 1);
   fs_.SetContents(kFile, b);
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { Open(); }, &message), 10481);
-  EXPECT_NE(message.find("bytes are needed for 3 pages"), std::string::npos) << message;
+  EXPECT_THAT([&] { Open(); }, ThrowsDvx(10481, HasSubstr("bytes are needed for 3 pages")));
 }
 
 TEST_F(DiskPageManagerTest, LongerFileIsLegitimate) {
@@ -185,12 +177,12 @@ TEST_F(DiskPageManagerTest, HostileHeaderFieldsAreRefused) {
     else
       WriteI32(b, c.at, c.value);
     fs_.SetContents(kFile, b);
-    EXPECT_EQ(NativeOf([&] { Open(); }), 10481) << c.at << "=" << c.value;
+    EXPECT_THAT([&] { Open(); }, ThrowsDvx(10481)) << c.at << "=" << c.value;
   }
   auto b = good;
   WriteU16(b, 294, 60000);  // reserved area beyond the file
   fs_.SetContents(kFile, b);
-  EXPECT_EQ(NativeOf([&] { Open(); }), 10481);
+  EXPECT_THAT([&] { Open(); }, ThrowsDvx(10481));
 }
 
 TEST_F(DiskPageManagerTest, UnknownCryptoAlgorithmAndModeAreRefused) {
@@ -198,25 +190,25 @@ TEST_F(DiskPageManagerTest, UnknownCryptoAlgorithmAndModeAreRefused) {
   auto b = Bytes();
   b[286] = 13;
   fs_.SetContents(kFile, b);
-  EXPECT_EQ(NativeOf([&] { Open(); }), 10699);
+  EXPECT_THAT([&] { Open(); }, ThrowsDvx(10699));
   b[286] = 0;
   b[287] = 4;
   fs_.SetContents(kFile, b);
-  EXPECT_EQ(NativeOf([&] { Open(); }), 10701);
+  EXPECT_THAT([&] { Open(); }, ThrowsDvx(10701));
 }
 
 TEST_F(DiskPageManagerTest, PageNumbersBeyondPageCountAreRefused) {
   auto pm = Create();
-  EXPECT_EQ(NativeOf([&] { pm->GetPage(1, 3); }), 10471);
-  EXPECT_EQ(NativeOf([&] { pm->GetPage(1, -1); }), 10471);
+  EXPECT_THAT([&] { pm->GetPage(1, 3); }, ThrowsDvx(10471));
+  EXPECT_THAT([&] { pm->GetPage(1, -1); }, ThrowsDvx(10471));
   EXPECT_EQ(pm->CachedPageCount(), 0u);
 }
 
 TEST_F(DiskPageManagerTest, PagePartTransfersCheckTheirBounds) {
   auto pm = Create();
   uint8_t buf[64] = {};
-  EXPECT_EQ(NativeOf([&] { pm->ReadPagePart(buf, 0, 1, 4096 - 40); }), 10476);
-  EXPECT_EQ(NativeOf([&] { pm->WritePagePart(buf, 0, 1, -41); }), 10477);
+  EXPECT_THAT([&] { pm->ReadPagePart(buf, 0, 1, 4096 - 40); }, ThrowsDvx(10476));
+  EXPECT_THAT([&] { pm->WritePagePart(buf, 0, 1, -41); }, ThrowsDvx(10477));
   pm->ReadPagePart(buf, 1, 40, -40);
   EXPECT_EQ(TDVXPageHeader::PageType(buf), PageTypeIDGAM);
 }
@@ -225,15 +217,15 @@ TEST_F(DiskPageManagerTest, OpenInUseAndCreateInUseAreRefused) {
   auto pm = Create();
   TDVXCryptoInfo crypto;
   bool readOnly = false;
-  EXPECT_EQ(NativeOf([&] { pm->OpenDatabaseFile(kFile, readOnly, false, true, crypto); }), 10462);
-  EXPECT_EQ(NativeOf([&] { pm->CreateDatabaseFile(kFile, 4096, 8); }), 10461);
+  EXPECT_THAT([&] { pm->OpenDatabaseFile(kFile, readOnly, false, true, crypto); }, ThrowsDvx(10462));
+  EXPECT_THAT([&] { pm->CreateDatabaseFile(kFile, 4096, 8); }, ThrowsDvx(10461));
 }
 
 TEST_F(DiskPageManagerTest, MissingFileIsReported) {
   auto pm = NewManager();
   TDVXCryptoInfo crypto;
   bool readOnly = false;
-  EXPECT_EQ(NativeOf([&] { pm->OpenDatabaseFile("missing.dvx", readOnly, false, true, crypto); }), 11351);
+  EXPECT_THAT([&] { pm->OpenDatabaseFile("missing.dvx", readOnly, false, true, crypto); }, ThrowsDvx(11351));
   EXPECT_FALSE(pm->IsDatabaseFile("missing.dvx"));
 }
 
@@ -246,7 +238,7 @@ TEST_F(DiskPageManagerTest, ReadOnlyOpenRefusesChangesAndLeavesTheFile) {
   TDVXCryptoInfo crypto;
   pm->OpenDatabaseFile(kFile, readOnly, false, false, crypto);
   EXPECT_TRUE(readOnly);
-  EXPECT_EQ(NativeOf([&] { pm->AddPage(1); }), 10483);
+  EXPECT_THAT([&] { pm->AddPage(1); }, ThrowsDvx(10483));
   EXPECT_EQ(Bytes(), before);
 }
 

@@ -161,9 +161,7 @@ TEST_F(EncryptedDatabaseTest, WrongOrMissingPasswordFailsAndChangesNothing) {
   }
   const auto before = Bytes();
   for (const char* password : {"wrong", "", "righ", "right "}) {
-    std::string message;
-    EXPECT_EQ(NativeOf([&] { OpenWith(Password(craNone, acmCTS, password)); }, &message), 10712) << password;
-    EXPECT_EQ(message, "Error opening database file 'test.dvx', invalid encryption key - Native error: 10712");
+    EXPECT_THAT([&] { OpenWith(Password(craNone, acmCTS, password)); }, ThrowsDvxWithText(10712, "Error opening database file 'test.dvx', invalid encryption key - Native error: 10712")) << password;
     EXPECT_EQ(Bytes(), before);
   }
   // The right password after the failures.
@@ -324,10 +322,8 @@ TEST_F(EncryptedDatabaseTest, SkippedKeyCheckBuildsNoCipherAndReadsNoPages) {
   EXPECT_EQ(info.mode, acmCBC);
   EXPECT_GT(pm->GetPageCount(), 5);
   std::vector<uint8_t> page(kPageSize);
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { pm->ReadWholePage(page.data(), 0, 10716); }, &message), 10716);
-  EXPECT_NE(message.find("opened without its encryption key"), std::string::npos) << message;
-  EXPECT_NE(NativeOf([&] { pm->GetPage(1, 1); }), 0);
+  EXPECT_THAT([&] { pm->ReadWholePage(page.data(), 0, 10716); }, ThrowsDvx(10716, HasSubstr("opened without its encryption key")));
+  EXPECT_THAT([&] { pm->GetPage(1, 1); }, ThrowsDvx());
   pm->CloseDatabaseFile();
   pm->OpenDatabaseFile(kFile, readOnly, false, false, info = Password(craNone, acmCTS, "header only"));
   EXPECT_EQ(ciphersBuilt, 1);
@@ -346,9 +342,12 @@ class DamagedEncryptedFileTest : public EncryptedDatabaseTest {
     pm->CloseDatabaseFile();
     good_ = Bytes();
   }
-  int32_t OpenDamaged(std::vector<uint8_t> bytes, std::string* message = nullptr) {
-    fs_.SetContents(kFile, bytes);
-    return NativeOf([&] { OpenWith(RawKey(craNone, acmCTS), false, true); }, message);
+  // Opening the damaged image, as a call for the matchers.
+  std::function<void()> Opening(std::vector<uint8_t> bytes) {
+    return [this, bytes] {
+      fs_.SetContents(kFile, bytes);
+      OpenWith(RawKey(craNone, acmCTS), false, true);
+    };
   }
   std::vector<uint8_t> good_;
   int32_t addedPage_ = -1;
@@ -357,25 +356,23 @@ class DamagedEncryptedFileTest : public EncryptedDatabaseTest {
 TEST_F(DamagedEncryptedFileTest, HeaderBytesGiveTheirMessages) {
   auto b = good_;
   b[286] = 13;
-  EXPECT_EQ(OpenDamaged(b), 10699);
+  EXPECT_THAT(Opening(b), ThrowsDvx(10699));
   b = good_;
   b[287] = 4;
-  std::string message;
-  EXPECT_EQ(OpenDamaged(b, &message), 10701);
-  EXPECT_EQ(message, "Error - unknown crypto mode = 4 - Native error: 10701");
+  EXPECT_THAT(Opening(b), ThrowsDvxWithText(10701, "Error - unknown crypto mode = 4 - Native error: 10701"));
   b = good_;
   b[286] = craTwofish_256;  // another cipher: another key
-  EXPECT_EQ(OpenDamaged(b), 10712);
+  EXPECT_THAT(Opening(b), ThrowsDvx(10712));
   b = good_;
   b[287] = acmOFB;
-  EXPECT_EQ(OpenDamaged(b), 10712);
+  EXPECT_THAT(Opening(b), ThrowsDvx(10712));
 }
 
 TEST_F(DamagedEncryptedFileTest, FlippedKeyCheckBlockOrSumFailTheKeyCheck) {
   for (size_t at : {size_t(26), size_t(150), size_t(281), size_t(282), size_t(285)}) {
     auto b = good_;
     b[at] ^= 0x04;
-    EXPECT_EQ(OpenDamaged(b), 10712) << at;
+    EXPECT_THAT(Opening(b), ThrowsDvx(10712)) << at;
   }
 }
 
@@ -386,27 +383,24 @@ TEST_F(DamagedEncryptedFileTest, FlippedSaltFailsThePasswordKeyCheck) {
     auto flipped = b;
     flipped[at] ^= 0x01;
     fs_.SetContents(kFile, flipped);
-    EXPECT_EQ(NativeOf([&] { OpenWith(Password(craNone, acmCTS, "salt"), false, true); }), 10712) << at;
+    EXPECT_THAT([&] { OpenWith(Password(craNone, acmCTS, "salt"), false, true); }, ThrowsDvx(10712)) << at;
   }
 }
 
 TEST_F(DamagedEncryptedFileTest, ShortReservedAreaIsRefused) {
   auto b = good_;
   WriteU16(b, 294, 2);
-  std::string message;
-  EXPECT_EQ(OpenDamaged(b, &message), 10481);
-  EXPECT_NE(message.find("the reserved area of an encrypted file is 2 bytes long, 18 are needed"),
-            std::string::npos)
-      << message;
+  EXPECT_THAT(Opening(b),
+              ThrowsDvx(10481, HasSubstr("the reserved area of an encrypted file is 2 bytes long, 18 are needed")));
   WriteU16(b, 294, 17);
-  EXPECT_EQ(OpenDamaged(b), 10481);
+  EXPECT_THAT(Opening(b), ThrowsDvx(10481));
 }
 
 TEST_F(DamagedEncryptedFileTest, TruncatedFilesAreRefused) {
   for (size_t cut : {size_t(100), size_t(300), size_t(310), kPageAreaStart + 512, good_.size() - 1}) {
     auto b = good_;
     b.resize(cut);
-    EXPECT_NE(OpenDamaged(b), 0) << cut;
+    EXPECT_THAT(Opening(b), ThrowsDvx()) << cut;
   }
 }
 

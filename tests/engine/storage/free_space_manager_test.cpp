@@ -62,16 +62,14 @@ TEST_F(FreeSpaceTest, FreedMiddlePageIsReusedFirst) {
 TEST_F(FreeSpaceTest, BitmapPagesAndFreePagesCannotBeFreed) {
   auto pm = Create(4096, 8);
   pm->AllocatePageNo();
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { pm->FreePageNo(0); }, &message), 50001);
-  EXPECT_NE(message.find("Error - cannot free PFS page, pageNo = 0"), std::string::npos);
-  EXPECT_EQ(NativeOf([&] { pm->FreePageNo(1); }), 50001);
-  EXPECT_EQ(NativeOf([&] { pm->FreePageNo(2); }), 50001);
-  EXPECT_EQ(NativeOf([&] { pm->FreePageNo(4); }), 50034);
+  EXPECT_THAT([&] { pm->FreePageNo(0); }, ThrowsDvx(50001, HasSubstr("Error - cannot free PFS page, pageNo = 0")));
+  EXPECT_THAT([&] { pm->FreePageNo(1); }, ThrowsDvx(50001));
+  EXPECT_THAT([&] { pm->FreePageNo(2); }, ThrowsDvx(50001));
+  EXPECT_THAT([&] { pm->FreePageNo(4); }, ThrowsDvx(50034));
   pm->AllocatePageNo();
   pm->AllocatePageNo();
   pm->FreePageNo(4);
-  EXPECT_EQ(NativeOf([&] { pm->FreePageNo(4); }), 50035);
+  EXPECT_THAT([&] { pm->FreePageNo(4); }, ThrowsDvx(50035));
 }
 
 TEST_F(FreeSpaceTest, StateLockByteHeldElsewhereMakesAllocationFail) {
@@ -79,9 +77,7 @@ TEST_F(FreeSpaceTest, StateLockByteHeldElsewhereMakesAllocationFail) {
   auto a = Open(false);
   auto b = Open(false);
   ASSERT_TRUE(a->LockStateByte());
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { b->AllocatePageNo(); }, &message), 50000);
-  EXPECT_NE(message.find("RetryCount = 3, Delay = 1"), std::string::npos) << message;
+  EXPECT_THAT([&] { b->AllocatePageNo(); }, ThrowsDvx(50000, HasSubstr("RetryCount = 3, Delay = 1")));
   a->UnlockStateByte();
   EXPECT_EQ(b->AllocatePageNo(), 3);
 }

@@ -104,25 +104,24 @@ TEST_F(InternalFileTest, CorruptChainsAreReportedNotFollowed) {
   TDVXInternalDBFile cyclic(*pm2, DVXPageTypeIDTableMetadata);
   cyclic.Open(file.FirstPageNo(), false);
   cyclic.SetSize(0);
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { cyclic.ReadFile(1); }, &message), 0) << "size bounds the read";
+  EXPECT_NO_THROW(cyclic.ReadFile(1)) << "size bounds the read";
   WriteI32(b, 298 + static_cast<size_t>(file.FirstPageNo()) * 512 + 44, 3000);  // larger than the chain
   pm2.reset();
   fs_.SetContents(kFile, b);
   pm2 = Open();
   TDVXInternalDBFile big(*pm2, DVXPageTypeIDTableMetadata);
   big.Open(file.FirstPageNo(), false);
-  EXPECT_EQ(NativeOf([&] { big.ReadFile(1); }, &message), 10482) << message;
+  EXPECT_THAT([&] { big.ReadFile(1); }, ThrowsDvx(10482));
   WriteI32(b, 298 + static_cast<size_t>(file.FirstPageNo()) * 512 + 44, 0x7fffffff);
   pm2.reset();
   fs_.SetContents(kFile, b);
   pm2 = Open();
   TDVXInternalDBFile huge(*pm2, DVXPageTypeIDTableMetadata);
   huge.Open(file.FirstPageNo(), false);
-  EXPECT_EQ(NativeOf([&] { huge.ReadFile(1); }), 10663);
+  EXPECT_THAT([&] { huge.ReadFile(1); }, ThrowsDvx(10663));
   TDVXInternalDBFile wrongType(*pm2, PageTypeIDTableList);
   wrongType.Open(file.FirstPageNo(), false);
-  EXPECT_EQ(NativeOf([&] { wrongType.ReadFile(1); }), 10643);
+  EXPECT_THAT([&] { wrongType.ReadFile(1); }, ThrowsDvx(10643));
 }
 
 TEST_F(InternalFileTest, DirectFileTransfersCrossPagesAndEndOnTheChainsEnd) {
@@ -142,10 +141,10 @@ TEST_F(InternalFileTest, DirectFileTransfersCrossPagesAndEndOnTheChainsEnd) {
   reopened.DirectReadBuffer(back.data(), size, 0);  // ends on the chain's end
   EXPECT_EQ(back, data);
   uint8_t one;
-  EXPECT_EQ(NativeOf([&] { reopened.DirectReadBuffer(&one, 1, size); }), 10647);
-  EXPECT_EQ(NativeOf([&] { reopened.DirectReadBuffer(back.data(), 2, size - 1); }), 10648);
-  EXPECT_EQ(NativeOf([&] { reopened.DirectWriteBuffer(&one, -1, 0); }), 10651);
-  EXPECT_EQ(NativeOf([&] { reopened.LockByte(size); }), 10655);
+  EXPECT_THAT([&] { reopened.DirectReadBuffer(&one, 1, size); }, ThrowsDvx(10647));
+  EXPECT_THAT([&] { reopened.DirectReadBuffer(back.data(), 2, size - 1); }, ThrowsDvx(10648));
+  EXPECT_THAT([&] { reopened.DirectWriteBuffer(&one, -1, 0); }, ThrowsDvx(10651));
+  EXPECT_THAT([&] { reopened.LockByte(size); }, ThrowsDvx(10655));
 }
 
 TEST_F(InternalFileTest, DirectFileByteLocksAreSeenByAnotherOpen) {
@@ -171,7 +170,7 @@ TEST_F(InternalFileTest, TablesAreCreatedRenamedAndDroppedWithTheirFiles) {
   auto roots = db->CreateTableFiles("Roots");
   EXPECT_EQ(roots.tableID, 2);
   EXPECT_TRUE(Problems(db->PageManager()).empty());
-  EXPECT_EQ(NativeOf([&] { db->RenameTable("roots", "HERBS"); }), 10787);
+  EXPECT_THAT([&] { db->RenameTable("roots", "HERBS"); }, ThrowsDvx(10787));
   db->RenameTable("roots", "Barks");
   EXPECT_EQ(db->TableNames(), (std::vector<std::string>{"Herbs", "Barks"}));
   // Same name in another case replaces the table.
@@ -182,7 +181,7 @@ TEST_F(InternalFileTest, TablesAreCreatedRenamedAndDroppedWithTheirFiles) {
   db->DropTableFiles("barks");
   db->DropTableFiles("herbs");
   EXPECT_TRUE(db->TableNames().empty());
-  EXPECT_EQ(NativeOf([&] { db->DropTableFiles("herbs"); }), 10780);
+  EXPECT_THAT([&] { db->DropTableFiles("herbs"); }, ThrowsDvx(10780));
   EXPECT_EQ(db->CreateTableFiles("Seeds").tableID, 1);
   EXPECT_TRUE(Problems(db->PageManager()).empty());
   db->CloseDatabase();
@@ -200,7 +199,7 @@ TEST_F(InternalFileTest, TableListOfABadSizeIsRefused) {
   TDVXDiskDatabaseData reopened(kFile, FastLocks(), fs_);
   TDVXCryptoInfo crypto;
   reopened.OpenDatabase(false, true, crypto);
-  EXPECT_EQ(NativeOf([&] { reopened.TableNames(); }), 40002);
+  EXPECT_THAT([&] { reopened.TableNames(); }, ThrowsDvx(40002));
 }
 
 TEST_F(InternalFileTest, OpeningATableReadsItsRecordUnderTheTablesLock) {
@@ -209,8 +208,8 @@ TEST_F(InternalFileTest, OpeningATableReadsItsRecordUnderTheTablesLock) {
   auto opened = db->OpenTableRecord(1, "HERBS");
   EXPECT_EQ(opened.tableID, created.tableID);
   EXPECT_EQ(opened.locksFirstPageNo, created.locksFirstPageNo);
-  EXPECT_EQ(NativeOf([&] { db->OpenTableRecord(1, "Roots"); }), 10797);
-  EXPECT_EQ(NativeOf([&] { db->OpenTableRecord(-1, "Herbs"); }), 10669);
+  EXPECT_THAT([&] { db->OpenTableRecord(1, "Roots"); }, ThrowsDvx(10797));
+  EXPECT_THAT([&] { db->OpenTableRecord(-1, "Herbs"); }, ThrowsDvx(10669));
 }
 
 TEST_F(InternalFileTest, DirectoryWithFewerThanTwoEntriesIsRefused) {
@@ -220,9 +219,7 @@ TEST_F(InternalFileTest, DirectoryWithFewerThanTwoEntriesIsRefused) {
   fs_.SetContents(kFile, b);
   TDVXDiskDatabaseData db(kFile, FastLocks(), fs_);
   TDVXCryptoInfo crypto;
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { db.OpenDatabase(false, true, crypto); }, &message), 10633);
-  EXPECT_NE(message.find("files count - 1, PageNo = 3"), std::string::npos) << message;
+  EXPECT_THAT([&] { db.OpenDatabase(false, true, crypto); }, ThrowsDvx(10633, HasSubstr("files count - 1, PageNo = 3")));
   EXPECT_FALSE(db.IsOpen());
 }
 
@@ -267,10 +264,9 @@ TEST_F(InternalFileTest, EncryptedDatabaseRunsEveryTransferThroughTheCipher) {
     EXPECT_EQ(info.algorithm, craBlowfish);
     return pm;
   };
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { open("wrong", false); }, &message), 10712);
+  EXPECT_THAT([&] { open("wrong", false); }, ThrowsDvx(10712));
   EXPECT_EQ(Bytes(), b);
-  EXPECT_EQ(NativeOf([&] { open("wrong", true); }), 0);
+  EXPECT_NO_THROW(open("wrong", true));
   auto pm = open("k", false);
   TDVXPage* page = pm->GetPage(1, 3);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(page->Data()), 10), "plain text");
@@ -290,7 +286,7 @@ TEST_F(InternalFileTest, EncryptedDatabaseRunsEveryTransferThroughTheCipher) {
   TDVXCryptoInfo info;
   info.password = "k";
   bool readOnly = false;
-  EXPECT_EQ(NativeOf([&] { noCipher->OpenDatabaseFile(kFile, readOnly, false, true, info); }), 10484);
+  EXPECT_THAT([&] { noCipher->OpenDatabaseFile(kFile, readOnly, false, true, info); }, ThrowsDvx(10484));
 }
 
 }  // namespace

@@ -9,7 +9,10 @@
 #include "engine/crypto/crc32.h"
 #include "engine/crypto/database_cipher.h"
 #include "engine/crypto/key_derivation.h"
-#include "tests/engine/crypto/crypto_test_util.h"
+#include "tests/support/byte_helpers.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvxWithText;
 
 namespace dvx {
 namespace {
@@ -69,15 +72,10 @@ TEST_F(KeyCheckBlockTest, RightPasswordPassesWrongOneFailsWithTheKeyMessage) {
   for (const char* wrong : {"chamomilla", "Chamomill", ""}) {
     TDVXCryptoInfo info = Info(wrong);
     TDVXDatabaseCipher cipher(info, salt_.data());
-    try {
-      CheckEncryptionKey(cipher, block, sum, "dbBaum.dvx");
-      FAIL() << wrong;
-    } catch (const EDVXException& e) {
-      EXPECT_EQ(e.NativeError(), 10712);
-      EXPECT_EQ(std::string(e.what()),
-                "Error opening database file 'dbBaum.dvx', invalid encryption key - Native "
-                "error: 10712");
-    }
+    EXPECT_THAT([&] { CheckEncryptionKey(cipher, block, sum, "dbBaum.dvx"); },
+                ThrowsDvxWithText(10712, "Error opening database file 'dbBaum.dvx', invalid encryption key - Native "
+                                         "error: 10712"))
+        << wrong;
   }
 }
 

@@ -31,7 +31,7 @@ TEST_F(PageCacheTest, ThirtyOnePagesReleasedKeepThirtyAndDropTheFirst) {
   EXPECT_EQ(pm->CachedPageCount(), 30u);
   // The first released page was dropped: reading it again goes to the file.
   fs_.FailNthRead(1);
-  EXPECT_NE(NativeOf([&] { pm->GetPage(1, 3); }), 0);
+  EXPECT_THAT([&] { pm->GetPage(1, 3); }, ThrowsDvx());
   TDVXPage* kept = pm->GetPage(1, 4);  // still cached, no read needed
   EXPECT_EQ(kept->Data()[0], 4);
   pm->PutPage(kept);
@@ -49,9 +49,7 @@ TEST_F(PageCacheTest, PagesInUseAreNotEvicted) {
 TEST_F(PageCacheTest, PageHeldByOneSessionIsRefusedToAnother) {
   auto pm = WithPages(1);
   TDVXPage* page = pm->GetPage(1, 3);
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { pm->GetPage(2, 3); }, &message), 20090);
-  EXPECT_NE(message.find("Page is used by other session"), std::string::npos);
+  EXPECT_THAT([&] { pm->GetPage(2, 3); }, ThrowsDvx(20090, HasSubstr("Page is used by other session")));
   pm->PutPage(page);
   pm->PutPage(pm->GetPage(2, 3));
 }
@@ -62,7 +60,7 @@ TEST_F(PageCacheTest, UncommittedChangesOfOneSessionAreRefusedToAnother) {
   page->SetDirty();
   page->Data()[0] = 99;
   pm->PutPage(page);
-  EXPECT_EQ(NativeOf([&] { pm->GetPage(2, 3); }), 20090);
+  EXPECT_THAT([&] { pm->GetPage(2, 3); }, ThrowsDvx(20090));
   pm->ApplyChanges(1);
   TDVXPage* seen = pm->GetPage(2, 3);
   EXPECT_EQ(seen->Data()[0], 99);
@@ -169,7 +167,7 @@ TEST_F(PageCacheTest, IncrementStateCounterWritesTheRaisedCounterToTheHeader) {
   EXPECT_EQ(ReadI32(Bytes(), 22), before + 1);
   EXPECT_EQ(pm->GetStateCounter(), before + 1);
   fs_.FailNthWrite(1);
-  EXPECT_THROW(pm->IncrementStateCounter(), EDVXException);
+  EXPECT_THAT([&] { pm->IncrementStateCounter(); }, ThrowsDvx());
   // The failed attempt released the state byte: the next one goes through.
   int32_t raised = pm->IncrementStateCounter();
   EXPECT_EQ(raised, ReadI32(Bytes(), 22));
@@ -183,9 +181,7 @@ TEST_F(PageCacheTest, CommitOfAPageStillHeldIsRefused) {
   pm->PutPage(p);
   TDVXPage* held = pm->GetPage(1, 3);
   auto before = Bytes();
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { pm->ApplyChanges(1); }, &message), 10823);
-  EXPECT_NE(message.find("Cannot remove used page, pageNo = 3, UseCount = 1"), std::string::npos) << message;
+  EXPECT_THAT([&] { pm->ApplyChanges(1); }, ThrowsDvx(10823, HasSubstr("Cannot remove used page, pageNo = 3, UseCount = 1")));
   EXPECT_EQ(Bytes(), before);
   pm->PutPage(held);
   pm->ApplyChanges(1);
@@ -208,13 +204,13 @@ TEST_F(PageCacheTest, PutPageChecksUseCount) {
   auto pm = WithPages(1);
   TDVXPage* p = pm->GetPage(1, 3);
   pm->PutPage(p);
-  EXPECT_EQ(NativeOf([&] { pm->PutPage(p); }), 10665);
+  EXPECT_THAT([&] { pm->PutPage(p); }, ThrowsDvx(10665));
 }
 
 TEST_F(PageCacheTest, FailedReadLeavesNoPageInTheCache) {
   auto pm = WithPages(2);
   fs_.FailNthRead(1);
-  EXPECT_EQ(NativeOf([&] { pm->GetPage(1, 4); }), 10466);
+  EXPECT_THAT([&] { pm->GetPage(1, 4); }, ThrowsDvx(10466));
   EXPECT_EQ(pm->CachedPageCount(), 0u);
   TDVXPage* page = pm->GetPage(1, 4);
   EXPECT_EQ(page->Data()[0], 4);
@@ -225,12 +221,12 @@ TEST_F(PageCacheTest, PageObjectsCheckTheirHandOutAndBuffers) {
   auto pm = WithPages(0);
   TDVXPage stray(pm.get(), 512, 40);
   stray.SetPageNo(3);
-  EXPECT_EQ(NativeOf([&] { pm->PutPage(&stray); }), 20040);
+  EXPECT_THAT([&] { pm->PutPage(&stray); }, ThrowsDvx(20040));
   TDVXPage unassigned(pm.get(), 512, 40);
-  EXPECT_EQ(NativeOf([&] { pm->PutPage(&unassigned); }), 20065);
-  EXPECT_EQ(NativeOf([&] { stray.AssignBuffer(nullptr, 1024); }), 20038);
+  EXPECT_THAT([&] { pm->PutPage(&unassigned); }, ThrowsDvx(20065));
+  EXPECT_THAT([&] { stray.AssignBuffer(nullptr, 1024); }, ThrowsDvx(20038));
   std::vector<uint8_t> small(100, 1), large(1024, 2);
-  EXPECT_EQ(NativeOf([&] { stray.AssignBuffer(small.data(), small.size()); }), 20039);
+  EXPECT_THAT([&] { stray.AssignBuffer(small.data(), small.size()); }, ThrowsDvx(20039));
   stray.AssignBuffer(large.data(), large.size());
   EXPECT_EQ(stray.BufferSize(), 1024u);
   EXPECT_EQ(stray.Buffer()[1023], 2);
@@ -254,9 +250,7 @@ TEST_F(PageCacheTest, PageRefGivesThePageBackOnException) {
 TEST_F(PageCacheTest, ClosingWithUncommittedPagesIsRefused) {
   auto pm = WithPages(0);
   pm->PutPage(pm->AddPage(1));
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { pm->CloseDatabaseFile(); }, &message), 20097);
-  EXPECT_NE(message.find("TDVXDiskPageManager"), std::string::npos);
+  EXPECT_THAT([&] { pm->CloseDatabaseFile(); }, ThrowsDvx(20097, HasSubstr("TDVXDiskPageManager")));
   pm->CancelChanges(1);
   pm->CloseDatabaseFile();
 }
@@ -269,7 +263,7 @@ TEST_F(PageCacheTest, FailedWriteInACommitKeepsTheChangeSetForARetry) {
     pm->PutPage(p);
   }
   fs_.FailNthWrite(2);
-  EXPECT_NE(NativeOf([&] { pm->ApplyChanges(1); }), 0);
+  EXPECT_THAT([&] { pm->ApplyChanges(1); }, ThrowsDvx());
   EXPECT_TRUE(pm->HasChanges(1));
   pm->ApplyChanges(1);
   pm->FlushBuffers();
@@ -285,7 +279,7 @@ TEST_F(PageCacheTest, FailedHeaderWriteAndFailedFlushSurfaceAndLeaveTheManagerUs
   int failures = 0;
   for (int w = 1; w <= 8; ++w) {
     fs_.FailNthWrite(w);
-    int32_t code = NativeOf([&] {
+    int32_t code = DvxCodeOf([&] {
       TDVXPage* p = pm->AddPage(1);
       p->Data()[0] = static_cast<uint8_t>(w);
       pm->PutPage(p);
@@ -298,7 +292,7 @@ TEST_F(PageCacheTest, FailedHeaderWriteAndFailedFlushSurfaceAndLeaveTheManagerUs
   }
   EXPECT_GT(failures, 3);
   fs_.FailNthFlush(1);
-  EXPECT_EQ(NativeOf([&] { pm->FlushBuffers(); }), 30379);
+  EXPECT_THAT([&] { pm->FlushBuffers(); }, ThrowsDvx(30379));
   pm->FlushBuffers();
   pm->CloseDatabaseFile();
   auto again = Open();

@@ -59,7 +59,7 @@ TEST_F(PageManagerModelTest, SessionsMatchTheModel) {
           // only marked for removal can still be read.
           bool dirtyElsewhere = false;
           for (auto& [id, other] : sessions) dirtyElsewhere |= id != s && other.pending.count(no);
-          ASSERT_EQ(NativeOf([&] { pm->PutPage(pm->GetPage(s, no)); }), dirtyElsewhere ? 20090 : 0) << "page " << no;
+          ASSERT_EQ(DvxCodeOf([&] { pm->PutPage(pm->GetPage(s, no)); }), dirtyElsewhere ? 20090 : 0) << "page " << no;
           break;
         }
         TDVXPage* page = pm->GetPage(s, no);

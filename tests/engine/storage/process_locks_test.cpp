@@ -52,9 +52,7 @@ TEST_F(ProcessLocksTest, CommitWaitsForTheStateLockAndGivesUpWithTheMessage) {
   TDVXPage* page = b->GetPage(1, 3);
   page->SetDirty();
   b->PutPage(page);
-  std::string message;
-  EXPECT_EQ(NativeOf([&] { b->ApplyChanges(1); }, &message), 10638);
-  EXPECT_NE(message.find("Error locking State in database"), std::string::npos);
+  EXPECT_THAT([&] { b->ApplyChanges(1); }, ThrowsDvx(10638, HasSubstr("Error locking State in database")));
   a->UnlockStateByte();
   b->ApplyChanges(1);
 }
@@ -77,7 +75,7 @@ TEST_F(ProcessLocksTest, LocksOfAKilledProcessAreReleased) {
   ASSERT_EQ(c, 'y');
   auto pm = OpenShared();
   EXPECT_TRUE(pm->IsByteLocked(pm->StateLockBytePosition()));
-  EXPECT_EQ(NativeOf([&] { pm->AllocatePageNo(); }), 50000);
+  EXPECT_THAT([&] { pm->AllocatePageNo(); }, ThrowsDvx(50000));
   kill(pid, SIGKILL);
   int status;
   waitpid(pid, &status, 0);

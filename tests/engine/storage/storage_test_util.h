@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the storage tests: an in-memory file system, managers
-// over it with lock waits short enough for tests, and byte access.
+// over it with lock waits short enough for tests, and the shared byte
+// helpers and matchers.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,37 +14,26 @@
 #include "engine/storage/disk_page_manager.h"
 #include "engine/core/exception.h"
 #include "engine/core/platform/memory_file.h"
+#include "tests/support/byte_helpers.h"
+#include "tests/support/dvx_matchers.h"
 
 namespace dvx::test {
 
 inline TDVXLockParams FastLocks() { return TDVXLockParams{3, 1}; }
 
-// Runs `f` and returns the native code of the EDVXException it raises
-// (0 when it raises none).
-inline int32_t NativeOf(const std::function<void()>& f, std::string* message = nullptr) {
-  try {
-    f();
-  } catch (const EDVXException& e) {
-    if (message) *message = e.what();
-    return e.NativeError();
-  }
-  return 0;
-}
-
-inline int32_t ReadI32(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<int32_t>(b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) |
-                              (static_cast<uint32_t>(b.at(at + 3)) << 24));
-}
-inline uint16_t ReadU16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b.at(at) | (b.at(at + 1) << 8));
-}
-inline void WriteI32(std::vector<uint8_t>& b, size_t at, int32_t v) {
-  for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
-}
-inline void WriteU16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-  b.at(at) = static_cast<uint8_t>(v);
-  b.at(at + 1) = static_cast<uint8_t>(v >> 8);
-}
+using testing::DvxCodeOf;
+using testing::DvxErrorOf;
+using testing::FromHex;
+using testing::Pattern;
+using testing::ReadI32;
+using testing::ReadU16;
+using testing::ThrowsDvx;
+using testing::ThrowsDvxWithText;
+using testing::ToHex;
+using testing::WriteI32;
+using testing::WriteU16;
+using ::testing::_;
+using ::testing::HasSubstr;
 
 // A cipher for testing the hook: XOR with a key stream derived from the
 // position, so bytes read back at another position come out wrong.

@@ -66,7 +66,7 @@ TEST_F(TableFilesTest, PFSMapOfABadSizeIsRefused) {
   pm.ApplyChanges(1);
   TDVXTablePFSMapFile map(pm);
   map.Open(record_.pfsMapFirstPageNo);
-  EXPECT_EQ(NativeOf([&] { map.Load(1); }), 10482);
+  EXPECT_THAT([&] { map.Load(1); }, ThrowsDvx(10482));
 }
 
 TEST_F(TableFilesTest, StreamFilesKeepTheirStream) {

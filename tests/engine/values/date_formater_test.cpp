@@ -8,12 +8,14 @@
 #include "engine/values/date_time_value.h"
 #include "engine/values/value_errors.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
 
-using dvx::testing::MessageOf;
-using dvx::testing::NativeCodeOf;
 using TWord = TDateFormater::TWord;
 
 // Date-time values worked out by hand: 2000-01-01 is day 36526 of the scale.
@@ -87,15 +89,15 @@ TEST(DateFormaterParse, MissingDatePartsLeaveDayZero) {
 }
 
 TEST(DateFormaterParse, BadInputIsAnError) {
-  EXPECT_EQ(MessageOf([] { Parse("HH:NN AMPM", "01:30 XM"); }), "AM/PM word expected, but 'XM' found");
-  EXPECT_EQ(NativeCodeOf([] { Parse("HH:NN AMPM", "01:30 pm"); }), 0);
-  EXPECT_EQ(NativeCodeOf([] { Parse("DD.MM.YYYY", "31.02.2004"); }), kErrDatePattern);
-  EXPECT_EQ(NativeCodeOf([] { Parse("DD.MM.YYYY", "x5.03.2004"); }), kErrDatePattern);
-  EXPECT_EQ(NativeCodeOf([] { Parse("DD.MM.YYYY", "05.03."); }), kErrDatePattern);
-  EXPECT_EQ(NativeCodeOf([] { Parse("HH24:NN", "24:00"); }), kErrDatePattern);
-  EXPECT_EQ(NativeCodeOf([] { Parse("HH24:NN", "23:60"); }), kErrDatePattern);
-  EXPECT_EQ(NativeCodeOf([] { Parse("RM", "IIII"); }), kErrDatePattern);
-  EXPECT_EQ(NativeCodeOf([] { Parse("DD", ""); }), kErrDatePattern);
+  EXPECT_THAT([] { Parse("HH:NN AMPM", "01:30 XM"); }, ThrowsDvx(_, "AM/PM word expected, but 'XM' found"));
+  EXPECT_NO_THROW(Parse("HH:NN AMPM", "01:30 pm"));
+  EXPECT_THAT([] { Parse("DD.MM.YYYY", "31.02.2004"); }, ThrowsDvx(kErrDatePattern));
+  EXPECT_THAT([] { Parse("DD.MM.YYYY", "x5.03.2004"); }, ThrowsDvx(kErrDatePattern));
+  EXPECT_THAT([] { Parse("DD.MM.YYYY", "05.03."); }, ThrowsDvx(kErrDatePattern));
+  EXPECT_THAT([] { Parse("HH24:NN", "24:00"); }, ThrowsDvx(kErrDatePattern));
+  EXPECT_THAT([] { Parse("HH24:NN", "23:60"); }, ThrowsDvx(kErrDatePattern));
+  EXPECT_THAT([] { Parse("RM", "IIII"); }, ThrowsDvx(kErrDatePattern));
+  EXPECT_THAT([] { Parse("DD", ""); }, ThrowsDvx(kErrDatePattern));
 }
 
 TEST(DateFormaterLength, ExpectedOutputLength) {

@@ -9,6 +9,9 @@
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
 #include "engine/values/extended_float.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -113,14 +116,8 @@ TEST(OtherCompare, LogicalDateTimeAndBytes) {
 
 TEST(OtherCompare, BlobSlotsAndUnknownTypesHaveNoOrder) {
   uint8_t slot[8] = {};
-  try {
-    CompareFieldValues(bftMemo, slot, slot, 8);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(30047, e.NativeError());
-    EXPECT_EQ("Unknown DataType: 'MEMO'", e.Message());
-  }
-  EXPECT_THROW(CompareFieldValues(static_cast<TDVXBaseFieldType>(30), slot, slot, 8), EDVXException);
+  EXPECT_THAT([&] { CompareFieldValues(bftMemo, slot, slot, 8); }, ThrowsDvx(30047, "Unknown DataType: 'MEMO'"));
+  EXPECT_THAT([&] { CompareFieldValues(static_cast<TDVXBaseFieldType>(30), slot, slot, 8); }, ThrowsDvx());
 }
 
 }  // namespace

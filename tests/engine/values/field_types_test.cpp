@@ -6,18 +6,12 @@
 #include <vector>
 
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
-
-int NativeOf(auto&& call) {
-  try {
-    call();
-  } catch (const EDVXException& e) {
-    return e.NativeError();
-  }
-  return 0;
-}
 
 TEST(SQLTypeTable, RowsFollowTheDeclaredOrderWithTheFourExceptions) {
   const std::vector<std::string> expected = {
@@ -93,13 +87,7 @@ TEST(SQLTypeTable, ComponentTypesMapToTheirFirstDeclaredType) {
 }
 
 TEST(SQLTypeTable, UnmappedComponentTypeNamesItsNumber) {
-  try {
-    ComponentToAdvancedType(ftBCD);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(30289, e.NativeError());
-    EXPECT_EQ("Unknown DataType: '8'", e.Message());
-  }
+  EXPECT_THAT([] { ComponentToAdvancedType(ftBCD); }, ThrowsDvx(30289, "Unknown DataType: '8'"));
 }
 
 TEST(SQLTypeTable, SQLNamesAreFoundWithoutRegardToCase) {
@@ -172,8 +160,8 @@ TEST(FieldSizes, IntegerRangesOfTheIntegerTypesOnly) {
 }
 
 TEST(FieldSizes, UnknownBaseTypeIsRefused) {
-  EXPECT_EQ(30050, NativeOf([] { MemoryDataSize(0, 1); }));
-  EXPECT_EQ(30050, NativeOf([] { DiskDataSize(25, 1); }));
+  EXPECT_THAT([] { MemoryDataSize(0, 1); }, ThrowsDvx(30050));
+  EXPECT_THAT([] { DiskDataSize(25, 1); }, ThrowsDvx(30050));
 }
 
 TEST(FieldTypeClasses, AdvancedClasses) {

@@ -5,6 +5,10 @@
 #include "engine/values/value_errors.h"
 #include "engine/values/variant.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
@@ -53,11 +57,11 @@ TEST(HostVariant, NullKeepsTheTypeAndTypedTargetsConvert) {
 }
 
 TEST(HostVariant, UnsupportedKindsAreRefused) {
-  EXPECT_EQ(MessageOf([] { FromHost({hvkEmpty, std::monostate{}}); }), "Unsupported Variant Type 0");
-  EXPECT_EQ(NativeCodeOf([] { FromHost({hvkDispatch, std::monostate{}}); }), kErrUnsupportedVariant);
-  EXPECT_EQ(NativeCodeOf([] { FromHost({0x4711, int64_t{1}}); }), kErrUnsupportedVariant);
+  EXPECT_THAT([] { FromHost({hvkEmpty, std::monostate{}}); }, ThrowsDvx(_, "Unsupported Variant Type 0"));
+  EXPECT_THAT([] { FromHost({hvkDispatch, std::monostate{}}); }, ThrowsDvx(kErrUnsupportedVariant));
+  EXPECT_THAT([] { FromHost({0x4711, int64_t{1}}); }, ThrowsDvx(kErrUnsupportedVariant));
   // A kind with the wrong payload is refused, not misread.
-  EXPECT_EQ(NativeCodeOf([] { FromHost({hvkInteger, std::string("1")}); }), kErrUnsupportedVariant);
+  EXPECT_THAT([] { FromHost({hvkInteger, std::string("1")}); }, ThrowsDvx(kErrUnsupportedVariant));
 }
 
 TEST(HostVariant, ValuesGoBackToTheirKinds) {
@@ -73,8 +77,8 @@ TEST(HostVariant, ValuesGoBackToTheirKinds) {
   EXPECT_EQ(ValueToHostVariant(Bytes({7}, bftVarBytes)).value, TDVXHostVariant::TPayload(std::vector<uint8_t>{7}));
   TDVXVariant untyped;
   untyped.SetBuffer("x", 1, true, bftUnknown);
-  EXPECT_EQ(MessageOf([&] { ValueToHostVariant(untyped); }), "Unsupported Variant Type Unknown");
-  EXPECT_EQ(NativeCodeOf([&] { ValueToHostVariant(untyped); }), kErrUnsupportedVariantBack);
+  EXPECT_THAT([&] { ValueToHostVariant(untyped); }, ThrowsDvx(_, "Unsupported Variant Type Unknown"));
+  EXPECT_THAT([&] { ValueToHostVariant(untyped); }, ThrowsDvx(kErrUnsupportedVariantBack));
 }
 
 TEST(HostVariant, RoundTripThroughTheHostForm) {

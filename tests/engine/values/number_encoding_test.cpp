@@ -10,6 +10,9 @@
 #include "engine/values/number_text.h"
 #include "engine/values/value_errors.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -67,8 +70,8 @@ TEST(DateTimeValue, TheFractionalScale) {
   EXPECT_EQ(PairToDateTimeValue({kMissingDayNumber, 43200000}), 0.5);
   EXPECT_EQ(PairToDateTimeValue({693595, kNoTimePart}), 1.0);
   EXPECT_EQ(PairToDateTimeValue({693593, 21600000}), -1.25);
-  EXPECT_EQ(testing::NativeCodeOf([] { DateTimeValueToPair(3e9); }), kErrRange);
-  EXPECT_EQ(testing::NativeCodeOf([] { DateTimeValueToPair(std::nan("")); }), kErrRange);
+  EXPECT_THAT([] { DateTimeValueToPair(3e9); }, ThrowsDvx(kErrRange));
+  EXPECT_THAT([] { DateTimeValueToPair(std::nan("")); }, ThrowsDvx(kErrRange));
 }
 
 }  // namespace

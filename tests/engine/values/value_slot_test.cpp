@@ -5,6 +5,9 @@
 #include "engine/values/value_errors.h"
 #include "engine/values/variant.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -65,12 +68,12 @@ TEST(ValueSlot, DamagedSlotWithoutTerminatorIsReadWithinItsBounds) {
 TEST(ValueSlot, LargeObjectsAndBadTypesAreRefused) {
   Slot slot(8);
   TDVXVariant v;
-  EXPECT_EQ(NativeCodeOf([&] { WriteFieldSlot(Text("a"), bftMemo, slot.data(), 8); }), kErrCannotCast);
-  EXPECT_EQ(NativeCodeOf([&] { ReadFieldSlot(v, bftBlob, slot.data(), 8, true); }), kErrCannotCast);
-  EXPECT_EQ(NativeCodeOf([&] { WriteFieldSlot(I32(1), 0, slot.data(), 8); }), kErrCannotCast);
-  EXPECT_EQ(NativeCodeOf([&] { WriteFieldSlot(I32(1), bftSignedInt64, slot.data(), 4); }), kErrInvalidValueSize);
-  EXPECT_EQ(NativeCodeOf([&] { ReadFieldSlot(v, bftSignedInt64, slot.data(), 4, true); }), kErrInvalidValueSize);
-  EXPECT_EQ(NativeCodeOf([&] { WriteFieldSlot(Text("x"), bftSignedInt32, slot.data(), 4); }), kErrConversionFailed);
+  EXPECT_THAT([&] { WriteFieldSlot(Text("a"), bftMemo, slot.data(), 8); }, ThrowsDvx(kErrCannotCast));
+  EXPECT_THAT([&] { ReadFieldSlot(v, bftBlob, slot.data(), 8, true); }, ThrowsDvx(kErrCannotCast));
+  EXPECT_THAT([&] { WriteFieldSlot(I32(1), 0, slot.data(), 8); }, ThrowsDvx(kErrCannotCast));
+  EXPECT_THAT([&] { WriteFieldSlot(I32(1), bftSignedInt64, slot.data(), 4); }, ThrowsDvx(kErrInvalidValueSize));
+  EXPECT_THAT([&] { ReadFieldSlot(v, bftSignedInt64, slot.data(), 4, true); }, ThrowsDvx(kErrInvalidValueSize));
+  EXPECT_THAT([&] { WriteFieldSlot(Text("x"), bftSignedInt32, slot.data(), 4); }, ThrowsDvx(kErrConversionFailed));
 }
 
 TEST(ValueSlot, BytesArePaddedOrCut) {

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers of the value tests: building values of a given type and catching
-// the native code of an engine error.
+// Helpers of the value tests: building values of a given type.
 #include <cstring>
 #include <functional>
 #include <string>
@@ -10,26 +9,6 @@
 #include "engine/core/exception.h"
 
 namespace dvx::testing {
-
-// The native code the call raised; 0 when it raised nothing.
-inline int32_t NativeCodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EDVXException& e) {
-    return e.NativeError();
-  }
-  return 0;
-}
-
-// The message (without the native code) the call raised; empty when none.
-inline std::string MessageOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const EDVXException& e) {
-    return e.Message();
-  }
-  return {};
-}
 
 template <typename T>
 TDVXVariant Raw(uint8_t type, T bytes) {

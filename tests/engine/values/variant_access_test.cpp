@@ -4,6 +4,9 @@
 #include "engine/values/variant.h"
 #include "engine/core/memory_manager.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -82,7 +85,7 @@ TEST(VariantRawAccess, GetBufferChecksTheCapacity) {
   uint8_t out[8] = {};
   EXPECT_TRUE(v.GetBuffer(out, 8));
   EXPECT_EQ(out[7], 0xFF);
-  EXPECT_EQ(NativeCodeOf([&] { v.GetBuffer(out, 7); }), kErrBufferSizeExceeded);
+  EXPECT_THAT([&] { v.GetBuffer(out, 7); }, ThrowsDvx(kErrBufferSizeExceeded));
   EXPECT_FALSE(TDVXVariant(bftSignedInt64).GetBuffer(out, 8));
 }
 
@@ -143,7 +146,7 @@ TEST(VariantTypedAccess, SetterOnAnotherTypeConvertsIntoThatType) {
 
 TEST(VariantTypedAccess, FailingConvertingSetterLeavesNullOfTheOwnType) {
   TDVXVariant v = I8(1);
-  EXPECT_EQ(NativeCodeOf([&] { v.SetAsSignedInt32(1000); }), kErrConversionFailed);
+  EXPECT_THAT([&] { v.SetAsSignedInt32(1000); }, ThrowsDvx(kErrConversionFailed));
   EXPECT_TRUE(v.IsNull());
   EXPECT_EQ(v.DataType(), bftSignedInt8);
 }
@@ -152,8 +155,8 @@ TEST(VariantTypedAccess, EmptyStringIsNull) {
   TDVXVariant v;
   v.SetAsString("");
   EXPECT_TRUE(v.IsNull());
-  EXPECT_EQ(NativeCodeOf([&] { v.GetAsString(); }), kErrValueIsNull);
-  EXPECT_EQ(NativeCodeOf([&] { TDVXVariant(bftSignedInt32).GetAsSignedInt32(); }), kErrValueIsNull);
+  EXPECT_THAT([&] { v.GetAsString(); }, ThrowsDvx(kErrValueIsNull));
+  EXPECT_THAT([&] { TDVXVariant(bftSignedInt32).GetAsSignedInt32(); }, ThrowsDvx(kErrValueIsNull));
 }
 
 TEST(VariantTypedAccess, GettersConvertACopyAndLeaveTheValue) {
@@ -204,8 +207,8 @@ TEST(VariantTypedAccess, FixedTypeWithShortBufferIsRefusedNotOverread) {
   TDVXVariant v;
   uint8_t two[2] = {1, 2};
   v.SetBuffer(two, 2, true, bftSignedInt64);
-  EXPECT_EQ(NativeCodeOf([&] { v.GetAsSignedInt64(); }), kErrInvalidValueSize);
-  EXPECT_EQ(NativeCodeOf([&] { v.Compare(I64(1)); }), kErrInvalidValueSize);
+  EXPECT_THAT([&] { v.GetAsSignedInt64(); }, ThrowsDvx(kErrInvalidValueSize));
+  EXPECT_THAT([&] { v.Compare(I64(1)); }, ThrowsDvx(kErrInvalidValueSize));
 }
 
 TEST(VariantTypedAccess, SetDataTypeYieldsNullOnFailureConvertToRaises) {
@@ -214,7 +217,7 @@ TEST(VariantTypedAccess, SetDataTypeYieldsNullOnFailureConvertToRaises) {
   EXPECT_TRUE(v.IsNull());
   EXPECT_EQ(v.DataType(), bftSignedInt32);
   TDVXVariant w = Text("abc");
-  EXPECT_EQ(NativeCodeOf([&] { w.ConvertTo(bftSignedInt32); }), kErrConversionFailed);
+  EXPECT_THAT([&] { w.ConvertTo(bftSignedInt32); }, ThrowsDvx(kErrConversionFailed));
   EXPECT_EQ(w.DataType(), bftString);
   EXPECT_EQ(w.GetAsString(), "abc");
   TDVXVariant n(bftString);

@@ -3,6 +3,10 @@
 #include "engine/values/value_errors.h"
 #include "engine/values/variant.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
@@ -49,18 +53,18 @@ TEST_F(VariantArithmetic, NullRules) {
 }
 
 TEST_F(VariantArithmetic, EightAndSixteenBitResultsAreRangeChecked) {
-  EXPECT_EQ(NativeCodeOf([] { Sum(I8(100), I8(100)); }), kErrRange);
+  EXPECT_THAT([] { Sum(I8(100), I8(100)); }, ThrowsDvx(kErrRange));
   EXPECT_EQ(Sum(I8(100), I8(27)).GetAsSignedInt8(), 127);
-  EXPECT_EQ(NativeCodeOf([] { Sum(I16(32767), I16(1)); }), kErrRange);
-  EXPECT_EQ(NativeCodeOf([] { Product(U8(16), U8(16)); }), kErrRange);
-  EXPECT_EQ(NativeCodeOf([] { Difference(U16(0), U16(1)); }), 0);  // U16 - U16 meets SIGNEDINT32 after negation
+  EXPECT_THAT([] { Sum(I16(32767), I16(1)); }, ThrowsDvx(kErrRange));
+  EXPECT_THAT([] { Product(U8(16), U8(16)); }, ThrowsDvx(kErrRange));
+  EXPECT_NO_THROW(Difference(U16(0), U16(1)));  // U16 - U16 meets SIGNEDINT32 after negation
   EXPECT_EQ(Difference(U16(0), U16(1)).GetAsSignedInt32(), -1);
-  EXPECT_EQ(NativeCodeOf([] { Sum(U16(65535), U16(1)); }), kErrRange);
+  EXPECT_THAT([] { Sum(U16(65535), U16(1)); }, ThrowsDvx(kErrRange));
 }
 
 TEST_F(VariantArithmetic, FailedOperationLeavesTheLeftValue) {
   TDVXVariant a = I8(100);
-  EXPECT_EQ(NativeCodeOf([&] { a.Add(I8(100)); }), kErrRange);
+  EXPECT_THAT([&] { a.Add(I8(100)); }, ThrowsDvx(kErrRange));
   EXPECT_EQ(a.DataType(), bftSignedInt8);
   EXPECT_EQ(a.GetAsSignedInt8(), 100);
 }
@@ -98,17 +102,17 @@ TEST_F(VariantArithmetic, IntegerDivisionTruncates) {
 }
 
 TEST_F(VariantArithmetic, DivisionFaultsAreDivisionErrors) {
-  EXPECT_EQ(MessageOf([] { Quotient(I32(1), I32(0)); }), "Division error: Division by zero");
-  EXPECT_EQ(NativeCodeOf([] { Quotient(Dbl(1), Dbl(0)); }), kErrDivision);
-  EXPECT_EQ(NativeCodeOf([] { Quotient(I64(INT64_MIN), I64(-1)); }), kErrDivision);
-  EXPECT_EQ(MessageOf([] { Quotient(I8(-128), I8(-1)); }), "Division error: Range check error");
+  EXPECT_THAT([] { Quotient(I32(1), I32(0)); }, ThrowsDvx(_, "Division error: Division by zero"));
+  EXPECT_THAT([] { Quotient(Dbl(1), Dbl(0)); }, ThrowsDvx(kErrDivision));
+  EXPECT_THAT([] { Quotient(I64(INT64_MIN), I64(-1)); }, ThrowsDvx(kErrDivision));
+  EXPECT_THAT([] { Quotient(I8(-128), I8(-1)); }, ThrowsDvx(_, "Division error: Range check error"));
   // Engine errors inside a division keep their own code.
-  EXPECT_EQ(NativeCodeOf([] { Quotient(Date(1), Text("x")); }), kErrConversionFailed);
+  EXPECT_THAT([] { Quotient(Date(1), Text("x")); }, ThrowsDvx(kErrConversionFailed));
 }
 
 TEST_F(VariantArithmetic, RealOverflowIsAnErrorNotInfinity) {
-  EXPECT_EQ(NativeCodeOf([] { Product(Dbl(1e300), Dbl(1e300)); }), kErrRange);
-  EXPECT_EQ(NativeCodeOf([] { Sum(Sgl(3e38f), Sgl(3e38f)); }), kErrRange);
+  EXPECT_THAT([] { Product(Dbl(1e300), Dbl(1e300)); }, ThrowsDvx(kErrRange));
+  EXPECT_THAT([] { Sum(Sgl(3e38f), Sgl(3e38f)); }, ThrowsDvx(kErrRange));
 }
 
 TEST_F(VariantArithmetic, StringsConcatenate) {
@@ -121,8 +125,8 @@ TEST_F(VariantArithmetic, StringsConcatenate) {
   EXPECT_EQ(w.GetAsWideString(), u"a\u20AC");
   TDVXVariant m = Sum(Text("ab", bftMemo), Text("cd", bftMemo));
   EXPECT_EQ(BytesOf(m), (std::vector<uint8_t>{'a', 'b', 'c', 'd'}));
-  EXPECT_EQ(MessageOf([] { Product(Text("a"), Text("b")); }), "Not numeric argument in numeric operator '*'");
-  EXPECT_EQ(NativeCodeOf([] { Quotient(Text("a"), Text("b")); }), kErrNotNumericDivide);
+  EXPECT_THAT([] { Product(Text("a"), Text("b")); }, ThrowsDvx(_, "Not numeric argument in numeric operator '*'"));
+  EXPECT_THAT([] { Quotient(Text("a"), Text("b")); }, ThrowsDvx(kErrNotNumericDivide));
 }
 
 TEST_F(VariantArithmetic, LogicalIsOr) {
@@ -150,30 +154,30 @@ TEST_F(VariantArithmetic, DatesTimesAndDateTimes) {
 }
 
 TEST_F(VariantArithmetic, NonNumericCommonTypes) {
-  EXPECT_EQ(MessageOf([] { Sum(Date(1), Text("x", bftBlob)); }), "Not numeric argument in numeric operator '+'");
-  EXPECT_EQ(NativeCodeOf([] { Sum(Bytes({1}), Bytes({2})); }), kErrNotNumericAdd);
-  EXPECT_EQ(NativeCodeOf([] { Product(Bytes({1}), I32(2)); }), kErrNotNumericMultiply);
-  EXPECT_EQ(NativeCodeOf([] { Quotient(Text("a", bftBlob), Text("a", bftBlob)); }), kErrNotNumericDivide);
+  EXPECT_THAT([] { Sum(Date(1), Text("x", bftBlob)); }, ThrowsDvx(_, "Not numeric argument in numeric operator '+'"));
+  EXPECT_THAT([] { Sum(Bytes({1}), Bytes({2})); }, ThrowsDvx(kErrNotNumericAdd));
+  EXPECT_THAT([] { Product(Bytes({1}), I32(2)); }, ThrowsDvx(kErrNotNumericMultiply));
+  EXPECT_THAT([] { Quotient(Text("a", bftBlob), Text("a", bftBlob)); }, ThrowsDvx(kErrNotNumericDivide));
 }
 
 TEST_F(VariantArithmetic, Negation) {
   EXPECT_EQ(Negated(I8(-127)).GetAsSignedInt8(), 127);
-  EXPECT_EQ(NativeCodeOf([] { Negated(I8(-128)); }), kErrRange);
+  EXPECT_THAT([] { Negated(I8(-128)); }, ThrowsDvx(kErrRange));
   TDVXVariant u = Negated(U8(128));
   EXPECT_EQ(u.DataType(), bftSignedInt8);
   EXPECT_EQ(u.GetAsSignedInt8(), -128);
-  EXPECT_EQ(NativeCodeOf([] { Negated(U8(129)); }), kErrRange);
+  EXPECT_THAT([] { Negated(U8(129)); }, ThrowsDvx(kErrRange));
   EXPECT_EQ(Negated(U16(300)).DataType(), bftSignedInt16);
   EXPECT_EQ(Negated(U32(2147483648u)).GetAsSignedInt32(), INT32_MIN);
-  EXPECT_EQ(NativeCodeOf([] { Negated(U32(3000000000u)); }), kErrRange);
+  EXPECT_THAT([] { Negated(U32(3000000000u)); }, ThrowsDvx(kErrRange));
   EXPECT_EQ(Negated(Dbl(1.5)).GetAsDouble(), -1.5);
   EXPECT_EQ(Negated(Ext(2.5L)).GetAsExtended(), -2.5L);
   EXPECT_EQ(Negated(Cur(3)).GetAsCurrency(), -3.0);
   EXPECT_EQ(Negated(Date(5)).GetAsDate(), -5);
   EXPECT_FALSE(Negated(Logical(true)).GetAsLogical());
-  EXPECT_EQ(MessageOf([] { Negated(Time(5)); }), "Cannot invert value with not numeric type 'TIME'");
-  EXPECT_EQ(NativeCodeOf([] { Negated(DateTime(1, 1)); }), kErrCannotInvert);
-  EXPECT_EQ(NativeCodeOf([] { Negated(Text("1")); }), kErrCannotInvert);
+  EXPECT_THAT([] { Negated(Time(5)); }, ThrowsDvx(_, "Cannot invert value with not numeric type 'TIME'"));
+  EXPECT_THAT([] { Negated(DateTime(1, 1)); }, ThrowsDvx(kErrCannotInvert));
+  EXPECT_THAT([] { Negated(Text("1")); }, ThrowsDvx(kErrCannotInvert));
 }
 
 }  // namespace

@@ -6,6 +6,10 @@
 #include "engine/values/value_errors.h"
 #include "engine/values/variant.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
@@ -74,7 +78,7 @@ TEST_F(VariantCompare, NumbersWithTextCompareAsText) {
   // CHAR wins against numbers: "10" sorts before "9".
   EXPECT_EQ(Cmp(I32(10), Text("9")), -1);
   EXPECT_EQ(Cmp(Text("05.03.2004"), Date(731645)), 0);  // text parsed as DATE
-  EXPECT_EQ(MessageOf([] { Text("abc").Compare(Date(1)); }), "Cannot cast from 'STRING' to 'DATE'");
+  EXPECT_THAT([] { Text("abc").Compare(Date(1)); }, ThrowsDvx(_, "Cannot cast from 'STRING' to 'DATE'"));
 }
 
 TEST_F(VariantCompare, DateAgainstDateTimeAndTime) {
@@ -120,20 +124,19 @@ TEST_F(VariantCompare, LargeObjectTextAgainstStrings) {
 }
 
 TEST_F(VariantCompare, IncompatibleAndUncomparableTypes) {
-  EXPECT_EQ(NativeCodeOf([] { Bytes({1}).Compare(I32(1)); }), kErrCompareIncompatible);
-  EXPECT_EQ(MessageOf([] { Date(1).Compare(Logical(true)); }),
-            "Cannot compare Incompatible DataTypes: 'DATE' and 'LOGICAL'");
-  EXPECT_EQ(NativeCodeOf([] { Text("a", bftBlob).Compare(Text("a", bftBlob)); }), kErrCompareType);
-  EXPECT_EQ(MessageOf([] { Bytes({1}).Compare(Bytes({1})); }), "Unknown DataType: 'BYTES'");
-  EXPECT_EQ(NativeCodeOf([] { Bytes({1}, bftVarBytes).Compare(Bytes({2}, bftVarBytes)); }), kErrCompareType);
+  EXPECT_THAT([] { Bytes({1}).Compare(I32(1)); }, ThrowsDvx(kErrCompareIncompatible));
+  EXPECT_THAT([] { Date(1).Compare(Logical(true)); }, ThrowsDvx(_, "Cannot compare Incompatible DataTypes: 'DATE' and 'LOGICAL'"));
+  EXPECT_THAT([] { Text("a", bftBlob).Compare(Text("a", bftBlob)); }, ThrowsDvx(kErrCompareType));
+  EXPECT_THAT([] { Bytes({1}).Compare(Bytes({1})); }, ThrowsDvx(_, "Unknown DataType: 'BYTES'"));
+  EXPECT_THAT([] { Bytes({1}, bftVarBytes).Compare(Bytes({2}, bftVarBytes)); }, ThrowsDvx(kErrCompareType));
 }
 
 TEST_F(VariantCompare, SideConvertedToNothingIsAMissingBuffer) {
   // A BLOB whose text ends at its first byte has no text to compare.
-  EXPECT_EQ(NativeCodeOf([] { Bytes({0, 'a'}, bftBlob).Compare(Text("a")); }), kErrValueBufferMissing);
-  EXPECT_EQ(NativeCodeOf([] { Text("a").Compare(Bytes({0, 'a'}, bftBlob)); }), kErrValueBufferMissing);
+  EXPECT_THAT([] { Bytes({0, 'a'}, bftBlob).Compare(Text("a")); }, ThrowsDvx(kErrValueBufferMissing));
+  EXPECT_THAT([] { Text("a").Compare(Bytes({0, 'a'}, bftBlob)); }, ThrowsDvx(kErrValueBufferMissing));
   // Text that is no time, against a TIME, fails in its conversion.
-  EXPECT_EQ(NativeCodeOf([] { Time(-1).Compare(Text("x")); }), kErrConversionFailed);
+  EXPECT_THAT([] { Time(-1).Compare(Text("x")); }, ThrowsDvx(kErrConversionFailed));
 }
 
 }  // namespace

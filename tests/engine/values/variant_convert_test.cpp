@@ -6,6 +6,11 @@
 #include "engine/values/value_errors.h"
 #include "engine/values/variant.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::DvxCodeOf;
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
@@ -23,7 +28,7 @@ TDVXVariant Converted(TDVXVariant v, uint8_t type) {
 std::string AsText(TDVXVariant v) { return Converted(std::move(v), bftString).GetAsString(); }
 
 int32_t CastCode(TDVXVariant v, uint8_t type) {
-  return NativeCodeOf([&] { v.ConvertTo(type); });
+  return DvxCodeOf([&] { v.ConvertTo(type); });
 }
 
 class TextSource : public ::testing::Test {};
@@ -61,8 +66,8 @@ TEST_F(TextSource, ParsesIntegersWithARangeCheckForTheTarget) {
 }
 
 TEST_F(TextSource, FailureMessageNamesBothTypes) {
-  EXPECT_EQ(MessageOf([] { Text("abc").GetAsSignedInt32(); }), "Cannot cast from 'STRING' to 'SIGNEDINT32'");
-  EXPECT_EQ(MessageOf([] { Bytes({1}).GetAsDate(); }), "Cannot cast from 'BYTES' to 'DATE'");
+  EXPECT_THAT([] { Text("abc").GetAsSignedInt32(); }, ThrowsDvx(_, "Cannot cast from 'STRING' to 'SIGNEDINT32'"));
+  EXPECT_THAT([] { Bytes({1}).GetAsDate(); }, ThrowsDvx(_, "Cannot cast from 'BYTES' to 'DATE'"));
 }
 
 TEST_F(TextSource, ParsesRealsWithAPointWhateverTheMachineLocale) {
@@ -244,7 +249,7 @@ TEST(NoRule, BytesTypeZeroAndUnknownCodes) {
   TDVXVariant untyped;
   untyped.SetBuffer("x", 1, true, 0);
   EXPECT_EQ(CastCode(untyped, bftString), kErrCannotCast);
-  EXPECT_EQ(MessageOf([&] { untyped.ConvertTo(bftString); }), "Cannot cast from 'Unknown' to 'STRING'");
+  EXPECT_THAT([&] { untyped.ConvertTo(bftString); }, ThrowsDvx(_, "Cannot cast from 'Unknown' to 'STRING'"));
   // The same type copies.
   EXPECT_EQ(BytesOf(Converted(Bytes({1, 2}), bftBytes)), (std::vector<uint8_t>{1, 2}));
 }

@@ -8,6 +8,9 @@
 #include "engine/values/value_errors.h"
 #include "engine/values/variant.h"
 #include "value_test_util.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::DvxCodeOf;
 
 namespace dvx {
 namespace {
@@ -64,7 +67,7 @@ TEST(ConversionMatrix, EveryPairConvertsOrFailsWithItsCode) {
   for (int from = 1; from <= 24; ++from) {
     for (int to = 0; to <= 25; ++to) {
       TDVXVariant v = Sample(from);
-      int32_t code = NativeCodeOf([&] { v.ConvertTo(static_cast<uint8_t>(to)); });
+      int32_t code = DvxCodeOf([&] { v.ConvertTo(static_cast<uint8_t>(to)); });
       bool rule = to >= 1 && to <= 24 && HasRule(from, to);
       if (!rule) {
         EXPECT_EQ(code, kErrCannotCast) << from << " -> " << to;
@@ -127,7 +130,7 @@ TEST(IntegerArithmeticModel, MatchesWideArithmetic) {
     int common = PromoteBaseTypes(lt, rt);
     __int128 exact = multiply ? static_cast<__int128>(a) * b : static_cast<__int128>(a) + b;
     TDVXVariant left = make(lt, a);
-    int32_t code = NativeCodeOf([&] {
+    int32_t code = DvxCodeOf([&] {
       if (multiply) {
         left.Multiply(make(rt, b));
       } else {

@@ -1,6 +1,8 @@
 #pragma once
-// Helpers shared by the crypto tests: hex text to bytes and back, and
-// deterministic filler bytes.
+// Byte helpers the engine's test folders share: hex text to bytes and back,
+// deterministic filler bytes, and little-endian reads and writes into byte
+// images (bounds-checked, so a wrong offset fails the test instead of
+// reading past the image).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,9 +42,7 @@ inline std::string ToHex(const uint8_t* data, size_t count) {
   return text;
 }
 
-inline std::string ToHex(const std::vector<uint8_t>& bytes) {
-  return ToHex(bytes.data(), bytes.size());
-}
+inline std::string ToHex(const std::vector<uint8_t>& bytes) { return ToHex(bytes.data(), bytes.size()); }
 
 // Bytes that differ from position to position and from seed to seed.
 inline std::vector<uint8_t> Pattern(size_t count, uint32_t seed = 1) {
@@ -55,6 +55,21 @@ inline std::vector<uint8_t> Pattern(size_t count, uint32_t seed = 1) {
     b = static_cast<uint8_t>(x);
   }
   return bytes;
+}
+
+inline int32_t ReadI32(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<int32_t>(b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) |
+                              (static_cast<uint32_t>(b.at(at + 3)) << 24));
+}
+inline uint16_t ReadU16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b.at(at) | (b.at(at + 1) << 8));
+}
+inline void WriteI32(std::vector<uint8_t>& b, size_t at, int32_t v) {
+  for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+}
+inline void WriteU16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+  b.at(at) = static_cast<uint8_t>(v);
+  b.at(at + 1) = static_cast<uint8_t>(v >> 8);
 }
 
 }  // namespace dvx::testing
