@@ -41,13 +41,14 @@ void TRtfDocumentBuilder::RemoveRange(int from, int to) {
 
 void TRtfDocumentBuilder::ApplyParagraph(const QTextBlockFormat& block, const TRtfListItem& item) {
   cursor_.setBlockFormat(block);
-  if (!item.isItem) return;
+  if (!item.isItem || !AcceptsListItem()) return;
+  ++listItems_;
   // A shallower item closes the deeper lists of its key.
   auto deeper = lists_.upper_bound(std::make_pair(item.key, item.level));
   while (deeper != lists_.end() && deeper->first.first == item.key) deeper = lists_.erase(deeper);
   const auto key = std::make_pair(item.key, item.level);
   auto found = lists_.find(key);
-  if (found != lists_.end()) {
+  if (found != lists_.end() && found->second->count() < kMaxItemsPerList) {
     found->second->add(cursor_.block());
     return;
   }

@@ -39,6 +39,14 @@ class TRtfDocumentBuilder {
   void RemoveRange(int from, int to);
   bool ParagraphEmpty() const;
 
+  // Qt's lists touch every item when one is added, so long lists cost
+  // quadratic time. Memo texts have short lists; a list that grows past
+  // kMaxItemsPerList goes on as a new list of the same format, and past
+  // kMaxListItems in all, items stay plain paragraphs.
+  static constexpr int kMaxItemsPerList = 500;
+  static constexpr int kMaxListItems = 5000;
+  bool AcceptsListItem() const { return listItems_ < kMaxListItems; }
+
   // Gives the current paragraph its formats and starts the next one.
   void EndParagraph(const QTextBlockFormat& block, const TRtfListItem& item);
   // Gives the last paragraph its formats; or, when it is empty and
@@ -51,6 +59,7 @@ class TRtfDocumentBuilder {
   QTextDocument* document_;
   QTextCursor cursor_;
   std::map<std::pair<qint64, int>, QTextList*> lists_;
+  int listItems_ = 0;
 };
 
 }  // namespace fendra

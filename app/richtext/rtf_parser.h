@@ -37,6 +37,7 @@ class TRtfParser {
     kTruncated = 1,       // groups left open at the end of the input
     kTooDeep = 2,         // groups nested deeper than the limit
     kDamagedEscape = 4,   // cut escapes, over-long words, \bin past the end
+    kTooManyListItems = 8,  // list items past the builder's limit, read as paragraphs
   };
 
   TRtfParser(QTextDocument* document, int maxGroupDepth);
@@ -78,8 +79,9 @@ class TRtfParser {
 
   // Formats and paragraphs (rtf_parser_words.cpp).
   QTextCharFormat CharFormat() const;
-  QTextBlockFormat BlockFormat(const TRtfParaState& para) const;
+  QTextBlockFormat BlockFormat(const TRtfParaState& para, bool listItem) const;
   TRtfListItem ListItem(const TRtfParaState& para) const;
+  TRtfListItem AcceptedListItem(const TRtfParaState& para);
   QString FieldLink(int field) const;
   void EndParagraph();
   void Finish();

@@ -319,11 +319,10 @@ QString TRtfParser::FieldLink(int field) const {
   return local && !target.isEmpty() ? QLatin1Char('#') + target : target;
 }
 
-QTextBlockFormat TRtfParser::BlockFormat(const TRtfParaState& para) const {
+QTextBlockFormat TRtfParser::BlockFormat(const TRtfParaState& para, bool listItem) const {
   QTextBlockFormat format;
   if (para.alignment != Qt::AlignLeft) format.setAlignment(para.alignment);
   // A list item's indent comes from its list.
-  const bool listItem = ListItem(para).isItem;
   if (para.leftIndent != 0 && !listItem) format.setLeftMargin(TwipsToPixels(para.leftIndent));
   if (para.firstIndent != 0 && !listItem) format.setTextIndent(TwipsToPixels(para.firstIndent));
   if (para.rightIndent != 0) format.setRightMargin(TwipsToPixels(para.rightIndent));
@@ -359,15 +358,26 @@ TRtfListItem TRtfParser::ListItem(const TRtfParaState& para) const {
   return item;
 }
 
+// The list item the builder will take; past its limit the paragraph is a
+// plain one and keeps its written marker.
+TRtfListItem TRtfParser::AcceptedListItem(const TRtfParaState& para) {
+  TRtfListItem item = ListItem(para);
+  if (item.isItem && !builder_.AcceptsListItem()) {
+    item.isItem = false;
+    problems_ |= kTooManyListItems;
+  }
+  return item;
+}
+
 void TRtfParser::EndParagraph() {
   FlushText();
   const TRtfParaState& para = State().para;
-  const TRtfListItem item = ListItem(para);
+  const TRtfListItem item = AcceptedListItem(para);
   // A list item shows its own marker; the written one is for readers
   // without lists.
   if (item.isItem && markerStart_ >= 0 && markerEnd_ > markerStart_) builder_.RemoveRange(markerStart_, markerEnd_);
   markerStart_ = markerEnd_ = -1;
-  builder_.EndParagraph(BlockFormat(para), item);
+  builder_.EndParagraph(BlockFormat(para, item.isItem), item);
   pageBreakPending_ = false;
   cellGaps_ = 0;
   sawParagraphMark_ = true;
@@ -377,9 +387,9 @@ void TRtfParser::EndParagraph() {
 void TRtfParser::Finish() {
   FlushText();
   const TRtfParaState& para = stack_.size() > 1 ? State().para : documentPara_;
-  const TRtfListItem item = ListItem(para);
+  const TRtfListItem item = AcceptedListItem(para);
   if (item.isItem && markerStart_ >= 0 && markerEnd_ > markerStart_) builder_.RemoveRange(markerStart_, markerEnd_);
-  builder_.Finish(BlockFormat(para), item, sawParagraphMark_);
+  builder_.Finish(BlockFormat(para, item.isItem), item, sawParagraphMark_);
 }
 
 }  // namespace fendra

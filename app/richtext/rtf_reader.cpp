@@ -59,6 +59,10 @@ RtfReader::TStatus RtfReader::ReadInto(QByteArrayView input, QTextDocument* docu
     reasons << QStringLiteral("Gruppen sind tiefer als %1 Ebenen geschachtelt").arg(limits_.maxGroupDepth);
   }
   if (problems & TRtfParser::kDamagedEscape) reasons << QStringLiteral("Steuerzeichen oder Binärdaten sind abgeschnitten");
+  if (problems & TRtfParser::kTooManyListItems) {
+    reasons << QStringLiteral("mehr als %1 Listeneinträge, die übrigen wurden als Absätze gelesen")
+                   .arg(TRtfDocumentBuilder::kMaxListItems);
+  }
   message_ = QStringLiteral("Der RTF-Text ist beschädigt (%1); gelesen wurde, was lesbar war.")
                  .arg(reasons.join(QStringLiteral(", ")));
   return TStatus::Repaired;

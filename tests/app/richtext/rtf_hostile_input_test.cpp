@@ -4,6 +4,8 @@
 
 #include <QRandomGenerator>
 #include <QTextBlock>
+#include <QTextList>
+#include <map>
 
 #include "tests/app/richtext/rtf_test_support.h"
 
@@ -79,6 +81,26 @@ TEST_F(RtfHostileInputTest, MissingClosingBracesAreReported) {
 TEST_F(RtfHostileInputTest, TextAfterTheDocumentGroupIsIgnored) {
   EXPECT_EQ(Read("{\\rtf1 innen}} danach {\\b mehr}"), RtfReader::TStatus::Ok);
   EXPECT_EQ(Text(), "innen");
+}
+
+// Qt's lists grow in quadratic time, so the reader bounds them.
+TEST_F(RtfHostileInputTest, LongListsAreSplitAndEndlessOnesBecomeParagraphs) {
+  QByteArray rtf = "{\\rtf1{\\*\\pn\\pnlvlblt}";
+  const int items = 5200;
+  for (int i = 0; i < items; ++i) rtf += "{\\pntext *}" + QByteArray::number(i) + "\\par ";
+  rtf += "}";
+  EXPECT_EQ(Read(rtf), RtfReader::TStatus::Repaired);
+  EXPECT_TRUE(message_.contains("5000")) << message_.toStdString();
+  std::map<const QTextList*, int> sizes;
+  int plain = 0;
+  for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
+    if (block.textList()) ++sizes[block.textList()];
+    else ++plain;
+  }
+  EXPECT_EQ(sizes.size(), 10u) << "lists of 500 items each";
+  for (const auto& [list, size] : sizes) EXPECT_EQ(size, 500);
+  EXPECT_EQ(plain, items - 5000);
+  EXPECT_EQ(document_.lastBlock().text(), "*5199") << "beyond the limit the written marker stays";
 }
 
 TEST_F(RtfHostileInputTest, DestinationWordsInsideAGroupTakeNothing) {
