@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/exception.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using ::testing::HasSubstr;
 
 namespace dvx {
 namespace {
@@ -24,24 +28,19 @@ TEST(MemoryStream, IntegersAreLittleEndian) {
   EXPECT_EQ(s.Remaining(), 0u);
 }
 
-TEST(MemoryStream, ReadsPastTheEndAreErrorsThatNameWhatWasRead) {
+TEST(MemoryStream, ReadsPastTheEndReportTheStreamsReadMessage) {
   TDVXMemoryStream s({5, 'a', 'b'});  // says 5 characters, holds 2
-  try {
-    s.ReadShortString("table name");
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(e.NativeError(), 30900);
-    EXPECT_NE(std::string(e.what()).find("table name"), std::string::npos);
-  }
+  EXPECT_THAT([&] { s.ReadShortString("table name"); },
+              ThrowsDvx(30900, "Cannot read from stream. Position = 3, Stream size = 3, Block size = 5, Bytes Read = 2"));
   TDVXMemoryStream empty;
-  EXPECT_THROW(empty.ReadU32(), EDVXException);
-  EXPECT_THROW(empty.ReadU8(), EDVXException);
+  EXPECT_THAT([&] { empty.ReadU32(); }, ThrowsDvx());
+  EXPECT_THAT([&] { empty.ReadU8(); }, ThrowsDvx());
 }
 
 TEST(MemoryStream, OverlongNamesAreRefusedNotCut) {
   TDVXMemoryStream s;
   EXPECT_NO_THROW(s.WriteShortString(std::string(255, 'x')));
-  EXPECT_THROW(s.WriteShortString(std::string(256, 'x')), EDVXException);
+  EXPECT_THAT([&] { s.WriteShortString(std::string(256, 'x')); }, ThrowsDvx());
   EXPECT_EQ(s.Size(), 256u);  // nothing of the refused name was written
 }
 

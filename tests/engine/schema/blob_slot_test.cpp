@@ -7,6 +7,10 @@
 #include "engine/core/exception.h"
 #include "engine/core/memory_manager.h"
 #include "engine/schema/record_buffer.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::DvxCodeOf;
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -67,7 +71,7 @@ TEST_F(BlobSlot, ReplacingAPendingValueFreesTheOldBlock) {
   TDVXMemoryStream second(std::vector<uint8_t>{3});
   StoreBlobValue(2, fields_, buffer_.data(), header_, second);
   EXPECT_EQ(before_ + 1, PendingBlobCount());
-  EXPECT_THROW(PendingBlobBlock(oldHandle), EDVXException);
+  EXPECT_THAT([&] { PendingBlobBlock(oldHandle); }, ThrowsDvx());
   EXPECT_EQ(13u, PendingBlobBlock(BlobSlotHandle(Slot(2))).size());
 }
 
@@ -82,13 +86,8 @@ TEST_F(BlobSlot, EmptyStreamMakesTheFieldNull) {
 
 TEST_F(BlobSlot, ShortReadIsAnError) {
   ShortStream value(std::vector<uint8_t>(10, 7));
-  try {
-    StoreBlobValue(1, fields_, buffer_.data(), header_, value);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(10117, e.NativeError());
-    EXPECT_EQ("Cannot read from stream. Position = 5, Stream size = 10, Block size = 10, Bytes Read = 5", e.Message());
-  }
+  EXPECT_THAT([&] { StoreBlobValue(1, fields_, buffer_.data(), header_, value); },
+              ThrowsDvx(10117, "Cannot read from stream. Position = 5, Stream size = 10, Block size = 10, Bytes Read = 5"));
   EXPECT_EQ(before_, PendingBlobCount());
 }
 
@@ -104,15 +103,33 @@ TEST_F(BlobSlot, DiscardFreesPendingValuesAndKeepsStoredReferences) {
   EXPECT_EQ(before_, PendingBlobCount());
 }
 
+TEST_F(BlobSlot, APendingValueSetToNullGivesItsBlockBack) {
+  TDVXMemoryStream value(std::vector<uint8_t>{5, 6});
+  StoreBlobValue(1, fields_, buffer_.data(), header_, value);
+  SetFieldData(1, fields_, nullptr, buffer_.data());
+  EXPECT_TRUE(IsNull(1, buffer_.data()));
+  EXPECT_EQ(before_, PendingBlobCount());
+  EXPECT_NE(kBlobSlotPending, BlobSlotMarker(Slot(1)));
+}
+
+TEST_F(BlobSlot, DiscardAndReplaceFreeAPendingBlockWhateverTheNullFlag) {
+  TDVXMemoryStream value(std::vector<uint8_t>{5, 6});
+  StoreBlobValue(1, fields_, buffer_.data(), header_, value);
+  SetNull(true, 1, buffer_.data());  // the bare flag, as a caller may set it
+  DiscardPendingBlobs(fields_, buffer_.data());
+  EXPECT_EQ(before_, PendingBlobCount());
+  StoreBlobValue(2, fields_, buffer_.data(), header_, value);
+  SetNull(true, 2, buffer_.data());
+  TDVXMemoryStream next(std::vector<uint8_t>{7});
+  StoreBlobValue(2, fields_, buffer_.data(), header_, next);
+  EXPECT_EQ(before_ + 1, PendingBlobCount());
+  EXPECT_EQ(13u, PendingBlobBlock(BlobSlotHandle(Slot(2))).size());
+}
+
 TEST_F(BlobSlot, PendingSlotWithoutHandleIsNilPointer) {
   SetNull(false, 1, buffer_.data());
   Slot(1)[6] = Slot(1)[7] = 0x0F;
-  try {
-    DiscardPendingBlobs(fields_, buffer_.data());
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(10118, e.NativeError());
-  }
+  EXPECT_THAT([&] { DiscardPendingBlobs(fields_, buffer_.data()); }, ThrowsDvx(10118));
   SetNull(true, 1, buffer_.data());
 }
 
@@ -121,19 +138,14 @@ TEST_F(BlobSlot, ACopiedSlotCannotFreeTwice) {
   StoreBlobValue(1, fields_, buffer_.data(), header_, value);
   std::vector<uint8_t> copy = buffer_;
   DiscardPendingBlobs(fields_, buffer_.data());
-  EXPECT_THROW(DiscardPendingBlobs(fields_, copy.data()), EDVXException);
+  EXPECT_THAT([&] { DiscardPendingBlobs(fields_, copy.data()); }, ThrowsDvx());
 }
 
 TEST_F(BlobSlot, PendingBlocksRespectTheEngineMemoryLimit) {
   TDVXMemoryManager& memory = TDVXMemoryManager::Instance();
   memory.SetLimit(memory.CurrentBytes() + 1024);
   TDVXMemoryStream big(std::vector<uint8_t>(4096, 1));
-  int32_t code = 0;
-  try {
-    StoreBlobValue(1, fields_, buffer_.data(), header_, big);
-  } catch (const EDVXException& e) {
-    code = e.NativeError();
-  }
+  int32_t code = DvxCodeOf([&] { StoreBlobValue(1, fields_, buffer_.data(), header_, big); });
   memory.SetLimit(0);
   EXPECT_EQ(30004, code);
   EXPECT_TRUE(IsNull(1, buffer_.data()));

@@ -11,18 +11,22 @@
 #include "engine/schema/index_def.h"
 #include "engine/schema/sequence_manager.h"
 #include "table_test_support.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::DvxCodeOf;
+using dvx::testing::DvxErrorOf;
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
 
 using testing::Bytes;
-using testing::MessageOf;
-using testing::NativeErrorOf;
 using testing::SavedBytes;
 
 template <typename T>
 int32_t LoadCode(const std::vector<uint8_t>& bytes) {
-  return NativeErrorOf([&] {
+  return DvxCodeOf([&] {
     TDVXMemoryStream s(bytes);
     T object;
     object.LoadFromStream(s);
@@ -84,11 +88,11 @@ TEST(TruncatedDefinitions, EveryShorterPrefixFailsCleanly) {
 TEST(CorruptDefinitions, UnknownConstraintTypeNamesTheType) {
   std::vector<uint8_t> bytes = Bytes().I32(1).U8(6).Short("X").I32(1);
   EXPECT_EQ(30316, LoadCode<TDVXConstraintDefs>(bytes));
-  EXPECT_EQ("Unknown Constraint Type: '6'", MessageOf([&] {
+  EXPECT_THAT([&] {
               TDVXMemoryStream s(bytes);
               TDVXConstraintDefs defs;
               defs.LoadFromStream(s);
-            }));
+            }, ThrowsDvx(_, "Unknown Constraint Type: '6'"));
 }
 
 TEST(CorruptDefinitions, UnknownOrMismatchedFieldTypes) {
@@ -160,31 +164,37 @@ TEST_F(LongNames, NotNullAndCheckHoldAtMost254Characters) {
   EXPECT_EQ(name254_, back.FieldName());
   c.SetFieldName(name255_);
   TDVXMemoryStream out;
-  EXPECT_EQ(30911, NativeErrorOf([&] { c.SaveToStream(out); }));
+  EXPECT_THAT([&] { c.SaveToStream(out); }, ThrowsDvx(30911));
   EXPECT_EQ(0u, out.Size()) << "nothing written before the refusal";
   TDVXConstraintDefCheck check;
   check.Pairs()[1].name = name255_;
-  EXPECT_EQ(30911, NativeErrorOf([&] { SavedBytes(check); }));
+  EXPECT_THAT([&] { SavedBytes(check); }, ThrowsDvx(30911));
 }
 
-TEST_F(LongNames, UniqueHolds255AndDefinitionsRefuse256) {
+TEST_F(LongNames, UniqueHolds254LikeTheOtherFieldFormsAndDefinitionsRefuse256) {
   TDVXConstraintDefUnique u;
-  u.SetIndexName(name255_);
-  u.Columns().push_back({name255_, 1});
+  u.SetIndexName(name254_);
+  u.Columns().push_back({name254_, 1});
   std::vector<uint8_t> saved = SavedBytes(u);
   TDVXMemoryStream s(saved);
   TDVXConstraintDefUnique back;
   back.LoadFromStream(s);
-  EXPECT_EQ(name255_, back.IndexName());
-  u.Columns()[0].name = name256_;
-  EXPECT_EQ(30911, NativeErrorOf([&] { SavedBytes(u); }));
+  EXPECT_EQ(name254_, back.IndexName());
+  EXPECT_EQ(name254_, back.Columns()[0].name);
+  u.SetIndexName(name255_);
+  TDVXMemoryStream out;
+  EXPECT_THAT([&] { u.SaveToStream(out); }, ThrowsDvx(30911));
+  EXPECT_EQ(0u, out.Size()) << "nothing written before the refusal";
+  u.SetIndexName(name254_);
+  u.Columns()[0].name = name255_;
+  EXPECT_THAT([&] { SavedBytes(u); }, ThrowsDvx(30911));
   TDVXFieldDef f;
   f.SetDataType(aftInteger);
   f.SetObjectName(name256_);
-  EXPECT_EQ(30901, NativeErrorOf([&] { SavedBytes(f); }));
+  EXPECT_THAT([&] { SavedBytes(f); }, ThrowsDvx(30901));
   TDVXConstraintDefForeignKey fk;
   fk.Table().name = name256_;
-  EXPECT_EQ(30911, NativeErrorOf([&] { SavedBytes(fk); }));
+  EXPECT_THAT([&] { SavedBytes(fk); }, ThrowsDvx(30911));
 }
 
 // Random bytes, and sample images with random bytes changed, loaded as every
@@ -222,12 +232,11 @@ TEST(DefinitionFuzz, RandomStreamsNeverCrash) {
       if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
     }
     TDVXMemoryStream s(bytes);
-    try {
-      loaders[kind](s);
+    if (DvxErrorOf([&] { loaders[kind](s); })) {
+      ++refused;
+    } else {
       ++loaded;
       EXPECT_LE(s.Position(), s.Size());
-    } catch (const EDVXException&) {
-      ++refused;
     }
   }
   EXPECT_GT(loaded, 0);

@@ -13,6 +13,11 @@
 #include "engine/values/extended_float.h"
 #include "engine/schema/field_manager.h"
 #include "engine/schema/record_buffer.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::DvxCodeOf;
+using dvx::testing::DvxErrorOf;
+using dvx::testing::ThrowsDvx;
 
 namespace dvx {
 namespace {
@@ -46,12 +51,7 @@ TEST(StoredValueStream, CorruptFormsAreRefused) {
   auto load = [](std::vector<uint8_t> bytes) {
     TDVXMemoryStream s(std::move(bytes));
     TDVXStoredValue v;
-    try {
-      v.LoadFromStream(s);
-    } catch (const EDVXException& e) {
-      return e.NativeError();
-    }
-    return 0;
+    return DvxCodeOf([&] { v.LoadFromStream(s); });
   };
   EXPECT_EQ(30910, load({25, 255}));                           // unknown type
   EXPECT_EQ(30910, load({7, 1}));                              // null flag neither 0 nor 255
@@ -60,6 +60,13 @@ TEST(StoredValueStream, CorruptFormsAreRefused) {
   EXPECT_EQ(30910, load({7, 0, 2, 0, 0, 0, 1, 2}));            // size wrong for INT32
   EXPECT_EQ(30900, load({7, 0, 4, 0}));                        // truncated size
   EXPECT_EQ(30900, load({7}));
+}
+
+TEST(StoredValueStream, AShortReadReportsTheStreamsOwnMessage) {
+  TDVXMemoryStream s(std::vector<uint8_t>{7, 0, 4, 0});
+  TDVXStoredValue v;
+  EXPECT_THAT([&] { v.LoadFromStream(s); },
+              ThrowsDvx(30900, "Cannot read from stream. Position = 4, Stream size = 4, Block size = 4, Bytes Read = 2"));
 }
 
 // Defaults reach the record through ApplyDefaults, which converts them to
@@ -91,12 +98,9 @@ class DefaultIntoField : public ::testing::Test {
   }
   // Native code and message of the failure; the field stays NULL.
   std::pair<int32_t, std::string> Failure(const TDVXStoredValue& v, int advancedType, int32_t size = 0) {
-    try {
-      Write(v, advancedType, size);
-    } catch (const EDVXException& e) {
-      return {e.NativeError(), e.Message()};
-    }
-    return {0, {}};
+    auto e = DvxErrorOf([&] { Write(v, advancedType, size); });
+    if (!e) return {0, {}};
+    return {e->NativeError(), e->Message()};
   }
   static std::string CastMessage(int from, int to) {
     return std::string("Cannot cast from '") + BaseFieldTypeName(from) + "' to '" + BaseFieldTypeName(to) + "'";
@@ -215,14 +219,7 @@ TEST_F(ApplyDefaultsTest, WithoutTheSwitchTheDefaultStays) {
   fields_.ApplyDefaults(session_, buffer_.data(), false);
   EXPECT_EQ(0xE7, buffer_[1]);  // 999 = 0x03E7
   EXPECT_EQ(0x03, buffer_[2]);
-  EXPECT_EQ(30012, [&] {
-    try {
-      sequences_.GetLastValue(session_, 77);
-    } catch (const EDVXException& e) {
-      return e.NativeError();
-    }
-    return 0;
-  }());
+  EXPECT_THAT([&] { sequences_.GetLastValue(session_, 77); }, ThrowsDvx(30012));
 }
 
 TEST_F(ApplyDefaultsTest, SequenceOverflowOfTheFieldTypeStopsTheInsert) {
@@ -231,13 +228,8 @@ TEST_F(ApplyDefaultsTest, SequenceOverflowOfTheFieldTypeStopsTheInsert) {
   fields_.ApplyDefaults(session_, buffer_.data(), true);
   EXPECT_EQ(0xFF, buffer_[1]);
   EXPECT_EQ(0x7F, buffer_[2]);
-  try {
-    fields_.ApplyDefaults(session_, buffer_.data(), true);
-    FAIL();
-  } catch (const EDVXException& e) {
-    EXPECT_EQ(30009, e.NativeError());
-    EXPECT_EQ("Sequence '$S_Autoinc$T$Id' overflow", e.Message());
-  }
+  EXPECT_THAT([&] { fields_.ApplyDefaults(session_, buffer_.data(), true); },
+              ThrowsDvx(30009, "Sequence '$S_Autoinc$T$Id' overflow"));
 }
 
 TEST(ApplyDefaultsPlain, TableWithoutDefaultsIsLeftAlone) {

@@ -2,12 +2,14 @@
 
 #include "engine/schema/sequence_manager.h"
 #include "table_test_support.h"
+#include "tests/support/dvx_matchers.h"
+
+using dvx::testing::ThrowsDvx;
+using ::testing::_;
 
 namespace dvx {
 namespace {
 
-using testing::MessageOf;
-using testing::NativeErrorOf;
 using testing::TDVXScriptedRandom;
 
 TDVXSequenceDef Sequence(TDVXBaseFieldType type, int64_t min, int64_t max, int64_t current, int64_t increment,
@@ -40,19 +42,19 @@ TEST(SequenceNextValue, CycledSequenceRestartsAtItsMinimumItself) {
 TEST(SequenceNextValue, UncycledOverflowKeepsTheValue) {
   TDVXSequenceDef s = Sequence(bftSignedInt64, 0, 10, 9, 1, false);
   EXPECT_EQ(10, s.NextValue());
-  EXPECT_EQ(30009, NativeErrorOf([&] { s.NextValue(); }));
-  EXPECT_EQ("Sequence 'Seq' overflow", MessageOf([&] { s.NextValue(); }));
+  EXPECT_THAT([&] { s.NextValue(); }, ThrowsDvx(30009));
+  EXPECT_THAT([&] { s.NextValue(); }, ThrowsDvx(_, "Sequence 'Seq' overflow"));
   EXPECT_EQ(10, s.CurrentValue());
 }
 
 TEST(SequenceNextValue, TheFieldTypeNarrowsTheMaximum) {
   TDVXSequenceDef byte = Sequence(bftUnsignedInt8, 0, INT64_MAX, 254, 1, false);
   EXPECT_EQ(255, byte.NextValue());
-  EXPECT_EQ(30009, NativeErrorOf([&] { byte.NextValue(); }));
+  EXPECT_THAT([&] { byte.NextValue(); }, ThrowsDvx(30009));
   TDVXSequenceDef small = Sequence(bftSignedInt16, 5, INT64_MAX, 32767, 1, true);
   EXPECT_EQ(5, small.NextValue());
   TDVXSequenceDef integer = Sequence(bftSignedInt32, 0, INT64_MAX, 2147483647, 1, false);
-  EXPECT_EQ(30009, NativeErrorOf([&] { integer.NextValue(); }));
+  EXPECT_THAT([&] { integer.NextValue(); }, ThrowsDvx(30009));
   TDVXSequenceDef cardinal = Sequence(bftUnsignedInt32, 0, INT64_MAX, 4294967294LL, 1, false);
   EXPECT_EQ(4294967295LL, cardinal.NextValue());
   EXPECT_EQ(4294967295LL, cardinal.EffectiveMaxValue());
@@ -61,7 +63,7 @@ TEST(SequenceNextValue, TheFieldTypeNarrowsTheMaximum) {
 TEST(SequenceNextValue, SixtyFourBitAdditionOverflowIsAnOverflowNotAWrap) {
   TDVXSequenceDef s = Sequence(bftSignedInt64, 0, INT64_MAX, INT64_MAX - 1, 1, false);
   EXPECT_EQ(INT64_MAX, s.NextValue());
-  EXPECT_EQ(30009, NativeErrorOf([&] { s.NextValue(); }));
+  EXPECT_THAT([&] { s.NextValue(); }, ThrowsDvx(30009));
   TDVXSequenceDef cycled = Sequence(bftSignedInt64, 7, INT64_MAX, INT64_MAX, 100, true);
   EXPECT_EQ(7, cycled.NextValue());
 }
@@ -70,16 +72,33 @@ TEST(SequenceNextValue, DescendingSequencesStopAtTheirMinimum) {
   TDVXSequenceDef s = Sequence(bftSignedInt32, -2, 5, 0, -1, false);
   EXPECT_EQ(-1, s.NextValue());
   EXPECT_EQ(-2, s.NextValue());
-  EXPECT_EQ(30009, NativeErrorOf([&] { s.NextValue(); }));
+  EXPECT_THAT([&] { s.NextValue(); }, ThrowsDvx(30009));
   TDVXSequenceDef cycled = Sequence(bftSignedInt32, -2, 5, -2, -1, true);
   EXPECT_EQ(5, cycled.NextValue());
   TDVXSequenceDef bottom = Sequence(bftSignedInt64, INT64_MIN, 0, INT64_MIN, -1, false);
-  EXPECT_EQ(30009, NativeErrorOf([&] { bottom.NextValue(); }));
+  EXPECT_THAT([&] { bottom.NextValue(); }, ThrowsDvx(30009));
 }
 
 TEST(SequenceNextValue, MinimumAboveTheTypeRangeCannotCycle) {
   TDVXSequenceDef s = Sequence(bftUnsignedInt8, 300, 1000, 255, 1, true);
-  EXPECT_EQ(30009, NativeErrorOf([&] { s.NextValue(); }));
+  EXPECT_THAT([&] { s.NextValue(); }, ThrowsDvx(30009));
+}
+
+TEST(SequenceNextValue, AscendingValuesBelowTheTypeStartAtTheCommonMinimumNeverAtTheMaximum) {
+  TDVXSequenceDef cycled = Sequence(bftUnsignedInt32, -10, 4294967295LL, -10, 1, true);
+  EXPECT_EQ(0, cycled.NextValue());
+  EXPECT_EQ(1, cycled.NextValue());
+  TDVXSequenceDef uncycled = Sequence(bftUnsignedInt32, -10, 4294967295LL, -10, 1, false);
+  EXPECT_EQ(0, uncycled.NextValue());
+  TDVXSequenceDef belowMinimum = Sequence(bftSignedInt32, 100, 200, 0, 5, false);
+  EXPECT_EQ(100, belowMinimum.NextValue());
+  EXPECT_EQ(105, belowMinimum.NextValue());
+  // At the end of the common range: overflow, or the restart at its start.
+  TDVXSequenceDef top = Sequence(bftUnsignedInt8, -10, 1000, 255, 1, true);
+  EXPECT_EQ(0, top.NextValue());
+  TDVXSequenceDef stop = Sequence(bftUnsignedInt8, -10, 1000, 255, 1, false);
+  EXPECT_THAT([&] { stop.NextValue(); }, ThrowsDvx(30009));
+  EXPECT_EQ(255, stop.CurrentValue());
 }
 
 class SequenceManager : public ::testing::Test {
@@ -99,15 +118,14 @@ TEST_F(SequenceManager, NextAndLastValuesPerSession) {
   EXPECT_EQ(2, manager_.GetNextValue(session_, 40));
   EXPECT_EQ(2, manager_.GetLastValue(session_, 40));
   TDVXSequenceSessionValues other;
-  EXPECT_EQ("No SequenceLastValue in session for sequence '$S_Autoinc$T$F'. Call GetNextVal first",
-            MessageOf([&] { manager_.GetLastValue(other, 40); }));
+  EXPECT_THAT([&] { manager_.GetLastValue(other, 40); }, ThrowsDvx(_, "No SequenceLastValue in session for sequence '$S_Autoinc$T$F'. Call GetNextVal first"));
 }
 
 TEST_F(SequenceManager, UnknownIdentifiersHaveTheirOwnCodes) {
-  EXPECT_EQ(30010, NativeErrorOf([&] { manager_.GetNextValue(session_, 41); }));
-  EXPECT_EQ(30011, NativeErrorOf([&] { manager_.GetLastValue(session_, 41); }));
-  EXPECT_EQ(30013, NativeErrorOf([&] { manager_.GetSequence(41); }));
-  EXPECT_EQ("Sequence #41 not found", MessageOf([&] { manager_.GetSequence(41); }));
+  EXPECT_THAT([&] { manager_.GetNextValue(session_, 41); }, ThrowsDvx(30010));
+  EXPECT_THAT([&] { manager_.GetLastValue(session_, 41); }, ThrowsDvx(30011));
+  EXPECT_THAT([&] { manager_.GetSequence(41); }, ThrowsDvx(30013));
+  EXPECT_THAT([&] { manager_.GetSequence(41); }, ThrowsDvx(_, "Sequence #41 not found"));
 }
 
 TEST_F(SequenceManager, NamesRetryWithARandomNumberFromTheBase) {
