@@ -6,9 +6,12 @@
 
 #include <random>
 
+#include "engine/core/byte_order.h"
 #include "engine/core/exception.h"
 #include "engine/storage/compression/compression_errors.h"
 #include "engine/storage/compression/compressor.h"
+#include "engine/storage/compression/ppm_codec.h"
+#include "engine/storage/compression/ppm_compressor.h"
 #include "tests/engine/storage/compression/compression_inputs.h"
 
 namespace dvx::test {
@@ -47,9 +50,20 @@ TEST(CompressionFailureTest, ModesAboveNineAndUnknownAlgorithmsFail) {
 
 class DamagedStreamTest : public ::testing::TestWithParam<TCompressionAlgorithm> {
  protected:
-  static constexpr uint8_t kMode = 3;
+  // PPM streams here use a high order (so damage meets a deep context tree)
+  // with the smallest memory, which keeps each of the many decodes cheap.
+  static constexpr uint32_t kPpmWord = 0x6007;  // order 8, 1 MB, variant G
 
-  TBytes Pack(const TBytes& input) const { return CompressBuffer(GetParam(), kMode, input); }
+  TBytes Pack(const TBytes& input) const {
+    if (GetParam() != caPPM) return CompressBuffer(GetParam(), 3, input);
+    TBytes stream(PpmOutputReserve(input.size()));
+    PutU32(stream.data(), kPpmWord);
+    const auto parameters = *ParsePpmParameterWord(kPpmWord);
+    const auto written = PpmEncode({parameters.order, static_cast<uint32_t>(parameters.memoryMB) << 20}, input,
+                                   stream.data() + 4, stream.size() - 4);
+    stream.resize(4 + written.value());
+    return stream;
+  }
 
   // Decompressing `stream` either fails with a decompression message or
   // yields exactly `expected` bytes; it never does anything else.
@@ -76,7 +90,7 @@ TEST_P(DamagedStreamTest, WrongExpectedSizeIsReported) {
 }
 
 TEST_P(DamagedStreamTest, EveryTruncationFails) {
-  const TBytes text = GermanText(3000);
+  const TBytes text = GermanText(1500);
   const TBytes packed = Pack(text);
   for (size_t keep = 0; keep < packed.size(); ++keep) {
     const TBytes cut(packed.begin(), packed.begin() + static_cast<ptrdiff_t>(keep));
@@ -114,7 +128,7 @@ TEST_P(DamagedStreamTest, ArbitraryBytesFailCleanly) {
   std::mt19937 rng(23);
   for (int trial = 0; trial < 200; ++trial) {
     TBytes junk = RandomBytes(1 + rng() % 300, static_cast<uint32_t>(trial));
-    if (GetParam() == caPPM && trial % 2 == 0) junk.insert(junk.begin(), {0x3F, 0x66, 0x00, 0x00});  // a valid word
+    if (GetParam() == caPPM && trial % 2 == 0) junk.insert(junk.begin(), {0x0F, 0x60, 0x00, 0x00});  // order 16, 1 MB
     ExpectCleanOutcome(junk, rng() % 5000);
   }
 }

@@ -72,7 +72,7 @@ TEST(PpmCompressorTest, EmptyInputIsTheWordAndTheEndSymbol) {
 // model afresh, on both sides at the same symbol.
 TEST(PpmCompressorTest, ModelRestartsWhenItsMemoryRunsOut) {
   // Random bytes fill the model fastest: nearly every symbol opens contexts.
-  const TBytes input = RandomBytes(256 * 1024, 9);
+  const TBytes input = RandomBytes(192 * 1024, 9);
   for (uint8_t mode = 1; mode <= 2; ++mode) {
     SCOPED_TRACE(int(mode));
     const TPpmParameters p = *PpmParametersForMode(mode);
