@@ -32,16 +32,19 @@ const dvx::TDVXSQLParams& Params() {
   return *params;
 }
 
-// Line and column of an error must lie inside the text.
+// The tokenizing errors name their place at the end of the message
+// (" at line L, column C"), and it lies inside the text; an unknown
+// parameter names the parameter instead.
 void CheckPosition(const dvx::EDVXException& e, const std::string& sql) {
+  if (e.NativeError() == dvx::kErrParamNotFound) return;
   const std::string& message = e.Message();
   size_t at = message.rfind(" at line ");
-  if (at == std::string::npos) {
-    if (e.NativeError() != dvx::kErrParamNotFound) std::abort();
-    return;
-  }
   long line = 0, column = 0;
-  if (std::sscanf(message.c_str() + at, " at line %ld, column %ld", &line, &column) != 2) std::abort();
+  int consumed = 0;
+  if (at == std::string::npos ||
+      std::sscanf(message.c_str() + at, " at line %ld, column %ld%n", &line, &column, &consumed) != 2 ||
+      at + static_cast<size_t>(consumed) != message.size())
+    std::abort();
   long lines = 1;
   for (char c : sql) lines += c == '\n';
   if (line < 1 || line > lines || column < 1 || column > static_cast<long>(sql.size()) + 1) std::abort();
