@@ -9,9 +9,16 @@
 namespace fendra {
 
 TRtfDocumentBuilder::TRtfDocumentBuilder(QTextDocument* document)
-    : document_(document), cursor_(document) {
+    : document_(document), undoWasEnabled_(document->isUndoRedoEnabled()) {
   document_->clear();
+  document_->setUndoRedoEnabled(false);
   cursor_ = QTextCursor(document_);
+  cursor_.beginEditBlock();
+}
+
+TRtfDocumentBuilder::~TRtfDocumentBuilder() {
+  cursor_.endEditBlock();
+  document_->setUndoRedoEnabled(undoWasEnabled_);
 }
 
 void TRtfDocumentBuilder::InsertText(const QString& text, const QTextCharFormat& format) {

@@ -29,8 +29,14 @@ struct TRtfListItem {
 
 class TRtfDocumentBuilder {
  public:
-  // Clears the document.
+  // Clears the document. While the builder lives the document keeps no undo
+  // steps (a read is no edit to take back) and stays in one edit block, so
+  // neither a step nor a layout pass is made per run: both would cost time
+  // in the length of the paragraph for every run added to it.
   explicit TRtfDocumentBuilder(QTextDocument* document);
+  ~TRtfDocumentBuilder();
+  TRtfDocumentBuilder(const TRtfDocumentBuilder&) = delete;
+  TRtfDocumentBuilder& operator=(const TRtfDocumentBuilder&) = delete;
 
   void InsertText(const QString& text, const QTextCharFormat& format);
   void InsertImage(const QString& name, const QImage& image, QSizeF size, const QTextCharFormat& format);
@@ -57,6 +63,7 @@ class TRtfDocumentBuilder {
   void ApplyParagraph(const QTextBlockFormat& block, const TRtfListItem& item);
 
   QTextDocument* document_;
+  const bool undoWasEnabled_;
   QTextCursor cursor_;
   std::map<std::pair<qint64, int>, QTextList*> lists_;
   int listItems_ = 0;
