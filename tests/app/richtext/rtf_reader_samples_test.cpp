@@ -202,6 +202,17 @@ TEST_F(RtfReaderSampleTest, OfficeSuiteDocument) {
   EXPECT_EQ(RunWith(paragraphs[1], QString::fromUtf8("Привет")).family, "Arial Cyr");
 }
 
+TEST_F(RtfReaderSampleTest, PictureDataMayBeBinary) {
+  const QByteArray png = QByteArray::fromHex(PngHex(QSize(3, 3), QColor(255, 0, 0)));
+  Read("{\\rtf1 a{\\pict\\jpegblip\\picscalex50 ffd8ff}{\\pict\\pngblip\\picscalex200\\picscaley50\\bin" +
+       QByteArray::number(png.size()) + " " + png + "}b}");
+  const std::vector<TParagraphShape> paragraphs = DescribeDocument(*document_);
+  EXPECT_EQ(document_->toPlainText(), QStringLiteral("a") + QChar(QChar::ObjectReplacementCharacter) + "b")
+      << "a JPEG that does not decode is left out";
+  ASSERT_EQ(paragraphs.at(0).runs.size(), 3u);
+  EXPECT_EQ(paragraphs[0].runs[1].image, "6x2") << "the scales apply to the picture's own size";
+}
+
 TEST_F(RtfReaderSampleTest, DocumentCodePagesDecodeEscapes) {
   const std::pair<const char*, const char*> samples[] = {
       {R"({\rtf1\ansi\ansicpg1252 Gr\'fc\'dfe \'80\'84\'93})", "Grüße €„“"},
