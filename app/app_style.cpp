@@ -19,6 +19,8 @@ QWidget[finderSheet="true"], #PaNotfModScroll { background: #ffffff; }
 #TbHaupt QToolButton { border: 1px solid transparent; border-radius: 4px; }
 #TbHaupt QToolButton:hover { background: #d3e0f0; border-color: #9fb6d3; }
 #TbHaupt QToolButton:pressed, #TbHaupt QToolButton:checked { background: #bcd0ea; border-color: #7f9cc3; }
+#TbHaupt QToolButton:focus { border-color: #1f3a68; }
+#TbHaupt QToolButton:focus:!checked:!pressed { background: #e6eef8; }
 #TbHaupt QLabel { color: #1f3a68; }
 QFrame[toolSeparator="true"] { color: #b9c4d2; }
 
@@ -69,6 +71,7 @@ QPushButton[navi="true"] {
 }
 QPushButton[navi="true"]:hover { background: #dce8f6; border-color: #6f8fba; }
 QPushButton[navi="true"]:pressed { background: #c5d7ee; }
+QPushButton[navi="true"]:focus { border-color: #1f3a68; }
 QPushButton[navi="true"]:disabled { color: #8d99a8; background: #eef1f5; border-color: #c9d2dd; }
 QPushButton[primary="true"] {
   text-align: center; color: #ffffff;
@@ -76,6 +79,7 @@ QPushButton[primary="true"] {
   border-color: #1f3a68;
 }
 QPushButton[primary="true"]:hover { background: #2f609f; }
+QPushButton[primary="true"]:focus { border: 2px solid #f0a830; padding: 3px 9px; }
 
 QGroupBox {
   background: #ffffff; border: 1px solid #bac6d4; border-radius: 6px;

@@ -24,10 +24,12 @@ TMainMenu BuildMainMenu(QWidget* parent) {
   m.MainMenu1 = new QMenuBar(parent);
   m.MainMenu1->setObjectName("MainMenu1");
 
-  m.MuPrg = Menu(m.MainMenu1, "MuPrg", QStringLiteral("Programm"));
+  // Each menu opens with Alt and its first letter, which is underlined; the
+  // captions read as written.
+  m.MuPrg = Menu(m.MainMenu1, "MuPrg", QStringLiteral("&Programm"));
   m.MuEnd = Item(m.MuPrg, "MuEnd", QStringLiteral("Beenden"));
 
-  m.MuInhalt = Menu(m.MainMenu1, "MuInhalt", QStringLiteral("Inhalte"));
+  m.MuInhalt = Menu(m.MainMenu1, "MuInhalt", QStringLiteral("&Inhalte"));
   m.MuIndBaum = Item(m.MuInhalt, "MuIndBaum", QStringLiteral("Indikation als Baumstruktur"));
   m.MuIndAZ = Item(m.MuInhalt, "MuIndAZ", QStringLiteral("Indikationen von A bis Z"));
   m.MuIndKind = Item(m.MuInhalt, "MuIndKind", QStringLiteral("Indikationen bei Kindern"));
@@ -35,7 +37,7 @@ TMainMenu BuildMainMenu(QWidget* parent) {
   m.MuMatMed = Item(m.MuInhalt, "MuMatMed", QStringLiteral("Arzneimittellehre"));
   m.MuGrdlg = Item(m.MuInhalt, "MuGrdlg", QStringLiteral("Grundlagen"));
 
-  m.MuSuche = Menu(m.MainMenu1, "MuSuche", QStringLiteral("Suche"));
+  m.MuSuche = Menu(m.MainMenu1, "MuSuche", QStringLiteral("&Suche"));
   m.MuSuchBaum = Item(m.MuSuche, "MuSuchBaum", QStringLiteral("in Verzeichnisbaum"));
   m.MuSuchAZ = Item(m.MuSuche, "MuSuchAZ", QStringLiteral("nach Indikationen von A bis Z"));
   m.MuSuchSymKind = Item(m.MuSuche, "MuSuchSymKind", QStringLiteral("nach Symptomenliste bei Kindern"));
@@ -44,7 +46,7 @@ TMainMenu BuildMainMenu(QWidget* parent) {
   m.MuSuchModNotf = Item(m.MuSuche, "MuSuchModNotf", QStringLiteral("nach Modalitäten im Notfall"));
   m.MuSuchMatMed = Item(m.MuSuche, "MuSuchMatMed", QStringLiteral("Nach einzelnen Arzneimitteln"));
 
-  m.MuHilfe = Menu(m.MainMenu1, "MuHilfe", QStringLiteral("Hilfe"));
+  m.MuHilfe = Menu(m.MainMenu1, "MuHilfe", QStringLiteral("&Hilfe"));
   m.MuImpress = Item(m.MuHilfe, "MuImpress", QStringLiteral("Impressum"));
   return m;
 }

@@ -1,6 +1,7 @@
 #include "app/main_toolbar.h"
 
-#include <QButtonGroup>
+#include <array>
+
 #include <QHBoxLayout>
 
 #include "app/tool_bar_layout.h"
@@ -110,18 +111,16 @@ TMainToolBar BuildMainToolBar(QWidget* parent) {
                          tb.TBRightAlign})
     b->setCheckable(true);
   // The alignments form one group with at most one button down, but all may
-  // be up, which an exclusive QButtonGroup forbids: pressing one releases
-  // the others by hand.
-  auto* alignment = new QButtonGroup(tb.ToolBar4);
-  alignment->setObjectName("AlignmentGroup");
-  alignment->setExclusive(false);
-  for (QToolButton* b : {tb.TBLeftAlign, tb.TBCenter, tb.TBRightAlign}) alignment->addButton(b);
-  QObject::connect(alignment, &QButtonGroup::buttonToggled, alignment,
-                   [alignment](QAbstractButton* button, bool down) {
-                     if (!down) return;
-                     for (QAbstractButton* other : alignment->buttons())
-                       if (other != button) other->setChecked(false);
-                   });
+  // be up. Pressing one releases the others by hand: in a QButtonGroup Tab
+  // would reach only one of the three.
+  const std::array<QToolButton*, 3> alignments{tb.TBLeftAlign, tb.TBCenter, tb.TBRightAlign};
+  for (QToolButton* button : alignments) {
+    QObject::connect(button, &QToolButton::toggled, button, [alignments, button](bool down) {
+      if (!down) return;
+      for (QToolButton* other : alignments)
+        if (other != button) other->setChecked(false);
+    });
+  }
 
   tb.lbFarbschalter = new QLabel(tb.TbHaupt);
   tb.lbFarbschalter->setObjectName("lbFarbschalter");

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
@@ -129,6 +130,11 @@ void TfrmMain::ConnectHandlers() {
   connect(menu_.MuSuchModNotf, &QAction::triggered, this, &TfrmMain::SbSuchModNotfClick);
   connect(menu_.MuSuchMatMed, &QAction::triggered, this, &TfrmMain::SbSuchMMClick);
   connect(menu_.MuImpress, &QAction::triggered, this, &TfrmMain::MuImpressClick);
+  // F10 opens the first menu; the arrow keys go on from there.
+  auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  menuKey->setObjectName("MenuKey");
+  connect(menuKey, &QShortcut::activated, this,
+          [this] { menu_.MainMenu1->setActiveAction(menu_.MuPrg->menuAction()); });
 
   connect(PageControl1_, &QTabWidget::currentChanged, this, [this] {
     if (!settingPageDirectly_) PageControl1Change();

@@ -1,5 +1,7 @@
 #include "app/ui_widgets.h"
 
+#include <QKeyEvent>
+
 namespace fendra {
 
 namespace {
@@ -25,6 +27,23 @@ class TSidePanel : public QFrame {
   int width_;
 };
 
+// A navigation command answers Return and Enter as well as Space: outside a
+// dialog a push button takes only Space, and a keyboard user expects Return.
+class TNaviButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
 }  // namespace
 
 QFrame* MakeSidePanel(QWidget* parent, const char* name, int width, int minimumWidth) {
@@ -44,7 +63,7 @@ QFrame* MakePanel(QWidget* parent, const char* name, TPanelRole role) {
 }
 
 QPushButton* MakeNaviButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* button = new QPushButton(caption, parent);
+  auto* button = new TNaviButton(caption, parent);
   button->setObjectName(name);
   button->setProperty("navi", true);
   button->setCursor(Qt::PointingHandCursor);

@@ -42,6 +42,14 @@ TEST(ScreenshotReview, RendersEveryTab) {
   QApplication::processEvents();
   QApplication::processEvents();
   ASSERT_TRUE(window->grab().save(dir + "/7_finder.png"));
+  // Keyboard focus on "Start" and on a tool bar button.
+  window->activateWindow();
+  window->findChild<QPushButton*>("paNFStart")->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/7_finder_focus.png"));
+  window->findChild<QWidget*>("SbSuchModNotf")->setFocus(Qt::TabFocusReason);
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab(QRect(0, 0, 400, 70)).save(dir + "/7_toolbar_focus.png"));
   auto* imprint = window->findChild<TfrmImpressum*>();
   ASSERT_NE(imprint, nullptr);
   imprint->show();
