@@ -1,7 +1,8 @@
 // A database file is the largest piece of outside bytes the engine reads.
 // The input is a whole file, put into the in-memory file layer; opening it,
-// checking every structure, reading the table list and opening each listed
-// table must end in results or in the engine's exception.
+// checking every structure (records, page maps and data items included),
+// reading the table list and opening each listed table must end in results
+// or in the engine's exception.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@
 #include "engine/storage/database_checker.h"
 #include "engine/storage/disk_database_data.h"
 #include "engine/storage/disk_page_manager.h"
+#include "engine/storage/record_checker.h"
 
 namespace {
 const char kName[] = "fuzz.dvx";
@@ -28,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dvx::TDVXCryptoInfo crypto;
     pm.OpenDatabaseFile(kName, readOnly, false, false, crypto);
     dvx::TDVXDatabaseChecker checker(pm);
+    dvx::TDVXRecordChecker records(pm, checker);
+    records.Check();
     (void)checker.Check();
   } catch (const dvx::EDVXException&) {
   }
