@@ -112,8 +112,12 @@ void TfrmMain::ConnectHandlers() {
       NotYetAvailable(b->toolTip());
     });
   }
-  connect(tb_.CBFonts, &QComboBox::activated, this,
-          [this] { NotYetAvailable(tb_.CBFonts->toolTip()); });
+  // The font choice is not there yet: after saying so, the box goes back to
+  // the font the texts are set in rather than showing a choice not made.
+  connect(tb_.CBFonts, &QComboBox::activated, this, [this] {
+    NotYetAvailable(tb_.CBFonts->toolTip());
+    ShowFontInUse();
+  });
 
   connect(menu_.MuEnd, &QAction::triggered, this, &TfrmMain::SbPrgEndClick);
   connect(menu_.MuIndBaum, &QAction::triggered, this, &TfrmMain::SbSuchBaumClick);
@@ -159,9 +163,7 @@ void TfrmMain::ConnectHandlers() {
 void TfrmMain::FormCreate() {
   // The hint handler is this window's status tip handling (see event()).
   tb_.CBFonts->addItems(QFontDatabase::families());
-  // Shows the font the texts are set in rather than the first name on the list.
-  tb_.CBFonts->setCurrentIndex(
-      std::max(0, tb_.CBFonts->findText(QFontInfo(font()).family())));
+  ShowFontInUse();
   // The clock runs from start; the first date is written at once rather
   // than a second late.
   Timer1Timer();
@@ -211,6 +213,12 @@ void TfrmMain::Timer1Timer() {
   const QDate today = QDate::currentDate();
   SetPanel(kDatePanel, QString::fromStdString(
                            dvx::FormatShortDate(today.year(), today.month(), today.day())));
+}
+
+// The font the texts are set in, as the system resolves it, rather than the
+// first name on the list.
+void TfrmMain::ShowFontInUse() {
+  tb_.CBFonts->setCurrentIndex(std::max(0, tb_.CBFonts->findText(QFontInfo(font()).family())));
 }
 
 void TfrmMain::NotYetAvailable(const QString& command) {

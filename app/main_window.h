@@ -79,6 +79,7 @@ class TfrmMain : public QMainWindow {
   void SetPageDirectly(QWidget* page);
   void SetPanel(int panel, const QString& text);
   void NotYetAvailable(const QString& command);
+  void ShowFontInUse();
   // The two areas of the children's sheet: the remedy finder or the
   // indications with their list.
   void ShowChildrenIndications(bool indications);

@@ -1,5 +1,7 @@
 // Every control the window's design names is there under its name, and the
 // controls that need the reference data do not pretend to work without it.
+#include <QComboBox>
+#include <QFontInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -102,6 +104,27 @@ TEST_F(WindowCompositionTest, TextCommandsWithoutTheirTextsSaySoAndStayUp) {
     EXPECT_TRUE(message.contains("nicht")) << name;
     EXPECT_FALSE(Find<QToolButton>(name)->isChecked()) << name;
   }
+}
+
+TEST_F(WindowCompositionTest, FontBoxGoesBackToTheFontInUseAfterSayingTheChoiceIsNotThere) {
+  auto* fonts = Find<QComboBox>("CBFonts");
+  const QString inUse = QFontInfo(window_->font()).family();
+  ASSERT_EQ(fonts->currentText(), inUse);
+  ASSERT_GT(fonts->count(), 1);
+  window_->activateWindow();
+  fonts->setFocus(Qt::TabFocusReason);
+  QString message;
+  QTimer::singleShot(0, window_.get(), [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      message = box->text();
+      box->accept();
+    }
+  });
+  // The arrow key picks the neighbouring font, as a user would.
+  QTest::keyClick(fonts, fonts->currentIndex() + 1 < fonts->count() ? Qt::Key_Down : Qt::Key_Up);
+  EXPECT_TRUE(message.contains("Schriftart")) << message.toStdString();
+  EXPECT_TRUE(message.contains("nicht")) << message.toStdString();
+  EXPECT_EQ(fonts->currentText(), inUse);
 }
 
 class StartUpTest : public ::testing::Test {
