@@ -18,12 +18,6 @@
 
 namespace dvx {
 
-namespace {
-
-bool IsNumericConstantType(int type) { return IsNumericType(type); }
-
-}  // namespace
-
 TDVXExprParser::TNode TDVXExprParser::NullConstant() const {
   return std::make_unique<TDVXExprNodeConst>(TDVXVariant(bftSignedInt32));
 }
@@ -111,7 +105,7 @@ TDVXExprParser::TNode TDVXExprParser::ParseFactor() {
   TNode node = ParsePrimary();
   // Strings (and other non-numeric constants) never enter arithmetic.
   if (auto* constant = dynamic_cast<TDVXExprNodeConst*>(node.get()))
-    if (!IsNumericConstantType(constant->Value().DataType())) node.reset();
+    if (!IsNumericType(constant->Value().DataType())) node.reset();
   if (!node) {
     Restore(primaryStart);
     node = ParseFunction();

@@ -52,13 +52,20 @@ void TDVXExpression::Reset() { root_.reset(); }
 
 void TDVXExpression::BindAndPrepare() {
   if (!root_ || !cursor_) return;
-  root_->BindToCursor(cursor_);
-  root_->Prepare();
+  try {
+    root_->BindToCursor(cursor_);
+    root_->Prepare();
+  } catch (const EDVXException&) {
+    // A tree that cannot be bound is no use to anyone.
+    root_.reset();
+    throw;
+  }
 }
 
 // --- Building ------------------------------------------------------------------------------
 
 void TDVXExpression::ParseCondition(TDVXLexer& lexer) {
+  Reset();
   TDVXExprParser parser(lexer, *this, kErrConditionEnd);
   std::unique_ptr<TDVXExprNode> root = parser.Condition();
   if (IsAnd(root.get())) FlattenAnd(*root);
@@ -67,6 +74,7 @@ void TDVXExpression::ParseCondition(TDVXLexer& lexer) {
 }
 
 bool TDVXExpression::ParseValue(TDVXLexer& lexer) {
+  Reset();
   TDVXExprParser parser(lexer, *this, kErrValueEnd);
   std::unique_ptr<TDVXExprNode> root = parser.Value();
   if (!root) return false;

@@ -19,8 +19,8 @@
 //                     of the statement, for subqueries and LASTAUTOINC
 //   services          subqueries, LASTAUTOINC tables, DISTINCT tables
 //
-// A parse error frees whatever was built; the expression keeps its previous
-// tree only when nothing was parsed.
+// Building replaces the tree; an error while parsing or binding frees
+// whatever was built and leaves the expression without a tree.
 #include <cstdint>
 #include <memory>
 #include <string>
