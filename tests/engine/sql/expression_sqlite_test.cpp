@@ -13,8 +13,8 @@
 //   IN ignores case (ASCII here, so NOCASE is the same rule)
 // Strings order by the German collation here and by bytes in SQLite, so
 // ordering comparisons use lower-case ASCII only; LIKE is made
-// case-sensitive in SQLite, as it is in the engine's SQL. The documented
-// differences themselves are asserted at the end.
+// case-sensitive in SQLite, as it is in the engine's SQL. The differences by
+// design themselves are asserted at the end.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -332,7 +332,7 @@ TEST_F(SQLiteComparison, RandomTreesAgreeOnEveryRow) {
 }
 
 // The differences the engine has by design, each shown on both sides.
-TEST_F(SQLiteComparison, DocumentedDifferences) {
+TEST_F(SQLiteComparison, DifferencesByDesign) {
   // NULL + x = x.
   EXPECT_EQ(OursShow("CAST(NULL AS INTEGER) + 5", false), "5");
   EXPECT_EQ(LiteShow("NULL + 5"), "NULL");

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TLexCase{"x/* ; */y", {"word:x", "word:y"}}, TLexCase{"a /* open to the end", {"word:a"}},
                       TLexCase{"'a'b", {"quoted:a", "word:b"}}));
 
-TEST(Lexer, ApplicationQueryGivesTheDocumentedTokens) {
+TEST(Lexer, ApplicationQueryGivesItsTokensAndParameterValue) {
   TDVXSQLParams params;
   TDVXSQLParam& zuid = params.Add();
   zuid.SetName("ZUID");
