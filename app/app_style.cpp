@@ -65,7 +65,7 @@ QLabel#lbAM1, QLabel#lbAM2, QLabel#lbAM3, QLabel#lbAM4, QLabel#lbAM5 {
 QLabel#lbPunkt1, QLabel#lbPunkt2, QLabel#lbPunkt3, QLabel#lbPunkt4, QLabel#lbPunkt5 { padding-right: 6px; }
 
 QPushButton[navi="true"] {
-  text-align: left; padding: 4px 10px; color: #1f3a68; font-weight: bold;
+  padding: 4px 10px; color: #1f3a68; font-weight: bold;
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e8eef6);
   border: 1px solid #a9b9cd; border-radius: 5px;
 }
@@ -74,7 +74,7 @@ QPushButton[navi="true"]:pressed { background: #c5d7ee; }
 QPushButton[navi="true"]:focus { border-color: #1f3a68; }
 QPushButton[navi="true"]:disabled { color: #8d99a8; background: #eef1f5; border-color: #c9d2dd; }
 QPushButton[primary="true"] {
-  text-align: center; color: #ffffff;
+  color: #ffffff;
   background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #3d6fb3, stop:1 #24508c);
   border-color: #1f3a68;
 }

@@ -1,6 +1,8 @@
 #include "app/ui_widgets.h"
 
 #include <QKeyEvent>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace fendra {
 
@@ -29,11 +31,21 @@ class TSidePanel : public QFrame {
 
 // A navigation command answers Return and Enter as well as Space: outside a
 // dialog a push button takes only Space, and a keyboard user expects Return.
+// Its caption keeps its blanks but is drawn without them, centred, so
+// captions padded differently still line up.
 class TNaviButton : public QPushButton {
  public:
   using QPushButton::QPushButton;
 
  protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text = text().trimmed();
+    painter.drawControl(QStyle::CE_PushButton, option);
+  }
+
   void keyPressEvent(QKeyEvent* event) override {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {

@@ -15,8 +15,8 @@ QFrame* MakePanel(QWidget* parent, const char* name, TPanelRole role = TPanelRol
 // A side column of a sheet: `width` wide where the window has room, never
 // wider, and narrowing down to `minimumWidth` on small screens.
 QFrame* MakeSidePanel(QWidget* parent, const char* name, int width, int minimumWidth);
-// A right-hand navigation command; the caption is kept exactly, blanks and all,
-// and shown left-aligned so leading blanks read as indent.
+// A right-hand navigation command; the caption is kept exactly, blanks and
+// all, and shown centred without them. Return runs it like Space.
 QPushButton* MakeNaviButton(QWidget* parent, const char* name, const QString& caption);
 // A heading strip above a group of commands or a result.
 QLabel* MakeHeading(QWidget* parent, const char* name, const QString& text);

@@ -12,8 +12,16 @@
 #include <QTest>
 #include <QToolButton>
 #include <memory>
+#include <ostream>
 
 #include "app/fendra_program.h"
+
+// Failed comparisons of texts show the texts.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace fendra::testing {
 

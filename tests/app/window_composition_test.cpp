@@ -127,6 +127,45 @@ TEST_F(WindowCompositionTest, FontBoxGoesBackToTheFontInUseAfterSayingTheChoiceI
   EXPECT_EQ(fonts->currentText(), inUse);
 }
 
+// Where a button's caption is drawn: the middle of the columns holding ink,
+// that is pixels far from the button's face colour, inside its border.
+static int InkCentre(QWidget* button) {
+  const QImage image = button->grab().toImage();
+  const int mid = image.height() / 2;
+  const QColor face = image.pixelColor(4, mid);
+  int left = image.width(), right = -1;
+  for (int x = 4; x < image.width() - 4; ++x) {
+    for (int y = mid - 6; y <= mid + 6; ++y) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.lightness() - face.lightness()) > 40) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+  }
+  return right < 0 ? -1 : (left + right) / 2;
+}
+
+TEST_F(WindowCompositionTest, CommandCaptionsKeepTheirBlanksButAreDrawnCentred) {
+  const std::pair<const char*, std::vector<const char*>> columns[] = {
+      {"TsBaum", {"PaBtBaumNeu", "PaBtBaumDel"}},
+      {"TsKinder", {"PaPtKindNaviKonst", "PaPtKindNaviIndik"}},
+      {"TsNotfall", {"PaPtKindNaviInd", "PaBtNotfNaviMod", "PaBtNotfNaviDel", "PaBtNotfNaviNew"}},
+      {"TsAML", {"PaMMBezeich", "PaMMGesBild", "PaMMIndik", "PaMMGoNew", "PaMMGoDel"}},
+      {"TsGrundlage", {"PaBtGrunfNaviMeth", "PaBtGrunfNaviKon", "PaBtGrunfNaviAnam", "PaBtGrunfNaviDos"}}};
+  for (const auto& [sheet, buttons] : columns) {
+    PickTab(sheet);
+    for (const char* name : buttons) {
+      auto* button = Find<QPushButton>(name);
+      EXPECT_NE(button->text(), button->text().trimmed()) << name << " keeps its blanks";
+      EXPECT_NEAR(InkCentre(button), button->width() / 2, 3) << name;
+    }
+  }
+  PickTab("TsNotfall");
+  Click("PaBtNotfNaviMod");
+  EXPECT_NEAR(InkCentre(Find("paNFStart")), Find("paNFStart")->width() / 2, 3);
+}
+
 class StartUpTest : public ::testing::Test {
  protected:
   void SetUp() override {
