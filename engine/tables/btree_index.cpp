@@ -24,7 +24,7 @@ void TDVXBTreeIndex::CheckKeyFits(int32_t code, const char* verb) const {
   // entry or none, so such a key is refused outright. Node entries are
   // smaller than leaf entries, so the leaf decides.
   const int keyLength = KeyRef().KeyLength();
-  const int64_t needed = 4 * static_cast<int64_t>(keyLength + kRecordIDSize) + btree_layout::kHeaderSize;
+  const int64_t needed = 4 * static_cast<int64_t>(keyLength + TDVXRecordID::kSize) + btree_layout::kHeaderSize;
   if (needed > pageManager_.PageSize())
     throw EDVXException(code,
                         "Cannot %s index '%s': a key of %d bytes leaves room for fewer than 4 entries on a page of "

@@ -73,6 +73,7 @@ TDVXBTreeKeyRef::TDVXBTreeKeyRef(const TDVXIndexDef& index, const TDVXFieldDefs&
 }
 
 void TDVXBTreeKeyRef::MakeKey(const uint8_t* record, uint8_t* key) const {
+  if (!record) throw EDVXException(kErrIndexNoRecord, kTextPointerIsNil);
   // NULL columns are cleared rather than left as the buffer held them, so
   // equal records always give equal key bytes.
   std::memset(key, 0, static_cast<size_t>(keyLength_));

@@ -10,8 +10,8 @@ TDVXSplitResult TDVXBTreeLeafController::Insert(TDVXBTreePage& page, const uint8
   // Among equal keys the new entry goes before the one bisection hits, so
   // duplicates keep no particular order.
   int position = page.Bisect(key, page.Context().keyRef.ColumnCount(), 0, TDVXBisectMode::Any).position;
-  uint8_t tail[kRecordIDSize];
-  PutRecordID(tail, id);
+  uint8_t tail[TDVXRecordID::kSize];
+  id.Encode(tail);
   return InsertOrSplit(page, position, key, tail);
 }
 

@@ -94,7 +94,7 @@ const uint8_t* TDVXBTreePage::Entry(int i) const {
 
 TDVXRecordID TDVXBTreePage::RecordID(int i) const {
   if (!IsLeaf()) Corrupt("record ID asked of a node page");
-  return GetRecordID(Entry(i) + keyLength_);
+  return TDVXRecordID::Decode(Entry(i) + keyLength_);
 }
 
 int32_t TDVXBTreePage::Child(int i) const {

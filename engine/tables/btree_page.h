@@ -37,7 +37,7 @@
 
 #include "engine/storage/page_manager.h"
 #include "engine/tables/btree_key_ref.h"
-#include "engine/tables/record_id.h"
+#include "engine/tables/record_id_list.h"
 
 namespace dvx {
 
@@ -90,7 +90,7 @@ class TDVXBTreePage {
   int32_t NextPageNo() const;
   int Count() const;
   int KeyLength() const { return keyLength_; }
-  int EntrySize() const { return keyLength_ + (IsLeaf() ? kRecordIDSize : btree_layout::kChildSize); }
+  int EntrySize() const { return keyLength_ + (IsLeaf() ? TDVXRecordID::kSize : btree_layout::kChildSize); }
   int ExtraHeaderLength() const;
   int PageSize() const { return pageSize_; }
   // The raw header byte that marks a page initialised as a root leaf.

@@ -182,7 +182,11 @@ int64_t TDVXBTreeIndex::EstimateCount(int32_t session, const std::vector<TDVXInd
   // one entry are always the same fraction, so runs that share an entry
   // keep it.
   double low = first.Position(), high = last.Position();
-  double entries = std::max(PathEntries(first), PathEntries(last));
+  // The entry count is judged from every path the estimate uses, by their
+  // geometric mean, so one path through unusually full or empty pages
+  // weighs no more than the others.
+  double logEntries = std::log(PathEntries(first)) + std::log(PathEntries(last));
+  int paths = 2;
   for (const TDVXIndexCondition& condition : conditions) {
     CheckCondition(condition.conditionType, condition.columns);
     if (!condition.record) throw EDVXException(kErrIndexInvalidCondition, kTextInvalidParams);
@@ -192,10 +196,11 @@ int64_t TDVXBTreeIndex::EstimateCount(int32_t session, const std::vector<TDVXInd
     if (!FindByCondition(session, condition.conditionType, key.data(), condition.columns, false, to)) return 0;
     low = std::max(low, from.Position());
     high = std::min(high, to.Position());
-    entries = std::max({entries, PathEntries(from), PathEntries(to)});
+    logEntries += std::log(PathEntries(from)) + std::log(PathEntries(to));
+    paths += 2;
   }
   if (low > high) return 0;
-  return static_cast<int64_t>(std::llround((high - low) * entries)) + 1;
+  return static_cast<int64_t>(std::llround((high - low) * std::exp(logEntries / paths))) + 1;
 }
 
 }  // namespace dvx

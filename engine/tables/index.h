@@ -16,7 +16,7 @@
 #include "engine/schema/index_def.h"
 #include "engine/storage/page_manager.h"
 #include "engine/tables/key_path.h"
-#include "engine/tables/record_id.h"
+#include "engine/tables/record_id_list.h"
 
 namespace dvx {
 

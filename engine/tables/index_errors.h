@@ -29,6 +29,7 @@ constexpr int32_t kErrIndexTreeCorrupt = 30944;       // "Index error: invalid t
 constexpr int32_t kErrIndexNotOpen = 30945;           // "Index '%s' is not open"
 constexpr int32_t kErrIndexInvalidCondition = 30946;  // "Index error: invalid params" (condition or columns)
 constexpr int32_t kErrIndexPathPosition = 30947;      // "Index error: invalid position" (a path off its entries)
+constexpr int32_t kErrIndexNoRecord = 30948;          // "Pointer is nil" (a key asked of no record buffer)
 
 constexpr const char* kTextPointerIsNil = "Pointer is nil";
 constexpr const char* kTextInvalidKeyPath = "Invalid index key path";
