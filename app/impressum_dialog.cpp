@@ -36,14 +36,16 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   setObjectName("frmImpressum");
   setWindowTitle(QStringLiteral("frmImpressum"));
   setModal(true);
+  // The design's 434 x 291 pixels; its fonts are given in pixels too, like
+  // every font of the window: Tahoma 11, the title Arial 24 bold.
   QFont base(QStringLiteral("Tahoma"));
-  base.setPointSize(11);
+  base.setPixelSize(11);
   setFont(base);
-  setMinimumSize(434, 291);
+  setFixedSize(434, 291);
 
   auto* rows = new QVBoxLayout(this);
-  rows->setContentsMargins(18, 14, 18, 14);
-  rows->setSpacing(8);
+  rows->setContentsMargins(16, 12, 16, 12);
+  rows->setSpacing(6);
 
   auto* head = new QHBoxLayout();
   auto* picture = new QLabel(this);
@@ -53,7 +55,7 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   auto* title = new QLabel(QStringLiteral("Fendra"), this);
   title->setObjectName("LaImpressTitel");
   QFont titleFont(QStringLiteral("Arial"));
-  titleFont.setPointSize(24);
+  titleFont.setPixelSize(24);
   titleFont.setBold(true);
   title->setFont(titleFont);
   auto* titles = new QVBoxLayout();
@@ -61,17 +63,19 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   titles->addWidget(title);
   auto* edition = new QLabel(QStringLiteral("Homöopathie für Kinder und Notfälle · Ausgabe 2026"), this);
   edition->setObjectName("LaImpressAusgabe");
+  edition->setWordWrap(true);
   titles->addWidget(edition);
   head->addLayout(titles, 1);
   head->setSpacing(14);
   rows->addLayout(head);
-  rows->addSpacing(6);
+  rows->addSpacing(4);
 
   // The publisher's data are not settled yet; the block says so instead of
   // inventing an address.
   auto* publisher = new QLabel(QStringLiteral("Herausgeber: noch nicht festgelegt (Platzhalter)"), this);
   publisher->setObjectName("LaImpressVerlag");
   publisher->setProperty("imprintPublisher", true);
+  publisher->setWordWrap(true);
   rows->addWidget(publisher);
   rows->addWidget(Block(this, "ReImpressAdresse",
                         QStringLiteral("Platzhalter für die Postanschrift des Herausgebers.\n"
@@ -82,6 +86,7 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   auto* rights = new QLabel(
       QStringLiteral("© %1 Fendra. Alle Rechte vorbehalten.").arg(QDate::currentDate().year()), this);
   rights->setObjectName("LaImpressRechte");
+  rights->setWordWrap(true);
   rows->addWidget(rights);
   rows->addStretch(1);
 

@@ -1,5 +1,6 @@
 // Start-up, the imprint dialog, the children's tab switches and the
 // application's default error handling.
+#include <QLayout>
 #include <QTimer>
 
 #include "app/impressum_dialog.h"
@@ -37,8 +38,37 @@ TEST_F(ImprintTest, PublisherBlockSaysItIsAPlaceholder) {
   for (QLabel* label : dialog->findChildren<QLabel*>())
     sawPlaceholder |= label->text().contains("Platzhalter");
   EXPECT_TRUE(sawPlaceholder);
-  EXPECT_GE(dialog->minimumWidth(), 434);
-  EXPECT_GE(dialog->minimumHeight(), 291);
+}
+
+TEST_F(ImprintTest, Is434By291WithEveryPartInsideAndNoTextCut) {
+  auto* dialog = window_->findChild<TfrmImpressum*>("frmImpressum");
+  ASSERT_NE(dialog, nullptr);
+  bool checked = false;
+  QTimer::singleShot(0, dialog, [&] {
+    EXPECT_EQ(dialog->size(), QSize(434, 291));
+    const QSize needs = dialog->layout()->totalMinimumSize();
+    EXPECT_LE(needs.width(), 434);
+    EXPECT_LE(needs.height(), 291);
+    for (QWidget* part : dialog->findChildren<QWidget*>()) {
+      if (!part->isVisible()) continue;
+      const QRect rect(part->mapTo(dialog, QPoint(0, 0)), part->size());
+      EXPECT_TRUE(dialog->rect().contains(rect)) << qPrintable(part->objectName());
+      if (auto* label = qobject_cast<QLabel*>(part)) {
+        const int needed = label->wordWrap() ? label->heightForWidth(label->width())
+                                             : label->sizeHint().height();
+        EXPECT_GE(label->height(), needed) << qPrintable(label->objectName());
+        if (!label->wordWrap()) {
+          EXPECT_GE(label->width(), label->sizeHint().width()) << qPrintable(label->objectName());
+        }
+      }
+    }
+    checked = true;
+    dialog->findChild<QPushButton*>("BtImpressum")->click();
+  });
+  Action("MuImpress")->trigger();
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(dialog->font().family(), "Tahoma");
+  EXPECT_EQ(dialog->font().pixelSize(), 11);
 }
 
 class ChildrenTabTest : public MainWindowTest {};
