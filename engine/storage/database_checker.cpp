@@ -5,12 +5,24 @@
 
 #include "engine/core/exception.h"
 #include "engine/storage/free_space_layout.h"
+#include "engine/storage/free_space_manager.h"
 #include "engine/storage/internal_file.h"
 #include "engine/storage/storage_errors.h"
 #include "engine/storage/system_directory.h"
+#include "engine/storage/owner_ids.h"
 #include "engine/storage/table_list_file.h"
 
 namespace dvx {
+
+namespace {
+
+// Whether a table may own index pages. Index pages carry no page header,
+// so the checker cannot see them; until it walks index trees, any table
+// whose metadata file holds definitions counts as one that may have
+// indexes, and only tables without definitions can be vouched for.
+bool HasIndexes(const std::vector<uint8_t>& metadata) { return !metadata.empty(); }
+
+}  // namespace
 
 TDVXDatabaseChecker::TDVXDatabaseChecker(TDVXDiskPageManager& pageManager) : pageManager_(pageManager) {}
 
@@ -33,11 +45,12 @@ bool TDVXDatabaseChecker::ReadPage(int32_t pageNo, std::vector<uint8_t>& page) {
 }
 
 bool TDVXDatabaseChecker::ReadInternalFile(int32_t firstPageNo, uint16_t pageType, const std::string& name,
-                                           std::vector<uint8_t>& content) {
+                                           std::vector<uint8_t>& content, int32_t owner, bool direct) {
   content.clear();
   const int32_t pageCount = pageManager_.GetPageCount();
   const size_t dataSize = static_cast<size_t>(pageManager_.PageDataSize());
-  if (firstPageNo < 3 || firstPageNo >= pageCount) {
+  // The engine opens a direct file only from page 4 on, a cached one from 3.
+  if (firstPageNo < (direct ? 4 : 3) || firstPageNo >= pageCount) {
     Problem(name + ": first page " + std::to_string(firstPageNo) + " lies outside the file's " +
             std::to_string(pageCount) + " pages");
     return false;
@@ -63,6 +76,15 @@ bool TDVXDatabaseChecker::ReadInternalFile(int32_t firstPageNo, uint16_t pageTyp
     if (TDVXPageHeader::PageType(page.data()) != pageType)
       Problem(name + ": page " + std::to_string(no) + " has type " +
               PageTypeName(TDVXPageHeader::PageType(page.data())) + " instead of " + PageTypeName(pageType));
+    if (no == firstPageNo && owner != kNoOwnerCheck && TDVXPageHeader::OwnerID(page.data()) != owner)
+      Problem(name + ": first page " + std::to_string(no) + " has OwnerID " +
+              std::to_string(TDVXPageHeader::OwnerID(page.data())) + " instead of " + std::to_string(owner));
+    // Reserved -1 at offset 26; pages of direct files made before it was
+    // written there hold 0.
+    const int32_t reserved26 = GetI32(page.data() + kPageReserved26Offset);
+    if (reserved26 != -1 && !(direct && reserved26 == 0))
+      Problem(name + ": page " + std::to_string(no) + " holds " + std::to_string(reserved26) +
+              " at header offset 26 instead of -1");
     const uint8_t* data = page.data() + kPageHeaderSize;
     size_t start = 0;
     if (no == firstPageNo) {
@@ -72,6 +94,10 @@ bool TDVXDatabaseChecker::ReadInternalFile(int32_t firstPageNo, uint16_t pageTyp
         return false;
       }
       fileSize = header.fileSize;
+      if (direct && fileSize == 0) {
+        Problem(name + ": file size 0, which the engine refuses to open");
+        return false;
+      }
       if (fileSize < 0 || fileSize + kInternalFileHeaderSize > static_cast<int64_t>(pageCount) * static_cast<int64_t>(dataSize)) {
         Problem(name + ": invalid file size " + std::to_string(fileSize));
         return false;
@@ -106,6 +132,10 @@ void TDVXDatabaseChecker::CheckBitmaps() {
               PageTypeName(TDVXPageHeader::PageType(page.data())));
       return false;
     }
+    if (TDVXPageHeader::OwnerID(page.data()) != kOwnerFreeSpace || TDVXPageHeader::NextPageNo(page.data()) != kNoPage)
+      Problem("bitmap page " + std::to_string(no) + " has OwnerID " +
+              std::to_string(TDVXPageHeader::OwnerID(page.data())) + " and NextPageNo " +
+              std::to_string(TDVXPageHeader::NextPageNo(page.data())) + " instead of -5 and -1");
     return true;
   };
   std::vector<bool> used(static_cast<size_t>(pageCount), false);
@@ -129,19 +159,22 @@ void TDVXDatabaseChecker::CheckBitmaps() {
       for (int64_t q = first; q < first + layout.extentPages && q < pageCount; ++q) inUse += used[q];
       bool gamBit = BitmapBit(gam.data() + kPageHeaderSize, e);
       bool sgamBit = BitmapBit(sgam.data() + kPageHeaderSize, e);
+      // The extent bits are hints the allocator checks against the PFS
+      // bits; a crash between two bitmap writes may leave them stale.
       if (gamBit != (inUse > 0))
-        Problem("GAM bit of extent " + std::to_string(e) + " at page " + std::to_string(first) + " is " +
-                std::to_string(gamBit) + " but " + std::to_string(inUse) + " of its pages are in use");
-      if (sgamBit && inUse != layout.extentPages)
-        Problem("SGAM marks the extent at page " + std::to_string(first) + " full but only " +
-                std::to_string(inUse) + " of its pages are in use");
+        staleExtents_.push_back("GAM bit of extent " + std::to_string(e) + " at page " + std::to_string(first) +
+                                " is " + std::to_string(gamBit) + " but " + std::to_string(inUse) +
+                                " of its pages are in use");
+      if (sgamBit != (inUse == layout.extentPages))
+        staleExtents_.push_back("SGAM bit of extent " + std::to_string(e) + " at page " + std::to_string(first) +
+                                " is " + std::to_string(sgamBit) + " but " + std::to_string(inUse) + " of its " +
+                                std::to_string(layout.extentPages) + " pages are in use");
       if (first >= pageCount) break;
     }
   }
   for (int64_t p = 0; p < pageCount; ++p) {
     bool referenced = owners_.count(static_cast<int32_t>(p)) != 0;
-    if (used[p] && !referenced)
-      Problem("page " + std::to_string(p) + " is marked in use but belongs to no structure");
+    if (used[p] && !referenced) unowned_.push_back(static_cast<int32_t>(p));
     if (!used[p] && referenced)
       Problem("page " + std::to_string(p) + " belongs to " + owners_[static_cast<int32_t>(p)] +
               " but is marked free");
@@ -150,7 +183,8 @@ void TDVXDatabaseChecker::CheckBitmaps() {
 
 std::vector<std::string> TDVXDatabaseChecker::Check() {
   std::vector<uint8_t> content;
-  if (ReadInternalFile(kSystemDirectoryPageNo, PageTypeIDFileSystemDirectory, "the system directory", content)) {
+  if (ReadInternalFile(kSystemDirectoryPageNo, PageTypeIDFileSystemDirectory, "the system directory", content,
+                       kOwnerSystemDirectory)) {
     if (content.size() % kDirectoryEntrySize != 0 || content.size() < kMinDirectoryEntries * kDirectoryEntrySize)
       Problem("the system directory holds " + std::to_string(content.size()) + " bytes, not two or more entries");
     auto entries = TDVXDirectoryEntry::DecodeAll(content);
@@ -160,10 +194,11 @@ std::vector<std::string> TDVXDatabaseChecker::Check() {
     if (sessions == kNoPage)
       Problem("the system directory has no active sessions file");
     else
-      ReadInternalFile(sessions, PageTypeIDActiveSessionList, "the active sessions file", ignored);
+      ReadInternalFile(sessions, PageTypeIDActiveSessionList, "the active sessions file", ignored,
+                       kOwnerActiveSessions, true);
     if (tables == kNoPage) {
       Problem("the system directory has no table list file");
-    } else if (ReadInternalFile(tables, PageTypeIDTableList, "the table list file", content)) {
+    } else if (ReadInternalFile(tables, PageTypeIDTableList, "the table list file", content, kOwnerTableList)) {
       if (content.size() % kTableListRecordSize != 0) {
         Problem("the table list file holds " + std::to_string(content.size()) +
                 " bytes, not a multiple of 544");
@@ -171,20 +206,36 @@ std::vector<std::string> TDVXDatabaseChecker::Check() {
         for (size_t at = 0; at < content.size(); at += kTableListRecordSize) {
           auto r = TDVXTableListRecord::Decode(content.data() + at);
           std::string table = "table '" + r.tableName + "'";
-          ReadInternalFile(r.metadataFirstPageNo, DVXPageTypeIDTableMetadata, table + " metadata file", ignored);
+          if (ReadInternalFile(r.metadataFirstPageNo, DVXPageTypeIDTableMetadata, table + " metadata file", ignored,
+                               r.tableID) &&
+              HasIndexes(ignored) && reclaimRefusal_.empty())
+            reclaimRefusal_ = table + " has indexes, whose pages are not walked yet";
           ReadInternalFile(r.mostUpdatedFirstPageNo, DVXPageTypeIDTableMostUpdated, table + " most-updated file",
-                           ignored);
-          if (ReadInternalFile(r.pfsMapFirstPageNo, PageTypeIDTablePFSMap, table + " PFS map file", ignored) &&
+                           ignored, r.tableID);
+          if (ReadInternalFile(r.pfsMapFirstPageNo, PageTypeIDTablePFSMap, table + " PFS map file", ignored,
+                               r.tableID) &&
               !ignored.empty() && (ignored.size() < 4 || (ignored.size() - 4) % 8 != 0))
             Problem(table + " PFS map file holds " + std::to_string(ignored.size()) +
                     " bytes, not 4 + 8 per entry");
-          ReadInternalFile(r.locksFirstPageNo, PageTypeIDTableLocks, table + " locks file", ignored);
+          ReadInternalFile(r.locksFirstPageNo, PageTypeIDTableLocks, table + " locks file", ignored, r.tableID, true);
         }
       }
     }
   }
   CheckBitmaps();
   return problems_;
+}
+
+int32_t TDVXDatabaseChecker::Reclaim() {
+  int32_t freed = 0;
+  for (int32_t no : unowned_) {
+    pageManager_.FreePageNo(no);
+    ++freed;
+  }
+  unowned_.clear();
+  if (!staleExtents_.empty()) pageManager_.FreeSpaceManager().RecomputeExtentBits();
+  staleExtents_.clear();
+  return freed;
 }
 
 }  // namespace dvx

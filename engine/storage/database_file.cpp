@@ -21,10 +21,19 @@ void TDVXDatabaseFile::CreateFile(const std::string& fileName) {
   if (fileName.find_first_not_of(" \t") == std::string::npos)
     throw EDVXException(kErrBlankFileName, "Cannot create file with blank FileName");
   TDVXFileError error;
-  auto file = fileSystem_.Open(fileName, TDVXFileOpen::CreateOrTruncate, TDVXFileAccess::ReadWrite,
+  // The file is opened without truncation and emptied only once this open
+  // holds it exclusively: a file another program has open is refused
+  // unchanged, never emptied under it.
+  auto file = fileSystem_.Open(fileName, TDVXFileOpen::OpenOrCreate, TDVXFileAccess::ReadWrite,
                                TDVXFileShare::Exclusive, error);
   Attach(std::move(file), fileName, kAccessReadWrite, kShareExclusive, kErrCreateFile,
          "Cannot create file: '%s' Error code: %d. ErrorMessage: %s", error);
+  if (!file_->SetEndOfFile(0)) {
+    TDVXFileError failed{file_->LastErrorCode(), file_->LastError()};
+    file_.reset();
+    throw EDVXException(kErrCreateFile, "Cannot create file: '%s' Error code: %d. ErrorMessage: %s",
+                        {fileName, failed.code, failed.message});
+  }
 }
 
 void TDVXDatabaseFile::OpenFile(const std::string& fileName, uint8_t& access, uint8_t& share) {

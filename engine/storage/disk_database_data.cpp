@@ -98,23 +98,16 @@ int32_t TDVXDiskDatabaseData::ConnectSession() {
 
 void TDVXDiskDatabaseData::DisconnectSession(int32_t sessionID) { sessions_.erase(sessionID); }
 
-// A commit that fails part way has written some of its pages and not the
-// others; the change set is still whole, so it is tried once more at once.
-// When that fails too the change set is kept (never cancelled: the pages on
-// disk would stay half new), and the system session's next commit completes
-// it.
+// A commit that fails before its commit point has put back what it wrote
+// (or left its journal for the next program that takes the StateLockByte),
+// so the file is as it was and the change set can be dropped.
 void TDVXDiskDatabaseData::CommitSystemChanges(bool& committing) {
   committing = true;
-  try {
-    PageManager().ApplyChanges(kSystemSessionID);
-  } catch (const EDVXException&) {
-    PageManager().ApplyChanges(kSystemSessionID);
-  }
+  PageManager().ApplyChanges(kSystemSessionID);
   committing = false;
 }
 
 void TDVXDiskDatabaseData::CancelSystemChanges(bool committing) {
-  if (committing) return;
   try {
     PageManager().CancelChanges(kSystemSessionID);
   } catch (...) {
@@ -152,18 +145,19 @@ TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& ta
     tableList_->Add(record);
     CommitSystemChanges(committing);
   } catch (...) {
-    if (!committing) {
-      CancelSystemChanges(false);
-      try {
-        if (locks.IsOpen())
-          for (int32_t no : locks.Chain()) pm.FreePageNo(no);
-      } catch (...) {
-      }
+    // Nothing refers to the locks file's pages now: the commit that would
+    // has been undone.
+    CancelSystemChanges(committing);
+    try {
+      if (locks.IsOpen())
+        for (int32_t no : locks.Chain()) pm.FreePageNo(no);
+    } catch (...) {
     }
     throw;
   }
   tablesLock.Release();
-  // A failed flush after the commit is reported, but undoes nothing.
+  // The commit has synced the file; a failed flush is reported, but undoes
+  // nothing.
   pm.FlushBuffers();
   return record;
 }
@@ -225,13 +219,15 @@ TDVXTableListRecord TDVXDiskDatabaseData::OpenTableRecord(int32_t sessionID, con
   return *record;
 }
 
+// Readers take the TablesLockByte too: a writer holds it until its change
+// of the list is committed, so a reader never meets a list half written.
 std::vector<std::string> TDVXDiskDatabaseData::TableNames() {
-  PageManager();
+  TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesOpen);
   return tableList_->ListNames();
 }
 
 std::optional<TDVXTableListRecord> TDVXDiskDatabaseData::TableRecord(const std::string& tableName) {
-  PageManager();
+  TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesOpen);
   return tableList_->GetRecord(tableName);
 }
 

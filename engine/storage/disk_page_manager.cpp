@@ -8,6 +8,7 @@
 
 #include "engine/core/exception.h"
 #include "engine/storage/free_space_manager.h"
+#include "engine/core/platform/random.h"
 
 namespace dvx {
 namespace {
@@ -23,7 +24,8 @@ static_assert(kSaltOffset + kSaltSize == kFileHeaderSize + kReservedAreaLengthSi
 TDVXDiskPageManager::TDVXDiskPageManager(TDVXLockParams lockParams, TDVXFileSystem& fileSystem)
     : TDVXPageManager(0, kPageHeaderSize),
       lockParams_(lockParams),
-      file_(fileSystem) {}
+      file_(fileSystem),
+      journal_(fileSystem) {}
 
 TDVXDiskPageManager::~TDVXDiskPageManager() { CloseQuietly(); }
 
@@ -33,6 +35,8 @@ void TDVXDiskPageManager::CloseQuietly() {
   encryption_.Clear();
   crypto_.Clear();
   commitLock_.reset();
+  journalRecords_.clear();
+  journal_.Detach();
   stateLockDepth_ = tablesLockDepth_ = 0;
   if (file_.IsOpen()) file_.CloseFile();
 }
@@ -79,6 +83,10 @@ void TDVXDiskPageManager::CreateDatabaseFile(const std::string& fileName, int pa
     encryption_.FillKeyCheck(header_, crypto);
     SetPageGeometry(pageSize, kPageHeaderSize);
     readOnly_ = false;
+    // A journal left beside an earlier file of this name belongs to nothing
+    // now.
+    journal_.Attach(fileName, true);
+    journal_.RemoveQuietly();
     WriteHeader();
     if (encrypted)
       file_.WriteBuffer(encryption_.Salt().data(), kErrWriteHeader, headerOffset_ + kSaltOffset, kSaltSize);
@@ -125,7 +133,17 @@ void TDVXDiskPageManager::OpenDatabaseFile(const std::string& fileName, bool& re
     }
     crypto_ = crypto;
     freeSpace_ = std::make_unique<TDVXDatabaseFreeSpaceManager>(*this, lockParams_);
+    journal_.Attach(fileName, !readOnly_);
     SetExclusive(exclusive);
+    // An abandoned journal is played back before the database is used (a
+    // read-only open is refused instead). While another program holds the
+    // StateLockByte it is committing, and recovers nothing of anybody's.
+    if (journal_.Inspect(nullptr) != TDVXJournal::TState::None) {
+      if (LockStateByte()) {
+        if (!UnlockStateByte())
+          throw EDVXException(kErrUnlockState, "Error unlocking State in database '%s'", {FileName()});
+      }
+    }
   } catch (...) {
     CloseQuietly();
     throw;
@@ -136,6 +154,9 @@ void TDVXDiskPageManager::CloseDatabaseFile() {
   if (!file_.IsOpen()) return;
   CheckNoDirtyPages();
   FlushBuffers();
+  // A program that had the database to itself leaves no empty journal
+  // behind; shared programs keep it, since another one may be writing it.
+  if (Exclusive() && !readOnly_ && journal_.Inspect(nullptr) == TDVXJournal::TState::None) journal_.RemoveQuietly();
   CloseQuietly();
 }
 
@@ -301,9 +322,23 @@ bool TDVXDiskPageManager::LockNestedByte(int& depth, int64_t position) {
   return true;
 }
 
+// The first of nested takes also plays back an abandoned journal: whoever
+// takes the StateLockByte next after a program died in a commit recovers
+// the database before using it, so two programs racing to recover recover
+// once.
 bool TDVXDiskPageManager::LockStateByte() {
   TDVXLockGuard guard(Lock());
-  return LockNestedByte(stateLockDepth_, StateLockBytePosition());
+  const bool first = stateLockDepth_ == 0;
+  if (!LockNestedByte(stateLockDepth_, StateLockBytePosition())) return false;
+  if (first && file_.IsOpen() && PageSize() != 0) {
+    try {
+      RecoverJournal();
+    } catch (...) {
+      UnlockNestedByte(stateLockDepth_, StateLockBytePosition());
+      throw;
+    }
+  }
+  return true;
 }
 
 // Only the last of nested unlocks releases the byte in the file; false when
@@ -358,35 +393,195 @@ void TDVXLockByteGuard::Release(const std::function<EDVXException()>& failed) {
 
 int32_t TDVXDiskPageManager::IncrementStateCounter() {
   TDVXLockGuard guard(Lock());
-  // A commit that writes no page: the same locked header read and write.
-  EndCommit(BeginCommit(), true, true);
-  return header_.stateCounter;
-}
-int32_t TDVXDiskPageManager::GetStateCounter() {
-  TDVXLockGuard guard(Lock());
-  if (!Exclusive() && file_.IsOpen()) ReadHeader();
+  // A commit that writes no page: the header alone goes through the journal.
+  int32_t stamp = BeginCommit({}, {});
+  try {
+    CommitPoint(stamp, false);
+  } catch (...) {
+    try {
+      AbortCommit();
+    } catch (...) {
+    }
+    EndCommit();
+    throw;
+  }
+  EndCommit();
   return header_.stateCounter;
 }
 
-int32_t TDVXDiskPageManager::BeginCommit() {
+int32_t TDVXDiskPageManager::GetStateCounter() {
+  TDVXLockGuard guard(Lock());
+  if (!Exclusive() && file_.IsOpen()) {
+    ReadHeader();
+    // A program that had the file open before another one died in a commit
+    // must not read the pages that commit left half written: the journal is
+    // played back first (taking the StateLockByte does that), and the new
+    // counter then makes every cached page be read again.
+    if (stateLockDepth_ == 0 && journal_.Inspect(nullptr) == TDVXJournal::TState::Valid) {
+      TDVXLockByteGuard lock(*this, TDVXLockByte::State, [&] {
+        return EDVXException(kErrLockState, "Error locking State in database '%s'", {FileName()});
+      });
+      ReadHeader();
+    }
+  }
+  return header_.stateCounter;
+}
+
+// --- commits through the journal ----------------------------------------------
+// The order of writes and syncs and why each sync is needed: journal.h.
+
+int32_t TDVXDiskPageManager::BeginCommit(const std::vector<TDVXPage*>& pages, const std::set<int32_t>& added) {
   CheckWritable();
   auto lock = std::make_unique<TDVXLockByteGuard>(*this, TDVXLockByte::State, [&] {
     return EDVXException(kErrLockState, "Error locking State in database '%s'", {FileName()});
   });
   ReadHeader();
+  TDVXJournalHeader header;
+  header.pageSize = static_cast<uint32_t>(PageSize());
+  header.headerOffset = headerOffset_;
+  header.fileSize = file_.GetSize();
+  header.pageCount = header_.pageCount;
+  header.stateCounter = header_.stateCounter;
+  TDVXRandom::System().Fill(&header.nonce, sizeof header.nonce);
+  std::vector<TDVXJournalRecord> records;
+  records.push_back({0, std::vector<uint8_t>(kJournaledHeaderBytes)});
+  file_.ReadBuffer(records.back().bytes.data(), kErrReadHeader, headerOffset_, kJournaledHeaderBytes);
+  header.identity = JournalIdentity(records.back().bytes.data());
+  for (TDVXPage* page : pages) {
+    if (added.count(page->PageNo())) continue;
+    CheckPageNo(page->PageNo());
+    const int64_t position = PagePosition(page->PageNo());
+    records.push_back({position - headerOffset_, std::vector<uint8_t>(static_cast<size_t>(PageSize()))});
+    file_.ReadBuffer(records.back().bytes.data(), Encrypted() ? kErrReadPageEncrypted : kErrReadPage, position,
+                     static_cast<size_t>(PageSize()));
+  }
+  header.recordCount = static_cast<uint32_t>(records.size());
+  header.length = kJournalHeaderSize;
+  for (const auto& r : records) header.length += kJournalRecordHeaderSize + static_cast<int64_t>(r.bytes.size());
+  try {
+    journal_.Write(header, records, kErrWriteJournal);
+  } catch (...) {
+    // Nothing of the database has changed; a journal that reached the disk
+    // in part fails its checksums and one that reached it whole restores
+    // bytes that were never overwritten.
+    try {
+      journal_.Invalidate(false, kErrWriteJournal);
+    } catch (...) {
+    }
+    throw;
+  }
+  journalHeader_ = header;
+  journalRecords_ = std::move(records);
   commitLock_ = std::move(lock);
-  return header_.stateCounter + 1;
+  if (testCommitStepHook_) testCommitStepHook_("journal synced");
+  return header.stateCounter + 1;
 }
 
-void TDVXDiskPageManager::EndCommit(int32_t stamp, bool ok, bool anyWritten) {
+void TDVXDiskPageManager::CommitPoint(int32_t stamp, bool releases) {
+  header_.stateCounter = stamp;
+  WriteHeader();
+  file_.FlushFileBuffers();
+  if (testCommitStepHook_) testCommitStepHook_("database synced");
+  journal_.Invalidate(releases, kErrWriteJournal);
+  journalRecords_.clear();
+  if (testCommitStepHook_) testCommitStepHook_("commit point");
+}
+
+void TDVXDiskPageManager::AbortCommit() {
+  // The process is alive and holds the StateLockByte: it undoes its own
+  // commit at once from what it journaled. When that fails too, the journal
+  // stays valid and the next program to take the StateLockByte (this one
+  // included) plays it back.
+  std::vector<TDVXJournalRecord> records = std::move(journalRecords_);
+  journalRecords_.clear();
+  if (records.empty()) return;
+  PlayBack(journalHeader_, records);
+  journal_.Discard(kErrWriteJournal);
+}
+
+void TDVXDiskPageManager::EndCommit() {
   std::unique_ptr<TDVXLockByteGuard> lock = std::move(commitLock_);
-  // Even a failed commit that reached the file raises the counter, so
-  // other processes reread what it may have changed.
-  if (ok || anyWritten) {
-    header_.stateCounter = stamp;
-    WriteHeader();
+  journalRecords_.clear();
+  if (lock)
+    lock->Release(
+        [&] { return EDVXException(kErrUnlockState, "Error unlocking State in database '%s'", {FileName()}); });
+}
+
+// Writes the saved bytes back (see journal.h), syncs the database and
+// rereads the header; the caller then empties the journal.
+void TDVXDiskPageManager::PlayBack(const TDVXJournalHeader& header, const std::vector<TDVXJournalRecord>& records) {
+  uint8_t current[kJournaledHeaderBytes];
+  file_.ReadBuffer(current, kErrReadHeader, headerOffset_, sizeof current);
+  const TDVXFileHeader onDisk = TDVXFileHeader::Decode(current);
+  if (file_.GetSize() < header.fileSize) file_.SetSize(header.fileSize);
+  for (const auto& r : records) {
+    std::vector<uint8_t> bytes = r.bytes;
+    if (r.position == 0) {
+      TDVXFileHeader restored = TDVXFileHeader::Decode(bytes.data());
+      restored.pageCount = std::max(onDisk.pageCount, header.pageCount);
+      restored.stateCounter = std::max(onDisk.stateCounter, header.stateCounter) + 1;
+      restored.Encode(bytes.data());
+    }
+    file_.WriteBuffer(bytes.data(), r.position == 0 ? kErrWriteHeader : kErrWritePage, headerOffset_ + r.position,
+                      bytes.size());
   }
-  lock->Release([&] { return EDVXException(kErrUnlockState, "Error unlocking State in database '%s'", {FileName()}); });
+  file_.FlushFileBuffers();
+  ReadHeader();
+}
+
+// Whether a valid journal may be played back onto this database.
+bool TDVXDiskPageManager::JournalBelongsHere(const TDVXJournalHeader& header) {
+  uint8_t current[kJournaledHeaderBytes];
+  file_.ReadBuffer(current, kErrReadHeader, headerOffset_, sizeof current);
+  const TDVXFileHeader onDisk = TDVXFileHeader::Decode(current);
+  return header.pageSize == static_cast<uint32_t>(PageSize()) && header.headerOffset == headerOffset_ &&
+         header.identity == JournalIdentity(current) &&
+         (onDisk.stateCounter == header.stateCounter || onDisk.stateCounter == header.stateCounter + 1) &&
+         onDisk.pageCount >= header.pageCount && header.pageCount >= 3;
+}
+
+// Called with the StateLockByte just taken: no commit of a living program
+// is under way, so a valid journal is an abandoned one.
+void TDVXDiskPageManager::RecoverJournal() {
+  TDVXJournalHeader header;
+  TDVXJournal::TState state = journal_.Inspect(&header);
+  if (state == TDVXJournal::TState::None) return;
+  std::vector<TDVXJournalRecord> records;
+  // An invalid header, records that did not all reach the disk (the crash
+  // came before the journal was synced, so the database was never touched)
+  // and a journal of another database are dropped, never played back.
+  const bool playable = state == TDVXJournal::TState::Valid && JournalBelongsHere(header) &&
+                        journal_.ReadRecords(header, records) && RecordsFit(header, records);
+  if (readOnly_) {
+    if (!playable) return;
+    throw EDVXException(kErrNeedsRecovery,
+                        "Database file '%s' needs recovery: a program ended in the middle of a commit. Open it "
+                        "with a program that may write it",
+                        {FileName()});
+  }
+  if (playable) {
+    PlayBack(header, records);
+    ++recoveries_;
+    // Nothing cached may outlive the playback.
+    DiscardCleanPages();
+  }
+  journal_.Discard(kErrWriteJournal);
+}
+
+// Every record lies where the database has a header or a page.
+bool TDVXDiskPageManager::RecordsFit(const TDVXJournalHeader& header, const std::vector<TDVXJournalRecord>& records) {
+  const int64_t areaStart = pageAreaStart_ - headerOffset_;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const auto& r = records[i];
+    if (i == 0) {
+      if (r.position != 0 || r.bytes.size() != kJournaledHeaderBytes) return false;
+      continue;
+    }
+    if (r.position < areaStart || (r.position - areaStart) % PageSize() != 0 ||
+        r.bytes.size() != static_cast<size_t>(PageSize()) || (r.position - areaStart) / PageSize() >= header.pageCount)
+      return false;
+  }
+  return true;
 }
 
 // --- pages -------------------------------------------------------------------
@@ -513,6 +708,15 @@ void TDVXDiskPageManager::InternalWritePage(TDVXPage& page) {
 
 void TDVXDiskPageManager::FlushBuffers() {
   if (!readOnly_ && file_.IsOpen()) file_.FlushFileBuffers();
+}
+
+void TDVXDiskPageManager::ExtendFile(int32_t pageCount) {
+  int64_t end = pageAreaStart_ + static_cast<int64_t>(pageCount) * PageSize();
+  if (file_.GetSize() < end) file_.SetSize(end);
+}
+
+void TDVXDiskPageManager::WriteNewPage(const uint8_t* buffer, int32_t pageNo, int32_t errorCode) {
+  WriteArea(buffer, PagePosition(pageNo), static_cast<size_t>(PageSize()), errorCode);
 }
 
 void TDVXDiskPageManager::AppendPages(int32_t n) {

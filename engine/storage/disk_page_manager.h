@@ -21,6 +21,7 @@
 #include "engine/crypto/crypto_info.h"
 #include "engine/storage/database_file.h"
 #include "engine/storage/file_header.h"
+#include "engine/storage/journal.h"
 #include "engine/storage/lock_retry.h"
 #include "engine/storage/page_crypto.h"
 #include "engine/storage/page_encryption.h"
@@ -74,6 +75,11 @@ class TDVXDiskPageManager : public TDVXPageManager {
 
   // Called by the free space manager under the StateLockByte.
   void AppendPages(int32_t n);
+  // Growing: the file is made long enough for `pageCount` pages and the
+  // new bitmap pages are written there (WriteNewPage, beyond PageCount)
+  // before AppendPages makes PageCount cover them.
+  void ExtendFile(int32_t pageCount);
+  void WriteNewPage(const uint8_t* buffer, int32_t pageNo, int32_t errorCode);
   void SetLastPage(int32_t pageNo);
   // Puts PageCount back after a failed free-space operation; the file is
   // made long enough for it.
@@ -117,12 +123,23 @@ class TDVXDiskPageManager : public TDVXPageManager {
   // Random bytes for page space never written (encrypted databases).
   void FillRandom(uint8_t* buffer, size_t count);
 
+  // Test hook: called with the name of each commit step as it is done
+  // ("journal synced", "database synced", "commit point").
+  void SetTestCommitStepHook(std::function<void(const char*)> hook) { testCommitStepHook_ = std::move(hook); }
+
+  // The journal beside the database file.
+  TDVXJournal& Journal() { return journal_; }
+  // Abandoned journals this manager played back.
+  int Recoveries() const { return recoveries_; }
+
   // Replaces the process-wide crypto provider for this manager.
   void SetCryptoProvider(TDVXPageCryptoProvider provider) { encryption_.SetProvider(std::move(provider)); }
 
  protected:
-  int32_t BeginCommit() override;
-  void EndCommit(int32_t stamp, bool ok, bool anyWritten) override;
+  int32_t BeginCommit(const std::vector<TDVXPage*>& pages, const std::set<int32_t>& added) override;
+  void CommitPoint(int32_t stamp, bool releases) override;
+  void AbortCommit() override;
+  void EndCommit() override;
   void CheckPageNo(int32_t pageNo) override;
   const char* ClassName() const override { return "TDVXDiskPageManager"; }
 
@@ -136,6 +153,10 @@ class TDVXDiskPageManager : public TDVXPageManager {
   void ReadArea(void* buffer, int64_t position, size_t count, int32_t errorCode);
   void WriteArea(const void* buffer, int64_t position, size_t count, int32_t errorCode);
   void CloseQuietly();
+  void PlayBack(const TDVXJournalHeader& header, const std::vector<TDVXJournalRecord>& records);
+  bool JournalBelongsHere(const TDVXJournalHeader& header);
+  bool RecordsFit(const TDVXJournalHeader& header, const std::vector<TDVXJournalRecord>& records);
+  void RecoverJournal();
   friend class TDVXLockByteGuard;
   bool LockNestedByte(int& depth, int64_t position);
   bool UnlockNestedByte(int& depth, int64_t position);
@@ -156,6 +177,12 @@ class TDVXDiskPageManager : public TDVXPageManager {
   int tablesLockDepth_ = 0;
   // Held from BeginCommit to EndCommit.
   std::unique_ptr<TDVXLockByteGuard> commitLock_;
+  TDVXJournal journal_;
+  // What the commit under way journaled, for its own undo.
+  TDVXJournalHeader journalHeader_;
+  std::vector<TDVXJournalRecord> journalRecords_;
+  int recoveries_ = 0;
+  std::function<void(const char*)> testCommitStepHook_;
 };
 
 // Holds one of the lock bytes for a scope, so no path (an exception

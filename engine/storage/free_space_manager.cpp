@@ -26,8 +26,18 @@ auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode,
     pageManager_.ReadHeader();
     pageCount_ = oldPageCount = pageManager_.GetPageCount();
     auto result = work();
-    // The header is written wherever PageCount changes (AppendPages,
-    // SetLastPage); nothing else of it changes here.
+    if (pageCount_ > oldPageCount) {
+      // Growing: the new bitmap pages go into the longer file before
+      // PageCount covers them, and PageCount is written before any bitmap
+      // marks a page beyond the old end in use. A crash in between leaves
+      // free pages at the end, never a PageCount over a page that is not
+      // formatted.
+      pageManager_.ExtendFile(static_cast<int32_t>(pageCount_));
+      FlushNewBitmaps(oldPageCount);
+      pageManager_.AppendPages(static_cast<int32_t>(pageCount_ - oldPageCount));
+    }
+    // Shrinking writes the smaller PageCount before it cuts the file
+    // (SetLastPage); nothing else of the header changes here.
     FlushBitmaps();
     bitmaps_.clear();
     lock.Release([&] { return EDVXException(unlockCode, "Error - cannot unlock FreeSpaceManager"); });
@@ -135,6 +145,17 @@ void TDVXDatabaseFreeSpaceManager::FlushBitmaps() {
       }
 }
 
+void TDVXDatabaseFreeSpaceManager::FlushNewBitmaps(int64_t oldPageCount) {
+  bool encrypted = pageManager_.Encrypted();
+  for (auto& [no, bitmap] : bitmaps_)
+    if (no >= oldPageCount && bitmap.dirty) {
+      bitmap.written = true;
+      pageManager_.WriteNewPage(bitmap.page.data(), static_cast<int32_t>(no),
+                                encrypted ? kErrWritePartEncrypted : kErrWritePagePart);
+      bitmap.dirty = false;
+    }
+}
+
 void TDVXDatabaseFreeSpaceManager::CreateFreeSpace() {
   if (layout_.extentPages < kMinExtentPageCount)
     throw EDVXException(kErrTooSmallExtent, "Error - Too small ExtentPageCount: < 4");
@@ -155,7 +176,6 @@ int32_t TDVXDatabaseFreeSpaceManager::GrowNewInterval() {
   FreshBitmap(TKind::GAM, start + 1);
   FreshBitmap(TKind::SGAM, start + 2);
   for (int b = 0; b < 4; ++b) SetBitmapBit(pfs, b, true);
-  pageManager_.AppendPages(4);
   pageCount_ += 4;
   UpdateExtentMarks(start + 3);
   return static_cast<int32_t>(start + 3);
@@ -166,7 +186,6 @@ int32_t TDVXDatabaseFreeSpaceManager::GrowNewPFS() {
   uint8_t* pfs = FreshBitmap(TKind::PFS, p);
   SetBitmapBit(pfs, 0, true);
   SetBitmapBit(pfs, 1, true);
-  pageManager_.AppendPages(2);
   pageCount_ += 2;
   UpdateExtentMarks(p);
   UpdateExtentMarks(p + 1);
@@ -179,7 +198,6 @@ int32_t TDVXDatabaseFreeSpaceManager::GrowNormal() {
   CheckBit(q - pfs, kErrBitNoAllocate);
   SetBitmapBit(Bitmap(TKind::PFS, pfs), q - pfs, true);
   MarkDirty(pfs);
-  pageManager_.AppendPages(1);
   pageCount_ += 1;
   UpdateExtentMarks(q);
   return static_cast<int32_t>(q);
@@ -262,6 +280,13 @@ void TDVXDatabaseFreeSpaceManager::Shrink() {
   // Bitmap pages that were cut off are not written back.
   for (auto it = bitmaps_.begin(); it != bitmaps_.end();)
     it = it->first >= pageCount_ ? bitmaps_.erase(it) : std::next(it);
+}
+
+void TDVXDatabaseFreeSpaceManager::RecomputeExtentBits() {
+  Bracket(kErrLockFree, kErrUnlockFree, [&]() -> int {
+    for (int64_t page = 0; page < pageCount_; page += layout_.extentPages) UpdateExtentMarks(page);
+    return 0;
+  });
 }
 
 int32_t TDVXDatabaseFreeSpaceManager::FreePageCount() {

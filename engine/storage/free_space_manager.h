@@ -39,6 +39,9 @@ class TDVXDatabaseFreeSpaceManager {
   int32_t AllocatePage();
   void FreePage(int32_t pageNo);
   int32_t FreePageCount();
+  // Rewrites every GAM and SGAM bit from the PFS bits (the extent bits are
+  // hints a crash may leave stale).
+  void RecomputeExtentBits();
 
  private:
   enum class TKind { PFS, GAM, SGAM };
@@ -60,6 +63,9 @@ class TDVXDatabaseFreeSpaceManager {
   void SetPageUsed(int64_t page, bool used);
   void UpdateExtentMarks(int64_t page);
   void FlushBitmaps();
+  // The dirty bitmap pages at or beyond the old PageCount (a growth's new
+  // PFS, GAM and SGAM pages).
+  void FlushNewBitmaps(int64_t oldPageCount);
   // After a failure part way: puts back the bitmap pages already written
   // and the page count as they were, so a failed operation leaves the file
   // as it found it (best effort; a second failure leaves it to the check).

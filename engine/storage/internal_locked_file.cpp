@@ -30,10 +30,9 @@ void TDVXInternalLockedDBFile::Create(int64_t size, int32_t owner) {
     for (size_t i = 0; i < chain.size(); ++i) {
       if (pageManager_.Encrypted()) pageManager_.FillRandom(buffer.data(), buffer.size());
       std::memset(buffer.data(), 0, kPageHeaderSize);
-      std::memcpy(buffer.data(), kPageSignature, 4);
-      TDVXPageHeader::SetPageType(buffer.data(), pageType_);
-      TDVXPageHeader::SetOwnerID(buffer.data(), owner);
-      TDVXPageHeader::SetNextPageNo(buffer.data(), i + 1 < chain.size() ? chain[i + 1] : kNoPage);
+      // Reserved -1 at offset 26 as on every other page (files made before
+      // hold 0 there, which the checker accepts on these pages).
+      TDVXPageHeader::Format(buffer.data(), pageType_, i + 1 < chain.size() ? chain[i + 1] : kNoPage, owner);
       pageManager_.WritePagePart(buffer.data(), chain[i], kPageHeaderSize, -kPageHeaderSize);
       uint8_t* data = buffer.data() + kPageHeaderSize;
       if (i == 0) {

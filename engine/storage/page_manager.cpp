@@ -166,43 +166,52 @@ void TDVXPageManager::ApplyChanges(int32_t session) {
     changeSets_.erase(session);
     return;
   }
-  int32_t stamp = BeginCommit();
-  bool anyWritten = false;
+  std::vector<TDVXPage*> pages;
+  for (auto& p : set->dirty.items())
+    if (!set->removedSet.count(p->pageNo_)) pages.push_back(p.get());  // freed below; writing it is wasted
+  const std::set<int32_t> added(set->added.begin(), set->added.end());
+  int32_t stamp = BeginCommit(pages, added);
   try {
-    for (auto& p : set->dirty.items()) {
-      if (set->removedSet.count(p->pageNo_)) continue;  // freed below; writing it is wasted
-      InternalWritePage(*p);
-      anyWritten = true;
-    }
-    while (!set->removed.empty()) {
-      int32_t no = set->removed.front();
-      InternalRemovePage(no);
-      anyWritten = true;
-      set->removed.erase(set->removed.begin());
-      set->removedSet.erase(no);
-      TDVXPageList* list = nullptr;
-      if (TDVXPage* p = FindAnywhere(no, &list)) list->Take(p);
-    }
+    for (TDVXPage* p : pages) InternalWritePage(*p);
+    CommitPoint(stamp, !set->removed.empty());
   } catch (...) {
-    // The change set stays as it is (minus the pages already freed), so the
+    // The pages on disk are as they were; the change set is whole, so the
     // session can commit again or roll back.
     try {
-      EndCommit(stamp, false, anyWritten);
+      AbortCommit();
     } catch (...) {
     }
+    EndCommit();
     throw;
   }
-  // Publishes the new counter; when that fails the change set is still
-  // whole and the commit can be repeated.
-  EndCommit(stamp, true, anyWritten);
+  // The commit holds: its pages become the clean copies and the pages it
+  // took from the free space are its own.
   while (!set->dirty.Empty()) {
     TDVXPage* p = set->dirty.items().front().get();
     auto owned = set->dirty.Take(p);
     owned->dirty_ = false;
     owned->stamp_ = stamp;
-    clean_.Append(std::move(owned));
+    if (set->removedSet.count(owned->pageNo_) == 0) clean_.Append(std::move(owned));
   }
+  set->added.clear();
+  // Released pages are freed only now, after the commit point. A page that
+  // cannot be freed stays marked in use without an owner (a leak the
+  // checker reports and can reclaim); the commit itself has succeeded and
+  // is not reported as failed. The next commit tries such pages again.
+  std::vector<int32_t> releases(set->removed.begin(), set->removed.end());
+  releases.insert(releases.end(), pendingFrees_.begin(), pendingFrees_.end());
+  pendingFrees_.clear();
   changeSets_.erase(session);
+  for (int32_t no : releases) {
+    TDVXPageList* list = nullptr;
+    if (TDVXPage* p = FindAnywhere(no, &list)) list->Take(p);
+    try {
+      InternalRemovePage(no);
+    } catch (const EDVXException&) {
+      pendingFrees_.push_back(no);
+    }
+  }
+  EndCommit();
   TrimCleanList();
 }
 
@@ -238,6 +247,16 @@ void TDVXPageManager::DiscardAllPages() {
   TDVXLockGuard guard(lock_);
   changeSets_.clear();
   clean_.Clear();
+}
+
+void TDVXPageManager::DiscardCleanPages() {
+  TDVXLockGuard guard(lock_);
+  auto& items = clean_.items();
+  for (auto it = items.begin(); it != items.end();) {
+    TDVXPage* p = it->get();
+    ++it;
+    if (p->useCount_ == 0 && !p->dirty_) clean_.Take(p);
+  }
 }
 
 void TDVXPageManager::ForgetCachedPage(int32_t pageNo) {

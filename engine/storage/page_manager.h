@@ -79,17 +79,32 @@ class TDVXPageManager {
   void CheckNoDirtyPages();
   // Discards every page object (cached or uncommitted).
   void DiscardAllPages();
+  // Discards the cached clean pages no caller holds.
+  void DiscardCleanPages();
   // Drops an unused clean copy of a page whose number was handed out or
   // written outside the cache (direct internal files).
   void ForgetCachedPage(int32_t pageNo);
   size_t CachedPageCount();
 
  protected:
-  // The bracket around a commit's writes. BeginCommit returns the stamp the
-  // committed pages receive; EndCommit publishes it (`ok` false: the commit
-  // failed part way and only locks are to be released).
-  virtual int32_t BeginCommit() { return IncrementStateCounter(); }
-  virtual void EndCommit(int32_t stamp, bool ok, bool anyWritten) {}
+  // The steps of a commit, in this order:
+  //   BeginCommit(pages, added) → the stamp the committed pages receive;
+  //     `pages` are the pages about to be written, `added` the numbers
+  //     the change set took from the free space (nothing referred to them
+  //     before the commit).
+  //   InternalWritePage for each page;
+  //   CommitPoint(stamp, releases): from here the commit holds, whatever
+  //     happens; `releases` tells whether pages are freed after it;
+  //   InternalRemovePage for each removed page;
+  //   EndCommit().
+  // A failure before the commit point calls AbortCommit instead, which
+  // puts the pages written so far back as they were; EndCommit follows.
+  virtual int32_t BeginCommit(const std::vector<TDVXPage*>& pages, const std::set<int32_t>& added) {
+    return IncrementStateCounter();
+  }
+  virtual void CommitPoint(int32_t stamp, bool releases) {}
+  virtual void AbortCommit() {}
+  virtual void EndCommit() {}
   // Raises when `pageNo` cannot be read.
   virtual void CheckPageNo(int32_t pageNo) {}
   virtual const char* ClassName() const { return "TDVXPageManager"; }
@@ -121,6 +136,9 @@ class TDVXPageManager {
   size_t cacheCapacity_ = kDefaultCacheCapacity;
   TDVXPageList clean_;
   std::map<int32_t, TChangeSet> changeSets_;
+  // Pages a commit released but could not free; freed after the next
+  // commit point.
+  std::vector<int32_t> pendingFrees_;
 };
 
 // Holds one use of a page and gives it back, also when an exception leaves

@@ -129,5 +129,8 @@ constexpr int32_t kErrInvalidMaxSessions = 10844;  // "Invalid MaxSessionCount =
 constexpr int32_t kErrPageStaysLocked = 10659;   // "Error - page %d of internal file, type = %d, stays locked"
 constexpr int32_t kErrFreeInvalidPage = 50034;   // "Invalid PageNo = %d" for a page to free
 constexpr int32_t kErrFreeUnusedPage = 50035;    // "Error - page is not in use, pageNo = %d"
+constexpr int32_t kErrWriteJournal = 10486;      // "Error - cannot %s journal file '%s'. ..."
+constexpr int32_t kErrReadJournal = 10487;
+constexpr int32_t kErrNeedsRecovery = 10488;     // "Database file '%s' needs recovery ..."
 
 }  // namespace dvx

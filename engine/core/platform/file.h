@@ -68,6 +68,9 @@ class TDVXFileSystem {
   virtual bool SetReadOnly(const std::string& name, bool readOnly) = 0;
   virtual bool Remove(const std::string& name) = 0;
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  // Makes the existence of a newly created file survive a crash (syncs the
+  // folder that holds it). The in-memory file system keeps its names.
+  virtual bool SyncDirectoryOf(const std::string& name) { return true; }
 
   // The operating system's file system.
   static TDVXFileSystem& Default();

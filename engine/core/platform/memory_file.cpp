@@ -49,6 +49,7 @@ class TDVXMemoryFile : public TDVXFile {
     std::lock_guard<std::mutex> guard(fs_.lock_);
     if (!writable_) return Fail("write on a read-only open", EBADF);
     ++fs_.writes_;
+    if (fs_.PowerOff()) return Fail("power lost", EIO);
     if (fs_.TakeFault(fs_.failWrite_)) return Fail("injected write failure", EIO);
     auto& data = node_->current;
     if (position + count > data.size()) data.resize(position + count, 0);
@@ -59,6 +60,7 @@ class TDVXMemoryFile : public TDVXFile {
   bool Flush() override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
     ++fs_.flushes_;
+    if (fs_.PowerOff()) return Fail("power lost", EIO);
     if (fs_.TakeFault(fs_.failFlush_)) return Fail("injected flush failure", EIO);
     node_->durable = node_->current;
     return true;
@@ -73,6 +75,7 @@ class TDVXMemoryFile : public TDVXFile {
   bool SetEndOfFile(uint64_t size) override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
     if (!writable_) return Fail("truncate on a read-only open", EBADF);
+    if (fs_.PowerOff()) return Fail("power lost", EIO);
     node_->current.resize(size, 0);
     return true;
   }
@@ -204,6 +207,26 @@ bool TDVXMemoryFileSystem::Rename(const std::string& from, const std::string& to
 void TDVXMemoryFileSystem::FailNthWrite(int n) { std::lock_guard<std::mutex> g(lock_); failWrite_ = n; }
 void TDVXMemoryFileSystem::FailNthFlush(int n) { std::lock_guard<std::mutex> g(lock_); failFlush_ = n; }
 void TDVXMemoryFileSystem::FailNthRead(int n) { std::lock_guard<std::mutex> g(lock_); failRead_ = n; }
+
+bool TDVXMemoryFileSystem::PowerOff() {
+  ++mutations_;
+  return cutAt_ > 0 && mutations_ >= cutAt_;
+}
+
+void TDVXMemoryFileSystem::CutPowerAt(int n) {
+  std::lock_guard<std::mutex> g(lock_);
+  cutAt_ = n > 0 ? mutations_ + n : 0;
+}
+
+void TDVXMemoryFileSystem::RestorePower() {
+  std::lock_guard<std::mutex> g(lock_);
+  cutAt_ = 0;
+}
+
+int TDVXMemoryFileSystem::MutationCount() const {
+  std::lock_guard<std::mutex> g(lock_);
+  return mutations_;
+}
 
 void TDVXMemoryFileSystem::Crash() {
   std::lock_guard<std::mutex> guard(lock_);

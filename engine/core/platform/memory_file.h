@@ -36,6 +36,15 @@ class TDVXMemoryFileSystem : public TDVXFileSystem {
   void FailNthRead(int n);
   // Every file loses what was written since its last flush.
   void Crash();
+  // Power fails at the Nth following write, flush or truncation (counted
+  // together across all files; 1 = the next one): that call and every later
+  // one of the three fail, as on a machine that has stopped, until
+  // RestorePower. Reads still work. With Crash afterwards this is a power
+  // loss at that point.
+  void CutPowerAt(int n);
+  void RestorePower();
+  // Writes, flushes and truncations so far, the count CutPowerAt uses.
+  int MutationCount() const;
 
   // Direct access to a file's current bytes (for building corrupt images).
   std::vector<uint8_t> Contents(const std::string& name);
@@ -51,7 +60,10 @@ class TDVXMemoryFileSystem : public TDVXFileSystem {
   mutable std::mutex lock_;
   std::map<std::string, std::shared_ptr<Node>> files_;
   int failWrite_ = 0, failFlush_ = 0, failRead_ = 0;
-  int writes_ = 0, flushes_ = 0;
+  int writes_ = 0, flushes_ = 0, mutations_ = 0;
+  int cutAt_ = 0;  // the mutation number that fails first; 0: none
+  // True when the power is (or just went) off for this mutation.
+  bool PowerOff();
 };
 
 }  // namespace dvx

@@ -157,6 +157,16 @@ bool TDVXOSFileSystem::Rename(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool TDVXOSFileSystem::SyncDirectoryOf(const std::string& name) {
+  size_t slash = name.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
 TDVXFileSystem& TDVXFileSystem::Default() {
   static TDVXOSFileSystem* fs = new TDVXOSFileSystem();
   return *fs;

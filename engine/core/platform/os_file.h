@@ -15,6 +15,7 @@ class TDVXOSFileSystem : public TDVXFileSystem {
   bool SetReadOnly(const std::string& name, bool readOnly) override;
   bool Remove(const std::string& name) override;
   bool Rename(const std::string& from, const std::string& to) override;
+  bool SyncDirectoryOf(const std::string& name) override;
 };
 
 }  // namespace dvx
