@@ -55,7 +55,7 @@ TEST_F(DvxEncryptionTest, InfoNamesCipherAndModeAndPagesMatchAPlainFile) {
   EXPECT_EQ(pages.status, 0);
   EXPECT_EQ(pages.out, RunDvx("pages " + plain).out);
   // The mode defaults to CTS.
-  ASSERT_EQ(RunDvx("create " + file_ + " --cipher DES_Triple_24 --password pw").status, 0);
+  ASSERT_EQ(RunDvx("create " + file_ + " --cipher DES_Triple_24 --password pw --force").status, 0);
   EXPECT_TRUE(Has(RunDvx("info " + file_ + " --password pw").out, "Mode:             CTS\n"));
   // A password given for a plain file is not needed and does no harm.
   EXPECT_EQ(RunDvx("check " + plain + " --password pw").status, 0);

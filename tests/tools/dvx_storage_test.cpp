@@ -55,7 +55,9 @@ TEST_F(DvxStorageTest, ForeignAndTruncatedFilesGiveTheEnginesMessage) {
   dvx::TDVXDiskDatabaseData foreign(file_, {3, 1});
   dvx::TDVXCryptoInfo crypto;
   EXPECT_THAT([&] { foreign.OpenDatabase(true, false, crypto); }, ThrowsDvx(11289));
-  ASSERT_EQ(RunDvx("create " + file_).status, 0);
+  EXPECT_EQ(RunDvx("create " + file_).status, 1) << "an existing file needs --force";
+  EXPECT_EQ(ReadAll(file_), std::vector<uint8_t>(1000, 'x'));
+  ASSERT_EQ(RunDvx("create " + file_ + " --force").status, 0);
   auto bytes = ReadAll(file_);
   for (size_t cut : {size_t(10), size_t(296), bytes.size() - 1}) {
     auto shortened = bytes;

@@ -1,5 +1,7 @@
 // dvx create FILE [--page-size N] [--extent-pages N] [--max-sessions N]
-//                 [--cipher NAME [--mode NAME] --password TEXT]
+//                 [--cipher NAME [--mode NAME] --password TEXT] [--force]
+// An existing file is refused unless --force is given; even then a file
+// that another program has open is refused and left as it is.
 #include <iostream>
 
 #include "engine/crypto/crypto_names.h"
@@ -46,8 +48,8 @@ bool CryptoOptions(const TDvxParsedArgs& parsed, TDVXCryptoInfo& crypto, int& st
 int RunCreate(const std::vector<std::string>& args) {
   TDvxParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--page-size", "--extent-pages", "--max-sessions", "--cipher", "--mode", "--password"}, {},
-                 parsed, error))
+  if (!ParseArgs(args, {"--page-size", "--extent-pages", "--max-sessions", "--cipher", "--mode", "--password"},
+                 {"--force"}, parsed, error))
     return UsageError(error);
   if (parsed.positional.size() != 1) return UsageError("create needs exactly one FILE");
   long pageSize = 4096, extent = 8, sessions = 100;
@@ -60,6 +62,10 @@ int RunCreate(const std::vector<std::string>& args) {
   TDVXCryptoInfo crypto;
   int status = kExitOk;
   if (!CryptoOptions(parsed, crypto, status)) return status;
+  if (!parsed.Has("--force") && TDVXFileSystem::Default().Exists(parsed.positional[0])) {
+    std::cerr << "dvx: " << parsed.positional[0] << " exists; --force replaces it\n";
+    return kExitFailure;
+  }
   TDVXDiskDatabaseData database(parsed.positional[0]);
   database.CreateDatabase(static_cast<int>(pageSize), static_cast<int>(extent), static_cast<int32_t>(sessions),
                           crypto);
@@ -69,8 +75,10 @@ int RunCreate(const std::vector<std::string>& args) {
 
 TDvxCommandRegistration registration(
     {"create",
-     "create FILE [--page-size N] [--extent-pages N] [--max-sessions N] [--cipher NAME [--mode NAME] --password TEXT]",
-     "creates an empty database file (defaults 4096, 8, 100); --cipher encrypts it with the key derived from\n"
+     "create FILE [--page-size N] [--extent-pages N] [--max-sessions N] [--cipher NAME [--mode NAME] --password TEXT]"
+     " [--force]",
+     "creates an empty database file (defaults 4096, 8, 100); an existing file only with --force, and never one\n"
+     "      in use; --cipher encrypts it with the key derived from\n"
      "      --password (ciphers: " +
          CryptoAlgorithmNameList() + "; modes: " + CryptoModeNameList() + ", default CTS)",
      RunCreate});

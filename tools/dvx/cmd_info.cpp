@@ -1,5 +1,6 @@
 // dvx info FILE [--password TEXT]: the header fields (cipher and mode by
-// name), the system directory and the table list.
+// name), whether a valid journal lies beside the file, the system directory
+// and the table list.
 #include <cstdio>
 #include <iostream>
 
@@ -19,6 +20,7 @@ int RunInfo(const std::vector<std::string>& args) {
   if (!ParseArgs(args, {"--password"}, {}, parsed, error)) return UsageError(error);
   if (parsed.positional.size() != 1) return UsageError("info needs exactly one FILE");
   auto pm = OpenForReading(parsed.positional[0], parsed.Get("--password"));
+  TDvxConsistentState hold(*pm);
   const auto& h = pm->Header();
   char version[32];
   std::snprintf(version, sizeof version, "%.2f", h.formatVersion);
@@ -32,6 +34,22 @@ int RunInfo(const std::vector<std::string>& args) {
             << "Cipher:           " << CryptoAlgorithmName(static_cast<TDVXCryptoAlgorithm>(h.cryptoAlgorithm)) << "\n"
             << "Mode:             "
             << (h.cryptoAlgorithm ? CryptoModeName(static_cast<TDVXCryptoMode>(h.cryptoMode)) : "-") << "\n";
+  // Holding the StateLockByte, a valid journal would have been refused as
+  // one to recover; what can be seen here is an empty or an invalid one.
+  TDVXJournalHeader journal;
+  switch (pm->Journal().Inspect(&journal)) {
+    case TDVXJournal::TState::None:
+      std::cout << "Journal:          none\n";
+      break;
+    case TDVXJournal::TState::Invalid:
+      std::cout << "Journal:          not valid (left by a commit that never began writing; discarded at the next "
+                   "commit)\n";
+      break;
+    case TDVXJournal::TState::Valid:
+      std::cout << "Journal:          valid, " << journal.recordCount << " record(s) of StateCounter "
+                << journal.stateCounter << "\n";
+      break;
+  }
   TDVXDatabaseChecker reader(*pm);
   std::vector<uint8_t> content;
   if (!reader.ReadInternalFile(kSystemDirectoryPageNo, PageTypeIDFileSystemDirectory, "the system directory",

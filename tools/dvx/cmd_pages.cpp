@@ -15,6 +15,7 @@ int RunPages(const std::vector<std::string>& args) {
   if (!ParseArgs(args, {"--password"}, {}, parsed, error)) return UsageError(error);
   if (parsed.positional.size() != 1) return UsageError("pages needs exactly one FILE");
   auto pm = OpenForReading(parsed.positional[0], parsed.Get("--password"));
+  TDvxConsistentState hold(*pm);
   const int32_t pageCount = pm->GetPageCount();
   TDVXFreeSpaceLayout layout(pm->PageSize(), pm->Header().extentPageCount);
   std::vector<uint8_t> pfs(static_cast<size_t>(pm->PageSize()));
