@@ -3,7 +3,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QScrollArea>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "app/emergency_incidence.h"
@@ -35,12 +37,37 @@ QGroupBox* GroupOf(EmergencyModalityGroup group, QGroupBox* better, QGroupBox* w
   return state;
 }
 
+// A cell of a result row. Its hint, the row's explanation, shows on hovering
+// and also on a click, for those who do not wait for it.
+class TResultCell : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  // Both halves of a click stay here: a release passed on to the parent
+  // would meet the new tip's own event filter and close the tip at once.
+  void mousePressEvent(QMouseEvent* event) override {
+    if (!ShowsOnClick(event)) return QLabel::mousePressEvent(event);
+    event->accept();
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (!ShowsOnClick(event)) return QLabel::mouseReleaseEvent(event);
+    event->accept();
+    QToolTip::showText(event->globalPosition().toPoint(), toolTip(), this);
+  }
+
+ private:
+  bool ShowsOnClick(const QMouseEvent* event) const {
+    return event->button() == Qt::LeftButton && !toolTip().isEmpty();
+  }
+};
+
 // A result row's remedy name, as wide as the longest name the finder knows
 // whatever it shows at the moment, so no name is ever cut and the panel does
 // not change width from one evaluation to the next.
-class TRemedyNameLabel : public QLabel {
+class TRemedyNameLabel : public TResultCell {
  public:
-  using QLabel::QLabel;
+  using TResultCell::TResultCell;
   QSize minimumSizeHint() const override {
     QSize size = QLabel::minimumSizeHint();
     int widest = 0;
@@ -56,7 +83,7 @@ class TRemedyNameLabel : public QLabel {
 
 QLabel* Cell(QWidget* parent, const QString& name, const QString& text, Qt::Alignment align,
              bool remedyName = false) {
-  auto* label = remedyName ? new TRemedyNameLabel(text, parent) : new QLabel(text, parent);
+  auto* label = remedyName ? new TRemedyNameLabel(text, parent) : new TResultCell(text, parent);
   label->setObjectName(name);
   label->setAlignment(align | Qt::AlignVCenter);
   label->setProperty("resultCell", true);

@@ -12,6 +12,7 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include "app/emergency_explanation.h"
 #include "app/impressum_dialog.h"
 #include "app/rich_text_view.h"
 #include "engine/core/locale.h"
@@ -399,9 +400,21 @@ void TfrmMain::paNFStart_Click() {
   for (int box = 0; box < kEmergencyModalityCount; ++box)
     ticks[box] = emergency_.Finder.CheckBoxes[box]->isChecked();
   EvaluateEmergencyRemedies(emergencyRemedies_, ticks);
+  const TEmergencyFinderPanel& f = emergency_.Finder;
   for (int n = 0; n < kEmergencyResultRows; ++n) {
-    emergency_.Finder.lbAM[n]->setText(QString::fromStdString(emergencyRemedies_[n].Name));
-    emergency_.Finder.lbPunkt[n]->setText(QString::number(emergencyRemedies_[n].Points));
+    const EmergencyRemedy& remedy = emergencyRemedies_[n];
+    f.lbAM[n]->setText(QString::fromStdString(remedy.Name));
+    f.lbPunkt[n]->setText(QString::number(remedy.Points));
+    // Which ticks gave the points, for these ticks even once they change:
+    // on hovering over or clicking the row, and for screen readers.
+    QStringList lines;
+    for (const std::string& line : ExplainEmergencyPoints(remedy.Name, ticks))
+      lines << QString::fromStdString(line);
+    const QString why = lines.join(QLatin1Char('\n'));
+    for (QLabel* cell : {f.lbRang[n], f.lbAM[n], f.lbPunkt[n]}) {
+      cell->setToolTip(why);
+      cell->setAccessibleDescription(why);
+    }
   }
 }
 

@@ -11,6 +11,7 @@
 #include "app/emergency_explanation.h"
 #include "app/emergency_incidence.h"
 #include "app/emergency_remedies.h"
+#include "emergency_model.h"
 #include "engine/core/locale.h"
 
 namespace fendra {
@@ -205,28 +206,8 @@ TEST_F(EmergencyTableDataTest, ResolvingRejectsUnknownAndRepeatedNames) {
 class EmergencyExplanationTest : public EmergencyRemedyTest {
  protected:
   using Lines = std::vector<std::string>;
-  // The model: split each ticked box's row of the incidence table on ", "
-  // and name the box by its group and trimmed caption.
   static Lines ModelLines(std::string_view remedy, const EmergencyTicks& ticks) {
-    static const char* const kGroups[] = {"Besser durch", "Schlimmer durch", "Allgemeiner Zustand"};
-    Lines lines;
-    for (int box = 0; box < kEmergencyModalityCount; ++box) {
-      if (!ticks[box]) continue;
-      const EmergencyModality& m = EmergencyModalities()[box];
-      std::string row(m.Remedies);
-      bool listed = false;
-      for (size_t start = 0; start <= row.size();) {
-        const size_t end = std::min(row.find(", ", start), row.size());
-        listed |= row.substr(start, end - start) == remedy;
-        start = end + 2;
-      }
-      if (!listed) continue;
-      std::string caption(m.Caption);
-      while (!caption.empty() && caption.back() == ' ') caption.pop_back();
-      lines.push_back(std::string(kGroups[static_cast<int>(m.Group)]) + ": " + caption);
-    }
-    if (lines.empty()) lines.emplace_back("keine Punkte");
-    return lines;
+    return testing::ModelExplanation(remedy, ticks);
   }
 };
 

@@ -1,11 +1,15 @@
 // The emergency finder on small screens: everything in view at 1024 x 640,
 // everything reachable at 800 x 600, and no stretched boxes on large ones.
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QToolTip>
+#include <random>
 
 #include "app/emergency_incidence.h"
 #include "app/finder_layout.h"
+#include "emergency_model.h"
 #include "main_window_fixture.h"
 
 namespace fendra::testing {
@@ -125,6 +129,79 @@ TEST_F(FinderScreenTest, StateGroupReadsInNumberOrderInTwoColumns) {
     EXPECT_TRUE(b.x() > a.x() || (b.x() == a.x() && b.y() > a.y())) << i;
   }
   EXPECT_GT(state[8]->x(), state[0]->x()) << "two columns";
+}
+
+class FinderExplanationTest : public FinderScreenTest {
+ protected:
+  QLabel* Cell(const char* kind, int row) const {
+    return Find<QLabel>(qPrintable(QStringLiteral("%1%2").arg(QLatin1String(kind)).arg(row)));
+  }
+  static QString Joined(const std::vector<std::string>& lines) {
+    QStringList joined;
+    for (const std::string& line : lines) joined << QString::fromStdString(line);
+    return joined.join(QLatin1Char('\n'));
+  }
+  EmergencyTicks TickAtRandom(std::mt19937& random) {
+    std::bernoulli_distribution coin(0.3);
+    EmergencyTicks ticks{};
+    for (int box = 0; box < kEmergencyModalityCount; ++box) {
+      ticks[box] = coin(random);
+      Find<QCheckBox>(std::string(EmergencyModalities()[box].CheckBoxName).c_str())
+          ->setChecked(ticks[box]);
+    }
+    return ticks;
+  }
+};
+
+// After each evaluation every row explains exactly its remedy's points: one
+// line for each ticked box whose incidence row names the remedy.
+TEST_F(FinderExplanationTest, EachRowExplainsExactlyTheTickedFeaturesOfItsRemedy) {
+  ShowFinderAt(1024, 640);
+  std::mt19937 random(640);
+  for (int round = 0; round < 40; ++round) {
+    const EmergencyTicks ticks = TickAtRandom(random);
+    Click("paNFStart");
+    for (int row = 1; row <= 5; ++row) {
+      const std::string remedy = Cell("lbAM", row)->text().toStdString();
+      const std::vector<std::string> expected = ModelExplanation(remedy, ticks);
+      const QString why = Joined(expected);
+      for (const char* kind : {"lbRang", "lbAM", "lbPunkt"}) {
+        ASSERT_EQ(Cell(kind, row)->toolTip(), why) << "round " << round << " " << kind << row;
+        ASSERT_EQ(Cell(kind, row)->accessibleDescription(), why) << "round " << round << " " << kind << row;
+      }
+      const int points = Cell("lbPunkt", row)->text().toInt();
+      ASSERT_EQ(points == 0 ? 0 : int(expected.size()), points) << "round " << round << " row " << row;
+    }
+  }
+}
+
+TEST_F(FinderExplanationTest, HoveringOrClickingARowShowsItsExplanation) {
+  ShowFinderAt(1024, 640);  // ticks Wärme, Ruhe, Liegen, frische Luft
+  const QString first =
+      "Besser durch: Wärme\nBesser durch: Ruhe\nBesser durch: Liegen\nBesser durch: frische Luft";
+  EXPECT_EQ(Cell("lbAM", 1)->text(), "Calcium bromatum");
+  QLabel* name = Cell("lbAM", 1);
+  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), name->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(name, &hover);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), first);
+  QToolTip::hideText();
+  QLabel* points = Cell("lbPunkt", 2);
+  QTest::mouseClick(points, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), points->toolTip());
+  EXPECT_EQ(points->toolTip().count('\n') + 1, points->text().toInt());
+  QToolTip::hideText();
+}
+
+TEST_F(FinderExplanationTest, ExplanationsFollowTheEvaluationNotLaterTicks) {
+  ShowFinderAt(1024, 640);
+  const QString before = Cell("lbAM", 1)->toolTip();
+  Find<QCheckBox>("cb2BeWa")->setChecked(false);
+  EXPECT_EQ(Cell("lbAM", 1)->toolTip(), before) << "the row still shows the points of then";
+  for (QCheckBox* box : Find("PaNotfModLag")->findChildren<QCheckBox*>()) box->setChecked(false);
+  Click("paNFStart");
+  for (int row = 1; row <= 5; ++row) EXPECT_EQ(Cell("lbAM", row)->toolTip(), "keine Punkte") << row;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include "app/fendra_program.h"
 #include "app/impressum_dialog.h"
@@ -50,6 +51,13 @@ TEST(ScreenshotReview, RendersEveryTab) {
   window->findChild<QWidget*>("SbSuchModNotf")->setFocus(Qt::TabFocusReason);
   QApplication::processEvents();
   ASSERT_TRUE(window->grab(QRect(0, 0, 400, 70)).save(dir + "/7_toolbar_focus.png"));
+  // The explanation of the first result row, as a click shows it.
+  QTest::mouseClick(window->findChild<QWidget*>("lbAM1"), Qt::LeftButton);
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->objectName() == "qtooltip_label" && top->isVisible()) {
+      ASSERT_TRUE(top->grab().save(dir + "/7_explanation.png"));
+    }
+  }
   auto* imprint = window->findChild<TfrmImpressum*>();
   ASSERT_NE(imprint, nullptr);
   imprint->show();
