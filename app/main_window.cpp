@@ -186,6 +186,9 @@ void TfrmMain::FormShow() {
                               basics_.DbReGrundl, emergency_.DbReNotfInd, atoz_.DbReIndAZ})
     view->NarrowTextArea(15, 15);
   SetPanel(kTitlePanel, QStringLiteral("Indikationen als Baumstruktur"));
+  // The keyboard starts in the indication tree, not on the first tool bar
+  // button, which ends the program.
+  tree_.TreeView1->setFocus(Qt::OtherFocusReason);
 }
 
 bool TfrmMain::event(QEvent* event) {

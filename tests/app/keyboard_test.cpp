@@ -40,6 +40,12 @@ class KeyboardTest : public MainWindowTest {
   }
 };
 
+TEST_F(KeyboardTest, TheKeyboardStartsInTheIndicationTree) {
+  ASSERT_EQ(QApplication::focusWidget(), Find("TreeView1"));
+  Press(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_TRUE(window_->isVisible()) << "Space at start must not end the program";
+}
+
 TEST_F(KeyboardTest, ReturnEnterAndSpaceOnAFocusedStartEvaluate) {
   PickTab("TsNotfall");
   Click("PaBtNotfNaviMod");
