@@ -1,5 +1,6 @@
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/core/byte_order.h"
 #include "engine/tables/btree_controller.h"
@@ -95,6 +96,17 @@ void MergeIntoNext(TDVXBTreePage& parent, int i, TDVXBTreePage& q, TDVXBTreePage
   context.pageManager.RemovePage(context.session, q.PageNo());
 }
 
+// The children that may hold entries of `key`: from the last child whose
+// separator is below the key to the last whose separator equals it, since
+// equal keys may span pages.
+std::pair<int, int> ChildRange(const TDVXBTreePage& node, const uint8_t* key) {
+  const int columns = node.Context().keyRef.ColumnCount();
+  const int lo = node.LowerBound(key, columns, 1) - 1;
+  int hi = lo;
+  while (hi + 1 < node.Count() && node.CompareKey(hi + 1, key, columns) == 0) ++hi;
+  return {lo, hi};
+}
+
 }  // namespace
 
 TDVXSplitResult TDVXBTreeNodeController::Insert(TDVXBTreePage& page, const uint8_t* key, const TDVXRecordID& id,
@@ -119,10 +131,7 @@ TDVXDeleteResult TDVXBTreeNodeController::Delete(TDVXBTreePage& page, const uint
                                                  int depth) const {
   CheckDepth(page, depth);
   CheckNotEmpty(page);
-  // Equal keys may span children: from the last child whose separator is
-  // below the key to the last whose separator equals it.
-  const int columns = page.Context().keyRef.ColumnCount();
-  const int lo = page.LowerBound(key, columns, 1) - 1, hi = page.UpperBound(key, columns, 1) - 1;
+  const auto [lo, hi] = ChildRange(page, key);
   for (int i = lo; i <= hi; ++i) {
     TDVXDeleteResult below;
     {
@@ -195,8 +204,7 @@ bool TDVXBTreeNodeController::FindEntry(TDVXBTreePage& page, const uint8_t* key,
                                         TDVXKeyPath& path, int depth) const {
   CheckDepth(page, depth);
   CheckNotEmpty(page);
-  const int columns = page.Context().keyRef.ColumnCount();
-  const int lo = page.LowerBound(key, columns, 1) - 1, hi = page.UpperBound(key, columns, 1) - 1;
+  const auto [lo, hi] = ChildRange(page, key);
   path.Push(page.PageNo(), lo, page.Count());
   for (int i = lo; i <= hi; ++i) {
     path.Leaf().entryNo = static_cast<uint16_t>(i);
