@@ -58,6 +58,7 @@ void TDVXDatabaseFile::Attach(std::unique_ptr<TDVXFile> file, const std::string&
                               const TDVXFileError& error) {
   if (!file) throw EDVXException(errorCode, format, {fileName, error.code, error.message});
   file_ = std::move(file);
+  unsynced_ = true;
   fileName_ = fileName;
   access_ = access;
   share_ = share;
@@ -99,6 +100,7 @@ int64_t TDVXDatabaseFile::GetSize() {
 void TDVXDatabaseFile::SetSize(int64_t size) {
   CheckOpen("SetSize");
   Seek(kErrTruncateFile, size);
+  unsynced_ = true;
   if (!file_->SetEndOfFile(static_cast<uint64_t>(size)))
     throw EDVXException(kErrTruncateFile, "Cannot Truncate File '%s' to %d bytes. ErrorCode:%d. ErrorMessage: %s",
                         {fileName_, size, file_->LastErrorCode(), file_->LastError()});
@@ -127,6 +129,7 @@ void TDVXDatabaseFile::ReadBuffer(void* buffer, int32_t errorCode, int64_t posit
 void TDVXDatabaseFile::WriteBuffer(const void* buffer, int32_t errorCode, int64_t position, size_t count) {
   CheckOpen("WriteBuffer");
   Seek(errorCode, position);
+  unsynced_ = true;
   if (file_->WriteAt(static_cast<uint64_t>(position), buffer, count)) {
     position_ = position + static_cast<int64_t>(count);
     return;
@@ -143,9 +146,13 @@ void TDVXDatabaseFile::WriteBuffer(const void* buffer, int32_t errorCode, int64_
 
 void TDVXDatabaseFile::FlushFileBuffers() {
   CheckOpen("FlushFileBuffers");
+  // Nothing written through this open since its last sync: the sync would
+  // cost a disk round trip for nothing (a commit has synced already).
+  if (!unsynced_) return;
   if (!file_->Flush())
     throw EDVXException(kErrFlushFile, "Cannot flush file buffers for file: '%s'. ErrorCode:%d. ErrorMessage: %s",
                         {fileName_, file_->LastErrorCode(), file_->LastError()});
+  unsynced_ = false;
 }
 
 bool TDVXDatabaseFile::LockByte(int64_t position, bool exclusive) {

@@ -72,6 +72,8 @@ class TDVXDatabaseFile {
   uint8_t access_ = kAccessReadOnly;
   uint8_t share_ = kShareExclusive;
   int64_t position_ = 0;
+  // Written or truncated since the last sync (a new open counts as such).
+  bool unsynced_ = true;
 };
 
 }  // namespace dvx

@@ -291,9 +291,17 @@ TEST_F(PageCacheTest, FailedHeaderWriteAndFailedFlushSurfaceAndLeaveTheManagerUs
     EXPECT_FALSE(pm->HasChanges(1));
   }
   EXPECT_GT(failures, 3);
+  // A direct write leaves something to sync (after a commit, which syncs
+  // itself, a flush has nothing to do).
+  const int32_t spare = pm->AllocatePageNo();
   fs_.FailNthFlush(1);
   EXPECT_THAT([&] { pm->FlushBuffers(); }, ThrowsDvx(30379));
+  const int flushes = fs_.FlushCount();
   pm->FlushBuffers();
+  EXPECT_EQ(fs_.FlushCount(), flushes + 1) << "the failed sync is tried again";
+  pm->FlushBuffers();
+  EXPECT_EQ(fs_.FlushCount(), flushes + 1) << "nothing written since";
+  pm->FreePageNo(spare);
   pm->CloseDatabaseFile();
   auto again = Open();
   int32_t count = again->GetPageCount();
