@@ -65,24 +65,4 @@ std::vector<uint8_t> SavedBytes(const T& object) {
   return s.Bytes();
 }
 
-template <typename F>
-int32_t NativeErrorOf(F&& call) {
-  try {
-    call();
-  } catch (const EDVXException& e) {
-    return e.NativeError();
-  }
-  return 0;
-}
-
-template <typename F>
-std::string MessageOf(F&& call) {
-  try {
-    call();
-  } catch (const EDVXException& e) {
-    return e.Message();
-  }
-  return "";
-}
-
 }  // namespace dvx::testing
