@@ -12,6 +12,7 @@ constexpr int kRightWidth = 210;
 constexpr int kRightMinimum = 150;
 constexpr int kListPanelWidth = 260;
 constexpr int kListPanelMinimum = 170;
+constexpr int kCentreWidth = 480;
 }  // namespace
 
 TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const char* centre,
@@ -33,10 +34,14 @@ TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const cha
     s.Left = MakeSidePanel(s.Sheet, left, kLeftWidth, kLeftMinimum);
     row->addWidget(s.Left);
   }
-  s.Centre = MakePanel(s.Sheet, centre, TPanelRole::Content);
+  s.Centre = MakeContentPanel(s.Sheet, centre, kCentreWidth);
+  // No stretch factor: one would make the layout treat the centre's wish as
+  // its minimum and take all of a shortfall from it. Expanding, it alone
+  // takes the room beyond the side columns' design widths.
+  s.Centre->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   // Keeps the panel's frame visible around the text views it holds.
   s.Centre->setContentsMargins(1, 0, 1, 1);
-  row->addWidget(s.Centre, 1);
+  row->addWidget(s.Centre);
   s.Right = MakeSidePanel(s.Sheet, right, kRightWidth, kRightMinimum);
   row->addWidget(s.Right);
   return s;

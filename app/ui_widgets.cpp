@@ -1,5 +1,7 @@
 #include "app/ui_widgets.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -18,12 +20,16 @@ const char* RoleName(TPanelRole role) {
   return "plain";
 }
 
-// Asks for its design width, so the sheet's layout gives it that much while
-// there is room and takes from it evenly with the other areas when there is not.
-class TSidePanel : public QFrame {
+// Asks for at least its design width, so the sheet's layout gives it that
+// much while there is room and takes from it evenly with the other areas
+// when there is not.
+class TSizedPanel : public QFrame {
  public:
-  TSidePanel(QWidget* parent, int width) : QFrame(parent), width_(width) {}
-  QSize sizeHint() const override { return QSize(width_, QFrame::sizeHint().height()); }
+  TSizedPanel(QWidget* parent, int width) : QFrame(parent), width_(width) {}
+  QSize sizeHint() const override {
+    const QSize own = QFrame::sizeHint();
+    return QSize(std::max(width_, own.width()), own.height());
+  }
 
  private:
   int width_;
@@ -59,11 +65,18 @@ class TNaviButton : public QPushButton {
 }  // namespace
 
 QFrame* MakeSidePanel(QWidget* parent, const char* name, int width, int minimumWidth) {
-  auto* panel = new TSidePanel(parent, width);
+  auto* panel = new TSizedPanel(parent, width);
   panel->setObjectName(name);
   panel->setProperty("panelRole", RoleName(TPanelRole::Side));
   panel->setMinimumWidth(minimumWidth);
   panel->setMaximumWidth(width);
+  return panel;
+}
+
+QFrame* MakeContentPanel(QWidget* parent, const char* name, int width) {
+  auto* panel = new TSizedPanel(parent, width);
+  panel->setObjectName(name);
+  panel->setProperty("panelRole", RoleName(TPanelRole::Content));
   return panel;
 }
 

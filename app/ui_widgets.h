@@ -15,6 +15,10 @@ QFrame* MakePanel(QWidget* parent, const char* name, TPanelRole role = TPanelRol
 // A side column of a sheet: `width` wide where the window has room, never
 // wider, and narrowing down to `minimumWidth` on small screens.
 QFrame* MakeSidePanel(QWidget* parent, const char* name, int width, int minimumWidth);
+// The content area of a sheet, asking for at least `width`: where the window
+// is too narrow for every area's wish, all of them give up room evenly, so
+// the side columns narrow along with the text rather than leaving it a sliver.
+QFrame* MakeContentPanel(QWidget* parent, const char* name, int width);
 // A right-hand navigation command; the caption is kept exactly, blanks and
 // all, and shown centred without them. Return runs it like Space.
 QPushButton* MakeNaviButton(QWidget* parent, const char* name, const QString& caption);

@@ -65,11 +65,26 @@ TEST_F(SmallScreenTest, ToolBarContinuesOnASecondLineRatherThanWideningTheWindow
 }
 
 TEST_F(SmallScreenTest, SideColumnsKeepTheirDesignWidthWhereThereIsRoom) {
-  EXPECT_EQ(Find("PaBaumNavi")->width(), 210);
-  EXPECT_EQ(Find("PaBaumTreeLi")->width(), 280);
+  for (int width : {1366, 1024}) {
+    window_->resize(width, 640);
+    QApplication::processEvents();
+    EXPECT_EQ(Find("PaBaumTreeLi")->width(), 280) << width;
+    EXPECT_EQ(Find("PaBaumNavi")->width(), 210) << width;
+  }
+}
+
+// Where the screen is too narrow for every area's width, the side columns
+// give up room along with the text instead of leaving the text a sliver.
+TEST_F(SmallScreenTest, OnAnEightHundredPixelScreenTheSidesNarrowAlongWithTheText) {
   window_->resize(800, 600);
-  PickTab("TsAML");
   QApplication::processEvents();
+  const int tree = Find("PaBaumTreeLi")->width();
+  const int text = Find("PaBaumLage1")->width();
+  const int commands = Find("PaBaumNavi")->width();
+  EXPECT_LT(tree, 280);
+  EXPECT_LT(commands, 210);
+  EXPECT_GT(text, tree + 100);
+  PickTab("TsAML");
   EXPECT_LT(Find("PaMMNavi")->width(), 280);
   EXPECT_LE(Find("PaMMrechts")->width(), 210);
 }
