@@ -47,11 +47,16 @@ class TResultCell : public QLabel {
   // Both halves of a click stay here: a release passed on to the parent
   // would meet the new tip's own event filter and close the tip at once.
   void mousePressEvent(QMouseEvent* event) override {
-    if (!ShowsOnClick(event)) return QLabel::mousePressEvent(event);
-    event->accept();
+    if (ShowsOnClick(event))
+      event->accept();
+    else
+      QLabel::mousePressEvent(event);
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
-    if (!ShowsOnClick(event)) return QLabel::mouseReleaseEvent(event);
+    if (!ShowsOnClick(event)) {
+      QLabel::mouseReleaseEvent(event);
+      return;
+    }
     event->accept();
     QToolTip::showText(event->globalPosition().toPoint(), toolTip(), this);
   }
