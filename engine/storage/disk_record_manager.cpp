@@ -16,10 +16,11 @@ bool IsVariableField(const TDVXFieldDef& f) {
   return IsVariableStringType(f.BaseFieldType()) || IsBlobType(f.BaseFieldType());
 }
 
-const TDVXStorageTableInfo& Checked(const TDVXStorageTableInfo& table, TDVXPageManager* pageManager) {
+// Checked before any member is built from them.
+TDVXPageManager& Checked(TDVXPageManager* pageManager, const TDVXStorageTableInfo& table) {
   if (!pageManager) throw EDVXException(kErrRecordNilPointer, "Nil pointer occured");
   if (!table.fields) throw EDVXException(kErrRecordNilFields, "Nil pointer occured");
-  return table;
+  return *pageManager;
 }
 
 }  // namespace
@@ -27,8 +28,8 @@ const TDVXStorageTableInfo& Checked(const TDVXStorageTableInfo& table, TDVXPageM
 TDVXDiskRecordManager::TDVXDiskRecordManager(int32_t session, const TDVXStorageTableInfo& table,
                                              TDVXPageManager* pageManager, int32_t pfsMapFirstPageNo, bool mayKeep,
                                              int randomSearchRetryCount, TDVXRandom& random)
-    : pageManager_(*pageManager),
-      table_(Checked(table, pageManager)),
+    : pageManager_(Checked(pageManager, table)),
+      table_(table),
       layout_(TDVXRecordPageLayout::For(table.fields->DiskRecordSize(), pageManager->PageDataSize())),
       maps_(*pageManager, table_, randomSearchRetryCount, random),
       items_(*pageManager, maps_, table_),

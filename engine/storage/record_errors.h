@@ -9,13 +9,11 @@ namespace dvx {
 // Table page maps.
 constexpr int32_t kErrCannotAddTablePFS = 10480;   // "Error - cannot add table PFS page. PageCount = %d, No = %d, ..."
 constexpr int32_t kErrRecordNilPointer = 10500;    // "Nil pointer occured" (no page manager)
-constexpr int32_t kErrRecordNilTable = 10501;      // "Nil pointer occured" (no table)
 constexpr int32_t kErrRecordNilFields = 10502;     // "Nil pointer occured" (no field definitions)
 constexpr int32_t kErrNewTablePFSPage = 10511;     // "Invalid PageNo = %d"
 constexpr int32_t kErrPageBeyondMap = 10512;       // "Invalid PageNo = %d, Count = %d" (page values)
 constexpr int32_t kErrKindBeyondMap = 10513;       // "Invalid PageNo = %d, Count = %d" (page kinds)
 constexpr int32_t kErrSetBeyondMap = 10515;        // "Invalid PageNo = %d, Count = %d" (setting a value)
-constexpr int32_t kErrNegativeEntryCount = 10703;  // "Invalid PageNo = %d"
 
 // Records.
 constexpr int32_t kErrLoadRecordNoVar = 10518;     // "Error loading record. TableName = %s, SessionID = %d, ..."

@@ -222,6 +222,16 @@ TEST_F(FixedRecords, FreeAllPagesGivesEveryPageBack) {
   EXPECT_EQ(0, InsertBytes(9).itemNo);
 }
 
+TEST_F(FixedRecords, AManagerNeedsAPageManagerAndFields) {
+  CreateWithRecordSize(100);
+  EXPECT_THAT([&] { TDVXDiskRecordManager(session_, info_, nullptr, table_.pfsMapFirstPageNo, true); },
+              ThrowsDvx(kErrRecordNilPointer, "Nil pointer occured"));
+  TDVXStorageTableInfo noFields = info_;
+  noFields.fields = nullptr;
+  EXPECT_THAT([&] { TDVXDiskRecordManager(session_, noFields, &PM(), table_.pfsMapFirstPageNo, true); },
+              ThrowsDvx(kErrRecordNilFields));
+}
+
 TEST(RecordIDNumbers, TenRecordsPerPageUseFourBits) {
   EXPECT_EQ(4, RecordIDBitLength(10));
   EXPECT_EQ(1, RecordIDBitLength(1));
