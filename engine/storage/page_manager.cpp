@@ -2,6 +2,7 @@
 #include "engine/storage/storage_errors.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/core/exception.h"
 
@@ -96,9 +97,96 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
   }
   if (page->useCount_ >= 1 && page->sessionID_ != session)
     throw EDVXException(kErrUsedByOtherSession, "Page is used by other session");
+  if (set.savepoint) SaveImage(set, *page);
   page->sessionID_ = session;
   page->useCount_ += 1;
   return page;
+}
+
+// Callers mark a page Dirty and change it while they hold it, so the image
+// is taken when the page is lent, before any change of the savepoint's
+// operation can reach it. A page added since the savepoint needs none: a
+// rollback releases it.
+void TDVXPageManager::SaveImage(TChangeSet& set, TDVXPage& page) {
+  TSavepoint& sp = *set.savepoint;
+  if (sp.images.count(page.pageNo_)) return;
+  for (size_t i = sp.added; i < set.added.size(); ++i)
+    if (set.added[i] == page.pageNo_) return;
+  TSavedImage image;
+  image.bytes.assign(page.buffer_, page.buffer_ + page.bufferSize_);
+  image.dirty = page.dirty_;
+  sp.images.emplace(page.pageNo_, std::move(image));
+}
+
+void TDVXPageManager::BeginSavepoint(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet& set = ChangeSet(session);
+  if (set.savepoint)
+    throw EDVXException(kErrSavepointActive, "Error - session %d already has a savepoint", {session});
+  auto sp = std::make_unique<TSavepoint>();
+  sp->added = set.added.size();
+  sp->removed = set.removed.size();
+  set.savepoint = std::move(sp);
+  // Pages the session already holds may be changed by the operation too.
+  for (auto& p : set.dirty.items())
+    if (p->useCount_ > 0) SaveImage(set, *p);
+  for (auto& p : clean_.items())
+    if (p->useCount_ > 0 && p->sessionID_ == session) SaveImage(set, *p);
+}
+
+bool TDVXPageManager::HasSavepoint(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet* set = FindChangeSet(session);
+  return set && set->savepoint;
+}
+
+void TDVXPageManager::ReleaseSavepoint(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  if (TChangeSet* set = FindChangeSet(session)) set->savepoint.reset();
+}
+
+void TDVXPageManager::RollbackToSavepoint(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet* set = FindChangeSet(session);
+  if (!set || !set->savepoint)
+    throw EDVXException(kErrNoSavepoint, "Error - session %d has no savepoint", {session});
+  // Checked before anything is restored, so a refused rollback changes
+  // nothing and may be repeated once the pages are back.
+  for (auto& p : set->dirty.items())
+    if (p->useCount_ > 0)
+      throw EDVXException(kErrSavepointUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+                          {p->pageNo_, p->useCount_});
+  for (auto& [no, image] : set->savepoint->images) {
+    TDVXPageList* list = nullptr;
+    TDVXPage* p = FindAnywhere(no, &list);
+    if (p && p->useCount_ > 0 && p->sessionID_ == session)
+      throw EDVXException(kErrSavepointUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
+                          {no, p->useCount_});
+  }
+  std::unique_ptr<TSavepoint> sp = std::move(set->savepoint);
+  // Pages added since the savepoint go back to the free space, newest
+  // first, as CancelChanges does.
+  while (set->added.size() > sp->added) {
+    const int32_t no = set->added.back();
+    if (TDVXPage* p = set->dirty.Find(no)) set->dirty.Take(p);
+    set->added.pop_back();
+    InternalRemovePage(no);
+  }
+  while (set->removed.size() > sp->removed) {
+    set->removedSet.erase(set->removed.back());
+    set->removed.pop_back();
+  }
+  for (auto& [no, image] : sp->images) {
+    TDVXPageList* list = nullptr;
+    TDVXPage* p = FindAnywhere(no, &list);
+    // A page that left the cache was clean and unchanged: only clean,
+    // unused pages are evicted.
+    if (!p || (list != &set->dirty && list != &clean_)) continue;
+    std::memcpy(p->buffer_, image.bytes.data(), std::min(image.bytes.size(), p->bufferSize_));
+    p->dirty_ = image.dirty;
+    if (!image.dirty && list == &set->dirty) clean_.Append(set->dirty.Take(p));
+  }
+  TrimCleanList();
 }
 
 void TDVXPageManager::PutPage(TDVXPage* page) {

@@ -13,6 +13,13 @@
 //     session's uncommitted changes and is refused to every other session.
 //  4. A page that is in use or Dirty is never reread or discarded, so
 //     uncommitted changes are never overwritten.
+//  5. While a session has a savepoint, every page it takes holds the image
+//     the page had when the savepoint began (taken the first time the page
+//     is lent to the session after that), and the savepoint remembers how
+//     many pages the change set had added and removed. Rolling back to it
+//     puts those images back, releases the pages added since and forgets
+//     the removals since; the change set is then what it was at the
+//     savepoint, whatever the session changed in between.
 //
 //   AddPage ──▶ dirty list ──ApplyChanges──▶ clean list ──evict──▶ gone
 //   GetPage (miss) ──▶ clean list ──PutPage(Dirty)──▶ dirty list
@@ -50,6 +57,15 @@ class TDVXPageManager {
   void RemovePage(int32_t session, int32_t pageNo);
   void ApplyChanges(int32_t session);
   void CancelChanges(int32_t session);
+
+  // One savepoint per session, inside its change set (invariant 5). A
+  // second BeginSavepoint before the first ends is refused; commit and
+  // cancel end it too. Rolling back needs every page of the session put
+  // back.
+  void BeginSavepoint(int32_t session);
+  void RollbackToSavepoint(int32_t session);
+  void ReleaseSavepoint(int32_t session);
+  bool HasSavepoint(int32_t session);
 
   // Overridable operations, in slot order.
   virtual int32_t GetPageCount() = 0;
@@ -116,11 +132,21 @@ class TDVXPageManager {
   }
 
  private:
+  struct TSavedImage {
+    std::vector<uint8_t> bytes;
+    bool dirty = false;
+  };
+  struct TSavepoint {
+    size_t added = 0;
+    size_t removed = 0;
+    std::map<int32_t, TSavedImage> images;
+  };
   struct TChangeSet {
     TDVXPageList dirty;
     std::vector<int32_t> added;
     std::vector<int32_t> removed;
     std::set<int32_t> removedSet;
+    std::unique_ptr<TSavepoint> savepoint;
   };
 
   TChangeSet& ChangeSet(int32_t session);
@@ -128,6 +154,7 @@ class TDVXPageManager {
   TDVXPage* FindInOtherSessions(int32_t session, int32_t pageNo);
   TDVXPage* FindAnywhere(int32_t pageNo, TDVXPageList** list);
   void TrimCleanList();
+  void SaveImage(TChangeSet& set, TDVXPage& page);
 
   TDVXCriticalSection lock_;
   int pageSize_;

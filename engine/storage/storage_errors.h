@@ -132,5 +132,8 @@ constexpr int32_t kErrFreeUnusedPage = 50035;    // "Error - page is not in use,
 constexpr int32_t kErrWriteJournal = 10486;      // "Error - cannot %s journal file '%s'. ..."
 constexpr int32_t kErrReadJournal = 10487;
 constexpr int32_t kErrNeedsRecovery = 10488;     // "Database file '%s' needs recovery ..."
+constexpr int32_t kErrSavepointActive = 30950;   // "Error - session %d already has a savepoint"
+constexpr int32_t kErrNoSavepoint = 30951;       // "Error - session %d has no savepoint"
+constexpr int32_t kErrSavepointUsedPage = 30952;  // "Cannot remove used page, ..." on a rollback to a savepoint
 
 }  // namespace dvx
