@@ -11,7 +11,7 @@
 #include "engine/core/exception.h"
 #include "engine/core/platform/memory_file.h"
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/disk_page_manager.h"
 #include "engine/storage/record_checker.h"
 
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const dvx::EDVXException&) {
   }
   try {
-    dvx::TDVXDiskDatabaseData database(kName, dvx::TDVXLockParams{1, 0}, fs);
+    dvx::TDVXDiskDatabaseStorage database(kName, dvx::TDVXLockParams{1, 0}, fs);
     dvx::TDVXCryptoInfo crypto;
     database.OpenDatabase(false, false, crypto);
     for (const std::string& name : database.TableNames()) (void)database.TableRecord(name);

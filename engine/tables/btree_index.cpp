@@ -37,9 +37,13 @@ void TDVXBTreeIndex::Open() {
   CheckKeyFits(kErrIndexKeyTooLongOpen, "open");
 }
 
-void TDVXBTreeIndex::Create(int32_t session, TDVXIndexTableAccess& table) {
+void TDVXBTreeIndex::OpenForCreate() {
   MakeKeyRef(kErrIndexCreateNoFields);
   CheckKeyFits(kErrIndexKeyTooLong, "create");
+}
+
+void TDVXBTreeIndex::Create(int32_t session, TDVXIndexTableAccess& table) {
+  OpenForCreate();
   const TDVXBTreeContext context = Context(session);
   {
     TDVXBTreePage root = TDVXBTreePage::Allocate(context, true, true);

@@ -47,6 +47,9 @@ class TDVXBTreeIndex : public TDVXIndex {
   void Drop(int32_t session) override;
   // Takes the key layout from the definitions of a stored index.
   void Open() override;
+  // Takes the key layout of an index about to be created, refusing (as
+  // Create does) a key that leaves room for fewer than four entries.
+  void OpenForCreate();
   // Reads the neighbour of the request's record in index order. A record
   // that has vanished from the index is continued from where its key would
   // stand: forward from the first entry whose key is not below it,
@@ -55,7 +58,7 @@ class TDVXBTreeIndex : public TDVXIndex {
   // gives grrBeginningPassed or grrEndPassedOrEmpty with BOF or EOF set;
   // with EOF set, moving forward stays there instead of repeating the last
   // record (and likewise BOF backward).
-  TDVXGetRecordResult GetRecord(int32_t session, TDVXIndexGetRecordRequest& request,
+  TDVXIndexRecordResult GetRecord(int32_t session, TDVXIndexGetRecordRequest& request,
                                 TDVXIndexTableAccess& table) override;
   std::unique_ptr<TDVXKeyPath> NewKeyPath() const override { return std::make_unique<TDVXKeyPath>(); }
   bool FindKeyPath(int32_t session, const uint8_t* record, const TDVXRecordID& id, TDVXKeyPath& path) override;

@@ -135,7 +135,7 @@ TDVXKey TDVXBTreeIndex::KeyAt(int32_t session, const TDVXKeyPath& path) {
   return TDVXKey(key, key + page.KeyLength());
 }
 
-TDVXGetRecordResult TDVXBTreeIndex::GetRecord(int32_t session, TDVXIndexGetRecordRequest& request,
+TDVXIndexRecordResult TDVXBTreeIndex::GetRecord(int32_t session, TDVXIndexGetRecordRequest& request,
                                               TDVXIndexTableAccess& table) {
   if (request.mode != grmNext && request.mode != grmPrior)
     throw EDVXException(kErrGetRecordCurrent, "Invalid get record mode for index: grmCurrent");

@@ -14,16 +14,16 @@
 
 #include "engine/schema/field_def.h"
 #include "engine/schema/index_def.h"
+#include "engine/storage/base_record_manager.h"
 #include "engine/storage/page_manager.h"
 #include "engine/tables/key_path.h"
 #include "engine/tables/record_id_list.h"
 
 namespace dvx {
 
-enum TDVXGetRecordMode : uint8_t { grmCurrent = 0, grmNext = 1, grmPrior = 2 };
-
-// Results of GetRecord.
-enum TDVXGetRecordResult : int {
+// The modes are the record managers' (grmCurrent, grmNext, grmPrior).
+// Results of the index's GetRecord, numbered as the record managers'.
+enum TDVXIndexRecordResult : int {
   grrRecordRead = 0,
   grrBeginningPassed = 1,
   grrEndPassedOrEmpty = 2,
@@ -90,7 +90,7 @@ class TDVXIndex {
   virtual void Create(int32_t session, TDVXIndexTableAccess& table) = 0;
   virtual void Drop(int32_t session) = 0;
   virtual void Open() = 0;
-  virtual TDVXGetRecordResult GetRecord(int32_t session, TDVXIndexGetRecordRequest& request,
+  virtual TDVXIndexRecordResult GetRecord(int32_t session, TDVXIndexGetRecordRequest& request,
                                         TDVXIndexTableAccess& table) = 0;
   virtual std::unique_ptr<TDVXKeyPath> NewKeyPath() const = 0;
   virtual bool FindKeyPath(int32_t session, const uint8_t* record, const TDVXRecordID& id, TDVXKeyPath& path) = 0;

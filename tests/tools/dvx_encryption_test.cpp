@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/crypto/crypto_names.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "tests/support/dvx_matchers.h"
 #include "tests/tools/dvx_runner.h"
 
@@ -74,7 +74,7 @@ TEST_F(DvxEncryptionTest, WrongOrMissingPasswordFailsAndLeavesTheFile) {
   }
   EXPECT_EQ(RunDvx("check " + file_ + " --password right").status, 0);
   // The engine gives the same answer to a program that opens the file.
-  dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+  dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
   dvx::TDVXCryptoInfo crypto;
   crypto.password = "wrong";
   EXPECT_THAT([&] { db.OpenDatabase(true, false, crypto); },
@@ -108,7 +108,7 @@ TEST_F(DvxEncryptionTest, DamagedEncryptedFilesGiveMessagesNeverCrash) {
   crypto.mode = dvx::acmCBC;
   crypto.password = "pw";
   {
-    dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+    dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
     db.CreateDatabase(512, 8, 2, crypto);
     dvx::TDVXCryptoInfo key = crypto;
     db.OpenDatabase(false, true, key);
@@ -155,7 +155,7 @@ TEST_F(DvxEncryptionTest, DamagedEncryptedFilesGiveMessagesNeverCrash) {
 TEST_F(DvxEncryptionTest, TwoWritersOfAnEncryptedFileEndConsistent) {
   ASSERT_EQ(RunDvx("create " + file_ + " --page-size 512 --cipher Rijndael_128 --mode CTS --password pw").status, 0);
   auto writer = [&](char tag) {
-    dvx::TDVXDiskDatabaseData db(file_, {2000, 1});
+    dvx::TDVXDiskDatabaseStorage db(file_, {2000, 1});
     dvx::TDVXCryptoInfo crypto;
     crypto.password = "pw";
     db.OpenDatabase(false, false, crypto);

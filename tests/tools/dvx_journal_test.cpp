@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/owner_ids.h"
 #include "tests/support/byte_helpers.h"
 #include "tests/support/dvx_matchers.h"
@@ -33,7 +33,7 @@ class DvxJournalTest : public dvxtest::TDvxTempDirTest {
   // the database's sync, before the commit point.
   void MakeAbandonedCommit() {
     {
-      dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+      dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
       db.CreateDatabase(512, 8, 2);
       dvx::TDVXCryptoInfo crypto;
       db.OpenDatabase(false, false, crypto);
@@ -44,7 +44,7 @@ class DvxJournalTest : public dvxtest::TDvxTempDirTest {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+      dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
       dvx::TDVXCryptoInfo crypto;
       db.OpenDatabase(false, false, crypto);
       auto& pm = db.PageManager();
@@ -93,7 +93,7 @@ TEST_F(DvxJournalTest, AnAbandonedCommitIsRefusedReadOnlyAndUndoneByAWriter) {
     EXPECT_EQ(refused.status, 1) << command << refused.out;
     EXPECT_TRUE(Has(refused.out, "needs recovery")) << refused.out;
   }
-  dvx::TDVXDiskDatabaseData reader(file_, {3, 1});
+  dvx::TDVXDiskDatabaseStorage reader(file_, {3, 1});
   dvx::TDVXCryptoInfo crypto;
   EXPECT_THAT([&] { reader.OpenDatabase(true, false, crypto); }, ThrowsDvx(10488));
   auto recovered = RunDvx("recover " + file_);
@@ -155,7 +155,7 @@ TEST_F(DvxJournalTest, CorruptOrForeignJournalsAreNeverPlayedBack) {
 
 TEST_F(DvxJournalTest, UnownedPagesAreReportedAndReclaimed) {
   {
-    dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+    dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
     db.CreateDatabase(512, 8, 2);
     dvx::TDVXCryptoInfo crypto;
     db.OpenDatabase(false, false, crypto);
@@ -175,7 +175,7 @@ TEST_F(DvxJournalTest, UnownedPagesAreReportedAndReclaimed) {
 
 TEST_F(DvxJournalTest, ReclaimRefusesWhileTablesMayOwnIndexPages) {
   {
-    dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+    dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
     db.CreateDatabase(512, 8, 2);
     dvx::TDVXCryptoInfo crypto;
     db.OpenDatabase(false, false, crypto);
@@ -195,7 +195,7 @@ TEST_F(DvxJournalTest, ReclaimRefusesWhileTablesMayOwnIndexPages) {
 
 TEST_F(DvxJournalTest, CreateOnAFileInUseChangesNothing) {
   ASSERT_EQ(RunDvx("create " + file_).status, 0);
-  dvx::TDVXDiskDatabaseData db(file_, {3, 1});
+  dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
   dvx::TDVXCryptoInfo crypto;
   db.OpenDatabase(false, false, crypto);
   db.CreateTableFiles("Live");

@@ -22,7 +22,7 @@
 
 #include "engine/crypto/crypto_names.h"
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "tools/dvx/command.h"
 #include "tools/dvx/database_open.h"
 
@@ -46,7 +46,7 @@ uint64_t Mix(uint64_t seed, uint64_t step) {
 
 // The change of step `step` on `tables`, as one commit: applied to the
 // model when `db` is null.
-void Step(TTables& tables, uint64_t seed, int64_t step, TDVXDiskDatabaseData* db) {
+void Step(TTables& tables, uint64_t seed, int64_t step, TDVXDiskDatabaseStorage* db) {
   const uint64_t r = Mix(seed, static_cast<uint64_t>(step));
   std::vector<std::string> names;
   for (const auto& [name, content] : tables) names.push_back(name);
@@ -79,7 +79,7 @@ void Step(TTables& tables, uint64_t seed, int64_t step, TDVXDiskDatabaseData* db
   }
 }
 
-TTables ReadTables(TDVXDiskDatabaseData& db) {
+TTables ReadTables(TDVXDiskDatabaseStorage& db) {
   TTables tables;
   for (const auto& name : db.TableNames()) {
     TDVXInternalDBFile file(db.PageManager(), DVXPageTypeIDTableMetadata);
@@ -94,7 +94,7 @@ TTables ReadTables(TDVXDiskDatabaseData& db) {
 // number to `out`.
 [[noreturn]] void Writer(const TSettings& settings, TTables tables, int64_t step, int out) {
   try {
-    TDVXDiskDatabaseData db(settings.file, {200, 5});
+    TDVXDiskDatabaseStorage db(settings.file, {200, 5});
     TDVXCryptoInfo crypto = settings.crypto;
     db.OpenDatabase(false, false, crypto);
     db.ConnectSession();
@@ -134,7 +134,7 @@ int RunCrashTest(const std::vector<std::string>& args) {
     std::cerr << "dvx: " << settings.file << " exists; crashtest makes a file of its own\n";
     return kExitFailure;
   }
-  TDVXDiskDatabaseData(settings.file).CreateDatabase(static_cast<int>(pageSize), 8, 4, settings.crypto);
+  TDVXDiskDatabaseStorage(settings.file).CreateDatabase(static_cast<int>(pageSize), 8, 4, settings.crypto);
   std::mt19937_64 random(settings.seed);
   TTables model;
   int64_t step = 0;
@@ -166,7 +166,7 @@ int RunCrashTest(const std::vector<std::string>& args) {
     TTables next = model;
     Step(next, settings.seed, step, nullptr);
     try {
-      TDVXDiskDatabaseData db(settings.file, {200, 5});
+      TDVXDiskDatabaseStorage db(settings.file, {200, 5});
       TDVXCryptoInfo crypto = settings.crypto;
       db.OpenDatabase(false, false, crypto);
       recoveries += db.PageManager().Recoveries();

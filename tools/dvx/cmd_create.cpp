@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "engine/crypto/crypto_names.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "tools/dvx/command.h"
 #include "tools/dvx/database_open.h"
 
@@ -66,7 +66,7 @@ int RunCreate(const std::vector<std::string>& args) {
     std::cerr << "dvx: " << parsed.positional[0] << " exists; --force replaces it\n";
     return kExitFailure;
   }
-  TDVXDiskDatabaseData database(parsed.positional[0]);
+  TDVXDiskDatabaseStorage database(parsed.positional[0]);
   database.CreateDatabase(static_cast<int>(pageSize), static_cast<int>(extent), static_cast<int32_t>(sessions),
                           crypto);
   std::cout << "Created " << parsed.positional[0] << "\n";

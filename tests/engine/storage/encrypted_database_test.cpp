@@ -12,7 +12,7 @@
 #include "engine/crypto/crypto_names.h"
 #include "engine/crypto/database_cipher.h"
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/internal_locked_file.h"
 #include "engine/storage/page_types.h"
 #include "storage_test_util.h"
@@ -52,9 +52,9 @@ class EncryptedDatabaseTest : public TDiskFixture {
   // table's files, the locked ones written by partial transfers), opened
   // through its page manager.
   std::unique_ptr<TDVXDiskPageManager> CreateWith(const TDVXCryptoInfo& info, int pageSize = kPageSize) {
-    TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(pageSize, 8, 2, info);
+    TDVXDiskDatabaseStorage(kFile, FastLocks(), fs_).CreateDatabase(pageSize, 8, 2, info);
     {
-      TDVXDiskDatabaseData db(kFile, FastLocks(), fs_);
+      TDVXDiskDatabaseStorage db(kFile, FastLocks(), fs_);
       TDVXCryptoInfo key = info;
       db.OpenDatabase(false, true, key);
       db.CreateTableFiles("encrypted");

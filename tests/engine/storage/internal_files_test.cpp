@@ -1,7 +1,7 @@
 // Internal files, the system directory, the table list and the database
 // level table files.
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/internal_file.h"
 #include "engine/storage/internal_locked_file.h"
 #include "tests/engine/storage/storage_test_util.h"
@@ -11,9 +11,9 @@ namespace {
 
 class InternalFileTest : public TDiskFixture {
  protected:
-  std::unique_ptr<TDVXDiskDatabaseData> NewDatabase(int pageSize = 512, int32_t sessions = 2) {
-    TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(pageSize, 8, sessions);
-    auto db = std::make_unique<TDVXDiskDatabaseData>(kFile, FastLocks(), fs_);
+  std::unique_ptr<TDVXDiskDatabaseStorage> NewDatabase(int pageSize = 512, int32_t sessions = 2) {
+    TDVXDiskDatabaseStorage(kFile, FastLocks(), fs_).CreateDatabase(pageSize, 8, sessions);
+    auto db = std::make_unique<TDVXDiskDatabaseStorage>(kFile, FastLocks(), fs_);
     TDVXCryptoInfo crypto;
     db->OpenDatabase(false, true, crypto);
     return db;
@@ -29,7 +29,7 @@ class InternalFileTest : public TDiskFixture {
 };
 
 TEST_F(InternalFileTest, NewDatabaseHasItsDirectoryAndFilesByteForByte) {
-  TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(512, 8, 2);
+  TDVXDiskDatabaseStorage(kFile, FastLocks(), fs_).CreateDatabase(512, 8, 2);
   auto b = Bytes();
   ASSERT_EQ(b.size(), 298u + 6 * 512);
   size_t dir = 298 + 3 * 512;
@@ -151,8 +151,8 @@ TEST_F(InternalFileTest, DirectFileTransfersCrossPagesAndEndOnTheChainsEnd) {
 }
 
 TEST_F(InternalFileTest, DirectFileByteLocksAreSeenByAnotherOpen) {
-  TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(512, 8, 4);
-  TDVXDiskDatabaseData a(kFile, FastLocks(), fs_), b(kFile, FastLocks(), fs_);
+  TDVXDiskDatabaseStorage(kFile, FastLocks(), fs_).CreateDatabase(512, 8, 4);
+  TDVXDiskDatabaseStorage a(kFile, FastLocks(), fs_), b(kFile, FastLocks(), fs_);
   TDVXCryptoInfo crypto;
   a.OpenDatabase(false, false, crypto);
   b.OpenDatabase(false, false, crypto);
@@ -199,7 +199,7 @@ TEST_F(InternalFileTest, TableListOfABadSizeIsRefused) {
   auto b = Bytes();
   WriteI32(b, 298 + 5 * 512 + 44, 543);
   fs_.SetContents(kFile, b);
-  TDVXDiskDatabaseData reopened(kFile, FastLocks(), fs_);
+  TDVXDiskDatabaseStorage reopened(kFile, FastLocks(), fs_);
   TDVXCryptoInfo crypto;
   reopened.OpenDatabase(false, true, crypto);
   EXPECT_THAT([&] { reopened.TableNames(); }, ThrowsDvx(40002));
@@ -220,7 +220,7 @@ TEST_F(InternalFileTest, DirectoryWithFewerThanTwoEntriesIsRefused) {
   auto b = Bytes();
   WriteI32(b, 298 + 3 * 512 + 44, 5);
   fs_.SetContents(kFile, b);
-  TDVXDiskDatabaseData db(kFile, FastLocks(), fs_);
+  TDVXDiskDatabaseStorage db(kFile, FastLocks(), fs_);
   TDVXCryptoInfo crypto;
   EXPECT_THAT([&] { db.OpenDatabase(false, true, crypto); }, ThrowsDvx(10633, HasSubstr("files count - 1, PageNo = 3")));
   EXPECT_FALSE(db.IsOpen());

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "tests/engine/storage/storage_test_util.h"
 
 namespace dvx::test {
@@ -20,12 +20,12 @@ struct TScenario {
   const char* name;
   int pageSize;
   bool encrypted;
-  std::function<void(TDVXDiskDatabaseData&)> prepare;  // committed before the cut
-  std::function<void(TDVXDiskDatabaseData&)> commit;   // the commit that is cut
+  std::function<void(TDVXDiskDatabaseStorage&)> prepare;  // committed before the cut
+  std::function<void(TDVXDiskDatabaseStorage&)> commit;   // the commit that is cut
   bool releases = false;                               // the commit frees pages
 };
 
-void SetMetadata(TDVXDiskDatabaseData& db, const std::string& table, size_t size, uint8_t fill) {
+void SetMetadata(TDVXDiskDatabaseStorage& db, const std::string& table, size_t size, uint8_t fill) {
   auto record = db.TableRecord(table);
   ASSERT_TRUE(record.has_value());
   TDVXInternalDBFile file(db.PageManager(), DVXPageTypeIDTableMetadata);
@@ -38,8 +38,8 @@ void SetMetadata(TDVXDiskDatabaseData& db, const std::string& table, size_t size
 
 class JournalPowerLossTest : public ::testing::TestWithParam<TScenario> {
  protected:
-  std::unique_ptr<TDVXDiskDatabaseData> OpenOn(TDVXMemoryFileSystem& fs) {
-    auto db = std::make_unique<TDVXDiskDatabaseData>("p.dvx", FastLocks(), fs);
+  std::unique_ptr<TDVXDiskDatabaseStorage> OpenOn(TDVXMemoryFileSystem& fs) {
+    auto db = std::make_unique<TDVXDiskDatabaseStorage>("p.dvx", FastLocks(), fs);
     TDVXCryptoInfo crypto = Crypto();
     db->OpenDatabase(false, true, crypto);
     return db;
@@ -52,7 +52,7 @@ class JournalPowerLossTest : public ::testing::TestWithParam<TScenario> {
     }
     return crypto;
   }
-  static TTables Tables(TDVXDiskDatabaseData& db) {
+  static TTables Tables(TDVXDiskDatabaseStorage& db) {
     TTables tables;
     for (const auto& name : db.TableNames()) {
       TDVXInternalDBFile file(db.PageManager(), DVXPageTypeIDTableMetadata);
@@ -64,7 +64,7 @@ class JournalPowerLossTest : public ::testing::TestWithParam<TScenario> {
   }
   // Problems that are corruption: pages left without an owner and extent
   // hints that a crash may leave behind are not.
-  static std::vector<std::string> Corruption(TDVXDiskDatabaseData& db) {
+  static std::vector<std::string> Corruption(TDVXDiskDatabaseStorage& db) {
     std::vector<std::string> problems;
     for (const auto& p : TDVXDatabaseChecker(db.PageManager()).Check())
       if (p.find("belongs to no structure") == std::string::npos && p.find("GAM") == std::string::npos)
@@ -80,7 +80,7 @@ class JournalPowerLossTest : public ::testing::TestWithParam<TScenario> {
   void Prepare() {
     const TScenario& s = GetParam();
     TDVXMemoryFileSystem origin;
-    TDVXDiskDatabaseData("p.dvx", FastLocks(), origin).CreateDatabase(s.pageSize, 8, 2, Crypto());
+    TDVXDiskDatabaseStorage("p.dvx", FastLocks(), origin).CreateDatabase(s.pageSize, 8, 2, Crypto());
     {
       auto db = OpenOn(origin);
       s.prepare(*db);
@@ -167,35 +167,35 @@ TEST_P(JournalPowerLossTest, AKilledProgramLeavesTheStateBeforeOrAfterTheCommit)
 }
 
 const TScenario kScenarios[] = {
-    {"create", 512, false, [](TDVXDiskDatabaseData& db) { db.CreateTableFiles("Keep"); },
-     [](TDVXDiskDatabaseData& db) { db.CreateTableFiles("New"); }},
+    {"create", 512, false, [](TDVXDiskDatabaseStorage& db) { db.CreateTableFiles("Keep"); },
+     [](TDVXDiskDatabaseStorage& db) { db.CreateTableFiles("New"); }},
     {"grow past a PFS page", 128, false,
-     [](TDVXDiskDatabaseData& db) {
+     [](TDVXDiskDatabaseStorage& db) {
        db.CreateTableFiles("Big");
        SetMetadata(db, "Big", 59000, 1);  // a few pages short of the second PFS page
      },
-     [](TDVXDiskDatabaseData& db) { SetMetadata(db, "Big", 64000, 2); }},
+     [](TDVXDiskDatabaseStorage& db) { SetMetadata(db, "Big", 64000, 2); }},
     {"drop", 512, false,
-     [](TDVXDiskDatabaseData& db) {
+     [](TDVXDiskDatabaseStorage& db) {
        db.CreateTableFiles("Keep");
        db.CreateTableFiles("Gone");
        SetMetadata(db, "Gone", 3000, 3);
      },
-     [](TDVXDiskDatabaseData& db) { db.DropTableFiles("Gone"); }, true},
+     [](TDVXDiskDatabaseStorage& db) { db.DropTableFiles("Gone"); }, true},
     {"shrink", 256, false,
-     [](TDVXDiskDatabaseData& db) {
+     [](TDVXDiskDatabaseStorage& db) {
        db.CreateTableFiles("Small");
        SetMetadata(db, "Small", 5000, 4);
      },
-     [](TDVXDiskDatabaseData& db) { SetMetadata(db, "Small", 10, 5); }, true},
-    {"rename", 512, false, [](TDVXDiskDatabaseData& db) { db.CreateTableFiles("Old"); },
-     [](TDVXDiskDatabaseData& db) { db.RenameTable("Old", "Young"); }},
+     [](TDVXDiskDatabaseStorage& db) { SetMetadata(db, "Small", 10, 5); }, true},
+    {"rename", 512, false, [](TDVXDiskDatabaseStorage& db) { db.CreateTableFiles("Old"); },
+     [](TDVXDiskDatabaseStorage& db) { db.RenameTable("Old", "Young"); }},
     {"encrypted", 512, true,
-     [](TDVXDiskDatabaseData& db) {
+     [](TDVXDiskDatabaseStorage& db) {
        db.CreateTableFiles("Keep");
        SetMetadata(db, "Keep", 700, 6);
      },
-     [](TDVXDiskDatabaseData& db) { SetMetadata(db, "Keep", 1500, 7); }},
+     [](TDVXDiskDatabaseStorage& db) { SetMetadata(db, "Keep", 1500, 7); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Commits, JournalPowerLossTest, ::testing::ValuesIn(kScenarios), [](const auto& info) {

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "tests/engine/storage/storage_test_util.h"
 
 namespace dvx::test {
@@ -18,7 +18,7 @@ class ProcessLocksTest : public ::testing::Test {
     char pattern[] = "/tmp/dvx_locks_XXXXXX";
     dir_ = mkdtemp(pattern);
     file_ = dir_ + "/db.dvx";
-    TDVXDiskDatabaseData(file_, FastLocks()).CreateDatabase(512, 8, 2);
+    TDVXDiskDatabaseStorage(file_, FastLocks()).CreateDatabase(512, 8, 2);
   }
   void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
   std::unique_ptr<TDVXDiskPageManager> OpenShared() {

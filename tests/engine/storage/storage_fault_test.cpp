@@ -6,7 +6,7 @@
 #include <map>
 
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/free_space_layout.h"
 #include "tests/engine/storage/storage_test_util.h"
 
@@ -46,8 +46,8 @@ class StorageFaultTest : public TDiskFixture {
   // A fresh database, opened, with one table "Keep" that the faults must
   // never disturb.
   void SetUp() override {
-    TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(kPageSize, 8, 2);
-    db_ = std::make_unique<TDVXDiskDatabaseData>(kFile, FastLocks(), fs_);
+    TDVXDiskDatabaseStorage(kFile, FastLocks(), fs_).CreateDatabase(kPageSize, 8, 2);
+    db_ = std::make_unique<TDVXDiskDatabaseStorage>(kFile, FastLocks(), fs_);
     TDVXCryptoInfo crypto;
     db_->OpenDatabase(false, true, crypto);
     db_->CreateTableFiles("Keep");
@@ -89,7 +89,7 @@ class StorageFaultTest : public TDiskFixture {
   }
 
   std::function<void(int)> SetFault = [](int) {};
-  std::unique_ptr<TDVXDiskDatabaseData> db_;
+  std::unique_ptr<TDVXDiskDatabaseStorage> db_;
 };
 
 TEST_F(StorageFaultTest, FailedWritesLeaveTheFileAsItWasAndTheRetrySucceeds) {

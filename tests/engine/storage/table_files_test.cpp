@@ -1,5 +1,5 @@
 // The table PFS map, stream files and session-slot files.
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/table_files.h"
 #include "tests/engine/storage/storage_test_util.h"
 
@@ -9,13 +9,13 @@ namespace {
 class TableFilesTest : public TDiskFixture {
  protected:
   void SetUp() override {
-    TDVXDiskDatabaseData(kFile, FastLocks(), fs_).CreateDatabase(512, 8, 3);
-    db_ = std::make_unique<TDVXDiskDatabaseData>(kFile, FastLocks(), fs_);
+    TDVXDiskDatabaseStorage(kFile, FastLocks(), fs_).CreateDatabase(512, 8, 3);
+    db_ = std::make_unique<TDVXDiskDatabaseStorage>(kFile, FastLocks(), fs_);
     TDVXCryptoInfo crypto;
     db_->OpenDatabase(false, true, crypto);
     record_ = db_->CreateTableFiles("Herbs");
   }
-  std::unique_ptr<TDVXDiskDatabaseData> db_;
+  std::unique_ptr<TDVXDiskDatabaseStorage> db_;
   TDVXTableListRecord record_;
 };
 

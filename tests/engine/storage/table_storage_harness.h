@@ -16,7 +16,7 @@
 #include "engine/schema/record_buffer.h"
 #include "engine/schema/table_managers.h"
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/disk_record_manager.h"
 #include "engine/storage/record_checker.h"
 #include "engine/storage/table_files.h"
@@ -45,7 +45,7 @@ class TTableStorageFixture : public ::testing::Test {
   void CreateTable(int pageSize = 4096, int randomSearchRetryCount = 10) {
     fields_.RecomputeLayout();
     retryCount_ = randomSearchRetryCount;
-    db_ = std::make_unique<TDVXDiskDatabaseData>(kFile, TDVXLockParams{3, 1}, fs_);
+    db_ = std::make_unique<TDVXDiskDatabaseStorage>(kFile, TDVXLockParams{3, 1}, fs_);
     db_->CreateDatabase(pageSize, 8, 4);
     OpenDatabase();
     table_ = db_->CreateTableFiles("Remedies");
@@ -179,7 +179,7 @@ class TTableStorageFixture : public ::testing::Test {
   }
 
   TDVXMemoryFileSystem fs_;
-  std::unique_ptr<TDVXDiskDatabaseData> db_;
+  std::unique_ptr<TDVXDiskDatabaseStorage> db_;
   TDVXFieldDefs fields_;
   TDVXTableListRecord table_;
   TDVXStorageTableInfo info_;

@@ -20,7 +20,7 @@ class BTreeNavigationTest : public TBTreeFixture {
     std::shuffle(keys.begin(), keys.end(), rng);
     for (int32_t k : keys) byKey_[k] = InsertInt(k);
   }
-  TDVXGetRecordResult Get(TDVXGetRecordMode mode) {
+  TDVXIndexRecordResult Get(TDVXGetRecordMode mode) {
     request_.mode = mode;
     request_.record = buffer_.data();
     return index_->GetRecord(kSession, request_, table_);

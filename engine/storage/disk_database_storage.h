@@ -1,10 +1,13 @@
 #pragma once
-// TDVXDiskDatabaseData: one database file as the engine's sessions of one
+// TDVXDiskDatabaseStorage: one database file as the engine's sessions of one
 // process share it: the disk page manager, the system directory, the active
 // sessions file and the table list, and the storage side of creating,
 // dropping and renaming tables (their record in the table list and their
 // internal files). What tables hold beyond their internal files (record
 // pages, indexes) is plugged in by the table layer through the hooks below.
+// The table layer's database object (TDVXDiskDatabaseData, in the tables
+// folder) owns one of these: the file's own structures stay here, below
+// the indexes and records, and the table objects live above them.
 //
 // Table-list changes run under the TablesLockByte and are committed before
 // the byte is released, so another process that takes it next always reads
@@ -28,11 +31,11 @@ constexpr int32_t kMaxSessionsPerDatabase = 1000000;
 // Bytes per session slot in a table's locks file.
 constexpr int kTableLockBytesPerSession = 11;
 
-class TDVXDiskDatabaseData {
+class TDVXDiskDatabaseStorage {
  public:
-  TDVXDiskDatabaseData(std::string fileName, TDVXLockParams lockParams = {},
+  TDVXDiskDatabaseStorage(std::string fileName, TDVXLockParams lockParams = {},
                        TDVXFileSystem& fileSystem = TDVXFileSystem::Default());
-  ~TDVXDiskDatabaseData();
+  ~TDVXDiskDatabaseStorage();
 
   // Creates the file with its bitmaps, system directory, active sessions
   // file and table list, then closes it again.

@@ -1,4 +1,4 @@
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
@@ -6,22 +6,22 @@
 #include "engine/core/locale.h"
 
 namespace dvx {
-TDVXDiskDatabaseData::TDVXDiskDatabaseData(std::string fileName, TDVXLockParams lockParams,
+TDVXDiskDatabaseStorage::TDVXDiskDatabaseStorage(std::string fileName, TDVXLockParams lockParams,
                                            TDVXFileSystem& fileSystem)
     : fileName_(std::move(fileName)), lockParams_(lockParams), fileSystem_(fileSystem) {}
 
-TDVXDiskDatabaseData::~TDVXDiskDatabaseData() { FreeAll(); }
+TDVXDiskDatabaseStorage::~TDVXDiskDatabaseStorage() { FreeAll(); }
 
-std::unique_ptr<TDVXDiskPageManager> TDVXDiskDatabaseData::NewPageManager() {
+std::unique_ptr<TDVXDiskPageManager> TDVXDiskDatabaseStorage::NewPageManager() {
   return std::make_unique<TDVXDiskPageManager>(lockParams_, fileSystem_);
 }
 
-TDVXDiskPageManager& TDVXDiskDatabaseData::PageManager() {
+TDVXDiskPageManager& TDVXDiskDatabaseStorage::PageManager() {
   if (!pageManager_) throw EDVXException(kErrWriteHeader, "Error - database file is not opened.");
   return *pageManager_;
 }
 
-void TDVXDiskDatabaseData::FreeAll() {
+void TDVXDiskDatabaseStorage::FreeAll() {
   tableList_.reset();
   activeSessions_.reset();
   directory_.reset();
@@ -29,7 +29,7 @@ void TDVXDiskDatabaseData::FreeAll() {
   crypto_.Clear();
 }
 
-void TDVXDiskDatabaseData::CreateDatabase(int pageSize, int extentPageCount, int32_t maxSessionCount,
+void TDVXDiskDatabaseStorage::CreateDatabase(int pageSize, int extentPageCount, int32_t maxSessionCount,
                                           const TDVXCryptoInfo& crypto) {
   if (pageManager_) throw EDVXException(kErrDatabaseInUse, "Error - database file %s is in use.", {fileName_});
   if (maxSessionCount < 1 || maxSessionCount > kMaxSessionsPerDatabase)
@@ -50,7 +50,7 @@ void TDVXDiskDatabaseData::CreateDatabase(int pageSize, int extentPageCount, int
   pm->CloseDatabaseFile();
 }
 
-void TDVXDiskDatabaseData::OpenDatabase(bool readOnly, bool exclusive, TDVXCryptoInfo& crypto) {
+void TDVXDiskDatabaseStorage::OpenDatabase(bool readOnly, bool exclusive, TDVXCryptoInfo& crypto) {
   if (pageManager_) throw EDVXException(kErrDatabaseInUse, "Error - database file %s is in use.", {fileName_});
   try {
     pageManager_ = NewPageManager();
@@ -71,14 +71,14 @@ void TDVXDiskDatabaseData::OpenDatabase(bool readOnly, bool exclusive, TDVXCrypt
   }
 }
 
-void TDVXDiskDatabaseData::CloseDatabase() {
+void TDVXDiskDatabaseStorage::CloseDatabase() {
   if (!pageManager_) return;
   pageManager_->CloseDatabaseFile();
   FreeAll();
   sessions_.clear();
 }
 
-int32_t TDVXDiskDatabaseData::ConnectSession() {
+int32_t TDVXDiskDatabaseStorage::ConnectSession() {
   if (static_cast<int32_t>(sessions_.size()) >= kMaxSessionsPerDatabase)
     throw EDVXException(kErrTooManySessions,
                         "Cannot connect session, maximum number of connections exceeded. MaxSessionCount = %d",
@@ -96,31 +96,31 @@ int32_t TDVXDiskDatabaseData::ConnectSession() {
   return id;
 }
 
-void TDVXDiskDatabaseData::DisconnectSession(int32_t sessionID) { sessions_.erase(sessionID); }
+void TDVXDiskDatabaseStorage::DisconnectSession(int32_t sessionID) { sessions_.erase(sessionID); }
 
 // A commit that fails before its commit point has put back what it wrote
 // (or left its journal for the next program that takes the StateLockByte),
 // so the file is as it was and the change set can be dropped.
-void TDVXDiskDatabaseData::CommitSystemChanges(bool& committing) {
+void TDVXDiskDatabaseStorage::CommitSystemChanges(bool& committing) {
   committing = true;
   PageManager().ApplyChanges(kSystemSessionID);
   committing = false;
 }
 
-void TDVXDiskDatabaseData::CancelSystemChanges(bool committing) {
+void TDVXDiskDatabaseStorage::CancelSystemChanges(bool committing) {
   try {
     PageManager().CancelChanges(kSystemSessionID);
   } catch (...) {
   }
 }
 
-TDVXLockByteGuard TDVXDiskDatabaseData::LockTables(int32_t code) {
+TDVXLockByteGuard TDVXDiskDatabaseStorage::LockTables(int32_t code) {
   return TDVXLockByteGuard(PageManager(), TDVXLockByte::Tables, [&] {
     return EDVXException(code, "Error locking Tables in database '%s'", {fileName_});
   });
 }
 
-TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& tableName,
+TDVXTableListRecord TDVXDiskDatabaseStorage::CreateTableFiles(const std::string& tableName,
                                                            const TDropHook& dropExisting) {
   TDVXDiskPageManager& pm = PageManager();
   TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesCreate);
@@ -162,7 +162,7 @@ TDVXTableListRecord TDVXDiskDatabaseData::CreateTableFiles(const std::string& ta
   return record;
 }
 
-void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const TDropHook& dropStructures) {
+void TDVXDiskDatabaseStorage::DropTableLocked(const std::string& tableName, const TDropHook& dropStructures) {
   TDVXDiskPageManager& pm = PageManager();
   auto record = tableList_->GetRecord(tableName);
   if (!record)
@@ -178,7 +178,7 @@ void TDVXDiskDatabaseData::DropTableLocked(const std::string& tableName, const T
   locks.DeleteFile();
 }
 
-void TDVXDiskDatabaseData::ChangeTablesLocked(int32_t lockCode, const std::function<void()>& change) {
+void TDVXDiskDatabaseStorage::ChangeTablesLocked(int32_t lockCode, const std::function<void()>& change) {
   TDVXDiskPageManager& pm = PageManager();
   TDVXLockByteGuard tablesLock = LockTables(lockCode);
   bool committing = false;
@@ -193,11 +193,11 @@ void TDVXDiskDatabaseData::ChangeTablesLocked(int32_t lockCode, const std::funct
   pm.FlushBuffers();
 }
 
-void TDVXDiskDatabaseData::DropTableFiles(const std::string& tableName, const TDropHook& dropStructures) {
+void TDVXDiskDatabaseStorage::DropTableFiles(const std::string& tableName, const TDropHook& dropStructures) {
   ChangeTablesLocked(kErrLockTablesDrop, [&] { DropTableLocked(tableName, dropStructures); });
 }
 
-void TDVXDiskDatabaseData::RenameTable(const std::string& oldName, const std::string& newName) {
+void TDVXDiskDatabaseStorage::RenameTable(const std::string& oldName, const std::string& newName) {
   ChangeTablesLocked(kErrLockTablesDrop, [&] {
     if (!SameName(oldName, newName) && tableList_->Exists(newName))
       throw EDVXException(kErrRenameTargetExists,
@@ -206,7 +206,7 @@ void TDVXDiskDatabaseData::RenameTable(const std::string& oldName, const std::st
   });
 }
 
-TDVXTableListRecord TDVXDiskDatabaseData::OpenTableRecord(int32_t sessionID, const std::string& tableName) {
+TDVXTableListRecord TDVXDiskDatabaseStorage::OpenTableRecord(int32_t sessionID, const std::string& tableName) {
   if (sessionID < 0) throw EDVXException(kErrInvalidSessionID, "Error - invalid session ID = %d", {sessionID});
   std::optional<TDVXTableListRecord> record;
   {
@@ -221,12 +221,12 @@ TDVXTableListRecord TDVXDiskDatabaseData::OpenTableRecord(int32_t sessionID, con
 
 // Readers take the TablesLockByte too: a writer holds it until its change
 // of the list is committed, so a reader never meets a list half written.
-std::vector<std::string> TDVXDiskDatabaseData::TableNames() {
+std::vector<std::string> TDVXDiskDatabaseStorage::TableNames() {
   TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesOpen);
   return tableList_->ListNames();
 }
 
-std::optional<TDVXTableListRecord> TDVXDiskDatabaseData::TableRecord(const std::string& tableName) {
+std::optional<TDVXTableListRecord> TDVXDiskDatabaseStorage::TableRecord(const std::string& tableName) {
   TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesOpen);
   return tableList_->GetRecord(tableName);
 }
