@@ -1,0 +1,75 @@
+#pragma once
+// TDVXDatabaseData: what the sessions of one process share about one
+// database: the open table objects, the page manager and the database-wide
+// object-identifier counter. The disk database (disk_database_data.h)
+// specialises it; memory and temporary databases will beside it.
+//
+// A table object lives from the first cursor that opens the table until
+// the last one closes it. The database object's lock guards the list of
+// tables; each table object has a lock of its own for its operations.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/platform/critical_section.h"
+#include "engine/schema/constraint_defs.h"
+#include "engine/schema/field_def.h"
+#include "engine/schema/index_def.h"
+#include "engine/schema/sequence_def.h"
+#include "engine/storage/page_manager.h"
+
+namespace dvx {
+
+class TDVXTableData;
+class TDVXLocalSession;
+
+class TDVXDatabaseData {
+ public:
+  TDVXDatabaseData();
+  virtual ~TDVXDatabaseData();
+  TDVXDatabaseData(const TDVXDatabaseData&) = delete;
+  TDVXDatabaseData& operator=(const TDVXDatabaseData&) = delete;
+
+  virtual TDVXPageManager& PageManager() = 0;
+  virtual int32_t ConnectSession() = 0;
+  virtual void DisconnectSession(int32_t sessionID) = 0;
+  virtual std::vector<std::string> TableNames() = 0;
+  virtual bool TableExists(const std::string& tableName) = 0;
+  // Creates the table with copies of the definitions, validated, numbered
+  // and resolved; an existing table of the name is dropped first.
+  virtual void CreateTable(TDVXLocalSession& session, const std::string& tableName, const TDVXFieldDefs& fields,
+                           const TDVXIndexDefs& indexes, const TDVXConstraintDefs& constraints) = 0;
+  virtual void DeleteTable(TDVXLocalSession& session, const std::string& tableName) = 0;
+
+  // The shared table object, loaded by the first opener.
+  TDVXTableData& OpenTable(TDVXLocalSession& session, const std::string& tableName, bool exclusive);
+  // Called by a cursor that unregistered: a table without cursors and
+  // outside every transaction is closed.
+  void ReleaseTable(TDVXTableData& table);
+  TDVXTableData* FindOpenTable(const std::string& tableName);
+  std::vector<TDVXTableData*> OpenTables();
+
+  // The database-wide identifier counter (first value 1, cycled at
+  // 4294967295; identifiers above 2147483647 are refused).
+  TDVXSequenceDef& ObjectIDCounter() { return objectIDCounter_; }
+  int32_t NextObjectID();
+  // A loaded table's identifiers are never handed out again.
+  void RaiseObjectIDCounter(int32_t highestID);
+
+  TDVXCriticalSection& Lock() { return lock_; }
+
+ protected:
+  // Builds and loads the table object of an existing table.
+  virtual std::unique_ptr<TDVXTableData> LoadTable(TDVXLocalSession& session, const std::string& tableName,
+                                                   bool exclusive) = 0;
+  // Drops every table object (closing the database).
+  void FreeTables();
+
+ private:
+  TDVXCriticalSection lock_;
+  std::vector<std::unique_ptr<TDVXTableData>> tables_;
+  TDVXSequenceDef objectIDCounter_;
+};
+
+}  // namespace dvx

@@ -1,0 +1,152 @@
+#include "engine/tables/local_cursor.h"
+
+#include <cstring>
+
+#include "engine/core/exception.h"
+#include "engine/schema/blob_slot.h"
+#include "engine/schema/record_buffer.h"
+#include "engine/values/field_types.h"
+#include "engine/tables/database_data.h"
+#include "engine/tables/local_session.h"
+#include "engine/tables/table_data.h"
+#include "engine/tables/table_data_errors.h"
+
+namespace dvx {
+
+TDVXLocalCursor::TDVXLocalCursor(TDVXLocalSession& session, std::string tableName, bool exclusive)
+    : session_(session), tableName_(std::move(tableName)), exclusive_(exclusive) {}
+
+TDVXLocalCursor::~TDVXLocalCursor() {
+  try {
+    Close();
+  } catch (...) {
+  }
+}
+
+int32_t TDVXLocalCursor::SessionID() const { return session_.SessionID(); }
+
+TDVXTableData& TDVXLocalCursor::Table() const {
+  if (!table_) throw EDVXException(kErrCursorNotOpen, "Cursor on table '%s' is not open", {tableName_});
+  return *table_;
+}
+
+const TDVXFieldDefs& TDVXLocalCursor::Fields() const { return Table().Fields(); }
+
+void TDVXLocalCursor::Open() {
+  if (table_) return;
+  TDVXDatabaseData& database = session_.Database();
+  if (!database.TableExists(tableName_))
+    throw EDVXException(kErrCursorTableNotFound, "Table not found, table name = %s", {tableName_});
+  TDVXTableData& table = database.OpenTable(session_, tableName_, exclusive_);
+  if (!table.LockTableIS(SessionID())) {
+    database.ReleaseTable(table);
+    throw EDVXException(kErrLockTableInsert, "Error - cannot lock table in '%s' mode, table name = '%s'",
+                        {TableLockModeName(tlmIS), tableName_});
+  }
+  table.RegisterCursor(*this);
+  session_.RegisterCursor(*this);
+  table_ = &table;
+  buffer_.assign(static_cast<size_t>(table.RecordSize()) + kCursorRecordIDSize + 1, 0);
+  currentIndexID_ = -1;
+  First();
+}
+
+void TDVXLocalCursor::Close() {
+  if (!table_) return;
+  TDVXTableData& table = *table_;
+  DiscardPendingBlobs(table.Fields(), buffer_.data());
+  table_ = nullptr;
+  session_.UnregisterCursor(*this);
+  table.UnregisterCursor(*this);
+  table.UnlockTableIS(SessionID());
+  session_.Database().ReleaseTable(table);
+}
+
+void TDVXLocalCursor::NewRecord() {
+  TDVXTableData& table = Table();
+  DiscardPendingBlobs(table.Fields(), buffer_.data());
+  std::fill(buffer_.begin(), buffer_.end(), 0);
+  for (int i = 0; i < table.Fields().Count(); ++i) SetNull(true, i, buffer_.data());
+  table.ApplyDefaults(*this, buffer_.data(), false);
+}
+
+void TDVXLocalCursor::WriteRecordID() {
+  uint8_t* at = buffer_.data() + buffer_.size() - 1 - kCursorRecordIDSize;
+  std::memcpy(at, &recordID_.pageNo, 4);
+  std::memcpy(at + 4, &recordID_.itemNo, 2);
+}
+
+void TDVXLocalCursor::SetPosition(bool bof, bool eof, const TDVXRecordID& id) {
+  bof_ = bof;
+  eof_ = eof;
+  recordID_ = id;
+  if (!buffer_.empty()) WriteRecordID();
+}
+
+void TDVXLocalCursor::SetCurrentIndex(const std::string& indexName) {
+  if (indexName.empty()) {
+    currentIndexID_ = -1;
+  } else {
+    TDVXIndex* index = Table().IndexByName(indexName);
+    if (!index)
+      throw EDVXException(kErrTableDefinitionMismatch, "Error - table '%s' has no index with ID = %d",
+                          {tableName_, -1});
+    currentIndexID_ = index->IndexDef().ObjectID();
+  }
+  First();
+}
+
+void TDVXLocalCursor::First() { SetPosition(true, false, kNoRecordID); }
+
+void TDVXLocalCursor::Last() { SetPosition(false, true, kNoRecordID); }
+
+TDVXGetRecordResult TDVXLocalCursor::GetRecord(TDVXGetRecordMode mode) { return Table().GetRecord(*this, mode); }
+
+template <typename F>
+int32_t TDVXLocalCursor::Run(F&& operation) {
+  lastResult_ = 0;
+  lastMessage_.clear();
+  try {
+    operation(Table());
+  } catch (const EDVXException& e) {
+    lastResult_ = e.NativeError() != 0 ? e.NativeError() : -1;
+    lastMessage_ = e.Message();
+  }
+  return lastResult_;
+}
+
+int32_t TDVXLocalCursor::InsertRecord() {
+  return Run([&](TDVXTableData& table) { table.Insert(*this); });
+}
+
+int32_t TDVXLocalCursor::UpdateRecord() {
+  return Run([&](TDVXTableData& table) { table.Update(*this); });
+}
+
+int32_t TDVXLocalCursor::DeleteRecord() {
+  return Run([&](TDVXTableData& table) { table.Delete(*this); });
+}
+
+int64_t TDVXLocalCursor::GetRecordCount() { return Table().RecordCount(SessionID()); }
+
+TDVXCursorSnapshot TDVXLocalCursor::TakeSnapshot() const { return {bof_, eof_, recordID_, buffer_}; }
+
+void TDVXLocalCursor::PutSnapshot(const TDVXCursorSnapshot& snapshot) {
+  // Pending BLOB blocks belong to one buffer; a snapshot's copy of a slot
+  // would name a block the live buffer may free, so the live slots are
+  // released and the snapshot's taken without pending values.
+  if (table_) DiscardPendingBlobs(table_->Fields(), buffer_.data());
+  buffer_ = snapshot.buffer;
+  if (table_) {
+    const TDVXFieldDefs& fields = table_->Fields();
+    for (int i = 0; i < fields.Count(); ++i)
+      if (IsAdvancedBlobType(fields.Items(i)->AdvancedFieldType()) &&
+          BlobSlotMarker(buffer_.data() + fields.Items(i)->MemoryOffset()) == kBlobSlotPending)
+        SetNull(true, i, buffer_.data());
+  }
+  bof_ = snapshot.bof;
+  eof_ = snapshot.eof;
+  recordID_ = snapshot.recordID;
+}
+
+}  // namespace dvx

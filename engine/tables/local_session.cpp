@@ -1,0 +1,51 @@
+#include "engine/tables/local_session.h"
+
+#include <algorithm>
+
+#include "engine/core/exception.h"
+#include "engine/tables/database_data.h"
+#include "engine/tables/table_data_errors.h"
+#include "engine/tables/transaction.h"
+
+namespace dvx {
+
+TDVXLocalSession::TDVXLocalSession(TDVXDatabaseData& database) : database_(database) {
+  sessionID_ = database_.ConnectSession();
+}
+
+TDVXLocalSession::~TDVXLocalSession() {
+  transaction_.reset();  // rolls back quietly
+  try {
+    database_.PageManager().CancelChanges(sessionID_);
+  } catch (...) {
+  }
+  database_.DisconnectSession(sessionID_);
+}
+
+TDVXPageManager& TDVXLocalSession::PageManager() { return database_.PageManager(); }
+
+void TDVXLocalSession::StartTransaction() {
+  if (transaction_)
+    throw EDVXException(kErrTransactionActive, "Error - session %d is already in a transaction", {sessionID_});
+  transaction_ = std::make_unique<TDVXTransaction>(*this, database_);
+}
+
+void TDVXLocalSession::Commit(bool flush) {
+  if (!transaction_) throw EDVXException(kErrNoTransaction, "Error - session %d is not in a transaction", {sessionID_});
+  std::unique_ptr<TDVXTransaction> transaction = std::move(transaction_);
+  transaction->Commit(flush);
+}
+
+void TDVXLocalSession::Rollback() {
+  if (!transaction_) throw EDVXException(kErrNoTransaction, "Error - session %d is not in a transaction", {sessionID_});
+  std::unique_ptr<TDVXTransaction> transaction = std::move(transaction_);
+  transaction->Rollback();
+}
+
+void TDVXLocalSession::RegisterCursor(TDVXLocalCursor& cursor) { cursors_.push_back(&cursor); }
+
+void TDVXLocalSession::UnregisterCursor(TDVXLocalCursor& cursor) {
+  cursors_.erase(std::remove(cursors_.begin(), cursors_.end(), &cursor), cursors_.end());
+}
+
+}  // namespace dvx

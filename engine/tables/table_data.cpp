@@ -1,0 +1,461 @@
+#include "engine/tables/table_data.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/core/exception.h"
+#include "engine/schema/blob_slot.h"
+#include "engine/schema/record_buffer.h"
+#include "engine/schema/table_definitions.h"
+#include "engine/values/field_types.h"
+#include "engine/tables/database_data.h"
+#include "engine/values/field_compare.h"
+#include "engine/values/value_slot.h"
+#include "engine/tables/btree_index.h"
+#include "engine/tables/local_cursor.h"
+#include "engine/tables/local_session.h"
+#include "engine/tables/table_data_errors.h"
+#include "engine/tables/table_operation.h"
+#include "engine/tables/transaction.h"
+
+namespace dvx {
+
+const char* TableLockModeName(TDVXTableLockMode mode) {
+  switch (mode) {
+    case tlmIS: return "IS";
+    case tlmS: return "S";
+    case tlmIRW: return "IRW";
+    case tlmRW: return "RW";
+    case tlmX: return "X";
+  }
+  return "?";
+}
+
+TDVXTableData::TDVXTableData(TDVXDatabaseData& database, std::string tableName)
+    : database_(database), tableName_(std::move(tableName)), fieldManager_(sequenceManager_) {}
+
+TDVXTableData::~TDVXTableData() = default;
+
+void TDVXTableData::RaiseLockFailure(int32_t code, bool unlock, TDVXTableLockMode mode) const {
+  throw EDVXException(code,
+                      unlock ? "Error - cannot unlock table in '%s' mode, table name = '%s'"
+                             : "Error - cannot lock table in '%s' mode, table name = '%s'",
+                      {TableLockModeName(mode), tableName_});
+}
+
+void TDVXTableData::DefineNewTable(const TDVXFieldDefs& fields, const TDVXIndexDefs& indexes,
+                                   const TDVXConstraintDefs& constraints) {
+  ValidateTableCreation(tableName_, fields, indexes, constraints);
+  TDVXLockGuard databaseGuard(database_.Lock());
+  TDVXSequenceDef& counter = database_.ObjectIDCounter();
+  TDVXFieldDefs& f = Fields();
+  f.Assign(fields);
+  AssignObjectIDs(f, counter);
+  f.RecomputeLayout();
+  CreateAutoincSequences(tableName_, f, sequenceManager_, counter);
+  TDVXIndexDefs& ix = indexManager_.IndexDefs();
+  ix.Assign(indexes);
+  AssignObjectIDs(ix, counter);
+  for (int i = 0; i < ix.Count(); ++i) {
+    ix.Items(i)->SetRootPageNo(-1);
+    TDVXBTreeIndex(*ix.Items(i), &f, IndexPageManager()).OpenForCreate();
+  }
+  TDVXConstraintDefs& c = constraintManager_.ConstraintDefs();
+  c.Assign(constraints);
+  CreateUniqueConstraintsFromIndexes(ix, c);
+  AssignObjectIDs(c, counter);
+  NameConstraints(c);
+  ResolveConstraintReferences(c, f, ix);
+  hasBlobs_ = false;
+  for (int i = 0; i < f.Count(); ++i) hasBlobs_ = hasBlobs_ || IsAdvancedBlobType(f.Items(i)->AdvancedFieldType());
+}
+
+int32_t TDVXTableData::HighestObjectID() const {
+  int32_t highest = 0;
+  auto raise = [&](const TDVXMetaObjectDefs& defs) {
+    for (int i = 0; i < defs.Count(); ++i) highest = std::max(highest, defs.Item(i)->ObjectID());
+  };
+  raise(Fields());
+  raise(indexManager_.IndexDefs());
+  raise(constraintManager_.ConstraintDefs());
+  raise(sequenceManager_.SequenceDefs());
+  return highest;
+}
+
+void TDVXTableData::BuildIndexes() {
+  indexes_.clear();
+  TDVXIndexDefs& defs = indexManager_.IndexDefs();
+  for (int i = 0; i < defs.Count(); ++i) {
+    auto index = std::make_unique<TDVXBTreeIndex>(*defs.Items(i), &Fields(), IndexPageManager());
+    index->Open();
+    indexes_.push_back(std::move(index));
+  }
+}
+
+TDVXIndex* TDVXTableData::IndexByID(int32_t objectID) {
+  if (objectID == -1) return nullptr;
+  for (auto& index : indexes_)
+    if (index->IndexDef().ObjectID() == objectID) return index.get();
+  return nullptr;
+}
+
+TDVXIndex* TDVXTableData::IndexByName(const std::string& name) {
+  const int i = indexManager_.IndexDefs().FindByName(name);
+  return i < 0 ? nullptr : indexes_.at(static_cast<size_t>(i)).get();
+}
+
+void TDVXTableData::RegisterCursor(TDVXLocalCursor& cursor) {
+  TDVXLockGuard guard(lock_);
+  cursors_.push_back(&cursor);
+}
+
+void TDVXTableData::UnregisterCursor(TDVXLocalCursor& cursor) {
+  TDVXLockGuard guard(lock_);
+  cursors_.erase(std::remove(cursors_.begin(), cursors_.end(), &cursor), cursors_.end());
+}
+
+void TDVXTableData::SetActiveTransaction(int32_t sessionID) {
+  if (activeTransaction_ != kNoTransaction && activeTransaction_ != sessionID)
+    throw EDVXException(kErrActiveTransaction,
+                        "Cannot set active transaction for table '%s'. FActiveTransactionSessionID = %d, aSessionID = %d",
+                        {tableName_, activeTransaction_, sessionID});
+  activeTransaction_ = sessionID;
+}
+
+TDVXTableState TDVXTableData::TakeState() const {
+  TDVXTableState state;
+  const TDVXSequenceDefs& sequences = sequenceManager_.SequenceDefs();
+  for (int i = 0; i < sequences.Count(); ++i) state.sequenceValues.push_back(sequences.Items(i)->CurrentValue());
+  const TDVXIndexDefs& indexes = indexManager_.IndexDefs();
+  for (int i = 0; i < indexes.Count(); ++i) state.rootPages.push_back(indexes.Items(i)->RootPageNo());
+  return state;
+}
+
+void TDVXTableData::PutState(const TDVXTableState& state) {
+  TDVXSequenceDefs& sequences = sequenceManager_.SequenceDefs();
+  for (int i = 0; i < sequences.Count() && i < static_cast<int>(state.sequenceValues.size()); ++i)
+    sequences.Items(i)->SetCurrentValue(state.sequenceValues[static_cast<size_t>(i)]);
+  TDVXIndexDefs& indexes = indexManager_.IndexDefs();
+  for (int i = 0; i < indexes.Count() && i < static_cast<int>(state.rootPages.size()); ++i)
+    indexes.Items(i)->SetRootPageNo(state.rootPages[static_cast<size_t>(i)]);
+}
+
+// --- the table lock of a change ----------------------------------------------
+
+// Outside a transaction a change holds the table in RW mode for its
+// duration; inside one the table is enrolled instead (the operation
+// scope's Touch) and the transaction's commit takes the lock.
+class TDVXTableData::TChangeLock {
+ public:
+  TChangeLock(TDVXTableData& table, TDVXLocalSession& session) : table_(table), session_(session.SessionID()) {
+    if (session.InTransaction()) return;
+    if (!table.LockTableRW(session_)) table.RaiseLockFailure(kErrLockTableInsert, false, tlmRW);
+    held_ = true;
+  }
+  ~TChangeLock() {
+    if (held_) table_.UnlockTableRW(session_);
+  }
+  // Releasing reports a refusal; the destructor cannot.
+  void Release() {
+    if (!held_) return;
+    held_ = false;
+    if (!table_.UnlockTableRW(session_)) table_.RaiseLockFailure(kErrUnlockTableInsert, true, tlmRW);
+  }
+
+ private:
+  TDVXTableData& table_;
+  int32_t session_;
+  bool held_ = false;
+};
+
+// --- constraints --------------------------------------------------------------
+
+void TDVXTableData::ApplyDefaults(TDVXLocalCursor& cursor, uint8_t* buffer, bool autoinc) {
+  TDVXLockGuard guard(lock_);
+  fieldManager_.ApplyDefaults(cursor.Session(), buffer, autoinc);
+}
+
+void TDVXTableData::DrawAutoincValues(TDVXLocalSession& session, uint8_t* buffer) {
+  const TDVXFieldDefs& fields = Fields();
+  if (!fields.HasAutoincFields()) return;
+  for (int i = 0; i < fields.Count(); ++i) {
+    const TDVXFieldDef& f = *fields.Items(i);
+    if (!IsAutoincType(f.AdvancedFieldType()) || !IsNull(i, buffer)) continue;
+    const int64_t value = sequenceManager_.GetNextValue(session, f.AutoincSequenceID());
+    // The low MemoryDataSize bytes of the little-endian int64.
+    std::memcpy(buffer + f.MemoryOffset(), &value, static_cast<size_t>(f.MemoryDataSize()));
+    SetNull(false, i, buffer);
+  }
+}
+
+void TDVXTableData::CheckNotNull(const TDVXConstraintDefNotNull& constraint, const uint8_t* buffer,
+                                 int32_t missingCode, int32_t nullCode) {
+  const int fieldNo = Fields().FindByID(constraint.FieldID());
+  if (fieldNo < 0) throw EDVXException(missingCode, "Field #%d not found", {constraint.FieldID()});
+  if (IsNull(fieldNo, buffer))
+    throw EDVXException(nullCode, "Constraint '%s' violated. Value in field '%s' cannot be null",
+                        {constraint.ObjectName(), Fields().Items(fieldNo)->ObjectName()});
+}
+
+void TDVXTableData::CheckRange(const TDVXConstraintDefCheck& constraint, const uint8_t* buffer) {
+  const int fieldNo = Fields().FindByID(constraint.FieldID());
+  if (fieldNo < 0) throw EDVXException(kErrCheckFieldMissing, "Field #%d not found", {constraint.FieldID()});
+  if (IsNull(fieldNo, buffer)) return;
+  const TDVXFieldDef& f = *Fields().Items(fieldNo);
+  const uint8_t* value = buffer + f.MemoryOffset();
+  auto outside = [&](const TDVXStoredValue& bound, int side) {
+    if (bound.IsNull()) return false;
+    std::vector<uint8_t> slot(static_cast<size_t>(f.MemoryDataSize()) + 1, 0);
+    if (!WriteFieldSlot(bound.Value(), f.BaseFieldType(), slot.data(), f.MemoryDataSize())) return false;
+    return CompareFieldValues(f.BaseFieldType(), value, slot.data(), f.MemoryDataSize()) * side > 0;
+  };
+  if (outside(constraint.MinValue(), -1))
+    throw EDVXException(kErrCheckBelowMin, "Constraint '%s' violated. Value in field '%s' cannot be lower then '%s'",
+                        {constraint.ObjectName(), f.ObjectName(), constraint.MinValue().Value().GetAsString()});
+  if (outside(constraint.MaxValue(), 1))
+    throw EDVXException(kErrCheckAboveMax,
+                        "Constraint '%s' violated. Value in field '%s' cannot be greater then '%s'",
+                        {constraint.ObjectName(), f.ObjectName(), constraint.MaxValue().Value().GetAsString()});
+}
+
+void TDVXTableData::CheckUnique(const TDVXConstraintDefUnique& constraint, bool insert, const uint8_t* buffer,
+                                const uint8_t* old, int32_t session) {
+  const bool primary = constraint.ConstraintType() == ctPrimaryKey;
+  if (primary)
+    for (const TDVXNamedRef& column : constraint.Columns()) {
+      const int fieldNo = Fields().FindByID(column.id);
+      if (fieldNo < 0) throw EDVXException(kErrPrimaryFieldMissing, "Field #%d not found", {column.id});
+      if (IsNull(fieldNo, buffer))
+        throw EDVXException(kErrPrimaryNull, "Constraint '%s' violated. Value in field '%s' cannot be null",
+                            {constraint.ObjectName(), Fields().Items(fieldNo)->ObjectName()});
+    }
+  TDVXIndex* index = IndexByID(constraint.Pairs()[2].id);
+  if (!index)
+    throw EDVXException(kErrTableDefinitionMismatch, "Error - table '%s' has no index with ID = %d",
+                        {tableName_, constraint.Pairs()[2].id});
+  // NULL keys compare equal, so a second all-NULL key is a duplicate too.
+  const bool free = insert || !old ? index->IsKeyFree(session, buffer) : index->IsKeyFreeForUpdate(session, buffer, old);
+  if (free) return;
+  if (primary)
+    throw EDVXException(kErrPrimaryDuplicate, "Primary Key constraint '%s' violated. Duplicate found.",
+                        {constraint.ObjectName()});
+  throw EDVXException(kErrUniqueDuplicate, "Constraint unique '%s' violated. Duplicate found.",
+                      {constraint.ObjectName()});
+}
+
+void TDVXTableData::CheckConstraints(TDVXLocalCursor& cursor, bool insert, const uint8_t* buffer,
+                                     const uint8_t* old) {
+  TDVXLockGuard guard(lock_);
+  const int32_t session = cursor.SessionID();
+  const TDVXConstraintDefs& constraints = constraintManager_.ConstraintDefs();
+  for (int i = 0; i < constraints.Count(); ++i) {
+    const TDVXConstraintDef& c = *constraints.Items(i);
+    switch (c.ConstraintType()) {
+      case ctPrimaryKey:
+      case ctUnique:
+        CheckUnique(static_cast<const TDVXConstraintDefUnique&>(c), insert, buffer, old, session);
+        break;
+      case ctNotNull:
+        CheckNotNull(static_cast<const TDVXConstraintDefNotNull&>(c), buffer, kErrNotNullFieldMissing,
+                     kErrNotNullViolated);
+        break;
+      case ctCheck:
+        CheckRange(static_cast<const TDVXConstraintDefCheck&>(c), buffer);
+        break;
+      case ctForeignKey:
+        // Referenced rows are checked by the foreign-key layer, which this
+        // table object does not have yet; the definitions are kept.
+        break;
+      case ctForeignKeyAction:
+        break;
+      default:
+        throw EDVXException(kErrConstraintNotImplemented, "Not implemented yet");
+    }
+  }
+}
+
+// --- records ------------------------------------------------------------------
+
+bool TDVXTableData::ReadStored(int32_t session, const TDVXRecordID& id, std::vector<uint8_t>& buffer) {
+  buffer.assign(static_cast<size_t>(RecordSize()), 0);
+  return ReadRecord(session, id, buffer.data());
+}
+
+bool TDVXTableData::ReadRecord(int32_t session, const TDVXRecordID& id, uint8_t* record) {
+  TDVXGetRecordRequest request;
+  request.session = session;
+  request.mode = grmCurrent;
+  request.recordID = id;
+  request.buffer = record;
+  return RecordManager().GetRecord(request) == grrDone;
+}
+
+void TDVXTableData::ForEachRecord(int32_t session,
+                                  const std::function<void(const TDVXRecordID& id, const uint8_t* record)>& visit) {
+  std::vector<uint8_t> buffer(static_cast<size_t>(RecordSize()), 0);
+  TDVXGetRecordRequest request;
+  request.session = session;
+  request.mode = grmNext;
+  request.first = true;
+  request.buffer = buffer.data();
+  while (RecordManager().GetRecord(request) == grrDone) {
+    visit(request.recordID, buffer.data());
+    request.first = false;
+  }
+}
+
+int64_t TDVXTableData::RecordCount(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  return RecordManager().RecordCount(session);
+}
+
+bool TDVXTableData::IsRecordDeleted(TDVXLocalCursor& cursor) {
+  TDVXLockGuard guard(lock_);
+  if (cursor.Bof() || cursor.Eof()) return false;
+  return !RecordManager().RecordExists(cursor.RecordID(), cursor.SessionID());
+}
+
+bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
+  TDVXLockGuard guard(lock_);
+  TDVXLocalSession& session = cursor.Session();
+  const int32_t id = session.SessionID();
+  TChangeLock tableLock(*this, session);
+  TDVXOperationScope operation(session);
+  operation.Touch(*this);
+  uint8_t* buffer = cursor.Record();
+  DrawAutoincValues(session, buffer);
+  CheckConstraints(cursor, true, buffer, nullptr);
+  const TDVXRecordID recordID = RecordManager().InsertRecord(buffer, id);
+  for (auto& index : indexes_) index->InsertRecord(id, buffer, recordID);
+  operation.Complete();
+  tableLock.Release();
+  cursor.SetPosition(false, false, recordID);
+  cursor.Buffer()[static_cast<size_t>(RecordSize()) + kCursorRecordIDSize] = kRecordInserted;
+  return true;
+}
+
+bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
+  TDVXLockGuard guard(lock_);
+  TDVXLocalSession& session = cursor.Session();
+  const int32_t id = session.SessionID();
+  if (cursor.Bof() || cursor.Eof())
+    throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
+  const TDVXRecordID recordID = cursor.RecordID();
+  TChangeLock tableLock(*this, session);
+  TDVXOperationScope operation(session);
+  operation.Touch(*this);
+  std::vector<uint8_t> old;
+  if (!ReadStored(id, recordID, old))
+    throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
+                        {recordID.pageNo, static_cast<int32_t>(recordID.itemNo), tableName_});
+  uint8_t* buffer = cursor.Record();
+  CheckConstraints(cursor, false, buffer, old.data());
+  for (auto& index : indexes_) index->UpdateRecord(id, old.data(), buffer, recordID);
+  RecordManager().UpdateRecord(buffer, recordID, id);
+  operation.Complete();
+  tableLock.Release();
+  return true;
+}
+
+void TDVXTableData::StepAside(TDVXLocalCursor& cursor) {
+  const TDVXRecordID recordID = cursor.RecordID();
+  if (GetRecord(cursor, grmNext) == grrDone) return;
+  // No next record: the previous one, found from where the record stands
+  // (the buffer still holds its image when nothing was read).
+  cursor.SetPosition(false, false, recordID);
+  if (GetRecord(cursor, grmPrior) == grrDone) return;
+  cursor.SetPosition(false, true, kNoRecordID);
+}
+
+bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
+  TDVXLockGuard guard(lock_);
+  TDVXLocalSession& session = cursor.Session();
+  const int32_t id = session.SessionID();
+  if (cursor.Bof() || cursor.Eof())
+    throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
+  TChangeLock tableLock(*this, session);
+  TDVXOperationScope operation(session);
+  operation.Touch(*this);
+  // The record is taken before the cursor moves: its ID and stored image
+  // decide which index entries go, whatever the cursor reads next.
+  const TDVXRecordID recordID = cursor.RecordID();
+  std::vector<uint8_t> image;
+  if (!ReadStored(id, recordID, image)) {
+    operation.Complete();
+    tableLock.Release();
+    return false;
+  }
+  DiscardPendingBlobs(Fields(), cursor.Record());
+  const TDVXCursorSnapshot before = cursor.TakeSnapshot();
+  std::memcpy(cursor.Record(), image.data(), image.size());
+  try {
+    StepAside(cursor);
+    for (auto& index : indexes_) index->DeleteRecord(id, image.data(), recordID);
+    RecordManager().DeleteRecord(recordID, id);
+    operation.Complete();
+  } catch (...) {
+    cursor.PutSnapshot(before);
+    throw;
+  }
+  tableLock.Release();
+  return true;
+}
+
+void TDVXTableData::DeleteAll(TDVXLocalCursor& cursor) {
+  TDVXLockGuard guard(lock_);
+  TDVXOperationScope operation(cursor.Session());
+  operation.Touch(*this);
+  // Each delete leaves the cursor on a neighbour; starting from the first
+  // record every time visits none twice and misses none.
+  for (cursor.First(); GetRecord(cursor, grmNext) == grrDone; cursor.First()) Delete(cursor);
+  operation.Complete();
+  cursor.First();
+}
+
+TDVXGetRecordResult TDVXTableData::GetRecord(TDVXLocalCursor& cursor, TDVXGetRecordMode mode) {
+  TDVXLockGuard guard(lock_);
+  const int32_t session = cursor.SessionID();
+  if (!LockTableS(session)) RaiseLockFailure(kErrLockTableInsert, false, tlmS);
+  struct TUnlock {
+    TDVXTableData& t;
+    int32_t s;
+    ~TUnlock() { t.UnlockTableS(s); }
+  } unlock{*this, session};
+  TDVXIndex* index = IndexByID(cursor.CurrentIndexID());
+  if (!index || mode == grmCurrent) {
+    TDVXGetRecordRequest request;
+    request.session = session;
+    request.mode = mode;
+    request.first = cursor.Bof();
+    request.last = cursor.Eof();
+    request.recordID = cursor.RecordID();
+    request.buffer = cursor.Record();
+    if (mode == grmCurrent && (cursor.Bof() || cursor.Eof())) return cursor.Bof() ? grrBOF : grrEOF;
+    const TDVXGetRecordResult result = RecordManager().GetRecord(request);
+    if (result == grrDone) cursor.SetPosition(false, false, request.recordID);
+    else if (result == grrBOF) cursor.SetPosition(true, false, cursor.RecordID());
+    else if (result == grrEOF) cursor.SetPosition(false, true, cursor.RecordID());
+    return result;
+  }
+  TDVXIndexGetRecordRequest request;
+  request.mode = mode;
+  request.bof = cursor.Bof();
+  request.eof = cursor.Eof();
+  request.recordID = cursor.RecordID();
+  request.record = cursor.Record();
+  switch (index->GetRecord(session, request, *this)) {
+    case grrRecordRead:
+      cursor.SetPosition(false, false, request.recordID);
+      return grrDone;
+    case grrBeginningPassed:
+      cursor.SetPosition(true, false, cursor.RecordID());
+      return grrBOF;
+    case grrEndPassedOrEmpty:
+      cursor.SetPosition(false, true, cursor.RecordID());
+      return grrEOF;
+    default:
+      return grrError;
+  }
+}
+
+}  // namespace dvx

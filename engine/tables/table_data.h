@@ -1,0 +1,180 @@
+#pragma once
+// TDVXTableData: the one shared object per open table. Every cursor of
+// every session on the table goes through it; its lock serialises them.
+// It owns the table's field, constraint, index and sequence managers, one
+// B-tree per index, and (through the storage specialisation) the record
+// manager and the pages the indexes live in.
+//
+// Record operations (Insert, Update, Delete) are all or nothing: each runs
+// in an operation scope of its session (table_operation.h), which commits
+// the session's pages when it ends outside a transaction and cancels them,
+// or rolls back to the operation's savepoint inside one, when anything
+// fails; the in-memory state the operation changed (sequence values, index
+// root pages, the page maps) is put back with them.
+//
+// Lock order: the table object's lock, then the table lock of the
+// registry, then a record lock; released in reverse order.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/platform/critical_section.h"
+#include "engine/schema/table_managers.h"
+#include "engine/storage/base_record_manager.h"
+#include "engine/tables/index.h"
+
+namespace dvx {
+
+class TDVXDatabaseData;
+class TDVXLocalCursor;
+class TDVXLocalSession;
+
+constexpr int32_t kNoTransaction = -1;
+
+// Table lock modes, numbered as the lock registry numbers them.
+enum TDVXTableLockMode : int { tlmIS = 0, tlmS = 1, tlmIRW = 2, tlmRW = 3, tlmX = 5 };
+const char* TableLockModeName(TDVXTableLockMode mode);
+
+// What an operation or a transaction may have to put back: the sequences'
+// current values and the indexes' root pages, in collection order.
+struct TDVXTableState {
+  std::vector<int64_t> sequenceValues;
+  std::vector<int32_t> rootPages;
+  bool operator==(const TDVXTableState&) const = default;
+};
+
+class TDVXTableData : public TDVXIndexTableAccess {
+ public:
+  TDVXTableData(TDVXDatabaseData& database, std::string tableName);
+  ~TDVXTableData() override;
+  TDVXTableData(const TDVXTableData&) = delete;
+  TDVXTableData& operator=(const TDVXTableData&) = delete;
+
+  // Storage operations, in slot order.
+  virtual TDVXPageManager& IndexPageManager() = 0;
+  virtual int32_t TableID() const { return -1; }
+  virtual TDVXBaseRecordManager& RecordManager() = 0;
+  // Forgets what was read from pages the session has cancelled or rolled
+  // back (the page maps are read again at the next operation).
+  virtual void Refresh() = 0;
+  // Writes the sequences and index definitions into the session's change
+  // set (the most-updated state of a disk table).
+  virtual void SaveState(int32_t session) = 0;
+
+  // Table locks of the registry, one pair per mode. Until the registry is
+  // wired in, every request is granted; the callers already take and
+  // release them where the locks belong.
+  virtual bool LockTableIS(int32_t session) { return true; }
+  virtual bool UnlockTableIS(int32_t session) { return true; }
+  virtual bool LockTableS(int32_t session) { return true; }
+  virtual bool UnlockTableS(int32_t session) { return true; }
+  virtual bool LockTableIRW(int32_t session) { return true; }
+  virtual bool UnlockTableIRW(int32_t session) { return true; }
+  virtual bool LockTableRW(int32_t session) { return true; }
+  virtual bool UnlockTableRW(int32_t session) { return true; }
+  virtual bool LockTableX(int32_t session) { return true; }
+  virtual bool UnlockTableX(int32_t session) { return true; }
+  // Whether the session holds a table lock other than IS (the intent lock
+  // of an open table does not keep a transaction from starting).
+  virtual bool HoldsTableLocks(int32_t session) { return false; }
+
+  const std::string& TableName() const { return tableName_; }
+  TDVXDatabaseData& Database() { return database_; }
+  TDVXCriticalSection& Lock() { return lock_; }
+  TDVXBaseFieldManager& FieldManager() { return fieldManager_; }
+  TDVXFieldDefs& Fields() { return fieldManager_.FieldDefs(); }
+  const TDVXFieldDefs& Fields() const { return fieldManager_.FieldDefs(); }
+  TDVXBaseConstraintManager& ConstraintManager() { return constraintManager_; }
+  TDVXBaseIndexManager& IndexManager() { return indexManager_; }
+  TDVXBaseSequenceManager& SequenceManager() { return sequenceManager_; }
+  int32_t RecordSize() const { return Fields().RecordSize(); }
+  bool HasBlobs() const { return hasBlobs_; }
+
+  int IndexCount() const { return static_cast<int>(indexes_.size()); }
+  TDVXIndex& Index(int i) { return *indexes_.at(static_cast<size_t>(i)); }
+  // The index with the definition's ObjectID; none for -1 or an unknown ID.
+  TDVXIndex* IndexByID(int32_t objectID);
+  TDVXIndex* IndexByName(const std::string& name);
+
+  void RegisterCursor(TDVXLocalCursor& cursor);
+  void UnregisterCursor(TDVXLocalCursor& cursor);
+  size_t CursorCount() const { return cursors_.size(); }
+
+  // Record operations. The cursor's buffer holds the record to write;
+  // each throws on a refused or failed operation and has then changed
+  // nothing.
+  void ApplyDefaults(TDVXLocalCursor& cursor, uint8_t* buffer, bool autoinc);
+  // Raises on the first violated constraint, in constraint order. `old` is
+  // the stored record an update replaces (null on insert).
+  void CheckConstraints(TDVXLocalCursor& cursor, bool insert, const uint8_t* buffer, const uint8_t* old);
+  bool Insert(TDVXLocalCursor& cursor);
+  bool Update(TDVXLocalCursor& cursor);
+  bool Delete(TDVXLocalCursor& cursor);
+  // Deletes every record, one by one as Delete does.
+  void DeleteAll(TDVXLocalCursor& cursor);
+
+  int64_t RecordCount(int32_t session);
+  bool IsRecordDeleted(TDVXLocalCursor& cursor);
+  // Reads the neighbour (or the current record) of the cursor's position
+  // in the cursor's order (physical, or its current index) into its
+  // buffer and moves the cursor there.
+  TDVXGetRecordResult GetRecord(TDVXLocalCursor& cursor, TDVXGetRecordMode mode);
+
+  // What indexes need of the table.
+  void ForEachRecord(int32_t session,
+                     const std::function<void(const TDVXRecordID& id, const uint8_t* record)>& visit) override;
+  bool ReadRecord(int32_t session, const TDVXRecordID& id, uint8_t* record) override;
+
+  TDVXTableState TakeState() const;
+  void PutState(const TDVXTableState& state);
+
+  // The session whose transaction the table takes part in.
+  int32_t ActiveTransaction() const { return activeTransaction_; }
+  void SetActiveTransaction(int32_t sessionID);
+  void ClearActiveTransaction() { activeTransaction_ = kNoTransaction; }
+
+ protected:
+  // Takes copies of a new table's definitions: validated, numbered from the
+  // database's counter, autoincrement sequences created, constraints of
+  // unique and primary indexes added, every constraint named and resolved,
+  // every index without pages. An index whose key leaves room for fewer
+  // than four entries on a page is refused here, before any storage exists.
+  void DefineNewTable(const TDVXFieldDefs& fields, const TDVXIndexDefs& indexes,
+                      const TDVXConstraintDefs& constraints);
+  // The highest ObjectID of the table's definitions.
+  int32_t HighestObjectID() const;
+  // One B-tree per index definition, opened on its stored root.
+  void BuildIndexes();
+  [[noreturn]] void RaiseLockFailure(int32_t code, bool unlock, TDVXTableLockMode mode) const;
+
+ private:
+  // The table lock of a change: RW outside a transaction, enrolment in the
+  // transaction inside one.
+  class TChangeLock;
+  void CheckUnique(const TDVXConstraintDefUnique& constraint, bool insert, const uint8_t* buffer, const uint8_t* old,
+                   int32_t session);
+  void CheckNotNull(const TDVXConstraintDefNotNull& constraint, const uint8_t* buffer, int32_t missingCode,
+                    int32_t nullCode);
+  void CheckRange(const TDVXConstraintDefCheck& constraint, const uint8_t* buffer);
+  void DrawAutoincValues(TDVXLocalSession& session, uint8_t* buffer);
+  bool ReadStored(int32_t session, const TDVXRecordID& id, std::vector<uint8_t>& buffer);
+  // Moves the cursor off the record it stands on before a delete.
+  void StepAside(TDVXLocalCursor& cursor);
+
+  TDVXDatabaseData& database_;
+  std::string tableName_;
+  TDVXCriticalSection lock_;
+  TDVXBaseSequenceManager sequenceManager_;
+  TDVXBaseFieldManager fieldManager_;
+  TDVXBaseConstraintManager constraintManager_;
+  TDVXBaseIndexManager indexManager_;
+  std::vector<std::unique_ptr<TDVXIndex>> indexes_;
+  std::vector<TDVXLocalCursor*> cursors_;
+  int32_t activeTransaction_ = kNoTransaction;
+
+ protected:
+  bool hasBlobs_ = false;
+};
+
+}  // namespace dvx

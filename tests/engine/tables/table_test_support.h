@@ -1,0 +1,131 @@
+#pragma once
+// A database on the in-memory file system with one table "Remedies" made
+// through the table layer, a session and a cursor on it, and helpers to
+// fill and read the cursor's record.
+//
+//   Id    AUTOINC INTEGER   primary index "PK"
+//   Code  INTEGER           NOT NULL, unique index "UQ_Code"
+//   Name  VARCHAR(40)       index "IX_Name", descending, case-insensitive
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/core/platform/memory_file.h"
+#include "engine/schema/record_buffer.h"
+#include "engine/tables/btree_checker.h"
+#include "engine/tables/btree_index.h"
+#include "engine/tables/disk_database_data.h"
+#include "engine/tables/local_cursor.h"
+#include "engine/tables/local_session.h"
+#include "engine/tables/table_data.h"
+#include "tests/support/dvx_matchers.h"
+
+namespace dvx::test {
+
+using testing::DvxErrorOf;
+using testing::ThrowsDvx;
+using ::testing::HasSubstr;
+
+enum { kId, kCode, kName };
+
+class TTableFixture : public ::testing::Test {
+ protected:
+  static constexpr const char* kFile = "tables.dvx";
+  static constexpr const char* kTable = "Remedies";
+
+  void CreateDatabase(int pageSize = 1024) {
+    db_ = std::make_unique<TDVXDiskDatabaseData>(kFile, TDVXLockParams{3, 1}, fs_);
+    db_->CreateDatabase(pageSize, 8, 4);
+    OpenDatabase();
+  }
+  void OpenDatabase() {
+    TDVXCryptoInfo crypto;
+    db_->OpenDatabase(false, true, crypto);
+    session_ = std::make_unique<TDVXLocalSession>(*db_);
+  }
+  void CreateRemedies() {
+    TDVXFieldDefs fields;
+    fields.Add("Id", aftAutoIncInteger);
+    fields.Add("Code", aftInteger);
+    fields.Add("Name", aftVarchar, 40);
+    TDVXIndexDefs indexes;
+    TDVXIndexDef* pk = indexes.Add("PK");
+    pk->AddColumn("Id");
+    pk->SetPrimary(true);
+    TDVXIndexDef* code = indexes.Add("UQ_Code");
+    code->AddColumn("Code");
+    code->SetUnique(true);
+    indexes.Add("IX_Name")->AddColumn("Name", true, true);
+    TDVXConstraintDefs constraints;
+    constraints.AddNotNull()->SetFieldName("Code");
+    db_->CreateTable(*session_, kTable, fields, indexes, constraints);
+  }
+  TDVXLocalCursor& OpenCursor() {
+    cursor_ = std::make_unique<TDVXLocalCursor>(*session_, kTable);
+    cursor_->Open();
+    return *cursor_;
+  }
+  void Reopen() {
+    cursor_.reset();
+    session_.reset();
+    db_->CloseDatabase();
+    OpenDatabase();
+    OpenCursor();
+  }
+
+  const TDVXFieldDefs& Fields() { return cursor_->Fields(); }
+  void SetInt(int field, std::optional<int32_t> value) {
+    SetFieldData(field, Fields(), value ? &*value : nullptr, cursor_->Record());
+  }
+  std::optional<int32_t> GetInt(int field) {
+    int32_t value = 0;
+    if (!GetFieldData(field, Fields(), &value, cursor_->Record())) return std::nullopt;
+    return value;
+  }
+  void SetText(int field, const std::string& text) {
+    SetFieldData(field, Fields(), text.empty() ? nullptr : text.c_str(), cursor_->Record());
+  }
+  std::string GetText(int field) {
+    std::vector<char> text(static_cast<size_t>(Fields().Items(field)->MemoryDataSize()) + 1, 0);
+    if (!GetFieldData(field, Fields(), text.data(), cursor_->Record())) return "";
+    return text.data();
+  }
+  // Inserts a record; the cursor's result code.
+  int32_t Insert(std::optional<int32_t> code, const std::string& name, std::optional<int32_t> id = std::nullopt) {
+    cursor_->NewRecord();
+    SetInt(kId, id);
+    SetInt(kCode, code);
+    SetText(kName, name);
+    return cursor_->InsertRecord();
+  }
+  // Puts the cursor on a record and reads it.
+  void Seek(const TDVXRecordID& id) {
+    cursor_->SetPosition(false, false, id);
+    ASSERT_EQ(grrDone, cursor_->GetRecord(grmCurrent));
+  }
+  // The record IDs in the cursor's current order.
+  std::vector<TDVXRecordID> Walk() {
+    std::vector<TDVXRecordID> ids;
+    cursor_->First();
+    while (cursor_->GetRecord(grmNext) == grrDone) ids.push_back(cursor_->RecordID());
+    return ids;
+  }
+  void ExpectIndexesValid() {
+    TDVXTableData& table = cursor_->Table();
+    for (int i = 0; i < table.IndexCount(); ++i) {
+      auto report = TDVXBTreeChecker(static_cast<TDVXBTreeIndex&>(table.Index(i)), session_->SessionID()).Check();
+      EXPECT_TRUE(report.Ok()) << ::testing::PrintToString(report.problems);
+      EXPECT_EQ(report.entryCount, table.RecordCount(session_->SessionID()));
+    }
+  }
+
+  TDVXMemoryFileSystem fs_;
+  std::unique_ptr<TDVXDiskDatabaseData> db_;
+  std::unique_ptr<TDVXLocalSession> session_;
+  std::unique_ptr<TDVXLocalCursor> cursor_;
+};
+
+}  // namespace dvx::test
