@@ -197,3 +197,48 @@ TEST_F(TableDataTest, KeyTooLongForFourEntriesIsRefusedAtCreation) {
 
 }  // namespace
 }  // namespace dvx::test
+
+namespace dvx::test {
+namespace {
+
+TEST_F(TableDataTest, DeleteAllEmptiesTableAndIndexes) {
+  for (int i = 0; i < 60; ++i) ASSERT_EQ(0, Insert(i, "R" + std::to_string(i % 7)));
+  cursor_->Table().DeleteAll(*cursor_);
+  EXPECT_EQ(cursor_->GetRecordCount(), 0);
+  ExpectIndexesValid();
+  Reopen();
+  EXPECT_EQ(cursor_->GetRecordCount(), 0);
+  EXPECT_EQ(0, Insert(5, "Arnica"));
+}
+
+class TableCheckTest : public TTableFixture {};
+
+TEST_F(TableCheckTest, CheckRangeRefusesValuesOutsideItsBoundsAndPassesNull) {
+  CreateDatabase();
+  TDVXFieldDefs fields;
+  fields.Add("Dose", aftInteger);
+  TDVXConstraintDefs constraints;
+  TDVXConstraintDefCheck* check = constraints.AddCheck();
+  check->SetObjectName("DoseRange");
+  check->SetFieldName("Dose");
+  check->MinValue() = TDVXStoredValue::FromInt(bftSignedInt32, 1);
+  check->MaxValue() = TDVXStoredValue::FromInt(bftSignedInt32, 30);
+  db_->CreateTable(*session_, "Doses", fields, TDVXIndexDefs(), constraints);
+  cursor_ = std::make_unique<TDVXLocalCursor>(*session_, "Doses");
+  cursor_->Open();
+  auto insert = [&](std::optional<int32_t> dose) {
+    cursor_->NewRecord();
+    SetInt(0, dose);
+    return cursor_->InsertRecord();
+  };
+  EXPECT_EQ(0, insert(1));
+  EXPECT_EQ(0, insert(30));
+  EXPECT_EQ(0, insert(std::nullopt));
+  EXPECT_EQ(30029, insert(0));
+  EXPECT_EQ(cursor_->LastMessage(), "Constraint 'DoseRange' violated. Value in field 'Dose' cannot be lower then '1'");
+  EXPECT_EQ(30030, insert(31));
+  EXPECT_EQ(cursor_->GetRecordCount(), 3);
+}
+
+}  // namespace
+}  // namespace dvx::test
