@@ -17,7 +17,7 @@
 
 #include "engine/schema/record_buffer.h"
 #include "engine/schema/table_managers.h"
-#include "engine/storage/disk_database_storage.h"
+#include "engine/storage/disk_database_data.h"
 #include "engine/storage/disk_record_manager.h"
 #include "engine/storage/table_files.h"
 
@@ -54,7 +54,7 @@ class TDvxTable {
     fields_.Add("Name", aftVarchar, 60);
     fields_.RecomputeLayout();
     std::remove(fileName_.c_str());
-    db_ = std::make_unique<TDVXDiskDatabaseStorage>(fileName_, TDVXLockParams{10, 1});
+    db_ = std::make_unique<TDVXDiskDatabaseData>(fileName_, TDVXLockParams{10, 1});
     db_->CreateDatabase(4096, 8, 4);
     TDVXCryptoInfo crypto;
     db_->OpenDatabase(false, true, crypto);
@@ -135,7 +135,7 @@ class TDvxTable {
 
   std::string fileName_;
   TDVXFieldDefs fields_;
-  std::unique_ptr<TDVXDiskDatabaseStorage> db_;
+  std::unique_ptr<TDVXDiskDatabaseData> db_;
   int32_t session_ = 0;
   TDVXTableListRecord table_;
   TDVXStorageTableInfo info_;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/storage/database_checker.h"
-#include "engine/storage/disk_database_storage.h"
+#include "engine/storage/disk_database_data.h"
 #include "engine/storage/internal_file.h"
 #include "tests/support/byte_helpers.h"
 #include "tests/support/dvx_matchers.h"
@@ -52,7 +52,7 @@ TEST_F(DvxStorageTest, ForeignAndTruncatedFilesGiveTheEnginesMessage) {
   auto r = RunDvx("info " + file_);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Dovrentix signature not found - Native error: 11289"), std::string::npos) << r.out;
-  dvx::TDVXDiskDatabaseStorage foreign(file_, {3, 1});
+  dvx::TDVXDiskDatabaseData foreign(file_, {3, 1});
   dvx::TDVXCryptoInfo crypto;
   EXPECT_THAT([&] { foreign.OpenDatabase(true, false, crypto); }, ThrowsDvx(11289));
   EXPECT_EQ(RunDvx("create " + file_).status, 1) << "an existing file needs --force";
@@ -73,7 +73,7 @@ TEST_F(DvxStorageTest, ForeignAndTruncatedFilesGiveTheEnginesMessage) {
 
 TEST_F(DvxStorageTest, FlippedBytesAreReportedNeverCrash) {
   {
-    dvx::TDVXDiskDatabaseStorage db(file_, {3, 1});
+    dvx::TDVXDiskDatabaseData db(file_, {3, 1});
     db.CreateDatabase(512, 8, 2);
     dvx::TDVXCryptoInfo crypto;
     db.OpenDatabase(false, true, crypto);
@@ -119,7 +119,7 @@ TEST_F(DvxStorageTest, FlippedBytesAreReportedNeverCrash) {
 TEST_F(DvxStorageTest, TwoWritersEndWithAConsistentFile) {
   ASSERT_EQ(RunDvx("create " + file_ + " --page-size 512").status, 0);
   auto writer = [&](char tag) {
-    dvx::TDVXDiskDatabaseStorage db(file_, {2000, 1});
+    dvx::TDVXDiskDatabaseData db(file_, {2000, 1});
     dvx::TDVXCryptoInfo crypto;
     db.OpenDatabase(false, false, crypto);
     auto& pm = db.PageManager();
