@@ -91,10 +91,13 @@ inline void RunTwoWriters(const std::function<void(char)>& writer) {
 }
 
 // Each test gets its own folder below /tmp (dir_), removed afterwards, and
-// the name of a database file in it (file_).
-class TDvxTempDirTest : public ::testing::Test {
+// the name of a database file in it (file_). `Base` is the fixture it
+// extends (another fixture of ::testing::Test).
+template <typename Base = ::testing::Test>
+class TDvxTempDirTestOf : public Base {
  protected:
   void SetUp() override {
+    Base::SetUp();
     char pattern[] = "/tmp/dvx_tool_XXXXXX";
     const char* made = mkdtemp(pattern);
     ASSERT_NE(made, nullptr) << "cannot create a temporary folder";
@@ -103,8 +106,10 @@ class TDvxTempDirTest : public ::testing::Test {
   }
   void TearDown() override {
     if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+    Base::TearDown();
   }
   std::string dir_, file_;
 };
+using TDvxTempDirTest = TDvxTempDirTestOf<>;
 
 }  // namespace dvxtest
