@@ -1,0 +1,308 @@
+// Record operations through the table layer beside the same work in
+// SQLite, on real files, with the same durability on both sides (the
+// engine's journaled commit with its syncs; SQLite's default rollback
+// journal with synchronous=FULL) and 4096-byte pages:
+//  - 100,000 inserts in one transaction;
+//  - 1,000 inserts in autocommit, one durable commit per record;
+//  - 10,000 updates by primary key (a new secondary key and amount) and
+//    10,000 deletes by primary key, each set in one transaction, on a table
+//    of 100,000 records built beforehand outside the timing.
+// The table has six fields, a primary key on Id and a secondary index on
+// Code. SQLite's primary key is its INTEGER PRIMARY KEY (the row ID), its
+// natural form. Each benchmark runs both sides once and reports operations
+// per second of wall-clock time (syncs are most of an autocommit) for each
+// and the ratio engine / SQLite (above 1: the engine is faster).
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "engine/schema/record_buffer.h"
+#include "engine/tables/btree_index.h"
+#include "engine/tables/disk_database_data.h"
+#include "engine/tables/local_cursor.h"
+#include "engine/tables/local_session.h"
+#include "engine/tables/table_data.h"
+
+namespace {
+
+using namespace dvx;
+using TClock = std::chrono::steady_clock;
+
+constexpr int kBulkRecords = 100000;
+constexpr int kAutocommitRecords = 1000;
+constexpr int kKeyedChanges = 10000;
+
+std::string TempName(const char* what) {
+  return "/tmp/bench_tables_ops_" + std::to_string(::getpid()) + "_" + what;
+}
+
+void RemoveFile(const std::string& name) {
+  std::remove(name.c_str());
+  std::remove((name + "-journal").c_str());
+}
+
+// The six fields of a record, derived from its key.
+struct TRow {
+  int32_t id, code, stock;
+  double amount;
+  std::string name, note;
+};
+TRow Row(int i) {
+  return TRow{i, i * 7919 % 50021, i % 97, i * 0.25, "Remedy " + std::to_string(i),
+              "Materia medica entry " + std::to_string(i * 31 % 1009)};
+}
+
+// The key order of the keyed changes: a fixed walk over every tenth key.
+int KeyedID(int n) { return 1 + (n * 7 % kKeyedChanges) * 10; }
+
+double Seconds(TClock::time_point since) { return std::chrono::duration<double>(TClock::now() - since).count(); }
+
+// --- The engine, through a session and a cursor ------------------------------
+
+class TDvxSide {
+ public:
+  enum { kId, kCode, kName, kAmount, kStock, kNote };
+
+  TDvxSide() : fileName_(TempName("dvx.dvx")) {
+    RemoveFile(fileName_);
+    db_ = std::make_unique<TDVXDiskDatabaseData>(fileName_, TDVXLockParams{10, 1});
+    db_->CreateDatabase(4096, 8, 4);
+    TDVXCryptoInfo crypto;
+    db_->OpenDatabase(false, false, crypto);
+    session_ = std::make_unique<TDVXLocalSession>(*db_);
+    TDVXFieldDefs fields;
+    fields.Add("Id", aftInteger);
+    fields.Add("Code", aftInteger);
+    fields.Add("Name", aftVarchar, 40);
+    fields.Add("Amount", aftDouble);
+    fields.Add("Stock", aftInteger);
+    fields.Add("Note", aftVarchar, 60);
+    TDVXIndexDefs indexes;
+    TDVXIndexDef* pk = indexes.Add("PK");
+    pk->AddColumn("Id");
+    pk->SetPrimary(true);
+    indexes.Add("IX_Code")->AddColumn("Code");
+    db_->CreateTable(*session_, "Remedies", fields, indexes, TDVXConstraintDefs());
+    cursor_ = std::make_unique<TDVXLocalCursor>(*session_, "Remedies");
+    cursor_->Open();
+    primary_ = static_cast<TDVXBTreeIndex*>(cursor_->Table().IndexByName("PK"));
+  }
+  ~TDvxSide() {
+    cursor_.reset();
+    session_.reset();
+    db_->CloseDatabase();
+    RemoveFile(fileName_);
+  }
+
+  void Begin() { session_->StartTransaction(); }
+  void Commit() { session_->Commit(); }
+
+  void Insert(const TRow& row) {
+    cursor_->NewRecord();
+    Set(kId, &row.id);
+    Set(kCode, &row.code);
+    Set(kName, row.name.c_str());
+    Set(kAmount, &row.amount);
+    Set(kStock, &row.stock);
+    Set(kNote, row.note.c_str());
+    Check(cursor_->InsertRecord());
+  }
+  void UpdateByKey(int32_t id, int32_t code, double amount) {
+    Seek(id);
+    Set(kCode, &code);
+    Set(kAmount, &amount);
+    Check(cursor_->UpdateRecord());
+  }
+  void DeleteByKey(int32_t id) {
+    Seek(id);
+    Check(cursor_->DeleteRecord());
+  }
+  int64_t Count() { return cursor_->GetRecordCount(); }
+
+ private:
+  void Set(int field, const void* value) { SetFieldData(field, cursor_->Fields(), value, cursor_->Record()); }
+  void Check(int32_t result) {
+    if (result != 0) throw std::runtime_error("engine: " + cursor_->LastMessage());
+  }
+  // The record of the key, found through the primary index as a key search
+  // finds it, read into the cursor's buffer.
+  void Seek(int32_t id) {
+    std::vector<uint8_t> probe(static_cast<size_t>(cursor_->Table().RecordSize()), 0);
+    SetFieldData(kId, cursor_->Fields(), &id, probe.data());
+    const TDVXKey key = primary_->KeyRef().MakeKey(probe.data());
+    TDVXKeyPath path;
+    if (!primary_->FindByCondition(session_->SessionID(), ctEqual, key.data(), 1, true, path))
+      throw std::runtime_error("engine: key " + std::to_string(id) + " not found");
+    cursor_->SetPosition(false, false, primary_->RecordIDAt(session_->SessionID(), path));
+    if (cursor_->GetRecord(grmCurrent) != grrDone) throw std::runtime_error("engine: record not read");
+  }
+
+  std::string fileName_;
+  std::unique_ptr<TDVXDiskDatabaseData> db_;
+  std::unique_ptr<TDVXLocalSession> session_;
+  std::unique_ptr<TDVXLocalCursor> cursor_;
+  TDVXBTreeIndex* primary_ = nullptr;
+};
+
+// --- SQLite, through prepared statements -------------------------------------
+
+class TSqliteSide {
+ public:
+  TSqliteSide() : fileName_(TempName("sqlite.db")) {
+    RemoveFile(fileName_);
+    if (sqlite3_open(fileName_.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("sqlite: cannot open");
+    Exec("PRAGMA page_size=4096; PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
+         "CREATE TABLE Remedies(Id INTEGER PRIMARY KEY, Code INTEGER, Name VARCHAR(40), Amount DOUBLE,"
+         " Stock INTEGER, Note VARCHAR(60));"
+         "CREATE INDEX IX_Code ON Remedies(Code);");
+    insert_ = Prepare("INSERT INTO Remedies VALUES(?, ?, ?, ?, ?, ?)");
+    update_ = Prepare("UPDATE Remedies SET Code = ?, Amount = ? WHERE Id = ?");
+    delete_ = Prepare("DELETE FROM Remedies WHERE Id = ?");
+  }
+  ~TSqliteSide() {
+    for (sqlite3_stmt* s : {insert_, update_, delete_}) sqlite3_finalize(s);
+    sqlite3_close(db_);
+    RemoveFile(fileName_);
+  }
+
+  void Begin() { Exec("BEGIN"); }
+  void Commit() { Exec("COMMIT"); }
+  void Insert(const TRow& row) {
+    sqlite3_bind_int(insert_, 1, row.id);
+    sqlite3_bind_int(insert_, 2, row.code);
+    sqlite3_bind_text(insert_, 3, row.name.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_double(insert_, 4, row.amount);
+    sqlite3_bind_int(insert_, 5, row.stock);
+    sqlite3_bind_text(insert_, 6, row.note.c_str(), -1, SQLITE_STATIC);
+    Step(insert_);
+  }
+  void UpdateByKey(int32_t id, int32_t code, double amount) {
+    sqlite3_bind_int(update_, 1, code);
+    sqlite3_bind_double(update_, 2, amount);
+    sqlite3_bind_int(update_, 3, id);
+    Step(update_);
+  }
+  void DeleteByKey(int32_t id) {
+    sqlite3_bind_int(delete_, 1, id);
+    Step(delete_);
+  }
+
+ private:
+  void Exec(const char* sql) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+      throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db_));
+  }
+  sqlite3_stmt* Prepare(const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK)
+      throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db_));
+    return s;
+  }
+  void Step(sqlite3_stmt* s) {
+    if (sqlite3_step(s) != SQLITE_DONE) throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db_));
+    sqlite3_reset(s);
+  }
+
+  std::string fileName_;
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* insert_ = nullptr;
+  sqlite3_stmt* update_ = nullptr;
+  sqlite3_stmt* delete_ = nullptr;
+};
+
+// --- The workloads, the same for both sides ---------------------------------
+
+template <typename TSide>
+void InsertRange(TSide& side, int first, int count) {
+  for (int i = first; i < first + count; ++i) side.Insert(Row(i));
+}
+
+template <typename TSide>
+double BulkInsert(TSide& side) {
+  const auto start = TClock::now();
+  side.Begin();
+  InsertRange(side, 1, kBulkRecords);
+  side.Commit();
+  return kBulkRecords / Seconds(start);
+}
+
+template <typename TSide>
+double AutocommitInsert(TSide& side) {
+  const auto start = TClock::now();
+  InsertRange(side, 1, kAutocommitRecords);
+  return kAutocommitRecords / Seconds(start);
+}
+
+template <typename TSide>
+void Fill(TSide& side) {
+  side.Begin();
+  InsertRange(side, 1, kBulkRecords);
+  side.Commit();
+}
+
+template <typename TSide>
+double UpdateByKey(TSide& side) {
+  Fill(side);
+  const auto start = TClock::now();
+  side.Begin();
+  for (int n = 0; n < kKeyedChanges; ++n) side.UpdateByKey(KeyedID(n), 60000 + n, n * 0.5);
+  side.Commit();
+  return kKeyedChanges / Seconds(start);
+}
+
+template <typename TSide>
+double DeleteByKey(TSide& side) {
+  Fill(side);
+  const auto start = TClock::now();
+  side.Begin();
+  for (int n = 0; n < kKeyedChanges; ++n) side.DeleteByKey(KeyedID(n));
+  side.Commit();
+  return kKeyedChanges / Seconds(start);
+}
+
+// Runs one workload on fresh files of both sides per iteration and reports
+// the rates of the last iteration and their ratio.
+template <double (*DvxWork)(TDvxSide&), double (*SqliteWork)(TSqliteSide&)>
+void RunBoth(benchmark::State& state) {
+  double engine = 0, sqlite = 0;
+  try {
+    for (auto _ : state) {
+      {
+        TDvxSide side;
+        engine = DvxWork(side);
+      }
+      {
+        TSqliteSide side;
+        sqlite = SqliteWork(side);
+      }
+    }
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+    return;
+  }
+  state.counters["dvx_per_s"] = engine;
+  state.counters["sqlite_per_s"] = sqlite;
+  state.counters["ratio"] = engine / sqlite;
+}
+
+void BM_Insert100kOneTransaction(benchmark::State& state) {
+  RunBoth<BulkInsert<TDvxSide>, BulkInsert<TSqliteSide>>(state);
+}
+void BM_Insert1000Autocommit(benchmark::State& state) {
+  RunBoth<AutocommitInsert<TDvxSide>, AutocommitInsert<TSqliteSide>>(state);
+}
+void BM_Update10kByKey(benchmark::State& state) { RunBoth<UpdateByKey<TDvxSide>, UpdateByKey<TSqliteSide>>(state); }
+void BM_Delete10kByKey(benchmark::State& state) { RunBoth<DeleteByKey<TDvxSide>, DeleteByKey<TSqliteSide>>(state); }
+
+BENCHMARK(BM_Insert100kOneTransaction)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_Insert1000Autocommit)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_Update10kByKey)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_Delete10kByKey)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
