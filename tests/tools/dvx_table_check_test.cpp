@@ -30,6 +30,21 @@ class DvxTableCheckTest : public dvxtest::TDvxTableTest {
     Table().RecordManager().UpdateRecord(image.data(), id, Session());
   }
   void Commit() { db_->PageManager().ApplyChanges(Session()); }
+  // Sets a record's Code past the constraint checks, keeping UQ_Code in
+  // step so the constraint is the only fault, and returns the problems
+  // dvx check then reports.
+  std::vector<std::string> ForceCode(const TDVXRecordID& id, const int32_t* code) {
+    auto old = Image(id);
+    auto image = old;
+    SetFieldData(kCode, Fields(), code, image.data());
+    Table().IndexByName("UQ_Code")->UpdateRecord(Session(), old.data(), image.data(), id);
+    RewriteRecord(id, image);
+    Commit();
+    Export();
+    auto run = RunDvx("check " + file_);
+    EXPECT_EQ(run.status, 1);
+    return ProblemLines(run.out);
+  }
   std::vector<std::string> ProblemLines(const std::string& out) {
     std::vector<std::string> lines;
     for (size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1)
@@ -104,18 +119,8 @@ TEST_F(DvxTableCheckTest, EntryWithAnotherKeyThanItsRecordIsReported) {
 TEST_F(DvxTableCheckTest, NullInANotNullFieldIsReported) {
   CreateFilledRemedies();
   const TDVXRecordID first = Walk()[0];
-  auto old = Image(first);
-  auto image = old;
-  SetFieldData(kCode, Fields(), nullptr, image.data());
-  // The index follows, so the NULL is the only fault.
-  Table().IndexByName("UQ_Code")->UpdateRecord(Session(), old.data(), image.data(), first);
-  RewriteRecord(first, image);
-  Commit();
-  Export();
-  auto run = RunDvx("check " + file_);
-  EXPECT_EQ(run.status, 1);
-  const auto problems = ProblemLines(run.out);
-  ASSERT_EQ(problems.size(), 1u) << run.out;
+  const auto problems = ForceCode(first, nullptr);
+  ASSERT_EQ(problems.size(), 1u) << ::testing::PrintToString(problems);
   EXPECT_EQ(problems[0].rfind("table 'Remedies': " + RecordText(first) + ": field 'Code' is NULL against NOT NULL "
                               "constraint '",
                               0),
@@ -126,18 +131,9 @@ TEST_F(DvxTableCheckTest, NullInANotNullFieldIsReported) {
 TEST_F(DvxTableCheckTest, DuplicateUniqueKeyIsReported) {
   CreateFilledRemedies();
   const auto ids = Walk();
-  auto old = Image(ids[2]);
-  auto image = old;
   const int32_t code = 10;  // the first record's
-  SetFieldData(kCode, Fields(), &code, image.data());
-  Table().IndexByName("UQ_Code")->UpdateRecord(Session(), old.data(), image.data(), ids[2]);
-  RewriteRecord(ids[2], image);
-  Commit();
-  Export();
-  auto run = RunDvx("check " + file_);
-  EXPECT_EQ(run.status, 1);
-  const auto problems = ProblemLines(run.out);
-  ASSERT_EQ(problems.size(), 1u) << run.out;
+  const auto problems = ForceCode(ids[2], &code);
+  ASSERT_EQ(problems.size(), 1u) << ::testing::PrintToString(problems);
   EXPECT_NE(problems[0].find(RecordText(ids[0]) + " and " + RecordText(ids[2]) + " share the key of unique constraint '"),
             std::string::npos)
       << problems[0];
