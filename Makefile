@@ -74,7 +74,7 @@ fuzz: $(DEPS_STAMP) $(FUZZ)/CMakeCache.txt
 	@set -e; for f in $(FUZZ)/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] || continue; name=$${f##*/fuzz_}; \
 	  mkdir -p $(FUZZ)/corpus/$$name $(FUZZ)/crashes/$$name; \
-	  cp -n fuzz/corpus/$$name/* $(FUZZ)/corpus/$$name/ 2>/dev/null || true; \
+	  cp -n fuzz/corpus/$$name/* $(FUZZ)/fuzz/corpus/$$name/* $(FUZZ)/corpus/$$name/ 2>/dev/null || true; \
 	  echo "== fuzz_$$name for $(FUZZ_SECONDS) s"; \
 	  "$$f" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
 	    -artifact_prefix=$(FUZZ)/crashes/$$name/ $(FUZZ)/corpus/$$name; \

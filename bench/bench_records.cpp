@@ -17,7 +17,7 @@
 
 #include "engine/schema/record_buffer.h"
 #include "engine/schema/table_managers.h"
-#include "engine/storage/disk_database_data.h"
+#include "engine/storage/disk_database_storage.h"
 #include "engine/storage/disk_record_manager.h"
 #include "engine/storage/table_files.h"
 
@@ -54,7 +54,7 @@ class TDvxTable {
     fields_.Add("Name", aftVarchar, 60);
     fields_.RecomputeLayout();
     std::remove(fileName_.c_str());
-    db_ = std::make_unique<TDVXDiskDatabaseData>(fileName_, TDVXLockParams{10, 1});
+    db_ = std::make_unique<TDVXDiskDatabaseStorage>(fileName_, TDVXLockParams{10, 1});
     db_->CreateDatabase(4096, 8, 4);
     TDVXCryptoInfo crypto;
     db_->OpenDatabase(false, true, crypto);
@@ -135,7 +135,7 @@ class TDvxTable {
 
   std::string fileName_;
   TDVXFieldDefs fields_;
-  std::unique_ptr<TDVXDiskDatabaseData> db_;
+  std::unique_ptr<TDVXDiskDatabaseStorage> db_;
   int32_t session_ = 0;
   TDVXTableListRecord table_;
   TDVXStorageTableInfo info_;
@@ -237,24 +237,13 @@ void Rate(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(kRecords), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// Each iteration builds what its phase needs with the timer stopped.
-void BM_DvxInsert(benchmark::State& state) {
+// Each phase runs the same code on both engines. Each iteration builds what
+// its phase needs with the timer stopped.
+template <typename TTable>
+void BM_Insert(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    auto table = std::make_unique<TDvxTable>();
-    state.ResumeTiming();
-    table->InsertAll();
-    state.PauseTiming();
-    table.reset();
-    state.ResumeTiming();
-  }
-  Rate(state);
-}
-
-void BM_SqliteInsert(benchmark::State& state) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto table = std::make_unique<TSqliteTable>();
+    auto table = std::make_unique<TTable>();
     state.ResumeTiming();
     table->InsertAll();
     state.PauseTiming();
@@ -293,24 +282,19 @@ void BM_SqliteReadByRowid(benchmark::State& state) {
   Rate(state);
 }
 
-void BM_DvxFullScan(benchmark::State& state) {
-  TDvxTable table;
+template <typename TTable>
+void BM_FullScan(benchmark::State& state) {
+  TTable table;
   table.InsertAll();
   for (auto _ : state) benchmark::DoNotOptimize(table.Scan());
   Rate(state);
 }
 
-void BM_SqliteFullScan(benchmark::State& state) {
-  TSqliteTable table;
-  table.InsertAll();
-  for (auto _ : state) benchmark::DoNotOptimize(table.Scan());
-  Rate(state);
-}
-
-void BM_DvxDelete(benchmark::State& state) {
+template <typename TTable>
+void BM_Delete(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    auto table = std::make_unique<TDvxTable>();
+    auto table = std::make_unique<TTable>();
     table->InsertAll();
     state.ResumeTiming();
     table->DeleteAll();
@@ -321,28 +305,14 @@ void BM_DvxDelete(benchmark::State& state) {
   Rate(state);
 }
 
-void BM_SqliteDelete(benchmark::State& state) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto table = std::make_unique<TSqliteTable>();
-    table->InsertAll();
-    state.ResumeTiming();
-    table->DeleteAll();
-    state.PauseTiming();
-    table.reset();
-    state.ResumeTiming();
-  }
-  Rate(state);
-}
-
-BENCHMARK(BM_DvxInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_SqliteInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_TEMPLATE(BM_Insert, TDvxTable)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_TEMPLATE(BM_Insert, TSqliteTable)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DvxReadByRecordID)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DvxReadByRecordIDWholeTableCached)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SqliteReadByRowid)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_DvxFullScan)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_SqliteFullScan)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_DvxDelete)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_SqliteDelete)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_TEMPLATE(BM_FullScan, TDvxTable)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_TEMPLATE(BM_FullScan, TSqliteTable)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_TEMPLATE(BM_Delete, TDvxTable)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_TEMPLATE(BM_Delete, TSqliteTable)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -83,6 +83,10 @@ bool TDVXRecordChecker::LoadFields(const TDVXTableListRecord& record, TTable& ta
     Problem(table, "its metadata file cannot be read; records are not checked");
     return false;
   }
+  if (content.empty()) {
+    table.definitionsTrouble = "it has no field definitions";
+    return false;
+  }
   try {
     TDVXBaseSequenceManager sequences;
     TDVXBaseFieldManager fields(sequences);
@@ -93,7 +97,7 @@ bool TDVXRecordChecker::LoadFields(const TDVXTableListRecord& record, TTable& ta
     table.fields.RecomputeLayout();
     table.layout = TDVXRecordPageLayout::For(table.fields.DiskRecordSize(), dataSize_);
   } catch (const EDVXException& e) {
-    Problem(table, "its definitions cannot be read (" + e.Message() + "); records are not checked");
+    table.definitionsTrouble = "its definitions cannot be read (" + e.Message() + ")";
     return false;
   }
   return true;
@@ -167,6 +171,8 @@ void TDVXRecordChecker::CheckTable(const TDVXTableListRecord& record) {
   table.tableID = record.tableID;
   table.fieldsKnown = LoadFields(record, table);
   if (!LoadMap(record, table)) return;
+  if (!table.definitionsTrouble.empty() && !table.pages.empty())
+    Problem(table, table.definitionsTrouble + "; its records are not checked");
   std::vector<uint8_t> page;
   std::vector<int32_t> recordPages;
   for (const auto& [pageNo, mapPage] : table.pages) {

@@ -60,6 +60,11 @@ class TDVXRecordChecker {
     int32_t tableID = 0;
     TDVXFieldDefs fields;
     bool fieldsKnown = false;
+    // Why the field definitions are unknown. Records need them, so this is
+    // a problem only when the table's map holds pages; definitions as such
+    // are the table layer's to judge (the storage layer also keeps tables
+    // whose metadata file holds no definitions yet).
+    std::string definitionsTrouble;
     TDVXRecordPageLayout layout;
     std::map<int32_t, TMapPage> pages;
     std::map<int32_t, TPageInfo> info;

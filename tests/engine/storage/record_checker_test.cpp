@@ -13,6 +13,8 @@ namespace {
 
 using ::testing::ContainsRegex;
 using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 enum { kId, kName, kPicture };
 
@@ -133,6 +135,19 @@ TEST_F(RecordChecks, DefinitionsThatCannotBeReadAreReported) {
   file.WriteStream(session_, TDVXMemoryStream(std::vector<uint8_t>{1, 0, 0, 0, 9}));
   Commit();
   EXPECT_THAT(CheckFile(), Mentions("its definitions cannot be read"));
+}
+
+// Missing definitions matter only where there are records to read them
+// for: a table whose files exist but hold no definitions yet is sound, and
+// the table with records is reported once its definitions are gone.
+TEST_F(RecordChecks, EmptyDefinitionsAreAProblemOnlyBesideRecords) {
+  db_->CreateTableFiles("NoDefinitionsYet");
+  EXPECT_THAT(CheckFile(), IsEmpty());
+  TDVXTableMetadataFile file(PM());
+  file.Open(table_.metadataFirstPageNo);
+  file.WriteStream(session_, TDVXMemoryStream());
+  Commit();
+  EXPECT_THAT(CheckFile(), ElementsAre(HasSubstr("table 'Remedies': it has no field definitions")));
 }
 
 // Random bytes of random table pages changed: the check always finishes
