@@ -119,6 +119,15 @@ constexpr int32_t kErrTooManySessions = 10843;   // "Cannot connect session, max
 constexpr int32_t kErrSessionIDTooLarge = 11334;
 constexpr int32_t kErrLockTablesCreate = 11503;
 
+// Table and record locks.
+constexpr int32_t kErrInvalidLockCounter = 10757;    // "Error - invalid lock counter = %d, ..."
+constexpr int32_t kErrLockInvalidItem = 10765;       // "Invalid item number - ItemNo = %d, ItemCount = %d"
+constexpr int32_t kErrLockSessionNotFound = 10766;   // "Cannot find session %d for locking table '%s'"
+constexpr int32_t kErrRecordAlreadyLocked = 10767;   // "Canot lock record - already locked, ..."
+constexpr int32_t kErrInvalidLockTypeLock = 10775;   // "Error - invalid lock type = %d"
+constexpr int32_t kErrInvalidLockTypeUnlock = 10776;
+constexpr int32_t kErrLocksNotRemoved = 10811;       // "Error - not all locks were removed from ..."
+
 // Codes of our own where the message table has none.
 constexpr int32_t kErrCorruptHeader = 10481;     // "Invalid database file '%s' - %s"
 constexpr int32_t kErrCorruptInternalFile = 10482;  // "Corrupt internal file, type = %d, pageNo = %d: %s"
@@ -135,5 +144,6 @@ constexpr int32_t kErrNeedsRecovery = 10488;     // "Database file '%s' needs re
 constexpr int32_t kErrSavepointActive = 30950;   // "Error - session %d already has a savepoint"
 constexpr int32_t kErrNoSavepoint = 30951;       // "Error - session %d has no savepoint"
 constexpr int32_t kErrSavepointUsedPage = 30952;  // "Cannot remove used page, ..." on a rollback to a savepoint
+constexpr int32_t kErrStillReadLocked = 10758;   // "UnlockTable was not called - table is still locked for read ..."
 
 }  // namespace dvx

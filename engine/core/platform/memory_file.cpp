@@ -1,5 +1,7 @@
 #include "engine/core/platform/memory_file.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 
@@ -83,18 +85,16 @@ class TDVXMemoryFile : public TDVXFile {
   bool TryLock(uint64_t position, uint64_t length, bool exclusive) override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
     if (Conflicts(position, length, exclusive)) return false;
+    // As with an open file description's locks, locking a range this open
+    // holds already changes the kind of the lock in place.
+    DropOwn(position, length);
     node_->locks.push_back({this, position, length, exclusive});
     return true;
   }
 
   bool Unlock(uint64_t position, uint64_t length) override {
     std::lock_guard<std::mutex> guard(fs_.lock_);
-    auto& locks = node_->locks;
-    for (size_t i = 0; i < locks.size(); ++i)
-      if (locks[i].owner == this && locks[i].position == position && locks[i].length == length) {
-        locks.erase(locks.begin() + static_cast<long>(i));
-        return true;
-      }
+    DropOwn(position, length);
     return true;
   }
 
@@ -115,6 +115,14 @@ class TDVXMemoryFile : public TDVXFile {
       if (overlap && (exclusive || l.exclusive)) return true;
     }
     return false;
+  }
+
+  void DropOwn(uint64_t position, uint64_t length) {
+    auto& locks = node_->locks;
+    auto own = [&](const TDVXMemoryFileSystem::Node::Lock& l) {
+      return l.owner == this && l.position == position && l.length == length;
+    };
+    locks.erase(std::remove_if(locks.begin(), locks.end(), own), locks.end());
   }
 
   bool Fail(const std::string& what, int code) {
