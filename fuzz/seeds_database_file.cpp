@@ -4,8 +4,9 @@
 // binary files beside the sources.
 //   db0.dvx      page size 256, two empty tables
 //   db1.dvx      page size 512, two tables of which one was dropped again
-//   records.dvx  page size 512, a table with records, variable strings and
-//                pictures on small-data pages and large chains
+//   records.dvx  page size 512, a table made through the table layer with
+//                two indexes, records, variable strings and pictures on
+//                small-data pages and large chains
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -14,12 +15,11 @@
 #include "engine/core/platform/memory_file.h"
 #include "engine/core/stream.h"
 #include "engine/schema/record_buffer.h"
-#include "engine/schema/table_managers.h"
 #include "engine/storage/blob_value_stream.h"
 #include "engine/storage/disk_database_storage.h"
-#include "engine/storage/disk_record_manager.h"
-#include "engine/storage/owner_ids.h"
-#include "engine/storage/table_files.h"
+#include "engine/tables/disk_database_data.h"
+#include "engine/tables/local_cursor.h"
+#include "engine/tables/local_session.h"
 
 namespace {
 
@@ -48,52 +48,43 @@ std::vector<uint8_t> TablesFile(int pageSize, bool dropOne) {
 
 std::vector<uint8_t> RecordsFile() {
   TDVXMemoryFileSystem fs;
-  TDVXDiskDatabaseStorage db(kName, TDVXLockParams{1, 0}, fs);
+  TDVXDiskDatabaseData db(kName, TDVXLockParams{1, 0}, fs);
   db.CreateDatabase(512, 4, 2);
   TDVXCryptoInfo crypto;
   db.OpenDatabase(false, true, crypto);
-  const int32_t session = db.ConnectSession();
+  {
+    TDVXLocalSession session(db);
+    TDVXFieldDefs fields;
+    fields.Add("Id", aftInteger);
+    fields.Add("Name", aftVarchar, 100);
+    fields.Add("Picture", aftGraphic);
+    TDVXIndexDefs indexes;
+    TDVXIndexDef* pk = indexes.Add("PK");
+    pk->AddColumn("Id");
+    pk->SetPrimary(true);
+    indexes.Add("IX_Name")->AddColumn("Name");
+    db.CreateTable(session, "Remedies", fields, indexes, TDVXConstraintDefs());
 
-  TDVXFieldDefs fields;
-  fields.Add("Id", aftInteger);
-  fields.Add("Name", aftVarchar, 100);
-  fields.Add("Picture", aftGraphic);
-  fields.RecomputeLayout();
-
-  const TDVXTableListRecord table = db.CreateTableFiles("Remedies");
-  TDVXBaseSequenceManager sequences;
-  TDVXBaseFieldManager fieldManager(sequences);
-  fieldManager.FieldDefs().Assign(fields);
-  TDVXBaseConstraintManager constraints;
-  TDVXMemoryStream metadata;
-  SaveTableMetadataStream(metadata, fieldManager, constraints);
-  TDVXTableMetadataFile metadataFile(db.PageManager());
-  metadataFile.Open(table.metadataFirstPageNo);
-  metadataFile.WriteStream(kSystemSessionID, metadata);
-  db.PageManager().ApplyChanges(kSystemSessionID);
-
-  TDVXStorageTableInfo info;
-  info.tableID = table.tableID;
-  info.tableName = table.tableName;
-  info.fields = &fields;
-  TDVXDiskRecordManager records(session, info, &db.PageManager(), table.pfsMapFirstPageNo, true, 10);
-  for (int32_t i = 0; i < 12; ++i) {
-    std::vector<uint8_t> buffer(static_cast<size_t>(fields.RecordSize()), 0);
-    for (int f = 0; f < fields.Count(); ++f) SetNull(true, f, buffer.data());
-    SetFieldData(0, fields, &i, buffer.data());
-    const std::string name = "Remedy " + std::to_string(i);
-    SetFieldData(1, fields, name.c_str(), buffer.data());
-    if (i % 3 == 0) {
-      // The first picture needs a large chain, the others fit small pages.
-      std::vector<uint8_t> picture(i == 0 ? 2000 : 120);
-      for (size_t b = 0; b < picture.size(); ++b) picture[b] = static_cast<uint8_t>(b * 31 + i);
-      TDVXBlobValueStream stream(*fields.Items(2));
-      stream.WriteBuffer(picture.data(), picture.size(), 0);
-      stream.StoreInto(2, fields, buffer.data());
+    TDVXLocalCursor cursor(session, "Remedies");
+    cursor.Open();
+    const TDVXFieldDefs& layout = cursor.Fields();
+    for (int32_t i = 0; i < 12; ++i) {
+      cursor.NewRecord();
+      SetFieldData(0, layout, &i, cursor.Record());
+      const std::string name = "Remedy " + std::to_string(i);
+      SetFieldData(1, layout, name.c_str(), cursor.Record());
+      if (i % 3 == 0) {
+        // The first picture needs a large chain, the others fit small pages.
+        std::vector<uint8_t> picture(i == 0 ? 2000 : 120);
+        for (size_t b = 0; b < picture.size(); ++b) picture[b] = static_cast<uint8_t>(b * 31 + i);
+        TDVXBlobValueStream stream(*layout.Items(2));
+        stream.WriteBuffer(picture.data(), picture.size(), 0);
+        stream.StoreInto(2, layout, cursor.Record());
+      }
+      if (cursor.InsertRecord() != 0) throw std::runtime_error("cannot insert a seed record: " + cursor.LastMessage());
     }
-    records.InsertRecord(buffer.data(), session);
+    cursor.Close();
   }
-  db.PageManager().ApplyChanges(session);
   db.CloseDatabase();
   return fs.Contents(kName);
 }

@@ -18,6 +18,7 @@
 #include "engine/schema/index_def.h"
 #include "engine/schema/sequence_def.h"
 #include "engine/storage/page_manager.h"
+#include "engine/storage/table_locks_manager.h"
 
 namespace dvx {
 
@@ -32,6 +33,9 @@ class TDVXDatabaseData {
   TDVXDatabaseData& operator=(const TDVXDatabaseData&) = delete;
 
   virtual TDVXPageManager& PageManager() = 0;
+  // The table and record locks of the database's sessions; for a file,
+  // they reach other programs through its byte-range locks.
+  virtual TDVXTableLocksManager& TableLocks() = 0;
   virtual int32_t ConnectSession() = 0;
   virtual void DisconnectSession(int32_t sessionID) = 0;
   virtual std::vector<std::string> TableNames() = 0;

@@ -10,18 +10,31 @@ namespace dvx {
 
 TDVXDiskDatabaseData::TDVXDiskDatabaseData(std::string fileName, TDVXLockParams lockParams,
                                            TDVXFileSystem& fileSystem)
-    : storage_(std::move(fileName), lockParams, fileSystem) {}
+    : storage_(std::move(fileName), lockParams, fileSystem), lockParams_(lockParams) {}
 
-TDVXDiskDatabaseData::~TDVXDiskDatabaseData() { FreeTables(); }
+TDVXDiskDatabaseData::~TDVXDiskDatabaseData() {
+  FreeTables();
+  locks_.reset();
+}
 
 void TDVXDiskDatabaseData::OpenDatabase(bool readOnly, bool exclusive, TDVXCryptoInfo& crypto) {
   storage_.OpenDatabase(readOnly, exclusive, crypto);
   exclusive_ = exclusive;
+  locks_ = std::make_unique<TDVXTableLocksManager>(&storage_.PageManager().DatabaseFile(), lockParams_);
 }
 
 void TDVXDiskDatabaseData::CloseDatabase() {
   FreeTables();
+  // The bytes go with the descriptor; sessions that still hold locks are
+  // reported, after the file is closed all the same.
+  std::unique_ptr<TDVXTableLocksManager> locks = std::move(locks_);
   storage_.CloseDatabase();
+  if (locks) locks->CheckAllRemoved(storage_.FileName());
+}
+
+TDVXTableLocksManager& TDVXDiskDatabaseData::TableLocks() {
+  if (!locks_) throw EDVXException(kErrDatabaseNotOpen, "Database file '%s' is not open", {storage_.FileName()});
+  return *locks_;
 }
 
 std::unique_ptr<TDVXTableData> TDVXDiskDatabaseData::LoadTable(TDVXLocalSession& session,
@@ -73,7 +86,19 @@ void TDVXDiskDatabaseData::DeleteTable(TDVXLocalSession& session, const std::str
   if (FindOpenTable(tableName))
     throw EDVXException(kErrDeleteTableOpen, "Cannot delete table '%s'. Table is open by another dataset",
                         {tableName});
-  storage_.DropTableFiles(tableName, [&](const TDVXTableListRecord& old) { DropStructures(old); });
+  // Another program with the table open holds its intent lock: the drop
+  // waits for it like an exclusive open, and is refused after the retries.
+  const auto record = storage_.TableRecord(tableName);
+  const int32_t locksFileID = record ? record->locksFirstPageNo : -1;
+  TDVXTableLocksManager& locks = TableLocks();
+  locks.LockTableOrRaise(session.SessionID(), tableName, locksFileID, ltX, kErrDeleteTableOpen);
+  try {
+    storage_.DropTableFiles(tableName, [&](const TDVXTableListRecord& old) { DropStructures(old); });
+  } catch (...) {
+    locks.UnlockTable(tableName, session.SessionID(), ltX);
+    throw;
+  }
+  locks.UnlockTable(tableName, session.SessionID(), ltX);
 }
 
 }  // namespace dvx

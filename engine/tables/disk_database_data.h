@@ -34,6 +34,7 @@ class TDVXDiskDatabaseData : public TDVXDatabaseData {
 
   TDVXDiskDatabaseStorage& Storage() { return storage_; }
   TDVXDiskPageManager& PageManager() override { return storage_.PageManager(); }
+  TDVXTableLocksManager& TableLocks() override;
   int32_t ConnectSession() override { return storage_.ConnectSession(); }
   void DisconnectSession(int32_t sessionID) override { storage_.DisconnectSession(sessionID); }
   std::vector<std::string> TableNames() override { return storage_.TableNames(); }
@@ -52,6 +53,9 @@ class TDVXDiskDatabaseData : public TDVXDatabaseData {
   void DropStructures(const TDVXTableListRecord& record);
 
   TDVXDiskDatabaseStorage storage_;
+  TDVXLockParams lockParams_;
+  // Made when the file opens, on its descriptor; gone when it closes.
+  std::unique_ptr<TDVXTableLocksManager> locks_;
   bool exclusive_ = false;
 };
 

@@ -42,6 +42,7 @@ class TDVXDiskTableData : public TDVXTableData {
 
   TDVXPageManager& IndexPageManager() override;
   int32_t TableID() const override { return record_.tableID; }
+  int32_t LocksFileID() const override { return record_.locksFirstPageNo; }
   TDVXBaseRecordManager& RecordManager() override;
   TDVXDiskRecordManager& DiskRecordManager();
   void Refresh() override;

@@ -38,10 +38,14 @@ void TDVXLocalCursor::Open() {
   if (!database.TableExists(tableName_))
     throw EDVXException(kErrCursorTableNotFound, "Table not found, table name = %s", {tableName_});
   TDVXTableData& table = database.OpenTable(session_, tableName_, exclusive_);
-  if (!table.LockTableIS(SessionID())) {
+  // An exclusive open keeps every other session and program out of the
+  // table for as long as it is open; otherwise the intent lock IS keeps
+  // only exclusive openers out.
+  const TDVXTableLockMode openMode = exclusive_ ? tlmX : tlmIS;
+  if (!(exclusive_ ? table.LockTableX(SessionID()) : table.LockTableIS(SessionID()))) {
     database.ReleaseTable(table);
     throw EDVXException(kErrLockTableInsert, "Error - cannot lock table in '%s' mode, table name = '%s'",
-                        {TableLockModeName(tlmIS), tableName_});
+                        {TableLockModeName(openMode), tableName_});
   }
   table.RegisterCursor(*this);
   session_.RegisterCursor(*this);
@@ -58,7 +62,8 @@ void TDVXLocalCursor::Close() {
   table_ = nullptr;
   session_.UnregisterCursor(*this);
   table.UnregisterCursor(*this);
-  table.UnlockTableIS(SessionID());
+  if (exclusive_) table.UnlockTableX(SessionID());
+  else table.UnlockTableIS(SessionID());
   session_.Database().ReleaseTable(table);
 }
 

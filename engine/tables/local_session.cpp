@@ -19,6 +19,10 @@ TDVXLocalSession::~TDVXLocalSession() {
     database_.PageManager().CancelChanges(sessionID_);
   } catch (...) {
   }
+  try {
+    database_.TableLocks().RemoveAllLocks(sessionID_);
+  } catch (...) {
+  }
   database_.DisconnectSession(sessionID_);
 }
 

@@ -36,6 +36,22 @@ TDVXTableData::TDVXTableData(TDVXDatabaseData& database, std::string tableName)
 
 TDVXTableData::~TDVXTableData() = default;
 
+bool TDVXTableData::LockMode(int32_t session, TDVXTableLockMode mode) {
+  TDVXTableLocksManager& locks = database_.TableLocks();
+  return RetryLoop(locks.Params(), [&] { return locks.LockTable(session, tableName_, LocksFileID(), mode); });
+}
+
+bool TDVXTableData::UnlockMode(int32_t session, TDVXTableLockMode mode) {
+  return database_.TableLocks().UnlockTable(tableName_, session, mode);
+}
+
+bool TDVXTableData::HoldsTableLocks(int32_t session) {
+  TDVXTableLocksManager& locks = database_.TableLocks();
+  for (int mode : {ltS, ltIRW, ltRW, ltX})
+    if (locks.LockCount(tableName_, session, mode) > 0) return true;
+  return false;
+}
+
 void TDVXTableData::RaiseLockFailure(int32_t code, bool unlock, TDVXTableLockMode mode) const {
   throw EDVXException(code,
                       unlock ? "Error - cannot unlock table in '%s' mode, table name = '%s'"

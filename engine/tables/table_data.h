@@ -62,22 +62,25 @@ class TDVXTableData : public TDVXIndexTableAccess {
   // set (the most-updated state of a disk table).
   virtual void SaveState(int32_t session) = 0;
 
-  // Table locks of the registry, one pair per mode. Until the registry is
-  // wired in, every request is granted; the callers already take and
-  // release them where the locks belong.
-  virtual bool LockTableIS(int32_t session) { return true; }
-  virtual bool UnlockTableIS(int32_t session) { return true; }
-  virtual bool LockTableS(int32_t session) { return true; }
-  virtual bool UnlockTableS(int32_t session) { return true; }
-  virtual bool LockTableIRW(int32_t session) { return true; }
-  virtual bool UnlockTableIRW(int32_t session) { return true; }
-  virtual bool LockTableRW(int32_t session) { return true; }
-  virtual bool UnlockTableRW(int32_t session) { return true; }
-  virtual bool LockTableX(int32_t session) { return true; }
-  virtual bool UnlockTableX(int32_t session) { return true; }
+  // Table locks of the database's registry, one pair per mode. A lock is
+  // tried RetryCount times with Delay between attempts; false when it
+  // stayed refused. Unlocking is never refused.
+  virtual bool LockTableIS(int32_t session) { return LockMode(session, tlmIS); }
+  virtual bool UnlockTableIS(int32_t session) { return UnlockMode(session, tlmIS); }
+  virtual bool LockTableS(int32_t session) { return LockMode(session, tlmS); }
+  virtual bool UnlockTableS(int32_t session) { return UnlockMode(session, tlmS); }
+  virtual bool LockTableIRW(int32_t session) { return LockMode(session, tlmIRW); }
+  virtual bool UnlockTableIRW(int32_t session) { return UnlockMode(session, tlmIRW); }
+  virtual bool LockTableRW(int32_t session) { return LockMode(session, tlmRW); }
+  virtual bool UnlockTableRW(int32_t session) { return UnlockMode(session, tlmRW); }
+  virtual bool LockTableX(int32_t session) { return LockMode(session, tlmX); }
+  virtual bool UnlockTableX(int32_t session) { return UnlockMode(session, tlmX); }
   // Whether the session holds a table lock other than IS (the intent lock
   // of an open table does not keep a transaction from starting).
-  virtual bool HoldsTableLocks(int32_t session) { return false; }
+  virtual bool HoldsTableLocks(int32_t session);
+  // What names the table's lock bytes between programs: its locks file's
+  // first page; -1 where no other program can see the table.
+  virtual int32_t LocksFileID() const { return -1; }
 
   const std::string& TableName() const { return tableName_; }
   TDVXDatabaseData& Database() { return database_; }
@@ -147,6 +150,8 @@ class TDVXTableData : public TDVXIndexTableAccess {
   // One B-tree per index definition, opened on its stored root.
   void BuildIndexes();
   [[noreturn]] void RaiseLockFailure(int32_t code, bool unlock, TDVXTableLockMode mode) const;
+  bool LockMode(int32_t session, TDVXTableLockMode mode);
+  bool UnlockMode(int32_t session, TDVXTableLockMode mode);
 
  private:
   // The table lock of a change: RW outside a transaction, enrolment in the

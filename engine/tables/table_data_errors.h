@@ -40,5 +40,6 @@ constexpr int32_t kErrNoCurrentRecord = 30954;         // "Error - no current re
 constexpr int32_t kErrTransactionActive = 30955;       // "Error - session %d is already in a transaction"
 constexpr int32_t kErrNoTransaction = 30956;           // "Error - session %d is not in a transaction"
 constexpr int32_t kErrTableDefinitionMismatch = 30957; // "Error - table '%s' has no index with ID = %d"
+constexpr int32_t kErrDatabaseNotOpen = 30958;         // "Database file '%s' is not open"
 
 }  // namespace dvx

@@ -1,0 +1,117 @@
+// Table locks as the table objects take them: between the sessions of one
+// program and between two programs (two database objects on one file, each
+// with its own descriptor and so its own byte-range locks).
+#include <gtest/gtest.h>
+
+#include "tests/engine/tables/table_test_support.h"
+
+namespace dvx::test {
+namespace {
+
+using ::testing::_;
+
+class TableLocksOfTablesTest : public TTableFixture {
+ protected:
+  void SetUp() override {
+    CreateDatabase();
+    CreateRemedies();
+    session_.reset();
+    db_->CloseDatabase();
+    mine_ = OpenShared();
+    theirs_ = OpenShared();
+    mySession_ = std::make_unique<TDVXLocalSession>(*mine_);
+    theirSession_ = std::make_unique<TDVXLocalSession>(*theirs_);
+  }
+  void TearDown() override {
+    mySession_.reset();
+    theirSession_.reset();
+    mine_->CloseDatabase();
+    theirs_->CloseDatabase();
+  }
+  std::unique_ptr<TDVXDiskDatabaseData> OpenShared() {
+    auto db = std::make_unique<TDVXDiskDatabaseData>(kFile, TDVXLockParams{3, 1}, fs_);
+    TDVXCryptoInfo crypto;
+    db->OpenDatabase(false, false, crypto);
+    return db;
+  }
+  int32_t InsertThrough(TDVXLocalCursor& cursor, int32_t code) {
+    cursor.NewRecord();
+    SetFieldData(kCode, cursor.Fields(), &code, cursor.Record());
+    return cursor.InsertRecord();
+  }
+
+  std::unique_ptr<TDVXDiskDatabaseData> mine_, theirs_;
+  std::unique_ptr<TDVXLocalSession> mySession_, theirSession_;
+};
+
+TEST_F(TableLocksOfTablesTest, AnExclusiveOpenKeepsOtherSessionsAndProgramsOut) {
+  TDVXLocalCursor exclusive(*mySession_, kTable, true);
+  exclusive.Open();
+  TDVXLocalSession second(*mine_);
+  TDVXLocalCursor sameProgram(second, kTable);
+  EXPECT_THAT([&] { sameProgram.Open(); },
+              ThrowsDvx(_, "Error - cannot lock table in 'IS' mode, table name = 'Remedies'"));
+  TDVXLocalCursor otherProgram(*theirSession_, kTable);
+  EXPECT_THAT([&] { otherProgram.Open(); },
+              ThrowsDvx(_, "Error - cannot lock table in 'IS' mode, table name = 'Remedies'"));
+  exclusive.Close();
+  otherProgram.Open();
+  TDVXLocalCursor exclusiveAgain(*mySession_, kTable, true);
+  EXPECT_THAT([&] { exclusiveAgain.Open(); },
+              ThrowsDvx(_, "Error - cannot lock table in 'X' mode, table name = 'Remedies'"));
+}
+
+TEST_F(TableLocksOfTablesTest, AReaderInAnotherProgramHoldsOffAWriterUntilItIsDone) {
+  TDVXLocalCursor reader(*theirSession_, kTable);
+  reader.Open();
+  TDVXLocalCursor writer(*mySession_, kTable);
+  writer.Open();
+  ASSERT_TRUE(reader.Table().LockTableS(theirSession_->SessionID()));
+  EXPECT_NE(InsertThrough(writer, 1), 0);
+  EXPECT_THAT(writer.LastMessage(), HasSubstr("cannot lock table in 'RW' mode, table name = 'Remedies'"));
+  EXPECT_EQ(reader.GetRecordCount(), 0);
+  ASSERT_TRUE(reader.Table().UnlockTableS(theirSession_->SessionID()));
+  EXPECT_EQ(InsertThrough(writer, 1), 0);
+  EXPECT_EQ(reader.GetRecordCount(), 1);
+}
+
+TEST_F(TableLocksOfTablesTest, ATableIsNotDroppedWhileAnotherProgramHasItOpen) {
+  TDVXLocalCursor open(*theirSession_, kTable);
+  open.Open();
+  EXPECT_THAT([&] { mine_->DeleteTable(*mySession_, kTable); },
+              ThrowsDvx(20017, "Error - cannot lock table in 'X' mode, table name = 'Remedies'"));
+  EXPECT_TRUE(mine_->TableExists(kTable));
+  open.Close();
+  mine_->DeleteTable(*mySession_, kTable);
+  EXPECT_FALSE(theirs_->TableExists(kTable));
+}
+
+TEST_F(TableLocksOfTablesTest, OnlyLocksBeyondTheOpenTablesIntentKeepATransactionFromStarting) {
+  TDVXLocalCursor cursor(*mySession_, kTable);
+  cursor.Open();
+  mySession_->StartTransaction();
+  mySession_->Rollback();
+  ASSERT_TRUE(cursor.Table().LockTableS(mySession_->SessionID()));
+  EXPECT_THAT([&] { mySession_->StartTransaction(); },
+              ThrowsDvx(10824, "Cannot start transaction due to remaining table locks in table 'Remedies'"));
+  cursor.Table().UnlockTableS(mySession_->SessionID());
+  mySession_->StartTransaction();
+  EXPECT_EQ(InsertThrough(cursor, 5), 0);
+  mySession_->Commit(true);
+}
+
+TEST_F(TableLocksOfTablesTest, ASessionThatEndsLeavesNoLocksBehind) {
+  {
+    TDVXLocalSession passing(*mine_);
+    TDVXLocalCursor cursor(passing, kTable);
+    cursor.Open();
+    ASSERT_TRUE(cursor.Table().LockTableS(passing.SessionID()));
+    cursor.Close();
+  }
+  TDVXLocalCursor exclusive(*theirSession_, kTable, true);
+  exclusive.Open();
+  EXPECT_TRUE(exclusive.IsOpen());
+}
+
+}  // namespace
+}  // namespace dvx::test
