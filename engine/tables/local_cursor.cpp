@@ -51,7 +51,9 @@ void TDVXLocalCursor::Open() {
   session_.RegisterCursor(*this);
   table_ = &table;
   buffer_.assign(static_cast<size_t>(table.RecordSize()) + kCursorRecordIDSize + 1, 0);
+  keyBuffer_.assign(static_cast<size_t>(table.RecordSize()) + kCursorKeyControlSize, 0);
   currentIndexID_ = -1;
+  range_ = TDVXCursorRange{};
   First();
 }
 
@@ -88,24 +90,9 @@ void TDVXLocalCursor::SetPosition(bool bof, bool eof, const TDVXRecordID& id) {
   if (!buffer_.empty()) WriteRecordID();
 }
 
-void TDVXLocalCursor::SetCurrentIndex(const std::string& indexName) {
-  if (indexName.empty()) {
-    currentIndexID_ = -1;
-  } else {
-    TDVXIndex* index = Table().IndexByName(indexName);
-    if (!index)
-      throw EDVXException(kErrTableDefinitionMismatch, "Error - table '%s' has no index with ID = %d",
-                          {tableName_, -1});
-    currentIndexID_ = index->IndexDef().ObjectID();
-  }
-  First();
-}
-
 void TDVXLocalCursor::First() { SetPosition(true, false, kNoRecordID); }
 
 void TDVXLocalCursor::Last() { SetPosition(false, true, kNoRecordID); }
-
-TDVXGetRecordResult TDVXLocalCursor::GetRecord(TDVXGetRecordMode mode) { return Table().GetRecord(*this, mode); }
 
 template <typename F>
 int32_t TDVXLocalCursor::Run(F&& operation) {
@@ -129,10 +116,19 @@ int32_t TDVXLocalCursor::UpdateRecord() {
 }
 
 int32_t TDVXLocalCursor::DeleteRecord() {
-  return Run([&](TDVXTableData& table) { table.Delete(*this); });
+  const int32_t result = Run([&](TDVXTableData& table) { table.Delete(*this); });
+  if (result == 0 && Restricted() && !bof_ && !eof_ && !Accepts(Record())) {
+    // The table leaves the cursor on a neighbour in its order; a restricted
+    // cursor stands on a neighbour of its set instead: the next one, or the
+    // prior one when there is no next.
+    const TDVXRecordID landed = recordID_;
+    if (GetRecord(grmNext) == grrDone) return result;
+    SetPosition(false, false, landed);
+    if (Table().GetRecord(*this, grmCurrent) == grrDone && GetRecord(grmPrior) == grrDone) return result;
+    Last();
+  }
+  return result;
 }
-
-int64_t TDVXLocalCursor::GetRecordCount() { return Table().RecordCount(SessionID()); }
 
 TDVXCursorSnapshot TDVXLocalCursor::TakeSnapshot() const { return {bof_, eof_, recordID_, buffer_}; }
 

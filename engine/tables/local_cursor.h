@@ -9,21 +9,57 @@
 // record in the buffer (PageNo int32, PageItemNo uint16, little-endian),
 // then one state byte (kRecordInserted after an insert through this
 // cursor).
+//
+// Key buffer (key searches): RecordSize bytes holding the key fields in
+// record layout, then six control bytes written by the caller:
+//
+//   offset          size  meaning
+//   RecordSize + 0  1     not interpreted by the cursor
+//   RecordSize + 1  1     exclusive flag (the caller picks the condition)
+//   RecordSize + 2  4     key field count, int32 LE; 0 means every field
+//
+// Bookmark (8 bytes): BOF flag, EOF flag, PageNo int32 LE, PageItemNo
+// uint16 LE.
+//
+// A cursor is restricted while a range or a record filter is set; it then
+// shows only the records that pass the acceptance test, in its order.
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/storage/base_record_manager.h"
 #include "engine/storage/record_id.h"
+#include "engine/tables/record_id_list.h"
 
 namespace dvx {
 
 class TDVXFieldDefs;
+class TDVXIndex;
 class TDVXLocalSession;
 class TDVXTableData;
 
 constexpr int kCursorRecordIDSize = 6;
+constexpr int kCursorKeyControlSize = 6;
 constexpr uint8_t kRecordInserted = 3;
+
+using TDVXBookmark = std::array<uint8_t, 8>;
+// Answers for a record (RecordSize bytes) whether it belongs to the set.
+using TDVXRecordFilter = std::function<bool(const uint8_t* record)>;
+
+// A range over the current index: the record's key over the first
+// lowCount (highCount) index fields compared with the low (high) key.
+struct TDVXCursorRange {
+  bool hasLow = false;
+  bool hasHigh = false;
+  std::vector<uint8_t> low;
+  std::vector<uint8_t> high;
+  bool lowExclusive = false;
+  bool highExclusive = false;
+  int lowCount = 0;
+  int highCount = 0;
+};
 
 // A cursor's position and buffer, kept around a transaction.
 struct TDVXCursorSnapshot {
@@ -86,6 +122,45 @@ class TDVXLocalCursor : public TDVXCursor {
   int32_t CurrentIndexID() const { return currentIndexID_; }
   // "" for physical order; an unknown name is 30957.
   void SetCurrentIndex(const std::string& indexName);
+  // As SetCurrentIndex, but an unknown name selects physical order.
+  void SetIndex(const std::string& indexName);
+  // Both cancel the range (its keys belong to the old order) and stand
+  // before the first record.
+
+  // Key searches on the current index (30959 in physical order). The key
+  // is the first RecordSize bytes of KeyBuffer(); its control bytes give
+  // the field count. Types 1, 3 and 5 find the first entry satisfying the
+  // condition, 2 and 4 the last (the one nearest the key). A restricted
+  // cursor finds only records of its set. True and positioned on the
+  // record read; false with the position unchanged.
+  std::vector<uint8_t>& KeyBuffer() { return keyBuffer_; }
+  void SetKeyFieldCount(int32_t count);
+  bool GotoKey(int conditionType);
+
+  // Either key may be null (that end open). Field counts of 0 take every
+  // field of the current index. Needs a current index (30959); stands
+  // before the first record.
+  void SetRange(const uint8_t* lowKey, const uint8_t* highKey, bool highExclusive, bool lowExclusive,
+                int highFieldCount, int lowFieldCount);
+  void CancelRange();
+  bool HasRange() const { return range_.hasLow || range_.hasHigh; }
+  // Null clears the filter; stands before the first record.
+  void SetRecordFilter(TDVXRecordFilter filter);
+  bool Restricted() const { return HasRange() || static_cast<bool>(recordFilter_); }
+  // The records of the cursor's set in its order, read afresh.
+  TDVXRecordIDList RecordIDList();
+
+  // 1-based number of the current record in the cursor's set; -1 on BOF,
+  // EOF or a record that can no longer be read.
+  int64_t GetRecNo();
+  // Reads the n-th record of the set (n cut to 1..count); an empty set
+  // stands on EOF and gives grrEOF.
+  TDVXGetRecordResult SetRecNo(int64_t n);
+  TDVXBookmark GetBookmark() const;
+  // Restores the position exactly and reads the record there (grrError
+  // when it has gone); on BOF or EOF gives grrBOF or grrEOF.
+  TDVXGetRecordResult GotoBookmark(const TDVXBookmark& bookmark);
+  bool IsRecordDeleted();
 
   void First() override;
   void Last() override;
@@ -104,6 +179,18 @@ class TDVXLocalCursor : public TDVXCursor {
   template <typename F>
   int32_t Run(F&& operation);
   void WriteRecordID();
+  TDVXIndex* CurrentIndex() const;
+  void SelectIndex(int32_t objectID);
+  // The index's field count for a caller's count (0: all); 30960 outside.
+  int KeyFieldCount(int count) const;
+  // Range and record filter on a record image.
+  bool Accepts(const uint8_t* record) const;
+  // Whether the record lies beyond the range's end the walk heads for.
+  bool PastRange(bool forward, const uint8_t* record) const;
+  // Starting a walk from BOF (EOF) with a low (high) key seeks the key
+  // instead of the first (last) record; false when it does not apply.
+  bool SeekRangeStart(bool forward, TDVXGetRecordResult& result);
+  TDVXGetRecordResult ReadAt(const TDVXRecordID& id);
 
   TDVXLocalSession& session_;
   std::string tableName_;
@@ -114,6 +201,9 @@ class TDVXLocalCursor : public TDVXCursor {
   bool eof_ = false;
   TDVXRecordID recordID_ = kNoRecordID;
   int32_t currentIndexID_ = -1;
+  std::vector<uint8_t> keyBuffer_;
+  TDVXCursorRange range_;
+  TDVXRecordFilter recordFilter_;
   int32_t lastResult_ = 0;
   std::string lastMessage_;
 };

@@ -41,5 +41,7 @@ constexpr int32_t kErrTransactionActive = 30955;       // "Error - session %d is
 constexpr int32_t kErrNoTransaction = 30956;           // "Error - session %d is not in a transaction"
 constexpr int32_t kErrTableDefinitionMismatch = 30957; // "Error - table '%s' has no index with ID = %d"
 constexpr int32_t kErrDatabaseNotOpen = 30958;         // "Database file '%s' is not open"
+constexpr int32_t kErrNoCurrentIndex = 30959;          // "Error - no current index in table '%s'"
+constexpr int32_t kErrInvalidKeyFieldCount = 30960;    // "Error - invalid key field count = %d, index '%s' has %d fields"
 
 }  // namespace dvx

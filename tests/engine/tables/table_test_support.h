@@ -77,22 +77,27 @@ class TTableFixture : public ::testing::Test {
   }
 
   const TDVXFieldDefs& Fields() { return cursor_->Fields(); }
-  void SetInt(int field, std::optional<int32_t> value) {
-    SetFieldData(field, Fields(), value ? &*value : nullptr, cursor_->Record());
+  // Field access on a record image of the table (a cursor's buffer).
+  void SetInt(uint8_t* record, int field, std::optional<int32_t> value) {
+    SetFieldData(field, Fields(), value ? &*value : nullptr, record);
   }
-  std::optional<int32_t> GetInt(int field) {
+  std::optional<int32_t> GetInt(const uint8_t* record, int field) {
     int32_t value = 0;
-    if (!GetFieldData(field, Fields(), &value, cursor_->Record())) return std::nullopt;
+    if (!GetFieldData(field, Fields(), &value, record)) return std::nullopt;
     return value;
   }
-  void SetText(int field, const std::string& text) {
-    SetFieldData(field, Fields(), text.empty() ? nullptr : text.c_str(), cursor_->Record());
+  void SetText(uint8_t* record, int field, const std::string& text) {
+    SetFieldData(field, Fields(), text.empty() ? nullptr : text.c_str(), record);
   }
-  std::string GetText(int field) {
+  std::string GetText(const uint8_t* record, int field) {
     std::vector<char> text(static_cast<size_t>(Fields().Items(field)->MemoryDataSize()) + 1, 0);
-    if (!GetFieldData(field, Fields(), text.data(), cursor_->Record())) return "";
+    if (!GetFieldData(field, Fields(), text.data(), record)) return "";
     return text.data();
   }
+  void SetInt(int field, std::optional<int32_t> value) { SetInt(cursor_->Record(), field, value); }
+  std::optional<int32_t> GetInt(int field) { return GetInt(cursor_->Record(), field); }
+  void SetText(int field, const std::string& text) { SetText(cursor_->Record(), field, text); }
+  std::string GetText(int field) { return GetText(cursor_->Record(), field); }
   // Inserts a record; the cursor's result code.
   int32_t Insert(std::optional<int32_t> code, const std::string& name, std::optional<int32_t> id = std::nullopt) {
     cursor_->NewRecord();

@@ -1,0 +1,170 @@
+// Walking the cursor's set: neighbour reads with the range and the record
+// filter applied, record counts and numbers, bookmarks.
+//
+// A restricted cursor walks the table's order itself and skips what the
+// acceptance test refuses, instead of walking a record ID list built
+// beforehand: other cursors' inserts, edits and deletes are then seen at
+// the next step, and a record that vanished is continued from where it
+// stood exactly as in an unrestricted walk. The record ID list is read
+// afresh for counts and numbers. A range on the index bounds the walk:
+// it starts at the key and ends where the index passes the other key.
+#include <algorithm>
+#include <cstring>
+
+#include "engine/core/exception.h"
+#include "engine/tables/index.h"
+#include "engine/tables/local_cursor.h"
+#include "engine/tables/table_data.h"
+#include "engine/tables/table_data_errors.h"
+#include "engine/tables/table_read_scope.h"
+
+namespace dvx {
+
+TDVXGetRecordResult TDVXLocalCursor::ReadAt(const TDVXRecordID& id) {
+  SetPosition(false, false, id);
+  return Table().GetRecord(*this, grmCurrent);
+}
+
+bool TDVXLocalCursor::SeekRangeStart(bool forward, TDVXGetRecordResult& result) {
+  const bool applies = forward ? bof_ && range_.hasLow : eof_ && range_.hasHigh;
+  if (!applies) return false;
+  TDVXTableData& table = Table();
+  TDVXIndex& index = *CurrentIndex();
+  const int32_t session = SessionID();
+  TDVXIndexCondition condition;
+  if (forward) condition = {range_.lowExclusive ? ctGreater : ctGreaterOrEqual, range_.low.data(), range_.lowCount};
+  else condition = {range_.highExclusive ? ctLess : ctLessOrEqual, range_.high.data(), range_.highCount};
+  TDVXRecordID id;
+  bool found;
+  {
+    TDVXTableReadScope scope(table, session);
+    auto state = index.NewScanState(condition);
+    found = index.ScanNext(session, state.get(), forward ? 1 : -1, id);
+  }
+  if (found) {
+    result = ReadAt(id);
+  } else {
+    SetPosition(!forward, forward, recordID_);
+    result = forward ? grrEOF : grrBOF;
+  }
+  return true;
+}
+
+TDVXGetRecordResult TDVXLocalCursor::GetRecord(TDVXGetRecordMode mode) {
+  TDVXTableData& table = Table();
+  if (!Restricted() || mode == grmCurrent) return table.GetRecord(*this, mode);
+  const bool forward = mode == grmNext;
+  TDVXGetRecordResult result;
+  if (!SeekRangeStart(forward, result)) result = table.GetRecord(*this, mode);
+  for (; result == grrDone; result = table.GetRecord(*this, mode)) {
+    if (PastRange(forward, Record())) {
+      // Index order: every record further on lies beyond the range too.
+      SetPosition(!forward, forward, recordID_);
+      return forward ? grrEOF : grrBOF;
+    }
+    if (Accepts(Record())) return grrDone;
+  }
+  return result;
+}
+
+TDVXRecordIDList TDVXLocalCursor::RecordIDList() {
+  TDVXTableData& table = Table();
+  const int32_t session = SessionID();
+  TDVXTableReadScope scope(table, session);
+  TDVXRecordIDList list;
+  TDVXIndex* index = CurrentIndex();
+  if (!index) {
+    table.ForEachRecord(session, [&](const TDVXRecordID& id, const uint8_t* record) {
+      if (Accepts(record)) list.push_back(id);
+    });
+    return list;
+  }
+  std::vector<uint8_t> record(static_cast<size_t>(table.RecordSize()), 0);
+  TDVXIndexGetRecordRequest request;
+  request.mode = grmNext;
+  request.bof = true;
+  request.record = record.data();
+  for (;;) {
+    const TDVXIndexRecordResult result = index->GetRecord(session, request, table);
+    if (result == grrEndPassedOrEmpty) break;
+    if (result != grrRecordRead)
+      throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
+                          {request.recordID.pageNo, static_cast<int32_t>(request.recordID.itemNo), tableName_});
+    if (PastRange(true, record.data())) break;
+    if (Accepts(record.data())) list.push_back(request.recordID);
+  }
+  return list;
+}
+
+int64_t TDVXLocalCursor::GetRecordCount() {
+  if (!Restricted()) return Table().RecordCount(SessionID());
+  return static_cast<int64_t>(RecordIDList().size());
+}
+
+int64_t TDVXLocalCursor::GetRecNo() {
+  if (bof_ || eof_) return -1;
+  if (Restricted()) {
+    const TDVXRecordIDList list = RecordIDList();
+    auto it = std::find(list.begin(), list.end(), recordID_);
+    return it == list.end() ? -1 : static_cast<int64_t>(it - list.begin()) + 1;
+  }
+  TDVXTableData& table = Table();
+  const int32_t session = SessionID();
+  TDVXTableReadScope scope(table, session);
+  TDVXIndex* index = CurrentIndex();
+  if (!index) return table.RecordManager().RecordNoOf(recordID_, session);
+  // The stored record, not the buffer: its key may have been edited.
+  std::vector<uint8_t> record(static_cast<size_t>(table.RecordSize()), 0);
+  if (!table.ReadRecord(session, recordID_, record.data())) return -1;
+  return index->GetRecNo(session, recordID_, record.data());
+}
+
+TDVXGetRecordResult TDVXLocalCursor::SetRecNo(int64_t n) {
+  TDVXRecordID id = kNoRecordID;
+  if (Restricted()) {
+    const TDVXRecordIDList list = RecordIDList();
+    if (!list.empty()) id = list[static_cast<size_t>(std::clamp<int64_t>(n, 1, static_cast<int64_t>(list.size())) - 1)];
+  } else {
+    TDVXTableData& table = Table();
+    const int32_t session = SessionID();
+    TDVXTableReadScope scope(table, session);
+    const int64_t count = table.RecordManager().RecordCount(session);
+    if (count > 0) {
+      n = std::clamp<int64_t>(n, 1, count);
+      TDVXIndex* index = CurrentIndex();
+      if (!index) id = table.RecordManager().RecordIDOf(n, session);
+      else if (!index->GetNthRecord(session, n, id)) id = kNoRecordID;
+    }
+  }
+  if (id.IsNone()) {
+    Last();
+    return grrEOF;
+  }
+  return ReadAt(id);
+}
+
+TDVXBookmark TDVXLocalCursor::GetBookmark() const {
+  TDVXBookmark bookmark{};
+  bookmark[0] = bof_ ? 1 : 0;
+  bookmark[1] = eof_ ? 1 : 0;
+  std::memcpy(bookmark.data() + 2, &recordID_.pageNo, 4);
+  std::memcpy(bookmark.data() + 6, &recordID_.itemNo, 2);
+  return bookmark;
+}
+
+TDVXGetRecordResult TDVXLocalCursor::GotoBookmark(const TDVXBookmark& bookmark) {
+  Table();
+  TDVXRecordID id;
+  std::memcpy(&id.pageNo, bookmark.data() + 2, 4);
+  std::memcpy(&id.itemNo, bookmark.data() + 6, 2);
+  const bool bof = bookmark[0] != 0;
+  const bool eof = bookmark[1] != 0;
+  SetPosition(bof, eof, id);
+  if (bof) return grrBOF;
+  if (eof) return grrEOF;
+  return Table().GetRecord(*this, grmCurrent);
+}
+
+bool TDVXLocalCursor::IsRecordDeleted() { return Table().IsRecordDeleted(*this); }
+
+}  // namespace dvx

@@ -1,0 +1,31 @@
+#pragma once
+// TDVXTableReadScope: what a cursor holds while it reads a table outside
+// the table object's own operations (key searches, record numbers, the
+// record ID list): the table object's lock, then the table lock S of the
+// registry, released in reverse order on every path.
+#include <cstdint>
+
+#include "engine/core/exception.h"
+#include "engine/tables/table_data.h"
+#include "engine/tables/table_data_errors.h"
+
+namespace dvx {
+
+class TDVXTableReadScope {
+ public:
+  TDVXTableReadScope(TDVXTableData& table, int32_t session) : guard_(table.Lock()), table_(table), session_(session) {
+    if (!table.LockTableS(session))
+      throw EDVXException(kErrLockTableInsert, "Error - cannot lock table in '%s' mode, table name = '%s'",
+                          {TableLockModeName(tlmS), table.TableName()});
+  }
+  ~TDVXTableReadScope() { table_.UnlockTableS(session_); }
+  TDVXTableReadScope(const TDVXTableReadScope&) = delete;
+  TDVXTableReadScope& operator=(const TDVXTableReadScope&) = delete;
+
+ private:
+  TDVXLockGuard guard_;
+  TDVXTableData& table_;
+  int32_t session_;
+};
+
+}  // namespace dvx
