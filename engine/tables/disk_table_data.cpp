@@ -66,6 +66,31 @@ void TDVXDiskTableData::SaveState(int32_t session) {
   file.WriteStream(session, stream);
 }
 
+void TDVXDiskTableData::ReloadState(int32_t session) {
+  // A table in a transaction holds that transaction's state, which the file
+  // does not have yet; the transaction took over the file's state when the
+  // table joined it.
+  if (exclusive_ || ActiveTransaction() != kNoTransaction) return;
+  TDVXPageManager& pm = database_.PageManager();
+  const int32_t counter = pm.GetStateCounter();
+  if (counter == stateSeen_) return;
+  TDVXTableMostUpdatedFile file(pm);
+  file.Open(record_.mostUpdatedFirstPageNo);
+  TDVXMemoryStream stream = file.ReadStream(session);
+  TDVXBaseSequenceManager sequences;
+  TDVXBaseIndexManager indexes;
+  LoadMostUpdatedStream(stream, sequences, indexes);
+  // Definitions change only under an exclusive open, so the stored
+  // sequences and indexes are this object's, in the same order.
+  TDVXTableState state;
+  for (int i = 0; i < sequences.SequenceDefs().Count(); ++i)
+    state.sequenceValues.push_back(sequences.SequenceDefs().Items(i)->CurrentValue());
+  for (int i = 0; i < indexes.IndexDefs().Count(); ++i)
+    state.rootPages.push_back(indexes.IndexDefs().Items(i)->RootPageNo());
+  PutState(state);
+  stateSeen_ = counter;
+}
+
 void TDVXDiskTableData::Refresh() {
   if (recordManager_) recordManager_->Refresh();
 }

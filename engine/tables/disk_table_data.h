@@ -47,6 +47,7 @@ class TDVXDiskTableData : public TDVXTableData {
   TDVXDiskRecordManager& DiskRecordManager();
   void Refresh() override;
   void SaveState(int32_t session) override;
+  void ReloadState(int32_t session) override;
   const TDVXTableListRecord& Record() const { return record_; }
 
  private:
@@ -55,6 +56,9 @@ class TDVXDiskTableData : public TDVXTableData {
   TDVXDiskDatabaseData& database_;
   TDVXTableListRecord record_;
   bool exclusive_;
+  // The StateCounter when the state was last read: unchanged, nothing was
+  // committed since by anyone.
+  int32_t stateSeen_ = -1;
   TDVXStorageTableInfo info_;
   std::unique_ptr<TDVXDiskRecordManager> recordManager_;
 };

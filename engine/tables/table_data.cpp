@@ -167,6 +167,7 @@ class TDVXTableData::TChangeLock {
     if (session.InTransaction()) return;
     if (!table.LockTableRW(session_)) table.RaiseLockFailure(kErrLockTableInsert, false, tlmRW);
     held_ = true;
+    table.ReloadState(session_);
   }
   ~TChangeLock() {
     if (held_) table_.UnlockTableRW(session_);
@@ -437,6 +438,7 @@ TDVXGetRecordResult TDVXTableData::GetRecord(TDVXLocalCursor& cursor, TDVXGetRec
     int32_t s;
     ~TUnlock() { t.UnlockTableS(s); }
   } unlock{*this, session};
+  ReloadState(session);
   TDVXIndex* index = IndexByID(cursor.CurrentIndexID());
   if (!index || mode == grmCurrent) {
     TDVXGetRecordRequest request;

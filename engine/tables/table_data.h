@@ -61,6 +61,10 @@ class TDVXTableData : public TDVXIndexTableAccess {
   // Writes the sequences and index definitions into the session's change
   // set (the most-updated state of a disk table).
   virtual void SaveState(int32_t session) = 0;
+  // Takes over what other programs committed to the table's state
+  // (sequence values, index root pages) before an operation relies on it;
+  // nothing to do for a table no other program can change.
+  virtual void ReloadState(int32_t session) {}
 
   // Table locks of the database's registry, one pair per mode. A lock is
   // tried RetryCount times with Delay between attempts; false when it

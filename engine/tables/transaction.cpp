@@ -37,6 +37,7 @@ std::vector<TDVXTableData*> TDVXTransaction::Tables() const {
 void TDVXTransaction::Enroll(TDVXTableData& table) {
   for (auto& [t, state] : tables_)
     if (t == &table) return;
+  table.ReloadState(sessionID_);
   table.SetActiveTransaction(sessionID_);
   tables_.emplace_back(&table, table.TakeState());
 }
