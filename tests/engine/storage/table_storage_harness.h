@@ -20,6 +20,7 @@
 #include "engine/storage/disk_record_manager.h"
 #include "engine/storage/record_checker.h"
 #include "engine/storage/table_files.h"
+#include "tests/engine/storage/record_buffer_helpers.h"
 #include "tests/support/byte_helpers.h"
 #include "tests/support/dvx_matchers.h"
 
@@ -36,7 +37,7 @@ using testing::WriteU16;
 using ::testing::_;
 using ::testing::HasSubstr;
 
-class TTableStorageFixture : public ::testing::Test {
+class TTableStorageFixture : public TRecordBufferHelpers {
  protected:
   static constexpr const char* kFile = "records.dvx";
 
@@ -76,6 +77,7 @@ class TTableStorageFixture : public ::testing::Test {
                                                   retryCount_);
   }
 
+  TDVXBaseRecordManager& Records() override { return *rm_; }
   TDVXPageManager& PM() { return db_->PageManager(); }
   void Commit() { PM().ApplyChanges(session_); }
   void Cancel() {
@@ -101,34 +103,6 @@ class TTableStorageFixture : public ::testing::Test {
     return problems;
   }
 
-  // A zeroed record buffer of the table with every field NULL.
-  std::vector<uint8_t> NewRecord() {
-    std::vector<uint8_t> buffer(static_cast<size_t>(fields_.RecordSize()), 0);
-    for (int i = 0; i < fields_.Count(); ++i) SetNull(true, i, buffer.data());
-    return buffer;
-  }
-  void SetInt(std::vector<uint8_t>& buffer, int field, int32_t value) {
-    SetFieldData(field, fields_, &value, buffer.data());
-  }
-  int32_t GetInt(const std::vector<uint8_t>& buffer, int field) {
-    int32_t value = 0;
-    EXPECT_TRUE(GetFieldData(field, fields_, &value, buffer.data()));
-    return value;
-  }
-  void SetText(std::vector<uint8_t>& buffer, int field, const std::string& text) {
-    SetFieldData(field, fields_, text.empty() ? nullptr : text.c_str(), buffer.data());
-  }
-  // The text of a string field; "" for NULL.
-  std::string GetText(const std::vector<uint8_t>& buffer, int field) {
-    std::vector<char> text(static_cast<size_t>(fields_.Items(field)->MemoryDataSize()) + 1, 0);
-    if (!GetFieldData(field, fields_, text.data(), buffer.data())) return "";
-    return text.data();
-  }
-  void SetBlob(std::vector<uint8_t>& buffer, int field, const std::vector<uint8_t>& value) {
-    TDVXBlobValueStream stream(*fields_.Items(field));
-    stream.WriteBuffer(value.data(), value.size(), 0);
-    stream.StoreInto(field, fields_, buffer.data());
-  }
   std::vector<uint8_t> GetBlob(const std::vector<uint8_t>& buffer, int field) {
     auto stream = rm_->OpenBlob(session_, field, buffer.data());
     std::vector<uint8_t> value(static_cast<size_t>(stream->Size()));
@@ -136,36 +110,6 @@ class TTableStorageFixture : public ::testing::Test {
     return value;
   }
 
-  std::vector<uint8_t> Read(const TDVXRecordID& id) {
-    std::vector<uint8_t> buffer = NewRecord();
-    TDVXGetRecordRequest request;
-    request.session = session_;
-    request.recordID = id;
-    request.buffer = buffer.data();
-    EXPECT_EQ(grrDone, rm_->GetRecord(request));
-    return buffer;
-  }
-  // GetRecord with a mode and flags; the record ID read, or kNoRecordID.
-  TDVXGetRecordResult Step(TDVXGetRecordMode mode, TDVXRecordID& id, bool first = false, bool last = false) {
-    std::vector<uint8_t> buffer = NewRecord();
-    TDVXGetRecordRequest request;
-    request.session = session_;
-    request.mode = mode;
-    request.first = first;
-    request.last = last;
-    request.recordID = id;
-    request.buffer = buffer.data();
-    TDVXGetRecordResult result = rm_->GetRecord(request);
-    if (result == grrDone) id = request.recordID;
-    return result;
-  }
-  // Every record in RecordID order, walked forward from the first.
-  std::vector<TDVXRecordID> Walk() {
-    std::vector<TDVXRecordID> ids;
-    TDVXRecordID id = kNoRecordID;
-    for (TDVXGetRecordResult r = Step(grmNext, id, true); r == grrDone; r = Step(grmNext, id)) ids.push_back(id);
-    return ids;
-  }
   // A raw page image from the committed file.
   std::vector<uint8_t> FilePage(int32_t pageNo) {
     std::vector<uint8_t> page(static_cast<size_t>(PM().PageSize()));
@@ -180,11 +124,9 @@ class TTableStorageFixture : public ::testing::Test {
 
   TDVXMemoryFileSystem fs_;
   std::unique_ptr<TDVXDiskDatabaseStorage> db_;
-  TDVXFieldDefs fields_;
   TDVXTableListRecord table_;
   TDVXStorageTableInfo info_;
   std::unique_ptr<TDVXDiskRecordManager> rm_;
-  int32_t session_ = 1;
   int retryCount_ = 10;
 };
 
