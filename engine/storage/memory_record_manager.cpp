@@ -30,8 +30,13 @@ bool BitSet(const std::vector<uint8_t>& bits, int32_t i) {
 }  // namespace
 
 TDVXMemoryRecordManager::TDVXMemoryRecordManager(const TDVXStorageTableInfo& table, int32_t growthStep)
-    : table_(table), recordSize_(RecordSizeOf(table)), growthStep_(std::max<int32_t>(growthStep, 1)) {
+    : table_(table), recordSize_(RecordSizeOf(table)), growthStep_(std::max<int32_t>(growthStep, 1)) {}
+
+uint8_t* TDVXMemoryRecordManager::Scratch() {
+  // Made on first use: a loaded table's record size is trusted only once
+  // a record of that size has been read.
   scratch_.resize(static_cast<size_t>(recordSize_));
+  return scratch_.data();
 }
 
 bool TDVXMemoryRecordManager::SlotUsed(int32_t slot) const {
@@ -140,8 +145,9 @@ void TDVXMemoryRecordManager::UpdateRecord(uint8_t* buffer, const TDVXRecordID& 
   // holds no record to change.
   if (!buffer || !Exists(slot) || slot < min_ || slot > max_)
     throw EDVXException(kErrUpdateRecordNo, "Invalid record No = %d", {slot});
-  std::memcpy(scratch_.data(), SlotPointer(slot), static_cast<size_t>(recordSize_));
-  Store(slot, buffer, scratch_.data());
+  uint8_t* old = Scratch();
+  std::memcpy(old, SlotPointer(slot), static_cast<size_t>(recordSize_));
+  Store(slot, buffer, old);
 }
 
 void TDVXMemoryRecordManager::Take(int32_t slot) {
@@ -304,8 +310,9 @@ void TDVXMemoryRecordManager::AppendRecord(const uint8_t* buffer) {
     while (slot < bits && BitSet(loadedBitmap_, slot)) ++slot;
   if (slot >= capacity_) throw EDVXException(kErrAppendBeyondCapacity, "Invalid record No = %d", {slot});
   if (noDeletions_ == 0 && slot >= bits) throw EDVXException(kErrAppendBeyondBitmap, "Invalid record No = %d", {slot});
-  std::memcpy(scratch_.data(), buffer, static_cast<size_t>(recordSize_));
-  Store(slot, scratch_.data(), nullptr);
+  uint8_t* copy = Scratch();
+  std::memcpy(copy, buffer, static_cast<size_t>(recordSize_));
+  Store(slot, copy, nullptr);
   bitmap_[static_cast<size_t>(slot) >> 3] &= static_cast<uint8_t>(~(1u << (slot & 7)));
   if (++count_ == 1) min_ = slot;
   max_ = slot;

@@ -98,6 +98,7 @@ class TDVXMemoryRecordManager : public TDVXBaseRecordManager {
   // leave nothing behind).
   void Store(int32_t slot, uint8_t* buffer, const uint8_t* old);
   void Take(int32_t slot);
+  uint8_t* Scratch();
 
   TDVXStorageTableInfo table_;
   int32_t recordSize_;

@@ -87,5 +87,7 @@ constexpr int32_t kErrImageReadBitmap = 10453;
 constexpr int32_t kErrImageVersion101 = 10454;      // below 1.010001
 constexpr int32_t kErrImageVersion102 = 10455;      // below 1.020001
 constexpr int32_t kErrImageInvalid = 30978;         // "Invalid in-memory table image: %s"
+constexpr int32_t kErrImageReadBody = 30982;        // "Cannot read from stream. ..." (compressed body)
+constexpr int32_t kErrImageWriteBody = 30983;       // "Cannot write to stream. ..." (compressed body)
 
 }  // namespace dvx
