@@ -39,6 +39,12 @@ uint8_t* TDVXMemoryRecordManager::Scratch() {
   return scratch_.data();
 }
 
+TDVXRecordID TDVXMemoryRecordManager::NumberToRecordID(int64_t number) {
+  if (number < std::numeric_limits<int32_t>::min() || number > std::numeric_limits<int32_t>::max())
+    throw EDVXException(kErrRecordNumberRange, "Record number %d is out of range", {number});
+  return {static_cast<int32_t>(number), 0};
+}
+
 bool TDVXMemoryRecordManager::SlotUsed(int32_t slot) const {
   if (slot < 0 || slot >= capacity_) return false;
   return !BitSet(bitmap_, slot);

@@ -48,6 +48,16 @@ class TDVXMemoryRecordManager : public TDVXBaseRecordManager {
   // The table's fields must be laid out; 10011 when the record size is 0.
   explicit TDVXMemoryRecordManager(const TDVXStorageTableInfo& table, int32_t growthStep = kDefaultGrowthStep);
 
+  // RecordIDs as numbers (bookmarks, record-number conversions of the
+  // table object): PageNo sign-extended, PageItemNo ignored; a number
+  // outside signed 32 bits is refused (30984). Order: PageNo as signed
+  // 32-bit numbers; -1, 0 or 1.
+  static int64_t RecordIDToNumber(const TDVXRecordID& recordID) { return recordID.pageNo; }
+  static TDVXRecordID NumberToRecordID(int64_t number);
+  static int CompareRecordIDs(const TDVXRecordID& a, const TDVXRecordID& b) {
+    return a.pageNo < b.pageNo ? -1 : a.pageNo > b.pageNo ? 1 : 0;
+  }
+
   int64_t RecordCount(int32_t session) override;
   // Empties the table.
   void FreeAllPages(int32_t session) override;

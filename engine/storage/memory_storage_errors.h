@@ -44,6 +44,7 @@ constexpr int32_t kErrAppendBeyondBitmap = 10454;    // "Invalid record No = %d"
 constexpr int32_t kErrUpdateRecordNo = 30972;        // "Invalid record No = %d"
 constexpr int32_t kErrDeleteRecordNo = 30973;        // "Invalid record No = %d"
 constexpr int32_t kErrRecordsStreamWrite = 30980;    // "Cannot write to stream. ..." (record manager state)
+constexpr int32_t kErrRecordNumberRange = 30984;     // "Record number %d is out of range"
 // BLOB values kept beside the records of memory and temporary tables.
 constexpr int32_t kErrMemoryBlobReference = 30974;   // "Invalid BLOB reference = %d"
 

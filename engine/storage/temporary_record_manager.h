@@ -52,8 +52,14 @@ class TDVXTemporaryRecordManager : public TDVXBaseRecordManager {
   explicit TDVXTemporaryRecordManager(const TDVXStorageTableInfo& table, TDVXTemporaryRecordSettings settings = {});
   ~TDVXTemporaryRecordManager() override;
 
+  // The sequence number in a RecordID and back: the low 6 bytes of the
+  // number, the two high bytes 0. RecordIDs compare in sequence order.
   static TDVXRecordID RecordIDOfNumber(int64_t n);
   static int64_t NumberOfRecordID(const TDVXRecordID& recordID);
+  static int CompareRecordIDs(const TDVXRecordID& a, const TDVXRecordID& b) {
+    const int64_t x = NumberOfRecordID(a), y = NumberOfRecordID(b);
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
 
   int64_t RecordCount(int32_t session) override;
   void FreeAllPages(int32_t session) override;

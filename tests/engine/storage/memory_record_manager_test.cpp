@@ -219,6 +219,14 @@ TEST_F(MemoryRecords, VariableStringsLieInTheRecordBuffer) {
   EXPECT_EQ(GetText(back, kCode), "ABCDEF");
 }
 
+TEST_F(MemoryRecords, RecordIDsAreSlotNumbersAsSigned32BitNumbers) {
+  EXPECT_EQ(TDVXMemoryRecordManager::RecordIDToNumber({-2, 9}), -2);
+  EXPECT_EQ(TDVXMemoryRecordManager::NumberToRecordID(70000), (TDVXRecordID{70000, 0}));
+  EXPECT_THAT([] { TDVXMemoryRecordManager::NumberToRecordID(int64_t{1} << 31); }, ThrowsDvx(kErrRecordNumberRange));
+  EXPECT_EQ(TDVXMemoryRecordManager::CompareRecordIDs({-1, 0}, {0, 0}), -1);
+  EXPECT_EQ(TDVXMemoryRecordManager::CompareRecordIDs({5, 1}, {5, 0}), 0);
+}
+
 TEST_F(MemoryRecords, ReadingIntoNoBufferIsRefused) {
   Insert(1);
   TDVXGetRecordRequest request;

@@ -23,6 +23,13 @@ TEST_F(TemporaryRecords, RecordIDsHoldTheSequenceNumberIn48Bits) {
   EXPECT_EQ(id.itemNo, 0x1234);
   EXPECT_EQ(TDVXTemporaryRecordManager::NumberOfRecordID(id), n);
   EXPECT_EQ(TDVXTemporaryRecordManager::NumberOfRecordID(TDVXTemporaryRecordManager::RecordIDOfNumber(5)), 5);
+  // Record 5 before record 6, and PageNo's high bit is no sign.
+  EXPECT_EQ(TDVXTemporaryRecordManager::CompareRecordIDs(TDVXTemporaryRecordManager::RecordIDOfNumber(5),
+                                                         TDVXTemporaryRecordManager::RecordIDOfNumber(6)),
+            -1);
+  EXPECT_EQ(TDVXTemporaryRecordManager::CompareRecordIDs(TDVXTemporaryRecordManager::RecordIDOfNumber(0x80000000),
+                                                         TDVXTemporaryRecordManager::RecordIDOfNumber(1)),
+            1);
 }
 
 TEST_F(TemporaryRecords, WithALimitOfTwoTheThirdRecordIsInTheFileAtOffsetZero) {
