@@ -1,5 +1,6 @@
 #include "engine/storage/blob_value_stream.h"
 
+#include "engine/core/byte_order.h"
 #include "engine/core/exception.h"
 #include "engine/schema/blob_slot.h"
 #include "engine/storage/record_errors.h"
@@ -36,6 +37,14 @@ TDVXBlobValueStream::TDVXBlobValueStream(const TDVXFieldDef& field, const TDVXIt
 
 void TDVXBlobValueStream::StoreInto(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer) {
   StoreBlobValue(fieldNo, fields, buffer, view_->PendingHeader(), *storage_);
+}
+
+std::unique_ptr<TDVXBlobValueStream> TDVXBlobValueStream::OfPendingSlot(const TDVXFieldDef& field, const uint8_t* slot,
+                                                                    uint64_t temporaryThreshold) {
+  std::span<const uint8_t> block = PendingBlobBlock(BlobSlotHandle(slot));
+  TDVXItemHeader header{GetI32(block.data()), GetU64(block.data() + 4), block.size() - kPendingBlobHeaderSize};
+  std::vector<uint8_t> stored(block.begin() + kPendingBlobHeaderSize, block.end());
+  return std::make_unique<TDVXBlobValueStream>(field, header, stored, temporaryThreshold);
 }
 
 }  // namespace dvx

@@ -38,6 +38,9 @@ class TDVXBlobValueStream : public TDVXStream {
   // Makes the value the pending value of field `fieldNo` in `buffer` (an
   // empty value makes the field NULL).
   void StoreInto(int fieldNo, const TDVXFieldDefs& fields, uint8_t* buffer);
+  // The pending value a BLOB slot names, read back.
+  static std::unique_ptr<TDVXBlobValueStream> OfPendingSlot(const TDVXFieldDef& field, const uint8_t* slot,
+                                                            uint64_t temporaryThreshold);
 
   TDVXCompressedBLOBStream& View() { return *view_; }
   TDVXTemporaryStream& Storage() { return *storage_; }

@@ -559,12 +559,7 @@ std::unique_ptr<TDVXBlobValueStream> TDVXDiskRecordManager::OpenBlob(int32_t ses
   const TDVXFieldDef& f = *Fields().Items(fieldNo);
   const uint8_t* slot = buffer + f.MemoryOffset();
   if (IsNull(fieldNo, buffer)) return std::make_unique<TDVXBlobValueStream>(f, temporaryThreshold);
-  if (BlobSlotMarker(slot) == kBlobSlotPending) {
-    std::span<const uint8_t> block = PendingBlobBlock(BlobSlotHandle(slot));
-    TDVXItemHeader header{GetI32(block.data()), GetU64(block.data() + 4), block.size() - kPendingBlobHeaderSize};
-    std::vector<uint8_t> stored(block.begin() + kPendingBlobHeaderSize, block.end());
-    return std::make_unique<TDVXBlobValueStream>(f, header, stored, temporaryThreshold);
-  }
+  if (BlobSlotMarker(slot) == kBlobSlotPending) return TDVXBlobValueStream::OfPendingSlot(f, slot, temporaryThreshold);
   return Run(session, [&] { return blobs_.ReadBlobValue(session, f, TDVXRecordID::Decode(slot), temporaryThreshold); });
 }
 

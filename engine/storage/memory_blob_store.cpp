@@ -144,12 +144,7 @@ std::unique_ptr<TDVXBlobValueStream> TDVXMemoryBlobStore::Open(const TDVXFieldDe
   const TDVXFieldDef& f = *fields.Items(fieldNo);
   const uint8_t* slot = buffer + f.MemoryOffset();
   if (IsNull(fieldNo, buffer)) return std::make_unique<TDVXBlobValueStream>(f, temporaryThreshold);
-  if (BlobSlotMarker(slot) == kBlobSlotPending) {
-    std::span<const uint8_t> block = PendingBlobBlock(BlobSlotHandle(slot));
-    TDVXItemHeader header{GetI32(block.data()), GetU64(block.data() + 4), block.size() - kPendingBlobHeaderSize};
-    std::vector<uint8_t> stored(block.begin() + kPendingBlobHeaderSize, block.end());
-    return std::make_unique<TDVXBlobValueStream>(f, header, stored, temporaryThreshold);
-  }
+  if (BlobSlotMarker(slot) == kBlobSlotPending) return TDVXBlobValueStream::OfPendingSlot(f, slot, temporaryThreshold);
   const uint32_t id = SlotID(slot);
   if (id == 0) Unknown(GetU32(slot));
   const TValue& value = Get(id);

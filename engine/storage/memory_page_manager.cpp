@@ -20,6 +20,30 @@ namespace {
 
 }  // namespace
 
+void TDVXPageStreamCounters::Write(TDVXStream& stream, int pageSize, int headerSize) const {
+  WriteCodedU32(stream, static_cast<uint32_t>(capacity), kErrPagesWriteCapacity);
+  WriteCodedU32(stream, static_cast<uint32_t>(highest), kErrPagesWriteHighest);
+  WriteCodedU32(stream, static_cast<uint32_t>(growthStep), kErrPagesWriteGrowth);
+  WriteCodedU16(stream, static_cast<uint16_t>(pageSize), kErrPagesWritePageSize);
+  WriteCodedU16(stream, static_cast<uint16_t>(headerSize), kErrPagesWriteHeaderSize);
+  WriteCodedU32(stream, static_cast<uint32_t>(pageCount), kErrPagesWritePageCount);
+}
+
+TDVXPageStreamCounters TDVXPageStreamCounters::Read(TDVXStream& stream, int pageSize) {
+  TDVXPageStreamCounters c;
+  c.capacity = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadCapacity));
+  c.highest = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadHighest));
+  c.growthStep = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadGrowth));
+  const uint16_t size = ReadCodedU16(stream, kErrPagesReadPageSize);
+  const uint16_t header = ReadCodedU16(stream, kErrPagesReadHeaderSize);
+  c.pageCount = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadPageCount));
+  if (c.capacity < 0 || c.capacity > TDVXMemoryPageManager::kMaxCapacity) Invalid("capacity", c.capacity);
+  if (c.growthStep < 1 || c.growthStep > TDVXMemoryPageManager::kMaxCapacity) Invalid("growth step", c.growthStep);
+  if (size != pageSize) Invalid("page size", size);
+  if (header != 0) Invalid("page header size", header);
+  return c;
+}
+
 TDVXMemoryPageManager::TDVXMemoryPageManager() : TDVXPageManager(kPageSize, 0) {}
 
 TDVXMemoryPageManager::~TDVXMemoryPageManager() = default;
@@ -91,12 +115,7 @@ void TDVXMemoryPageManager::Clear() {
 
 void TDVXMemoryPageManager::SaveToStream(TDVXStream& stream) {
   TDVXLockGuard guard(Lock());
-  WriteCodedU32(stream, static_cast<uint32_t>(Capacity()), kErrPagesWriteCapacity);
-  WriteCodedU32(stream, static_cast<uint32_t>(HighestPageNo()), kErrPagesWriteHighest);
-  WriteCodedU32(stream, static_cast<uint32_t>(growthStep_), kErrPagesWriteGrowth);
-  WriteCodedU16(stream, static_cast<uint16_t>(PageSize()), kErrPagesWritePageSize);
-  WriteCodedU16(stream, static_cast<uint16_t>(HeaderSize()), kErrPagesWriteHeaderSize);
-  WriteCodedU32(stream, static_cast<uint32_t>(pageCount_), kErrPagesWritePageCount);
+  TDVXPageStreamCounters{Capacity(), HighestPageNo(), growthStep_, pageCount_}.Write(stream, PageSize(), HeaderSize());
   allocated_.SaveToStream(stream, kErrPagesWriteContents);
   for (auto& slot : slots_) stream.WriteBuffer(slot.get(), static_cast<size_t>(kPageSize), kErrPagesWriteContents);
 }
@@ -105,16 +124,8 @@ void TDVXMemoryPageManager::LoadFromStream(TDVXStream& stream) {
   TDVXLockGuard guard(Lock());
   // Everything is read and checked into locals first: a failed load leaves
   // the manager as it was.
-  const int32_t capacity = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadCapacity));
-  const int32_t highest = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadHighest));
-  const int32_t growth = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadGrowth));
-  const uint16_t pageSize = ReadCodedU16(stream, kErrPagesReadPageSize);
-  const uint16_t headerSize = ReadCodedU16(stream, kErrPagesReadHeaderSize);
-  const int32_t pageCount = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadPageCount));
-  if (capacity < 0 || capacity > kMaxCapacity) Invalid("capacity", capacity);
-  if (growth < 1 || growth > kMaxCapacity) Invalid("growth step", growth);
-  if (pageSize != kPageSize) Invalid("page size", pageSize);
-  if (headerSize != 0) Invalid("page header size", headerSize);
+  const TDVXPageStreamCounters c = TDVXPageStreamCounters::Read(stream, kPageSize);
+  const int32_t capacity = c.capacity, highest = c.highest, growth = c.growthStep, pageCount = c.pageCount;
   TDVXBitArray allocated;
   allocated.LoadFromStream(stream, capacity, kErrPagesReadContents, kErrPagesStreamInvalid);
   if (allocated.Size() != capacity) Invalid("bit count", allocated.Size());

@@ -34,6 +34,19 @@
 
 namespace dvx {
 
+// The counters at the head of the stream form (the temporary page manager
+// writes the same ones for itself). Read checks the page geometry and the
+// growth step; the counts are checked by the caller against its bits.
+struct TDVXPageStreamCounters {
+  int32_t capacity = 0;
+  int32_t highest = -1;
+  int32_t growthStep = 0;
+  int32_t pageCount = 0;
+
+  void Write(TDVXStream& stream, int pageSize, int headerSize) const;
+  static TDVXPageStreamCounters Read(TDVXStream& stream, int pageSize);
+};
+
 class TDVXMemoryPageManager : public TDVXPageManager {
  public:
   static constexpr int kPageSize = 4096;

@@ -118,13 +118,9 @@ void TDVXTemporaryPageManager::SaveToStream(TDVXStream& stream) {
   TDVXLockGuard guard(Lock());
   const int32_t fileHighest = fileAllocated_.HighestSet();
   const int32_t highest = fileHighest >= 0 ? memoryLimit_ + fileHighest : inner_->HighestPageNo();
-  WriteCodedU32(stream, static_cast<uint32_t>(memoryLimit_), kErrPagesWriteCapacity);
-  WriteCodedU32(stream, static_cast<uint32_t>(highest), kErrPagesWriteHighest);
-  WriteCodedU32(stream, static_cast<uint32_t>(TDVXMemoryPageManager::kGrowthStep), kErrPagesWriteGrowth);
-  WriteCodedU16(stream, static_cast<uint16_t>(PageSize()), kErrPagesWritePageSize);
-  WriteCodedU16(stream, static_cast<uint16_t>(HeaderSize()), kErrPagesWriteHeaderSize);
-  WriteCodedU32(stream, static_cast<uint32_t>(inner_->GetPageCount() + fileAllocated_.CountSet()),
-                kErrPagesWritePageCount);
+  TDVXPageStreamCounters{memoryLimit_, highest, TDVXMemoryPageManager::kGrowthStep,
+                         inner_->GetPageCount() + fileAllocated_.CountSet()}
+      .Write(stream, PageSize(), HeaderSize());
   fileAllocated_.SaveToStream(stream, kErrPagesWriteContents);
   inner_->SaveToStream(stream);
   std::vector<uint8_t> buffer(static_cast<size_t>(kPageSize));
@@ -137,16 +133,8 @@ void TDVXTemporaryPageManager::SaveToStream(TDVXStream& stream) {
 
 void TDVXTemporaryPageManager::LoadFromStream(TDVXStream& stream) {
   TDVXLockGuard guard(Lock());
-  const int32_t limit = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadCapacity));
-  const int32_t highest = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadHighest));
-  const int32_t growth = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadGrowth));
-  const uint16_t pageSize = ReadCodedU16(stream, kErrPagesReadPageSize);
-  const uint16_t headerSize = ReadCodedU16(stream, kErrPagesReadHeaderSize);
-  const int32_t pageCount = static_cast<int32_t>(ReadCodedU32(stream, kErrPagesReadPageCount));
-  if (limit < 0 || limit > TDVXMemoryPageManager::kMaxCapacity) Invalid("memory limit", limit);
-  if (growth < 1) Invalid("growth step", growth);
-  if (pageSize != kPageSize) Invalid("page size", pageSize);
-  if (headerSize != 0) Invalid("page header size", headerSize);
+  const TDVXPageStreamCounters c = TDVXPageStreamCounters::Read(stream, kPageSize);
+  const int32_t limit = c.capacity, highest = c.highest, pageCount = c.pageCount;
   TDVXBitArray fileAllocated;
   fileAllocated.LoadFromStream(stream, std::numeric_limits<int32_t>::max() - limit, kErrPagesReadContents,
                                kErrPagesStreamInvalid);

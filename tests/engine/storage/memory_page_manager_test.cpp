@@ -131,7 +131,9 @@ TEST(MemoryPageManager, StreamFormRoundTrips) {
   EXPECT_EQ(back.Capacity(), 100);
   EXPECT_FALSE(back.IsAllocated(10));
   for (int i = 0; i < 60; ++i)
-    if (i != 10) EXPECT_EQ(FirstByte(back, i), i + 1);
+    if (i != 10) {
+      EXPECT_EQ(FirstByte(back, i), i + 1);
+    }
   EXPECT_EQ(AddMarked(back, 1), 10);
 }
 

@@ -132,7 +132,9 @@ TEST_P(MemoryRecordsModel, RandomChangesMatchTheModel) {
   }
   CheckAll(model);
   EXPECT_EQ(PendingBlobCount(), pendingBefore);
-  if (GetParam() == TKind::Temporary) EXPECT_TRUE(temporary_->HasFile());
+  if (GetParam() == TKind::Temporary) {
+    EXPECT_TRUE(temporary_->HasFile());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MemoryRecordsModel, ::testing::Values(TKind::Memory, TKind::Temporary),
