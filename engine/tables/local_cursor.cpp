@@ -60,6 +60,7 @@ void TDVXLocalCursor::Open() {
 void TDVXLocalCursor::Close() {
   if (!table_) return;
   TDVXTableData& table = *table_;
+  ReleaseEditLock();
   DiscardPendingBlobs(table.Fields(), buffer_.data());
   table_ = nullptr;
   session_.UnregisterCursor(*this);
@@ -111,12 +112,98 @@ int32_t TDVXLocalCursor::InsertRecord() {
   return Run([&](TDVXTableData& table) { table.Insert(*this); });
 }
 
+void TDVXLocalCursor::ReleaseEditLock() noexcept {
+  if (!editLocked_) return;
+  editLocked_ = false;
+  try {
+    table_->UnlockRecordForEdit(*this, editLock_);
+  } catch (...) {
+    // The session's end releases whatever it still holds.
+  }
+}
+
+template <typename F>
+int32_t TDVXLocalCursor::RunLocked(F&& operation) {
+  return Run([&](TDVXTableData& table) {
+    if (bof_ || eof_) throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
+    const TDVXRecordID id = recordID_;
+    const bool held = editLocked_ && editLock_ == id;
+    if (!held) table.LockRecordForEdit(*this);
+    try {
+      operation(table);
+    } catch (...) {
+      if (!held) table.UnlockRecordForEdit(*this, id);
+      throw;
+    }
+    editLocked_ = false;
+    table.UnlockRecordForEdit(*this, id);
+  });
+}
+
 int32_t TDVXLocalCursor::UpdateRecord() {
-  return Run([&](TDVXTableData& table) { table.Update(*this); });
+  return RunLocked([&](TDVXTableData& table) { table.Update(*this); });
+}
+
+int32_t TDVXLocalCursor::BeginEdit() {
+  return Run([&](TDVXTableData& table) {
+    if (bof_ || eof_) throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
+    if (editLocked_ && editLock_ == recordID_) return;
+    if (editLocked_) {
+      table.UnlockRecordForEdit(*this, editLock_);
+      editLocked_ = false;
+    }
+    table.LockRecordForEdit(*this);
+    editLocked_ = true;
+    editLock_ = recordID_;
+    // The edit starts from the record as stored now.
+    if (table.GetRecord(*this, grmCurrent) != grrDone) {
+      ReleaseEditLock();
+      throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
+                          {recordID_.pageNo, static_cast<int32_t>(recordID_.itemNo), tableName_});
+    }
+  });
+}
+
+int32_t TDVXLocalCursor::CancelEdit() {
+  return Run([&](TDVXTableData& table) {
+    DiscardPendingBlobs(table.Fields(), buffer_.data());
+    if (!editLocked_) return;
+    table.UnlockRecordForEdit(*this, editLock_);
+    editLocked_ = false;
+  });
+}
+
+int32_t TDVXLocalCursor::Post(bool insert) {
+  if (insert) {
+    // Autoincrement values drawn for a refused record are given back to
+    // the buffer's NULLs, so posting it again draws afresh.
+    const std::vector<uint8_t> before(buffer_.begin(), buffer_.begin() + Table().RecordSize());
+    if (InsertRecord() == 0) return 0;
+    const TDVXFieldDefs& fields = Table().Fields();
+    for (int i = 0; i < fields.Count(); ++i) {
+      const TDVXFieldDef& f = *fields.Items(i);
+      if (!IsAutoincType(f.AdvancedFieldType())) continue;
+      SetNull(IsNull(i, before.data()), i, buffer_.data());
+      std::memcpy(buffer_.data() + f.MemoryOffset(), before.data() + f.MemoryOffset(),
+                  static_cast<size_t>(f.MemoryDataSize()));
+    }
+    lastResult_ = -8;
+    return lastResult_;
+  }
+  if (UpdateRecord() == 0) return 0;
+  lastResult_ = -2;
+  lastMessage_ = "Error updating record: " + lastMessage_;
+  return lastResult_;
+}
+
+int32_t TDVXLocalCursor::Delete() {
+  if (DeleteRecord() == 0) return 0;
+  lastResult_ = -3;
+  return lastResult_;
 }
 
 int32_t TDVXLocalCursor::DeleteRecord() {
-  const int32_t result = Run([&](TDVXTableData& table) { table.Delete(*this); });
+  const int32_t result = RunLocked([&](TDVXTableData& table) { table.Delete(*this); });
   if (result == 0 && Restricted() && !bof_ && !eof_ && !Accepts(Record())) {
     // The table leaves the cursor on a neighbour in its order; a restricted
     // cursor stands on a neighbour of its set instead: the next one, or the

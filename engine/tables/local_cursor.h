@@ -169,6 +169,18 @@ class TDVXLocalCursor : public TDVXCursor {
   int32_t UpdateRecord() override;
   int32_t DeleteRecord() override;
   int64_t GetRecordCount() override;
+  // Edits. BeginEdit locks the current record (another session's edit,
+  // update or delete of it is refused until the edit ends) and reads it
+  // again; CancelEdit unlocks it. Post and Delete take the lock for their
+  // own duration when no edit holds it, and end the edit when they
+  // succeed; when they fail, the cursor, its lock and the table stay as
+  // they were. Result codes: Post -8 (insert) or -2 (update), Delete -3,
+  // with the message; BeginEdit and CancelEdit the native code.
+  int32_t BeginEdit();
+  int32_t CancelEdit();
+  int32_t Post(bool insert);
+  int32_t Delete();
+  bool Editing() const { return editLocked_; }
   const std::string& LastMessage() const { return lastMessage_; }
   int32_t LastResult() const { return lastResult_; }
 
@@ -191,6 +203,10 @@ class TDVXLocalCursor : public TDVXCursor {
   // instead of the first (last) record; false when it does not apply.
   bool SeekRangeStart(bool forward, TDVXGetRecordResult& result);
   TDVXGetRecordResult ReadAt(const TDVXRecordID& id);
+  // Runs a change of the current record under its record lock.
+  template <typename F>
+  int32_t RunLocked(F&& operation);
+  void ReleaseEditLock() noexcept;
 
   TDVXLocalSession& session_;
   std::string tableName_;
@@ -204,6 +220,8 @@ class TDVXLocalCursor : public TDVXCursor {
   std::vector<uint8_t> keyBuffer_;
   TDVXCursorRange range_;
   TDVXRecordFilter recordFilter_;
+  bool editLocked_ = false;
+  TDVXRecordID editLock_ = kNoRecordID;
   int32_t lastResult_ = 0;
   std::string lastMessage_;
 };

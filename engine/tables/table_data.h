@@ -118,6 +118,11 @@ class TDVXTableData : public TDVXIndexTableAccess {
   bool Insert(TDVXLocalCursor& cursor);
   bool Update(TDVXLocalCursor& cursor);
   bool Delete(TDVXLocalCursor& cursor);
+  // The record lock of an edit or delete (table_record_lock.cpp): locks
+  // the cursor's current record, or raises; unlocks a record the cursor's
+  // session holds, or raises.
+  void LockRecordForEdit(TDVXLocalCursor& cursor);
+  void UnlockRecordForEdit(TDVXLocalCursor& cursor, const TDVXRecordID& id);
   // Deletes every record, one by one as Delete does.
   void DeleteAll(TDVXLocalCursor& cursor);
 

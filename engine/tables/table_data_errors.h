@@ -42,6 +42,8 @@ constexpr int32_t kErrNoTransaction = 30956;           // "Error - session %d is
 constexpr int32_t kErrTableDefinitionMismatch = 30957; // "Error - table '%s' has no index with ID = %d"
 constexpr int32_t kErrDatabaseNotOpen = 30958;         // "Database file '%s' is not open"
 constexpr int32_t kErrNoCurrentIndex = 30959;          // "Error - no current index in table '%s'"
+constexpr int32_t kErrLockRecordForEdit = 30961;       // "Error editing record - cannot lock record in '%s' mode. ..."
+constexpr int32_t kErrUnlockRecordForEdit = 30962;     // "Error editing or deleting record - cannot unlock record in '%s' mode. ..."
 constexpr int32_t kErrInvalidKeyFieldCount = 30960;    // "Error - invalid key field count = %d, index '%s' has %d fields"
 
 }  // namespace dvx
