@@ -156,9 +156,17 @@ void TDVXTableLocksManager::DropIfEmpty(std::map<std::string, TLockItem>::iterat
   if (entries.empty()) items_.erase(it);
 }
 
-void TDVXTableLocksManager::ThrowInvalidItem(const std::string&) {
-  throw EDVXException(kErrLockInvalidItem, "Invalid item number - ItemNo = %d, ItemCount = %d",
-                      {int64_t{-1}, static_cast<int64_t>(items_.size())});
+std::pair<std::map<std::string, TDVXTableLocksManager::TLockItem>::iterator, TDVXTableLocksManager::TSessionEntry*>
+TDVXTableLocksManager::EntryOf(const std::string& tableName, int32_t session) {
+  auto it = items_.find(Key(tableName));
+  if (it == items_.end())
+    throw EDVXException(kErrLockInvalidItem, "Invalid item number - ItemNo = %d, ItemCount = %d",
+                        {int64_t{-1}, static_cast<int64_t>(items_.size())});
+  TSessionEntry* entry = it->second.Find(session);
+  if (entry == nullptr)
+    throw EDVXException(kErrLockSessionNotFound, "Cannot find session %d for locking table '%s'",
+                        {int64_t{session}, tableName});
+  return {it, entry};
 }
 
 bool TDVXTableLocksManager::LockTable(int32_t session, const std::string& tableName, int32_t locksFirstPageNo,
@@ -215,12 +223,7 @@ bool TDVXTableLocksManager::UnlockTable(const std::string& tableName, int32_t se
 
 bool TDVXTableLocksManager::LockRecord(const std::string& tableName, int32_t session, const TDVXRecordID& recordID) {
   TDVXLockGuard guard(lock_);
-  auto it = items_.find(Key(tableName));
-  if (it == items_.end()) ThrowInvalidItem(tableName);
-  TSessionEntry* entry = it->second.Find(session);
-  if (entry == nullptr)
-    throw EDVXException(kErrLockSessionNotFound, "Cannot find session %d for locking table '%s'",
-                        {int64_t{session}, tableName});
+  auto [it, entry] = EntryOf(tableName, session);
   if (entry->recordLocked)
     throw EDVXException(kErrRecordAlreadyLocked,
                         "Canot lock record - already locked, tableName = '%s', pageNo = %d, pageItemNo = %d, "
@@ -238,12 +241,7 @@ bool TDVXTableLocksManager::LockRecord(const std::string& tableName, int32_t ses
 bool TDVXTableLocksManager::UnlockRecord(const std::string& tableName, int32_t session,
                                          const TDVXRecordID& recordID) {
   TDVXLockGuard guard(lock_);
-  auto it = items_.find(Key(tableName));
-  if (it == items_.end()) ThrowInvalidItem(tableName);
-  TSessionEntry* entry = it->second.Find(session);
-  if (entry == nullptr)
-    throw EDVXException(kErrLockSessionNotFound, "Cannot find session %d for locking table '%s'",
-                        {int64_t{session}, tableName});
+  auto [it, entry] = EntryOf(tableName, session);
   if (!entry->recordLocked || !(entry->recordID == recordID)) return false;
   ReleaseRecordByte(recordID);
   entry->recordLocked = false;

@@ -39,6 +39,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/platform/critical_section.h"
@@ -148,7 +149,10 @@ class TDVXTableLocksManager {
   bool SetByte(int64_t position, THeld from, THeld to);
   void ReleaseRecordByte(const TDVXRecordID& recordID);
   void DropIfEmpty(std::map<std::string, TLockItem>::iterator it);
-  void ThrowInvalidItem(const std::string& tableName);
+  // The table's lock item and the session's entry in it, both required of
+  // a record lock: 10765 without the item, 10766 without the entry.
+  std::pair<std::map<std::string, TLockItem>::iterator, TSessionEntry*> EntryOf(const std::string& tableName,
+                                                                                 int32_t session);
 
   TDVXDatabaseFile* file_;
   TDVXLockParams params_;
