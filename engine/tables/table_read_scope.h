@@ -2,7 +2,8 @@
 // TDVXTableReadScope: what a cursor holds while it reads a table outside
 // the table object's own operations (key searches, record numbers, the
 // record ID list): the table object's lock, then the table lock S of the
-// registry, released in reverse order on every path.
+// registry, released in reverse order on every path, with the table's view
+// brought up to what other programs committed.
 #include <cstdint>
 
 #include "engine/core/exception.h"
@@ -17,6 +18,14 @@ class TDVXTableReadScope {
     if (!table.LockTableS(session))
       throw EDVXException(kErrLockTableInsert, "Error - cannot lock table in '%s' mode, table name = '%s'",
                           {TableLockModeName(tlmS), table.TableName()});
+    // What another program committed (index roots, sequences) is taken
+    // over before anything is read through it.
+    try {
+      table.ReloadState(session);
+    } catch (...) {
+      table.UnlockTableS(session);
+      throw;
+    }
   }
   ~TDVXTableReadScope() { table_.UnlockTableS(session_); }
   TDVXTableReadScope(const TDVXTableReadScope&) = delete;
