@@ -1,5 +1,7 @@
 #include "engine/tables/disk_database_data.h"
 
+#include <exception>
+
 #include "engine/core/exception.h"
 #include "engine/storage/owner_ids.h"
 #include "engine/tables/disk_table_data.h"
@@ -25,11 +27,20 @@ void TDVXDiskDatabaseData::OpenDatabase(bool readOnly, bool exclusive, TDVXCrypt
 
 void TDVXDiskDatabaseData::CloseDatabase() {
   FreeTables();
-  // The bytes go with the descriptor; sessions that still hold locks are
-  // reported, after the file is closed all the same.
-  std::unique_ptr<TDVXTableLocksManager> locks = std::move(locks_);
+  // Sessions that still hold locks are reported, after the file is closed
+  // all the same. The registry goes first: it releases its bytes through
+  // the file, which closing frees.
+  std::exception_ptr locksLeft;
+  if (locks_) {
+    try {
+      locks_->CheckAllRemoved(storage_.FileName());
+    } catch (const EDVXException&) {
+      locksLeft = std::current_exception();
+    }
+    locks_.reset();
+  }
   storage_.CloseDatabase();
-  if (locks) locks->CheckAllRemoved(storage_.FileName());
+  if (locksLeft) std::rethrow_exception(locksLeft);
 }
 
 TDVXTableLocksManager& TDVXDiskDatabaseData::TableLocks() {

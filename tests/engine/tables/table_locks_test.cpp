@@ -113,5 +113,19 @@ TEST_F(TableLocksOfTablesTest, ASessionThatEndsLeavesNoLocksBehind) {
   EXPECT_TRUE(exclusive.IsOpen());
 }
 
+TEST_F(TableLocksOfTablesTest, ClosingWithLocksLeftReportsThemAndStillClosesTheFile) {
+  ASSERT_TRUE(mine_->TableLocks().LockTable(mySession_->SessionID(), kTable, 0, ltS));
+  EXPECT_THAT([&] { mine_->CloseDatabase(); },
+              ThrowsDvx(10811, "Error - not all locks were removed from database file 'tables.dvx'"));
+  EXPECT_FALSE(mine_->IsOpen());
+  mySession_.reset();
+  TDVXLocalCursor exclusive(*theirSession_, kTable, true);
+  exclusive.Open();
+  EXPECT_TRUE(exclusive.IsOpen());
+  exclusive.Close();
+  mine_ = OpenShared();
+  mySession_ = std::make_unique<TDVXLocalSession>(*mine_);
+}
+
 }  // namespace
 }  // namespace dvx::test
