@@ -73,11 +73,11 @@ std::optional<TDVXVariant> KeyValue(const TDVXFieldDef& field, const TDVXVariant
 
 int ScanKind(TDVXExprNodeKind kind, bool descending) {
   switch (kind) {
-    case nkEqual: return sckEqual;
-    case nkGreater: return descending ? sckLess : sckGreater;
-    case nkLess: return descending ? sckGreater : sckLess;
-    case nkGreaterOrEqual: return descending ? sckLessOrEqual : sckGreaterOrEqual;
-    default: return descending ? sckGreaterOrEqual : sckLessOrEqual;
+    case nkEqual: return ctEqual;
+    case nkGreater: return descending ? ctLess : ctGreater;
+    case nkLess: return descending ? ctGreater : ctLess;
+    case nkGreaterOrEqual: return descending ? ctLessOrEqual : ctGreaterOrEqual;
+    default: return descending ? ctGreaterOrEqual : ctLessOrEqual;
   }
 }
 

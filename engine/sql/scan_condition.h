@@ -26,20 +26,36 @@ namespace dvx {
 
 class TDVXExpression;
 
-enum TDVXScanConditionKind : int {
-  sckEqual = 1,
-  sckLess = 2,
-  sckGreater = 3,
-  sckLessOrEqual = 4,
-  sckGreaterOrEqual = 5,
+// Condition types shared by scans, key searches and the B-tree. They are
+// in the index's own order: "less" means "before in the index", which for
+// a descending column is the larger value.
+enum TDVXConditionType : int {
+  ctEqual = 1,
+  ctLess = 2,
+  ctGreater = 3,
+  ctLessOrEqual = 4,
+  ctGreaterOrEqual = 5,
 };
 
+// Whether a key whose comparison with the condition's key (in the index's
+// order) gave `comparison` satisfies a condition of `conditionType`.
+inline bool ConditionHolds(int conditionType, int comparison) {
+  switch (conditionType) {
+    case ctEqual: return comparison == 0;
+    case ctLess: return comparison < 0;
+    case ctGreater: return comparison > 0;
+    case ctLessOrEqual: return comparison <= 0;
+    case ctGreaterOrEqual: return comparison >= 0;
+    default: return false;
+  }
+}
+
 struct TDVXScanSearchCondition {
-  int conditionType = sckEqual;
+  int conditionType = ctEqual;
   std::vector<uint8_t> keyBuffer;
   int keyFieldCount = 1;
   int32_t indexID = -1;
-  const TDVXExpression* expression = nullptr;
+  TDVXExpression* expression = nullptr;
 };
 
 using TDVXScanSearchConditionArray = std::vector<TDVXScanSearchCondition>;

@@ -24,23 +24,6 @@ namespace dvx {
 
 namespace {
 
-bool Satisfies(int conditionType, int comparison) {
-  switch (conditionType) {
-    case ctEqual:
-      return comparison == 0;
-    case ctLess:
-      return comparison < 0;
-    case ctGreater:
-      return comparison > 0;
-    case ctLessOrEqual:
-      return comparison <= 0;
-    case ctGreaterOrEqual:
-      return comparison >= 0;
-    default:
-      return false;
-  }
-}
-
 // The product of the counts along a path: about the number of entries of
 // a tree whose pages are as full as the ones on the path.
 double PathEntries(const TDVXKeyPath& path) {
@@ -121,7 +104,7 @@ bool TDVXBTreeIndex::FindByCondition(int32_t session, int conditionType, const u
   }
   if (!found) return false;
   TDVXKey at = KeyAt(session, path);
-  return Satisfies(conditionType, KeyRef().Compare(at.data(), key, columns));
+  return ConditionHolds(conditionType, KeyRef().Compare(at.data(), key, columns));
 }
 
 std::unique_ptr<TDVXIndexScanState> TDVXBTreeIndex::NewScanState(const TDVXIndexCondition& condition) const {
@@ -161,7 +144,7 @@ bool TDVXBTreeIndex::ScanNext(int32_t session, TDVXIndexScanState* state, int di
     }
     if (positioned) {
       TDVXKey at = KeyAt(session, scan->path);
-      positioned = Satisfies(scan->conditionType, KeyRef().Compare(at.data(), scan->key.data(), scan->columns));
+      positioned = ConditionHolds(scan->conditionType, KeyRef().Compare(at.data(), scan->key.data(), scan->columns));
     }
   }
   if (!positioned) {

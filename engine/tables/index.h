@@ -14,6 +14,7 @@
 
 #include "engine/schema/field_def.h"
 #include "engine/schema/index_def.h"
+#include "engine/sql/scan_condition.h"
 #include "engine/storage/base_record_manager.h"
 #include "engine/storage/page_manager.h"
 #include "engine/tables/key_path.h"
@@ -28,17 +29,6 @@ enum TDVXIndexRecordResult : int {
   grrBeginningPassed = 1,
   grrEndPassedOrEmpty = 2,
   grrNotReadable = 3,
-};
-
-// Condition types shared by scans, key searches and the B-tree. They are
-// in the index's own order: "less" means "before in the index", which for
-// a descending column is the larger value.
-enum TDVXConditionType : int {
-  ctEqual = 1,
-  ctLess = 2,
-  ctGreater = 3,
-  ctLessOrEqual = 4,
-  ctGreaterOrEqual = 5,
 };
 
 class TDVXIndexTableAccess {

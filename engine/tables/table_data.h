@@ -23,10 +23,12 @@
 #include "engine/schema/table_managers.h"
 #include "engine/storage/base_record_manager.h"
 #include "engine/tables/index.h"
+#include "engine/tables/table_scan.h"
 
 namespace dvx {
 
 class TDVXDatabaseData;
+class TDVXExpression;
 class TDVXLocalCursor;
 class TDVXLocalSession;
 
@@ -132,6 +134,13 @@ class TDVXTableData : public TDVXIndexTableAccess {
   // in the cursor's order (physical, or its current index) into its
   // buffer and moves the cursor there.
   TDVXGetRecordResult GetRecord(TDVXLocalCursor& cursor, TDVXGetRecordMode mode);
+  // Finds the records that satisfy the expression (bound to a row source
+  // of this table's layout, or null), every condition and the options'
+  // test; see table_scan.h. The expression's index conditions are added to
+  // `conditions`; it is evaluated on each visited record and afterwards
+  // reads its own cursor's buffer again. False when nothing matched.
+  bool Scan(TDVXLocalCursor& cursor, TDVXExpression* expression, const TDVXScanOptions& options,
+            TDVXScanSearchConditionArray conditions = {});
 
   // What indexes need of the table.
   void ForEachRecord(int32_t session,

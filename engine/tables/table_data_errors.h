@@ -45,5 +45,7 @@ constexpr int32_t kErrNoCurrentIndex = 30959;          // "Error - no current in
 constexpr int32_t kErrLockRecordForEdit = 30961;       // "Error editing record - cannot lock record in '%s' mode. ..."
 constexpr int32_t kErrUnlockRecordForEdit = 30962;     // "Error editing or deleting record - cannot unlock record in '%s' mode. ..."
 constexpr int32_t kErrInvalidKeyFieldCount = 30960;    // "Error - invalid key field count = %d, index '%s' has %d fields"
+constexpr int32_t kErrInvalidScanCondition = 30970;    // "Invalid scan condition #%d for table '%s'"
+constexpr int32_t kErrScanRowSource = 30971;           // "Scan expression of table '%s' is bound to another record layout"
 
 }  // namespace dvx

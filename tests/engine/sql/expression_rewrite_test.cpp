@@ -222,8 +222,8 @@ TEST_F(IndexConditions, DescendingFirstColumnExchangesTheDirections) {
   TDVXScanSearchConditionArray conditions;
   parsed.expression->ExtractIndexConditions(descending, conditions);
   ASSERT_EQ(conditions.size(), 2u);
-  EXPECT_EQ(conditions[0].conditionType, sckLess);
-  EXPECT_EQ(conditions[1].conditionType, sckGreaterOrEqual);
+  EXPECT_EQ(conditions[0].conditionType, ctLess);
+  EXPECT_EQ(conditions[1].conditionType, ctGreaterOrEqual);
 }
 
 TEST_F(IndexConditions, OnlyLosslessConstantsAndMatchingCaseRulesQualify) {
@@ -310,10 +310,10 @@ TEST_F(IndexConditions, ScanNeverLosesARowTheConditionAccepts) {
                                      c.keyBuffer.data() + def.MemoryOffset(), def.MemoryDataSize(),
                                      column.caseInsensitive);
       if (column.descending) order = -order;
-      bool admitted = c.conditionType == sckEqual          ? order == 0
-                      : c.conditionType == sckLess         ? order < 0
-                      : c.conditionType == sckGreater      ? order > 0
-                      : c.conditionType == sckLessOrEqual  ? order <= 0
+      bool admitted = c.conditionType == ctEqual          ? order == 0
+                      : c.conditionType == ctLess         ? order < 0
+                      : c.conditionType == ctGreater      ? order > 0
+                      : c.conditionType == ctLessOrEqual  ? order <= 0
                                                            : order >= 0;
       EXPECT_TRUE(admitted) << sql << " row " << row << " index " << index->ObjectName();
     }
