@@ -7,6 +7,10 @@
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/schema/table_definitions.h"
+#include "engine/sql/expr_node_comparison.h"
+#include "engine/sql/expr_node_const.h"
+#include "engine/sql/expr_node_field.h"
+#include "engine/sql/expression.h"
 #include "engine/values/field_types.h"
 #include "engine/tables/database_data.h"
 #include "engine/values/field_compare.h"
@@ -16,6 +20,7 @@
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_data_errors.h"
 #include "engine/tables/table_operation.h"
+#include "engine/tables/table_row_source.h"
 #include "engine/tables/transaction.h"
 
 namespace dvx {
@@ -214,22 +219,31 @@ void TDVXTableData::CheckNotNull(const TDVXConstraintDefNotNull& constraint, con
                         {constraint.ObjectName(), Fields().Items(fieldNo)->ObjectName()});
 }
 
+// A bound is held against the value as the SQL comparison "field < bound"
+// would hold it: in the value model, where the two meet in their common
+// type. Writing the bound into the field's slot first would cut it (2.5 in
+// an integer field, 'abcd' in a VARCHAR(3)) and let values through that lie
+// outside it.
 void TDVXTableData::CheckRange(const TDVXConstraintDefCheck& constraint, const uint8_t* buffer) {
   const int fieldNo = Fields().FindByID(constraint.FieldID());
   if (fieldNo < 0) throw EDVXException(kErrCheckFieldMissing, "Field #%d not found", {constraint.FieldID()});
   if (IsNull(fieldNo, buffer)) return;
   const TDVXFieldDef& f = *Fields().Items(fieldNo);
-  const uint8_t* value = buffer + f.MemoryOffset();
-  auto outside = [&](const TDVXStoredValue& bound, int side) {
+  TDVXTableRowSource row(Fields(), buffer);
+  auto violates = [&](TDVXExprNodeKind kind, const TDVXStoredValue& bound) {
     if (bound.IsNull()) return false;
-    std::vector<uint8_t> slot(static_cast<size_t>(f.MemoryDataSize()) + 1, 0);
-    if (!WriteFieldSlot(bound.Value(), f.BaseFieldType(), slot.data(), f.MemoryDataSize())) return false;
-    return CompareFieldValues(f.BaseFieldType(), value, slot.data(), f.MemoryDataSize()) * side > 0;
+    TDVXExpression comparison;
+    comparison.SetRoot(std::make_unique<TDVXExprNodeComparison>(
+        kind, std::make_unique<TDVXExprNodeField>("", f.ObjectName()),
+        std::make_unique<TDVXExprNodeConst>(bound.Value()), true));
+    comparison.BindToCursor(&row);
+    comparison.Prepare();
+    return comparison.IsTrue();
   };
-  if (outside(constraint.MinValue(), -1))
+  if (violates(nkLess, constraint.MinValue()))
     throw EDVXException(kErrCheckBelowMin, "Constraint '%s' violated. Value in field '%s' cannot be lower then '%s'",
                         {constraint.ObjectName(), f.ObjectName(), constraint.MinValue().Value().GetAsString()});
-  if (outside(constraint.MaxValue(), 1))
+  if (violates(nkGreater, constraint.MaxValue()))
     throw EDVXException(kErrCheckAboveMax,
                         "Constraint '%s' violated. Value in field '%s' cannot be greater then '%s'",
                         {constraint.ObjectName(), f.ObjectName(), constraint.MaxValue().Value().GetAsString()});

@@ -240,5 +240,39 @@ TEST_F(TableCheckTest, CheckRangeRefusesValuesOutsideItsBoundsAndPassesNull) {
   EXPECT_EQ(cursor_->GetRecordCount(), 3);
 }
 
+// Bounds the field's type cannot hold exactly are still held whole: 2
+// lies below 2.5, and "abc" below "abcd", although the field would store
+// the bound as 2 or "abc".
+TEST_F(TableCheckTest, BoundsAreComparedWithoutCuttingThemToTheField) {
+  CreateDatabase();
+  TDVXFieldDefs fields;
+  fields.Add("Dose", aftInteger);
+  fields.Add("Code", aftVarchar, 3);
+  TDVXConstraintDefs constraints;
+  TDVXConstraintDefCheck* dose = constraints.AddCheck();
+  dose->SetFieldName("Dose");
+  dose->MinValue() = TDVXStoredValue::FromDouble(bftFloat, 2.5);
+  dose->MaxValue() = TDVXStoredValue::FromDouble(bftFloat, 7.5);
+  TDVXConstraintDefCheck* code = constraints.AddCheck();
+  code->SetFieldName("Code");
+  code->MinValue() = TDVXStoredValue::FromAnsi("abcd");
+  db_->CreateTable(*session_, "Doses", fields, TDVXIndexDefs(), constraints);
+  cursor_ = std::make_unique<TDVXLocalCursor>(*session_, "Doses");
+  cursor_->Open();
+  auto insert = [&](int32_t value, const std::string& text) {
+    cursor_->NewRecord();
+    SetInt(0, value);
+    SetText(1, text);
+    return cursor_->InsertRecord();
+  };
+  EXPECT_EQ(30029, insert(2, "b"));
+  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("cannot be lower then '2.5'"));
+  EXPECT_EQ(0, insert(3, "b"));
+  EXPECT_EQ(0, insert(7, "abd"));
+  EXPECT_EQ(30030, insert(8, "b"));
+  EXPECT_EQ(30029, insert(5, "abc"));
+  EXPECT_EQ(cursor_->GetRecordCount(), 2);
+}
+
 }  // namespace
 }  // namespace dvx::test
