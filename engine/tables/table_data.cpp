@@ -443,6 +443,53 @@ void TDVXTableData::DeleteAll(TDVXLocalCursor& cursor) {
   cursor.First();
 }
 
+void TDVXTableData::UpdateAll(TDVXLocalCursor& cursor, const std::vector<std::string>& fieldNames,
+                              const std::vector<TDVXVariant>& values) {
+  TDVXLockGuard guard(lock_);
+  // ItemNo is the number of names, ItemCount the number of values.
+  if (fieldNames.size() != values.size())
+    throw EDVXException(kErrUpdateAllItemCount, "Invalid item number - ItemNo = %d, ItemCount = %d",
+                        {static_cast<int32_t>(fieldNames.size()), static_cast<int32_t>(values.size())});
+  std::vector<int> fieldNos;
+  for (const std::string& name : fieldNames) {
+    const int fieldNo = Fields().FindByName(name);
+    if (fieldNo < 0) throw EDVXException(kErrUpdateAllField, "Cannot find field %s in table %s", {name, tableName_});
+    fieldNos.push_back(fieldNo);
+  }
+  TDVXOperationScope operation(cursor.Session());
+  operation.Touch(*this);
+  // The set is taken before the first update: an update moves its record
+  // in the order of an index, and a walk that updated as it went could
+  // meet a record twice or miss one.
+  TDVXRecordIDList ids;
+  TDVXScanOptions all;
+  all.list = &ids;
+  Scan(cursor, nullptr, all);
+  const TDVXCursorSnapshot before = cursor.TakeSnapshot();
+  try {
+    for (const TDVXRecordID& id : ids) {
+      cursor.SetPosition(false, false, id);
+      if (GetRecord(cursor, grmCurrent) != grrDone)
+        throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
+                            {id.pageNo, static_cast<int32_t>(id.itemNo), tableName_});
+      uint8_t* record = cursor.Record();
+      for (size_t i = 0; i < fieldNos.size(); ++i) {
+        const TDVXFieldDef& field = *Fields().Items(fieldNos[i]);
+        const bool stored = WriteFieldSlot(values[i], field.BaseFieldType(), record + field.MemoryOffset(),
+                                           field.MemoryDataSize());
+        SetNull(!stored, fieldNos[i], record);
+      }
+      Update(cursor);
+    }
+    operation.Complete();
+  } catch (...) {
+    cursor.PutSnapshot(before);
+    throw;
+  }
+  cursor.PutSnapshot(before);
+  if (!cursor.Bof() && !cursor.Eof() && GetRecord(cursor, grmCurrent) != grrDone) cursor.First();
+}
+
 TDVXGetRecordResult TDVXTableData::GetRecord(TDVXLocalCursor& cursor, TDVXGetRecordMode mode) {
   TDVXLockGuard guard(lock_);
   const int32_t session = cursor.SessionID();

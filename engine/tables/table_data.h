@@ -24,6 +24,7 @@
 #include "engine/storage/base_record_manager.h"
 #include "engine/tables/index.h"
 #include "engine/tables/table_scan.h"
+#include "engine/values/variant.h"
 
 namespace dvx {
 
@@ -127,6 +128,12 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void UnlockRecordForEdit(TDVXLocalCursor& cursor, const TDVXRecordID& id);
   // Deletes every record, one by one as Delete does.
   void DeleteAll(TDVXLocalCursor& cursor);
+  // Sets the named fields of every record to the values (NULL values make
+  // the fields NULL) and updates each record as Update does: all of them
+  // or none. The names and the count are checked before anything changes.
+  // The cursor keeps its place and reads its record again.
+  void UpdateAll(TDVXLocalCursor& cursor, const std::vector<std::string>& fieldNames,
+                 const std::vector<TDVXVariant>& values);
 
   int64_t RecordCount(int32_t session);
   bool IsRecordDeleted(TDVXLocalCursor& cursor);

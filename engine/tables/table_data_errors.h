@@ -47,5 +47,7 @@ constexpr int32_t kErrUnlockRecordForEdit = 30962;     // "Error editing or dele
 constexpr int32_t kErrInvalidKeyFieldCount = 30960;    // "Error - invalid key field count = %d, index '%s' has %d fields"
 constexpr int32_t kErrInvalidScanCondition = 30970;    // "Invalid scan condition #%d for table '%s'"
 constexpr int32_t kErrScanRowSource = 30971;           // "Scan expression of table '%s' is bound to another record layout"
+constexpr int32_t kErrUpdateAllField = 30972;          // "Cannot find field %s in table %s"
+constexpr int32_t kErrUpdateAllItemCount = 30973;      // "Invalid item number - ItemNo = %d, ItemCount = %d"
 
 }  // namespace dvx
