@@ -1,8 +1,12 @@
 // UpdateAll: every record of the set changes, or none does.
+#include "tests/engine/sql/sql_test_support.h"
 #include "tests/engine/tables/table_test_support.h"
 
 namespace dvx::test {
 namespace {
+
+using testing::Int;
+using testing::Str;
 
 class UpdateAllTest : public TTableFixture {
  protected:
@@ -11,16 +15,6 @@ class UpdateAllTest : public TTableFixture {
     CreateRemedies();
     OpenCursor();
     for (int i = 1; i <= 12; ++i) ASSERT_EQ(0, Insert(i * 10, "R" + std::to_string(i)));
-  }
-  static TDVXVariant Int(int32_t v) {
-    TDVXVariant value(bftSignedInt32);
-    value.SetAsSignedInt32(v);
-    return value;
-  }
-  static TDVXVariant Text(const std::string& s) {
-    TDVXVariant value(bftString);
-    value.SetAsString(s);
-    return value;
   }
   // "Code:Name" of every record in physical order.
   std::vector<std::string> Rows() {
@@ -38,7 +32,7 @@ TEST_F(UpdateAllTest, SetsTheFieldsOfEveryRecordAndKeepsTheIndexes) {
   cursor_->First();
   ASSERT_EQ(grrDone, cursor_->GetRecord(grmNext));
   const TDVXRecordID at = cursor_->RecordID();
-  cursor_->Table().UpdateAll(*cursor_, {"Name"}, {Text("Same")});
+  cursor_->Table().UpdateAll(*cursor_, {"Name"}, {Str("Same")});
   // The cursor keeps its record and shows its new value.
   EXPECT_EQ(cursor_->RecordID(), at);
   EXPECT_EQ(GetText(kName), "Same");
@@ -53,9 +47,9 @@ TEST_F(UpdateAllTest, SetsTheFieldsOfEveryRecordAndKeepsTheIndexes) {
 TEST_F(UpdateAllTest, NamesAndCountsAreCheckedBeforeAnythingChanges) {
   const std::vector<std::string> before = Rows();
   TDVXTableData& table = cursor_->Table();
-  EXPECT_THAT([&] { table.UpdateAll(*cursor_, {"Name", "Nope"}, {Text("x"), Int(1)}); },
+  EXPECT_THAT([&] { table.UpdateAll(*cursor_, {"Name", "Nope"}, {Str("x"), Int(1)}); },
               ThrowsDvx(30972, "Cannot find field Nope in table Remedies"));
-  EXPECT_THAT([&] { table.UpdateAll(*cursor_, {"Name", "Code"}, {Text("x")}); },
+  EXPECT_THAT([&] { table.UpdateAll(*cursor_, {"Name", "Code"}, {Str("x")}); },
               ThrowsDvx(30973, "Invalid item number - ItemNo = 2, ItemCount = 1"));
   EXPECT_EQ(Rows(), before);
 }
@@ -64,7 +58,7 @@ TEST_F(UpdateAllTest, AViolationAtAnyRecordLeavesEveryRecordAsItWas) {
   const std::vector<std::string> before = Rows();
   TDVXTableData& table = cursor_->Table();
   // The second record to take Code 5 breaks the unique key.
-  EXPECT_THAT([&] { table.UpdateAll(*cursor_, {"Name", "Code"}, {Text("x"), Int(5)}); }, ThrowsDvx(30320));
+  EXPECT_THAT([&] { table.UpdateAll(*cursor_, {"Name", "Code"}, {Str("x"), Int(5)}); }, ThrowsDvx(30320));
   EXPECT_THAT([&] { table.UpdateAll(*cursor_, {"Code"}, {TDVXVariant(bftSignedInt32)}); }, ThrowsDvx(30026));
   EXPECT_EQ(Rows(), before);
   EXPECT_FALSE(session_->PageManager().HasChanges(session_->SessionID()));
