@@ -90,6 +90,9 @@ class TDVXTableData : public TDVXIndexTableAccess {
   virtual int32_t LocksFileID() const { return -1; }
 
   const std::string& TableName() const { return tableName_; }
+  // "Error - cannot lock table in '%s' mode, ..." (or the unlock message)
+  // for a lock of this table that stayed refused.
+  [[noreturn]] void RaiseLockFailure(int32_t code, bool unlock, TDVXTableLockMode mode) const;
   TDVXDatabaseData& Database() { return database_; }
   TDVXCriticalSection& Lock() { return lock_; }
   TDVXBaseFieldManager& FieldManager() { return fieldManager_; }
@@ -174,7 +177,6 @@ class TDVXTableData : public TDVXIndexTableAccess {
   int32_t HighestObjectID() const;
   // One B-tree per index definition, opened on its stored root.
   void BuildIndexes();
-  [[noreturn]] void RaiseLockFailure(int32_t code, bool unlock, TDVXTableLockMode mode) const;
   bool LockMode(int32_t session, TDVXTableLockMode mode);
   bool UnlockMode(int32_t session, TDVXTableLockMode mode);
 

@@ -16,8 +16,7 @@ class TDVXTableReadScope {
  public:
   TDVXTableReadScope(TDVXTableData& table, int32_t session) : guard_(table.Lock()), table_(table), session_(session) {
     if (!table.LockTableS(session))
-      throw EDVXException(kErrLockTableInsert, "Error - cannot lock table in '%s' mode, table name = '%s'",
-                          {TableLockModeName(tlmS), table.TableName()});
+      table.RaiseLockFailure(kErrLockTableInsert, false, tlmS);
     // What another program committed (index roots, sequences) is taken
     // over before anything is read through it.
     try {

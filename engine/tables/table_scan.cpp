@@ -94,8 +94,7 @@ class TSharedTableLock {
  public:
   TSharedTableLock(TDVXTableData& table, int32_t session) : table_(table), session_(session) {
     if (!table.LockTableS(session))
-      throw EDVXException(kErrLockTableInsert, "Error - cannot lock table in '%s' mode, table name = '%s'",
-                          {TableLockModeName(tlmS), table.TableName()});
+      table.RaiseLockFailure(kErrLockTableInsert, false, tlmS);
   }
   ~TSharedTableLock() { table_.UnlockTableS(session_); }
   TSharedTableLock(const TSharedTableLock&) = delete;
