@@ -37,9 +37,19 @@ std::vector<TDVXTableData*> TDVXTransaction::Tables() const {
 void TDVXTransaction::Enroll(TDVXTableData& table) {
   for (auto& [t, state] : tables_)
     if (t == &table) return;
-  table.ReloadState(sessionID_);
-  table.SetActiveTransaction(sessionID_);
-  tables_.emplace_back(&table, table.TakeState());
+  // The intent to write is held from the first change to the end: no other
+  // session or program commits to the table in between (their changes
+  // would meet this transaction's stale index roots and page images),
+  // while readers still get in until the commit upgrades to RW.
+  if (!table.LockTableIRW(sessionID_)) table.RaiseLockFailure(kErrLockTableInsert, false, tlmIRW);
+  try {
+    table.ReloadState(sessionID_);
+    table.SetActiveTransaction(sessionID_);
+    tables_.emplace_back(&table, table.TakeState());
+  } catch (...) {
+    table.UnlockTableIRW(sessionID_);
+    throw;
+  }
 }
 
 void TDVXTransaction::Commit(bool flush) {
@@ -91,6 +101,7 @@ void TDVXTransaction::Rollback() {
 void TDVXTransaction::Finish() {
   finished_ = true;
   for (auto& [table, state] : tables_) {
+    table->UnlockTableIRW(sessionID_);
     table->ClearActiveTransaction();
     database_.ReleaseTable(*table);
   }

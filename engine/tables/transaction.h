@@ -2,9 +2,10 @@
 // TDVXTransaction: a session's transaction. While it is open, record
 // operations are not committed one by one: the session's changed pages
 // stay in its change set until Commit writes them all at once or Rollback
-// discards them. Tables take part from their first change; each keeps the
-// state it had then, and Rollback gives it back together with every
-// cursor's position and buffer as they were at the start.
+// discards them. Tables take part from their first change, holding the
+// intent lock IRW from then to the end; each keeps the state it had then,
+// and Rollback gives it back together with every cursor's position and
+// buffer as they were at the start.
 #include <cstdint>
 #include <utility>
 #include <vector>

@@ -1,7 +1,8 @@
 // Two programs insert into and delete from one table of one file at once:
 // the table locks serialise their changes, each takes over the other's
 // committed state (index roots, sequences, page maps) before it changes
-// the table, and the file ends consistent with every committed record.
+// the table, and the file ends consistent with every committed record;
+// once with every record committed alone, once with transactions of ten.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -18,7 +19,7 @@ using dvx::test::kCode;
 using dvx::test::kId;
 using dvx::test::kName;
 
-class DvxTableProcessesTest : public dvxtest::TDvxTableTest {
+class DvxTableProcessesBase : public dvxtest::TDvxTableTest {
  protected:
   static constexpr int kInserts = 300;
   static int32_t CodeOf(char tag, int i) { return (tag == 'A' ? 100000 : 200000) + i; }
@@ -26,7 +27,9 @@ class DvxTableProcessesTest : public dvxtest::TDvxTableTest {
   // one's number is a multiple of four.
   static bool Deleted(int i) { return i % 4 == 0 && i + 3 < kInserts; }
 
-  static void Writer(const std::string& file, char tag) {
+  // With `batches`, every ten inserts (and their deletes) are one
+  // transaction.
+  static void Writer(const std::string& file, char tag, bool batches) {
     TDVXDiskDatabaseData db(file, TDVXLockParams{5000, 1});
     TDVXCryptoInfo crypto;
     db.OpenDatabase(false, false, crypto);
@@ -36,6 +39,7 @@ class DvxTableProcessesTest : public dvxtest::TDvxTableTest {
       cursor.Open();
       std::vector<TDVXRecordID> mine;
       for (int i = 0; i < kInserts; ++i) {
+        if (batches && i % 10 == 0) session.StartTransaction();
         cursor.NewRecord();
         const int32_t code = CodeOf(tag, i);
         SetFieldData(kCode, cursor.Fields(), &code, cursor.Record());
@@ -51,6 +55,7 @@ class DvxTableProcessesTest : public dvxtest::TDvxTableTest {
           if (stored != CodeOf(tag, i - 3)) throw std::runtime_error("own record changed");
           if (cursor.DeleteRecord() != 0) throw std::runtime_error(cursor.LastMessage());
         }
+        if (batches && (i % 10 == 9 || i + 1 == kInserts)) session.Commit(true);
       }
       cursor.Close();
     }
@@ -58,11 +63,14 @@ class DvxTableProcessesTest : public dvxtest::TDvxTableTest {
   }
 };
 
-TEST_F(DvxTableProcessesTest, TwoWritersEndWithEveryCommittedRecordAndACleanFile) {
+class DvxTableProcessesTest : public DvxTableProcessesBase, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DvxTableProcessesTest, TwoWritersEndWithEveryCommittedRecordAndACleanFile) {
+  const bool batches = GetParam();
   ASSERT_NO_FATAL_FAILURE(CreateFilledRemedies());
   Export();
   const std::string file = file_;
-  ASSERT_NO_FATAL_FAILURE(dvxtest::RunTwoWriters([&](char tag) { Writer(file, tag); }));
+  ASSERT_NO_FATAL_FAILURE(dvxtest::RunTwoWriters([&](char tag) { Writer(file, tag, batches); }));
 
   auto check = RunDvx("check " + file_);
   EXPECT_EQ(check.status, 0) << check.out;
@@ -95,5 +103,7 @@ TEST_F(DvxTableProcessesTest, TwoWritersEndWithEveryCommittedRecordAndACleanFile
   // Both programs drew autoincrement values from one sequence.
   EXPECT_EQ(ids.size(), found.size());
 }
+
+INSTANTIATE_TEST_SUITE_P(OneByOneAndInTransactions, DvxTableProcessesTest, ::testing::Bool());
 
 }  // namespace

@@ -100,6 +100,37 @@ TEST_F(TableLocksOfTablesTest, OnlyLocksBeyondTheOpenTablesIntentKeepATransactio
   mySession_->Commit(true);
 }
 
+// From its first change to its end a transaction keeps every other writer
+// of the table out (in this program and in the other), so nobody commits
+// under its index roots; readers still get in, and the lock goes with the
+// commit or the rollback.
+TEST_F(TableLocksOfTablesTest, ATransactionKeepsOtherWritersOutFromItsFirstChangeToItsEnd) {
+  TDVXLocalCursor cursor(*mySession_, kTable);
+  cursor.Open();
+  TDVXLocalSession second(*mine_);
+  TDVXLocalCursor sameProgram(second, kTable);
+  sameProgram.Open();
+  TDVXLocalCursor otherProgram(*theirSession_, kTable);
+  otherProgram.Open();
+  for (bool commit : {true, false}) {
+    mySession_->StartTransaction();
+    EXPECT_EQ(InsertThrough(sameProgram, commit ? 100 : 200), 0) << "no change yet, no lock yet";
+    EXPECT_EQ(InsertThrough(cursor, commit ? 1 : 2), 0);
+    for (TDVXLocalCursor* writer : {&sameProgram, &otherProgram}) {
+      EXPECT_NE(InsertThrough(*writer, 3), 0);
+      EXPECT_THAT(writer->LastMessage(), HasSubstr("cannot lock table in 'RW' mode, table name = 'Remedies'"));
+    }
+    EXPECT_EQ(otherProgram.GetRecordCount(), commit ? 1 : 5) << "the other program reads what was committed";
+    if (commit)
+      mySession_->Commit(true);
+    else
+      mySession_->Rollback();
+    EXPECT_EQ(InsertThrough(otherProgram, commit ? 101 : 102), 0);
+    EXPECT_EQ(InsertThrough(sameProgram, commit ? 103 : 104), 0);
+  }
+  EXPECT_EQ(cursor.GetRecordCount(), 7);
+}
+
 TEST_F(TableLocksOfTablesTest, ASessionThatEndsLeavesNoLocksBehind) {
   {
     TDVXLocalSession passing(*mine_);
