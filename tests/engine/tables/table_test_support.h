@@ -46,7 +46,7 @@ class TTableFixture : public ::testing::Test {
     db_->OpenDatabase(false, true, crypto);
     session_ = std::make_unique<TDVXLocalSession>(*db_);
   }
-  void CreateRemedies() {
+  void CreateRemedies(const std::string& name = kTable) {
     TDVXFieldDefs fields;
     fields.Add("Id", aftAutoIncInteger);
     fields.Add("Code", aftInteger);
@@ -61,7 +61,7 @@ class TTableFixture : public ::testing::Test {
     indexes.Add("IX_Name")->AddColumn("Name", true, true);
     TDVXConstraintDefs constraints;
     constraints.AddNotNull()->SetFieldName("Code");
-    db_->CreateTable(*session_, kTable, fields, indexes, constraints);
+    db_->CreateTable(*session_, name, fields, indexes, constraints);
   }
   TDVXLocalCursor& OpenCursor() {
     cursor_ = std::make_unique<TDVXLocalCursor>(*session_, kTable);
