@@ -131,6 +131,24 @@ TEST_F(TableLocksOfTablesTest, ATransactionKeepsOtherWritersOutFromItsFirstChang
   EXPECT_EQ(cursor.GetRecordCount(), 7);
 }
 
+TEST_F(TableLocksOfTablesTest, ACommitThatCannotLockAChangedTableRollsBackAndSaysSo) {
+  TDVXLocalCursor cursor(*mySession_, kTable);
+  cursor.Open();
+  TDVXLocalCursor reader(*theirSession_, kTable);
+  reader.Open();
+  mySession_->StartTransaction();
+  ASSERT_EQ(InsertThrough(cursor, 1), 0);
+  ASSERT_TRUE(reader.Table().LockTableS(theirSession_->SessionID())) << "a reader gets past the intent lock";
+  EXPECT_THAT([&] { mySession_->Commit(true); },
+              ThrowsDvx(10826, "Commit operation failed - rollback called. Some of modified tables are locked by "
+                               "other sessions"));
+  EXPECT_FALSE(mySession_->InTransaction());
+  EXPECT_EQ(cursor.GetRecordCount(), 0);
+  ASSERT_TRUE(reader.Table().UnlockTableS(theirSession_->SessionID()));
+  EXPECT_EQ(reader.GetRecordCount(), 0);
+  EXPECT_EQ(InsertThrough(reader, 1), 0) << "the rolled-back transaction holds no lock any more";
+}
+
 TEST_F(TableLocksOfTablesTest, ASessionThatEndsLeavesNoLocksBehind) {
   {
     TDVXLocalSession passing(*mine_);
