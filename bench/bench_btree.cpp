@@ -13,18 +13,13 @@
 // a 64 MiB page cache. A lookup is the search for one (key, record) entry:
 // FindKeyPath here, an INDEXED BY query for key and rowid there, both of
 // which descend the index to that very entry.
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-#include <unicode/ucol.h>
-#include <unistd.h>
-
-#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/bench_beside_sqlite.h"
 #include "engine/core/locale.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/storage/disk_page_manager.h"
@@ -33,6 +28,7 @@
 namespace {
 
 using namespace dvx;
+using namespace dvxbench;
 
 constexpr int kKeys = 1000000;
 constexpr int64_t kCacheBytes = 64 << 20;
@@ -97,25 +93,16 @@ const TKeys& GermanWords() {
   return keys;
 }
 
-std::string TempFile(const char* what) {
-  return "/tmp/bench_btree_" + std::to_string(::getpid()) + "_" + what;
-}
-
 // Rates count seconds of the benchmark thread's processor time, so that
 // other work on a shared machine does not weigh on one engine's phase more
 // than on the other's. Neither engine flushes, so little waiting is left
 // out.
-double CpuNow() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-double Seconds(double from) { return CpuNow() - from; }
+double Seconds(double from) { return ThreadCpuSeconds() - from; }
 
 TDVXRecordID RecordOf(int i) { return TDVXRecordID{1 + i / 100, static_cast<uint16_t>(i % 100)}; }
 
 TRates RunEngine(const TKeys& keys, int pageSize) {
-  const std::string file = TempFile("engine.dvx");
+  const std::string file = TempName("bench_btree", "engine.dvx");
   std::remove(file.c_str());
   TRates rates;
   {
@@ -138,7 +125,7 @@ TRates RunEngine(const TKeys& keys, int pageSize) {
         SetFieldData(0, fields, &keys.ints[static_cast<size_t>(i)], record.data());
     };
 
-    double start = CpuNow();
+    double start = ThreadCpuSeconds();
     for (int i = 0; i < kKeys; ++i) {
       fill(i);
       index.InsertRecord(kSession, record.data(), RecordOf(i));
@@ -146,7 +133,7 @@ TRates RunEngine(const TKeys& keys, int pageSize) {
     pm.ApplyChanges(kSession);
     rates.inserts = kKeys / Seconds(start);
 
-    start = CpuNow();
+    start = ThreadCpuSeconds();
     TDVXKeyPath path;
     for (int i = 0; i < kKeys; ++i) {
       fill(i);
@@ -159,46 +146,21 @@ TRates RunEngine(const TKeys& keys, int pageSize) {
   return rates;
 }
 
-int CollateGerman(void* collator, int na, const void* a, int nb, const void* b) {
-  UErrorCode status = U_ZERO_ERROR;
-  UCollationResult r = ucol_strcollUTF8(static_cast<UCollator*>(collator), static_cast<const char*>(a), na,
-                                        static_cast<const char*>(b), nb, &status);
-  return r == UCOL_LESS ? -1 : (r == UCOL_EQUAL ? 0 : 1);
-}
-
-void Exec(sqlite3* db, const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    std::string text = error ? error : "?";
-    sqlite3_free(error);
-    throw std::runtime_error(sql + ": " + text);
-  }
-}
-
 TRates RunSQLite(const TKeys& keys, int pageSize) {
-  const std::string file = TempFile("sqlite.db");
-  std::remove(file.c_str());
   TRates rates;
-  sqlite3* db = nullptr;
-  sqlite3_open(file.c_str(), &db);
-  UErrorCode status = U_ZERO_ERROR;
-  UCollator* collator = ucol_open("de_DE", &status);
-  ucol_setAttribute(collator, UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
-  ucol_setStrength(collator, UCOL_TERTIARY);
-  sqlite3_create_collation_v2(db, "GERMAN", SQLITE_UTF8, collator, CollateGerman,
-                              [](void* c) { ucol_close(static_cast<UCollator*>(c)); });
-  Exec(db, "PRAGMA page_size=" + std::to_string(pageSize));
-  Exec(db, "PRAGMA cache_size=-" + std::to_string(kCacheBytes / 1024));
-  Exec(db, "PRAGMA synchronous=OFF");
-  Exec(db, "PRAGMA journal_mode=MEMORY");
+  TSqliteBenchFile file(TempName("bench_btree", "sqlite.db"));
+  file.AddGermanCollation();
+  file.Exec("PRAGMA page_size=" + std::to_string(pageSize));
+  file.Exec("PRAGMA cache_size=-" + std::to_string(kCacheBytes / 1024));
+  file.Exec("PRAGMA synchronous=OFF");
+  file.Exec("PRAGMA journal_mode=MEMORY");
   // Like the engine's page manager on a file it opened exclusively: no lock
   // and no change-counter check around every statement.
-  Exec(db, "PRAGMA locking_mode=EXCLUSIVE");
-  Exec(db, keys.text ? "CREATE TABLE t(k TEXT COLLATE GERMAN)" : "CREATE TABLE t(k INTEGER)");
-  Exec(db, "CREATE INDEX ix ON t(k)");
+  file.Exec("PRAGMA locking_mode=EXCLUSIVE");
+  file.Exec(keys.text ? "CREATE TABLE t(k TEXT COLLATE GERMAN)" : "CREATE TABLE t(k INTEGER)");
+  file.Exec("CREATE INDEX ix ON t(k)");
 
-  sqlite3_stmt* insert = nullptr;
-  sqlite3_prepare_v2(db, "INSERT INTO t(rowid, k) VALUES(?1, ?2)", -1, &insert, nullptr);
+  sqlite3_stmt* insert = file.Prepare("INSERT INTO t(rowid, k) VALUES(?1, ?2)");
   auto bind = [&](sqlite3_stmt* s, int i) {
     sqlite3_bind_int64(s, 1, i + 1);
     if (keys.text)
@@ -206,29 +168,24 @@ TRates RunSQLite(const TKeys& keys, int pageSize) {
     else
       sqlite3_bind_int(s, 2, keys.ints[static_cast<size_t>(i)]);
   };
-  double start = CpuNow();
-  Exec(db, "BEGIN");
+  double start = ThreadCpuSeconds();
+  file.Exec("BEGIN");
   for (int i = 0; i < kKeys; ++i) {
     bind(insert, i);
     sqlite3_step(insert);
     sqlite3_reset(insert);
   }
-  Exec(db, "COMMIT");
+  file.Exec("COMMIT");
   rates.inserts = kKeys / Seconds(start);
-  sqlite3_finalize(insert);
 
-  sqlite3_stmt* find = nullptr;
-  sqlite3_prepare_v2(db, "SELECT 1 FROM t INDEXED BY ix WHERE rowid = ?1 AND k = ?2", -1, &find, nullptr);
-  start = CpuNow();
+  sqlite3_stmt* find = file.Prepare("SELECT 1 FROM t INDEXED BY ix WHERE rowid = ?1 AND k = ?2");
+  start = ThreadCpuSeconds();
   for (int i = 0; i < kKeys; ++i) {
     bind(find, i);
     rates.allFound &= sqlite3_step(find) == SQLITE_ROW;
     sqlite3_reset(find);
   }
   rates.lookups = kKeys / Seconds(start);
-  sqlite3_finalize(find);
-  sqlite3_close(db);
-  std::remove(file.c_str());
   return rates;
 }
 

@@ -12,16 +12,11 @@
 // natural form. Each benchmark runs both sides once and reports operations
 // per second of wall-clock time (syncs are most of an autocommit) for each
 // and the ratio engine / SQLite (above 1: the engine is faster).
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
+#include "bench/bench_beside_sqlite.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/tables/btree_index.h"
 #include "engine/tables/disk_database_data.h"
@@ -32,20 +27,11 @@
 namespace {
 
 using namespace dvx;
-using TClock = std::chrono::steady_clock;
+using namespace dvxbench;
 
 constexpr int kBulkRecords = 100000;
 constexpr int kAutocommitRecords = 1000;
 constexpr int kKeyedChanges = 10000;
-
-std::string TempName(const char* what) {
-  return "/tmp/bench_tables_ops_" + std::to_string(::getpid()) + "_" + what;
-}
-
-void RemoveFile(const std::string& name) {
-  std::remove(name.c_str());
-  std::remove((name + "-journal").c_str());
-}
 
 // The six fields of a record, derived from its key.
 struct TRow {
@@ -61,21 +47,13 @@ TRow Row(int i) {
 // The key order of the keyed changes: a fixed walk over every tenth key.
 int KeyedID(int n) { return 1 + (n * 7 % kKeyedChanges) * 10; }
 
-double Seconds(TClock::time_point since) { return std::chrono::duration<double>(TClock::now() - since).count(); }
-
 // --- The engine, through a session and a cursor ------------------------------
 
 class TDvxSide {
  public:
   enum { kId, kCode, kName, kAmount, kStock, kNote };
 
-  TDvxSide() : fileName_(TempName("dvx.dvx")) {
-    RemoveFile(fileName_);
-    db_ = std::make_unique<TDVXDiskDatabaseData>(fileName_, TDVXLockParams{10, 1});
-    db_->CreateDatabase(4096, 8, 4);
-    TDVXCryptoInfo crypto;
-    db_->OpenDatabase(false, false, crypto);
-    session_ = std::make_unique<TDVXLocalSession>(*db_);
+  TDvxSide() : file_(TempName("bench_tables_ops", "dvx.dvx")) {
     TDVXFieldDefs fields;
     fields.Add("Id", aftInteger);
     fields.Add("Code", aftInteger);
@@ -88,20 +66,15 @@ class TDvxSide {
     pk->AddColumn("Id");
     pk->SetPrimary(true);
     indexes.Add("IX_Code")->AddColumn("Code");
-    db_->CreateTable(*session_, "Remedies", fields, indexes, TDVXConstraintDefs());
-    cursor_ = std::make_unique<TDVXLocalCursor>(*session_, "Remedies");
+    file_.Database().CreateTable(file_.Session(), "Remedies", fields, indexes, TDVXConstraintDefs());
+    cursor_ = std::make_unique<TDVXLocalCursor>(file_.Session(), "Remedies");
     cursor_->Open();
     primary_ = static_cast<TDVXBTreeIndex*>(cursor_->Table().IndexByName("PK"));
   }
-  ~TDvxSide() {
-    cursor_.reset();
-    session_.reset();
-    db_->CloseDatabase();
-    RemoveFile(fileName_);
-  }
+  ~TDvxSide() { cursor_.reset(); }
 
-  void Begin() { session_->StartTransaction(); }
-  void Commit() { session_->Commit(); }
+  void Begin() { file_.Session().StartTransaction(); }
+  void Commit() { file_.Session().Commit(); }
 
   void Insert(const TRow& row) {
     cursor_->NewRecord();
@@ -137,15 +110,14 @@ class TDvxSide {
     SetFieldData(kId, cursor_->Fields(), &id, probe.data());
     const TDVXKey key = primary_->KeyRef().MakeKey(probe.data());
     TDVXKeyPath path;
-    if (!primary_->FindByCondition(session_->SessionID(), ctEqual, key.data(), 1, true, path))
+    const int32_t session = file_.Session().SessionID();
+    if (!primary_->FindByCondition(session, ctEqual, key.data(), 1, true, path))
       throw std::runtime_error("engine: key " + std::to_string(id) + " not found");
-    cursor_->SetPosition(false, false, primary_->RecordIDAt(session_->SessionID(), path));
+    cursor_->SetPosition(false, false, primary_->RecordIDAt(session, path));
     if (cursor_->GetRecord(grmCurrent) != grrDone) throw std::runtime_error("engine: record not read");
   }
 
-  std::string fileName_;
-  std::unique_ptr<TDVXDiskDatabaseData> db_;
-  std::unique_ptr<TDVXLocalSession> session_;
+  TDvxBenchFile file_;
   std::unique_ptr<TDVXLocalCursor> cursor_;
   TDVXBTreeIndex* primary_ = nullptr;
 };
@@ -154,25 +126,17 @@ class TDvxSide {
 
 class TSqliteSide {
  public:
-  TSqliteSide() : fileName_(TempName("sqlite.db")) {
-    RemoveFile(fileName_);
-    if (sqlite3_open(fileName_.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("sqlite: cannot open");
-    Exec("PRAGMA page_size=4096; PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"
-         "CREATE TABLE Remedies(Id INTEGER PRIMARY KEY, Code INTEGER, Name VARCHAR(40), Amount DOUBLE,"
-         " Stock INTEGER, Note VARCHAR(60));"
-         "CREATE INDEX IX_Code ON Remedies(Code);");
-    insert_ = Prepare("INSERT INTO Remedies VALUES(?, ?, ?, ?, ?, ?)");
-    update_ = Prepare("UPDATE Remedies SET Code = ?, Amount = ? WHERE Id = ?");
-    delete_ = Prepare("DELETE FROM Remedies WHERE Id = ?");
-  }
-  ~TSqliteSide() {
-    for (sqlite3_stmt* s : {insert_, update_, delete_}) sqlite3_finalize(s);
-    sqlite3_close(db_);
-    RemoveFile(fileName_);
+  TSqliteSide() : file_(TempName("bench_tables_ops", "sqlite.db")) {
+    file_.Exec("CREATE TABLE Remedies(Id INTEGER PRIMARY KEY, Code INTEGER, Name VARCHAR(40), Amount DOUBLE,"
+               " Stock INTEGER, Note VARCHAR(60));"
+               "CREATE INDEX IX_Code ON Remedies(Code);");
+    insert_ = file_.Prepare("INSERT INTO Remedies VALUES(?, ?, ?, ?, ?, ?)");
+    update_ = file_.Prepare("UPDATE Remedies SET Code = ?, Amount = ? WHERE Id = ?");
+    delete_ = file_.Prepare("DELETE FROM Remedies WHERE Id = ?");
   }
 
-  void Begin() { Exec("BEGIN"); }
-  void Commit() { Exec("COMMIT"); }
+  void Begin() { file_.Exec("BEGIN"); }
+  void Commit() { file_.Exec("COMMIT"); }
   void Insert(const TRow& row) {
     sqlite3_bind_int(insert_, 1, row.id);
     sqlite3_bind_int(insert_, 2, row.code);
@@ -180,37 +144,21 @@ class TSqliteSide {
     sqlite3_bind_double(insert_, 4, row.amount);
     sqlite3_bind_int(insert_, 5, row.stock);
     sqlite3_bind_text(insert_, 6, row.note.c_str(), -1, SQLITE_STATIC);
-    Step(insert_);
+    file_.Step(insert_);
   }
   void UpdateByKey(int32_t id, int32_t code, double amount) {
     sqlite3_bind_int(update_, 1, code);
     sqlite3_bind_double(update_, 2, amount);
     sqlite3_bind_int(update_, 3, id);
-    Step(update_);
+    file_.Step(update_);
   }
   void DeleteByKey(int32_t id) {
     sqlite3_bind_int(delete_, 1, id);
-    Step(delete_);
+    file_.Step(delete_);
   }
 
  private:
-  void Exec(const char* sql) {
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-      throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db_));
-  }
-  sqlite3_stmt* Prepare(const char* sql) {
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK)
-      throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db_));
-    return s;
-  }
-  void Step(sqlite3_stmt* s) {
-    if (sqlite3_step(s) != SQLITE_DONE) throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db_));
-    sqlite3_reset(s);
-  }
-
-  std::string fileName_;
-  sqlite3* db_ = nullptr;
+  TSqliteBenchFile file_;
   sqlite3_stmt* insert_ = nullptr;
   sqlite3_stmt* update_ = nullptr;
   sqlite3_stmt* delete_ = nullptr;
