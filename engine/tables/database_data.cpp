@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "engine/core/exception.h"
 #include "engine/core/locale.h"
 #include "engine/schema/table_definitions.h"
+#include "engine/tables/foreign_key_errors.h"
 #include "engine/tables/table_data.h"
 
 namespace dvx {
@@ -53,6 +55,10 @@ int32_t TDVXDatabaseData::NextObjectID() {
 void TDVXDatabaseData::RaiseObjectIDCounter(int32_t highestID) {
   TDVXLockGuard guard(lock_);
   if (highestID > objectIDCounter_.CurrentValue()) objectIDCounter_.SetCurrentValue(highestID);
+}
+
+void TDVXDatabaseData::RenameTable(TDVXLocalSession&, const std::string& oldName, const std::string&) {
+  throw EDVXException(kErrRenameTableUnsupported, "Error - table '%s' of this database cannot be renamed", {oldName});
 }
 
 }  // namespace dvx

@@ -63,6 +63,16 @@ class TDVXDatabaseData {
 
   TDVXCriticalSection& Lock() { return lock_; }
 
+  // --- foreign keys ---
+  // Taken before a table's own lock by every operation that may reach
+  // another table through a foreign key (TDVXTableData::LockForeignKeys).
+  TDVXCriticalSection& ForeignKeyLock() { return foreignKeyLock_; }
+  // Renames a table that no cursor has open; what names it elsewhere (the
+  // foreign keys of other tables) is the caller's. Databases that cannot
+  // rename refuse.
+  virtual void RenameTable(TDVXLocalSession& session, const std::string& oldName, const std::string& newName);
+  // --- end of foreign keys ---
+
  protected:
   // Builds and loads the table object of an existing table.
   virtual std::unique_ptr<TDVXTableData> LoadTable(TDVXLocalSession& session, const std::string& tableName,
@@ -72,6 +82,7 @@ class TDVXDatabaseData {
 
  private:
   TDVXCriticalSection lock_;
+  TDVXCriticalSection foreignKeyLock_;
   std::vector<std::unique_ptr<TDVXTableData>> tables_;
   TDVXSequenceDef objectIDCounter_;
 };

@@ -5,6 +5,7 @@
 #include "engine/core/exception.h"
 #include "engine/storage/owner_ids.h"
 #include "engine/tables/disk_table_data.h"
+#include "engine/tables/foreign_key_errors.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_data_errors.h"
 
@@ -110,6 +111,24 @@ void TDVXDiskDatabaseData::DeleteTable(TDVXLocalSession& session, const std::str
     throw;
   }
   locks.UnlockTable(tableName, session.SessionID(), ltX);
+}
+
+void TDVXDiskDatabaseData::RenameTable(TDVXLocalSession& session, const std::string& oldName,
+                                       const std::string& newName) {
+  if (FindOpenTable(oldName))
+    throw EDVXException(kErrRenameTableOpen, "Cannot rename table '%s'. Table is open by another dataset", {oldName});
+  // As a drop: another program with the table open holds its intent lock.
+  const auto record = storage_.TableRecord(oldName);
+  const int32_t locksFileID = record ? record->locksFirstPageNo : -1;
+  TDVXTableLocksManager& locks = TableLocks();
+  locks.LockTableOrRaise(session.SessionID(), oldName, locksFileID, ltX, kErrRenameTableOpen);
+  try {
+    storage_.RenameTable(oldName, newName);
+  } catch (...) {
+    locks.UnlockTable(oldName, session.SessionID(), ltX);
+    throw;
+  }
+  locks.UnlockTable(oldName, session.SessionID(), ltX);
 }
 
 }  // namespace dvx

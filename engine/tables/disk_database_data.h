@@ -42,6 +42,9 @@ class TDVXDiskDatabaseData : public TDVXDatabaseData {
   void CreateTable(TDVXLocalSession& session, const std::string& tableName, const TDVXFieldDefs& fields,
                    const TDVXIndexDefs& indexes, const TDVXConstraintDefs& constraints) override;
   void DeleteTable(TDVXLocalSession& session, const std::string& tableName) override;
+  // 10150 while the table is open here, or (after the retries) in another
+  // program.
+  void RenameTable(TDVXLocalSession& session, const std::string& oldName, const std::string& newName) override;
 
  protected:
   std::unique_ptr<TDVXTableData> LoadTable(TDVXLocalSession& session, const std::string& tableName,

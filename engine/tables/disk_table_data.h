@@ -37,7 +37,7 @@ class TDVXDiskTableData : public TDVXTableData {
   // change set (a table being dropped).
   void DropStructures(int32_t session);
   // The field and constraint definitions into the metadata file.
-  void SaveDefinitions(int32_t session);
+  void SaveDefinitions(int32_t session) override;
   using TDVXTableData::HighestObjectID;
 
   TDVXPageManager& IndexPageManager() override;

@@ -35,6 +35,7 @@
 
 namespace dvx {
 
+class TDVXConstraintDefForeignKey;
 class TDVXFieldDefs;
 class TDVXIndex;
 class TDVXLocalSession;
@@ -186,6 +187,18 @@ class TDVXLocalCursor : public TDVXCursor {
 
   TDVXCursorSnapshot TakeSnapshot() const;
   void PutSnapshot(const TDVXCursorSnapshot& snapshot);
+
+  // --- table life cycle with foreign keys (cursor_foreign_keys.cpp) ---
+  // Each closes the cursor first and raises "Table not found, table name =
+  // %s" under its own code when the table does not exist. AddForeignKey
+  // and DeleteConstraint need a cursor made for exclusive use; RenameTable
+  // and DeleteTable are refused inside a transaction. RenameTable leaves
+  // the cursor on the new name.
+  void AddForeignKey(const TDVXConstraintDefForeignKey& definition);
+  void DeleteConstraint(const std::string& name, bool keepCounterpart = false, bool force = false);
+  void RenameTable(const std::string& newName);
+  void DeleteTable(bool force = false);
+  // --- end of table life cycle with foreign keys ---
 
  private:
   template <typename F>

@@ -57,6 +57,9 @@ class TDVXLocalSession : public TDVXBaseSession {
   struct TOperation {
     int depth = 0;
     std::vector<std::pair<TDVXTableData*, TDVXTableState>> tables;
+    // Cursors the operation opened on other tables (foreign key actions),
+    // closed when it ends: a table it changed stays loaded until then.
+    std::vector<std::shared_ptr<TDVXLocalCursor>> cursors;
   };
   TOperation& Operation() { return operation_; }
 

@@ -275,7 +275,7 @@ void TDVXTableData::CheckUnique(const TDVXConstraintDefUnique& constraint, bool 
 }
 
 void TDVXTableData::CheckConstraints(TDVXLocalCursor& cursor, bool insert, const uint8_t* buffer,
-                                     const uint8_t* old) {
+                                     const uint8_t* old, bool skipForeignKeys) {
   TDVXLockGuard guard(lock_);
   const int32_t session = cursor.SessionID();
   const TDVXConstraintDefs& constraints = constraintManager_.ConstraintDefs();
@@ -294,8 +294,7 @@ void TDVXTableData::CheckConstraints(TDVXLocalCursor& cursor, bool insert, const
         CheckRange(static_cast<const TDVXConstraintDefCheck&>(c), buffer);
         break;
       case ctForeignKey:
-        // Referenced rows are checked by the foreign-key layer, which this
-        // table object does not have yet; the definitions are kept.
+        if (!skipForeignKeys) CheckForeignKey(cursor, static_cast<const TDVXConstraintDefForeignKey&>(c), buffer);
         break;
       case ctForeignKeyAction:
         break;
@@ -347,6 +346,7 @@ bool TDVXTableData::IsRecordDeleted(TDVXLocalCursor& cursor) {
 }
 
 bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
+  const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   TDVXLocalSession& session = cursor.Session();
   const int32_t id = session.SessionID();
@@ -366,6 +366,7 @@ bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
 }
 
 bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
+  const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   TDVXLocalSession& session = cursor.Session();
   const int32_t id = session.SessionID();
@@ -383,6 +384,9 @@ bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
   CheckConstraints(cursor, false, buffer, old.data());
   for (auto& index : indexes_) index->UpdateRecord(id, old.data(), buffer, recordID);
   RecordManager().UpdateRecord(buffer, recordID, id);
+  // The referencing rows follow the row as it now stands, in the same
+  // operation: a refused action leaves this row unchanged too.
+  if (constraintManager_.ConstraintDefs().HasUpdateActions()) RunForeignKeyActions(session, old.data(), buffer);
   operation.Complete();
   tableLock.Release();
   return true;
@@ -399,6 +403,7 @@ void TDVXTableData::StepAside(TDVXLocalCursor& cursor) {
 }
 
 bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
+  const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   TDVXLocalSession& session = cursor.Session();
   const int32_t id = session.SessionID();
@@ -423,6 +428,7 @@ bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
     StepAside(cursor);
     for (auto& index : indexes_) index->DeleteRecord(id, image.data(), recordID);
     RecordManager().DeleteRecord(recordID, id);
+    if (constraintManager_.ConstraintDefs().HasDeleteActions()) RunForeignKeyActions(session, image.data(), nullptr);
     operation.Complete();
   } catch (...) {
     cursor.PutSnapshot(before);
@@ -433,18 +439,37 @@ bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
 }
 
 void TDVXTableData::DeleteAll(TDVXLocalCursor& cursor) {
+  const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   TDVXOperationScope operation(cursor.Session());
   operation.Touch(*this);
-  // Each delete leaves the cursor on a neighbour; starting from the first
-  // record every time visits none twice and misses none.
-  for (cursor.First(); GetRecord(cursor, grmNext) == grrDone; cursor.First()) Delete(cursor);
+  DeleteRecords(cursor, SetOf(cursor));
   operation.Complete();
   cursor.First();
 }
 
+TDVXRecordIDList TDVXTableData::SetOf(TDVXLocalCursor& cursor) {
+  // A restricted cursor's set is its range and filter, not the table.
+  if (cursor.Restricted()) return cursor.RecordIDList();
+  TDVXRecordIDList ids;
+  TDVXScanOptions all;
+  all.list = &ids;
+  Scan(cursor, nullptr, all);
+  return ids;
+}
+
+void TDVXTableData::DeleteRecords(TDVXLocalCursor& cursor, const TDVXRecordIDList& ids) {
+  // The set is taken before the first delete; a record that an action of
+  // an earlier delete took along is passed over.
+  for (const TDVXRecordID& id : ids) {
+    cursor.SetPosition(false, false, id);
+    if (GetRecord(cursor, grmCurrent) == grrDone) Delete(cursor);
+  }
+}
+
 void TDVXTableData::UpdateAll(TDVXLocalCursor& cursor, const std::vector<std::string>& fieldNames,
                               const std::vector<TDVXVariant>& values) {
+  const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   // ItemNo is the number of names, ItemCount the number of values.
   if (fieldNames.size() != values.size())
@@ -456,15 +481,16 @@ void TDVXTableData::UpdateAll(TDVXLocalCursor& cursor, const std::vector<std::st
     if (fieldNo < 0) throw EDVXException(kErrUpdateAllField, "Cannot find field %s in table %s", {name, tableName_});
     fieldNos.push_back(fieldNo);
   }
-  TDVXOperationScope operation(cursor.Session());
-  operation.Touch(*this);
   // The set is taken before the first update: an update moves its record
   // in the order of an index, and a walk that updated as it went could
   // meet a record twice or miss one.
-  TDVXRecordIDList ids;
-  TDVXScanOptions all;
-  all.list = &ids;
-  Scan(cursor, nullptr, all);
+  UpdateRecords(cursor, SetOf(cursor), fieldNos, values);
+}
+
+void TDVXTableData::UpdateRecords(TDVXLocalCursor& cursor, const TDVXRecordIDList& ids,
+                                  const std::vector<int>& fieldNos, const std::vector<TDVXVariant>& values) {
+  TDVXOperationScope operation(cursor.Session());
+  operation.Touch(*this);
   const TDVXCursorSnapshot before = cursor.TakeSnapshot();
   try {
     for (const TDVXRecordID& id : ids) {

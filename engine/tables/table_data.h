@@ -16,6 +16,7 @@
 // registry, then a record lock; released in reverse order.
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -120,7 +121,10 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void ApplyDefaults(TDVXLocalCursor& cursor, uint8_t* buffer, bool autoinc);
   // Raises on the first violated constraint, in constraint order. `old` is
   // the stored record an update replaces (null on insert).
-  void CheckConstraints(TDVXLocalCursor& cursor, bool insert, const uint8_t* buffer, const uint8_t* old);
+  // `skipForeignKeys` leaves the referenced rows unchecked, for callers
+  // that copy records whose references are known to hold.
+  void CheckConstraints(TDVXLocalCursor& cursor, bool insert, const uint8_t* buffer, const uint8_t* old,
+                        bool skipForeignKeys = false);
   bool Insert(TDVXLocalCursor& cursor);
   bool Update(TDVXLocalCursor& cursor);
   bool Delete(TDVXLocalCursor& cursor);
@@ -165,6 +169,44 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void SetActiveTransaction(int32_t sessionID);
   void ClearActiveTransaction() { activeTransaction_ = kNoTransaction; }
 
+  // --- foreign keys (table_foreign_keys.cpp, table_constraint_ops.cpp) ---
+  // Writes the field and constraint definitions into the session's change
+  // set; a table whose definitions live only in memory has nothing to do.
+  virtual void SaveDefinitions(int32_t session) {}
+  // Adds a foreign key of this table: its columns resolved, the referenced
+  // table's primary key matched, every record checked, the action created
+  // in the referenced table; both tables' definitions are committed at
+  // once. Nothing changes when any step fails.
+  void AddForeignKey(TDVXLocalCursor& cursor, const TDVXConstraintDefForeignKey& definition);
+  // Removes a constraint. A foreign key or its action takes its counterpart
+  // in the other table along unless `keepCounterpart`; a primary key is
+  // refused while actions of the table exist, unless `force` removes them
+  // first. The definitions are committed at once.
+  void DeleteConstraint(TDVXLocalSession& session, const std::string& name, bool keepCounterpart, bool force);
+  // Points this table's foreign keys and actions that name `oldName` at
+  // `newName`, in memory; true when any changed.
+  bool RenameTableReferences(const std::string& oldName, const std::string& newName);
+  // The counterparts in other tables of this table's foreign keys and
+  // actions: what dropping this table leaves to remove there.
+  struct TConstraintRef {
+    std::string tableName;
+    std::string constraintName;
+  };
+  std::vector<TConstraintRef> ForeignKeyCounterparts() const;
+  // Removes each named constraint from its table where both still exist,
+  // committing all at once.
+  static void RemoveConstraints(TDVXLocalSession& session, const std::vector<TConstraintRef>& constraints);
+  // After a table was renamed: the foreign keys and actions of the listed
+  // tables that name it follow, committed at once.
+  static void FollowRenamedTable(TDVXLocalSession& session, const std::vector<std::string>& tables,
+                                 const std::string& oldName, const std::string& newName);
+  // The mutual exclusion every operation that may reach a second table
+  // through a foreign key takes before its own table's lock, so that two
+  // such operations never wait for each other's table locks; not taken for
+  // tables outside every foreign key.
+  std::unique_lock<TDVXCriticalSection> LockForeignKeys();
+  // --- end of foreign keys ---
+
  protected:
   // Takes copies of a new table's definitions: validated, numbered from the
   // database's counter, autoincrement sequences created, constraints of
@@ -193,6 +235,25 @@ class TDVXTableData : public TDVXIndexTableAccess {
   bool ReadStored(int32_t session, const TDVXRecordID& id, std::vector<uint8_t>& buffer);
   // Moves the cursor off the record it stands on before a delete.
   void StepAside(TDVXLocalCursor& cursor);
+  // Sets the fields of each listed record (UpdateAll's work on a given set).
+  void UpdateRecords(TDVXLocalCursor& cursor, const TDVXRecordIDList& ids, const std::vector<int>& fieldNos,
+                     const std::vector<TDVXVariant>& values);
+  // The records of the cursor's set: its range and filter, or the table.
+  TDVXRecordIDList SetOf(TDVXLocalCursor& cursor);
+  // Deletes each listed record that still exists, as Delete does.
+  void DeleteRecords(TDVXLocalCursor& cursor, const TDVXRecordIDList& ids);
+
+  // --- foreign keys (table_foreign_keys.cpp) ---
+  void CheckForeignKey(TDVXLocalCursor& cursor, const TDVXConstraintDefForeignKey& foreignKey, const uint8_t* buffer);
+  // The actions of the foreign keys referencing this table, after the row
+  // `old` was deleted (`updated` null) or changed into `updated`.
+  void RunForeignKeyActions(TDVXLocalSession& session, const uint8_t* old, const uint8_t* updated);
+  void RunForeignKeyAction(TDVXLocalSession& session, const TDVXConstraintDefForeignKeyAction& action,
+                           const uint8_t* old, const uint8_t* updated);
+  // Frees an index's pages and removes its definition, in the session's
+  // change set with the table's new state.
+  void DropIndexPages(int32_t indexID, int32_t session);
+  // --- end of foreign keys ---
 
   TDVXDatabaseData& database_;
   std::string tableName_;

@@ -16,6 +16,8 @@ TDVXOperationScope::TDVXOperationScope(TDVXLocalSession& session)
 TDVXOperationScope::~TDVXOperationScope() {
   if (outermost_ && !completed_) Abort();
   --session_.Operation().depth;
+  // Only now may the tables the operation reached be released.
+  if (outermost_) session_.Operation().cursors.clear();
 }
 
 void TDVXOperationScope::Touch(TDVXTableData& table) {
