@@ -169,7 +169,17 @@ void TDVXTemporaryRecordManager::UpdateRecord(uint8_t* buffer, const TDVXRecordI
 }
 
 void TDVXTemporaryRecordManager::DeleteRecord(const TDVXRecordID& recordID, int32_t session) {
-  throw EDVXException(kErrTemporaryNotSupported, "Error - operation is not supported");
+  // Records are numbered by their place in the sequence, so only the last
+  // one can go: what an insert that failed after storing its record takes
+  // back. The table refuses every other delete before it gets here.
+  TDVXLockGuard guard(lock_);
+  const int64_t n = NumberOfRecordID(recordID);
+  if (count_ == 0 || n != count_ - 1)
+    throw EDVXException(kErrTemporaryNotSupported, "Error - operation is not supported");
+  ReadRecord(n, old_.data());
+  blobs_.ReleaseRecord(Fields(), old_.data());
+  if (n >= limit_ && waiting_ > 0) --waiting_;
+  --count_;
 }
 
 bool TDVXTemporaryRecordManager::RecordExists(const TDVXRecordID& recordID, int32_t session) {

@@ -83,12 +83,39 @@ TEST_F(TemporaryRecords, AnEmptyTableGivesEndPassed) {
   EXPECT_EQ(Step(grmCurrent, id), grrError);
 }
 
-TEST_F(TemporaryRecords, RecordsAreNotDeletedOneByOne) {
-  MakeTemporary(3);
-  const TDVXRecordID id = Insert(1);
-  EXPECT_THAT([&] { temporary_->DeleteRecord(id, session_); },
+// Only the last record can be taken back (a failed insert's); each step
+// below crosses a different home of the last record: the write buffer, the
+// file after a flush, memory.
+TEST_F(TemporaryRecords, OnlyTheLastRecordCanBeTakenBack) {
+  MakeTemporary(2, 2);
+  for (int i = 0; i < 5; ++i) Insert(i, Pattern(30, static_cast<uint8_t>(i)));
+  const auto id = [](int64_t n) { return TDVXTemporaryRecordManager::RecordIDOfNumber(n); };
+  EXPECT_THAT([&] { temporary_->DeleteRecord(id(3), session_); },
               ThrowsDvx(kErrTemporaryNotSupported, "Error - operation is not supported"));
-  EXPECT_EQ(temporary_->RecordCount(session_), 1);
+  EXPECT_EQ(temporary_->RecordCount(session_), 5);
+  temporary_->DeleteRecord(id(4), session_);  // waiting in the buffer
+  EXPECT_EQ(StoredBlobs(), 4u);
+  Read(id(3));  // flushes record 3 (and 2) to the file
+  temporary_->DeleteRecord(id(3), session_);  // in the file
+  Insert(30, Pattern(30, 30));
+  Insert(40, Pattern(30, 40));
+  temporary_->DeleteRecord(id(4), session_);
+  Read(id(0));
+  temporary_->DeleteRecord(id(3), session_);
+  temporary_->DeleteRecord(id(2), session_);
+  temporary_->DeleteRecord(id(1), session_);  // in memory
+  Insert(10, Pattern(30, 10));
+  Insert(20, Pattern(30, 20));
+  Insert(30, Pattern(30, 31));
+  ASSERT_EQ(temporary_->RecordCount(session_), 4);
+  EXPECT_EQ(StoredBlobs(), 4u);
+  const int ids[] = {0, 10, 20, 30};
+  const uint8_t fills[] = {0, 10, 20, 31};
+  for (int n = 0; n < 4; ++n) {
+    std::vector<uint8_t> r = Read(id(n));
+    EXPECT_EQ(GetInt(r, kId), ids[n]) << n;
+    EXPECT_EQ(GetBlob(r, kPicture), Pattern(30, fills[n])) << n;
+  }
 }
 
 TEST_F(TemporaryRecords, RecordsInTheFileAreRewrittenInPlace) {
