@@ -19,6 +19,7 @@ void TDVXLocalCursor::SelectIndex(int32_t objectID) {
   // A range's keys are compared in the order of the index it was set on;
   // under another order they would cut out an arbitrary part of the set.
   range_ = TDVXCursorRange{};
+  InvalidateRecordIDs();
   First();
 }
 
@@ -93,16 +94,19 @@ void TDVXLocalCursor::SetRange(const uint8_t* lowKey, const uint8_t* highKey, bo
   if (lowKey) range.low.assign(lowKey, lowKey + size);
   if (highKey) range.high.assign(highKey, highKey + size);
   range_ = std::move(range);
+  InvalidateRecordIDs();
   First();
 }
 
 void TDVXLocalCursor::CancelRange() {
   range_ = TDVXCursorRange{};
+  InvalidateRecordIDs();
   First();
 }
 
 void TDVXLocalCursor::SetRecordFilter(TDVXRecordFilter filter) {
   recordFilter_ = std::move(filter);
+  InvalidateRecordIDs();
   First();
 }
 
@@ -119,6 +123,7 @@ bool TDVXLocalCursor::PastRange(bool forward, const uint8_t* record) const {
 
 bool TDVXLocalCursor::Accepts(const uint8_t* record) const {
   if (HasRange() && (PastRange(true, record) || PastRange(false, record))) return false;
+  if (!PassesFilters(record)) return false;
   return !recordFilter_ || recordFilter_(record);
 }
 

@@ -1,13 +1,13 @@
 // Walking the cursor's set: neighbour reads with the range and the record
 // filter applied, record counts and numbers, bookmarks.
 //
-// A restricted cursor walks the table's order itself and skips what the
-// acceptance test refuses, instead of walking a record ID list built
-// beforehand: other cursors' inserts, edits and deletes are then seen at
-// the next step, and a record that vanished is continued from where it
-// stood exactly as in an unrestricted walk. The record ID list is read
-// afresh for counts and numbers. A range on the index bounds the walk:
-// it starts at the key and ends where the index passes the other key.
+// A restricted cursor steps through its record ID list (cursor_filter.cpp)
+// and falls back on walking the table's order itself, skipping what the
+// acceptance test refuses, where the list cannot say: from a record that
+// left the set (or vanished) the walk continues from where it stood
+// exactly as in an unrestricted walk. Counts and numbers come from the
+// list. A range on the index bounds the walk: it starts at the key and
+// ends where the index passes the other key.
 #include <algorithm>
 #include <cstring>
 
@@ -50,7 +50,9 @@ bool TDVXLocalCursor::SeekRangeStart(bool forward, TDVXGetRecordResult& result) 
   return true;
 }
 
-TDVXGetRecordResult TDVXLocalCursor::GetRecord(TDVXGetRecordMode mode) {
+// The walk a restricted cursor falls back on where its record ID list
+// cannot say (cursor_filter.cpp).
+TDVXGetRecordResult TDVXLocalCursor::WalkRestricted(TDVXGetRecordMode mode) {
   TDVXTableData& table = Table();
   if (!Restricted() || mode == grmCurrent) return table.GetRecord(*this, mode);
   const bool forward = mode == grmNext;
@@ -98,15 +100,14 @@ TDVXRecordIDList TDVXLocalCursor::RecordIDList() {
 
 int64_t TDVXLocalCursor::GetRecordCount() {
   if (!Restricted()) return Table().RecordCount(SessionID());
-  return static_cast<int64_t>(RecordIDList().size());
+  return RecordIDs().Count();
 }
 
 int64_t TDVXLocalCursor::GetRecNo() {
   if (bof_ || eof_) return -1;
   if (Restricted()) {
-    const TDVXRecordIDList list = RecordIDList();
-    auto it = std::find(list.begin(), list.end(), recordID_);
-    return it == list.end() ? -1 : static_cast<int64_t>(it - list.begin()) + 1;
+    const int64_t at = RecordIDs().IndexOf(recordID_);
+    return at < 0 ? -1 : at + 1;
   }
   TDVXTableData& table = Table();
   const int32_t session = SessionID();
@@ -122,8 +123,8 @@ int64_t TDVXLocalCursor::GetRecNo() {
 TDVXGetRecordResult TDVXLocalCursor::SetRecNo(int64_t n) {
   TDVXRecordID id = kNoRecordID;
   if (Restricted()) {
-    const TDVXRecordIDList list = RecordIDList();
-    if (!list.empty()) id = list[static_cast<size_t>(std::clamp<int64_t>(n, 1, static_cast<int64_t>(list.size())) - 1)];
+    const TDVXRecordBitmap& list = RecordIDs();
+    if (list.Count() > 0) id = list[std::clamp<int64_t>(n, 1, list.Count()) - 1];
   } else {
     TDVXTableData& table = Table();
     const int32_t session = SessionID();

@@ -37,9 +37,24 @@ TDVXTableData& TDVXDatabaseData::OpenTable(TDVXLocalSession& session, const std:
 
 void TDVXDatabaseData::ReleaseTable(TDVXTableData& table) {
   TDVXLockGuard guard(lock_);
+  if (KeepsTables()) return;
   if (table.CursorCount() > 0 || table.ActiveTransaction() != kNoTransaction) return;
   auto it = std::find_if(tables_.begin(), tables_.end(), [&](const auto& t) { return t.get() == &table; });
   if (it != tables_.end()) tables_.erase(it);
+}
+
+void TDVXDatabaseData::AdoptTable(std::unique_ptr<TDVXTableData> table) {
+  TDVXLockGuard guard(lock_);
+  tables_.push_back(std::move(table));
+}
+
+std::unique_ptr<TDVXTableData> TDVXDatabaseData::RemoveTable(TDVXTableData& table) {
+  TDVXLockGuard guard(lock_);
+  auto it = std::find_if(tables_.begin(), tables_.end(), [&](const auto& t) { return t.get() == &table; });
+  if (it == tables_.end()) return nullptr;
+  std::unique_ptr<TDVXTableData> taken = std::move(*it);
+  tables_.erase(it);
+  return taken;
 }
 
 void TDVXDatabaseData::FreeTables() {

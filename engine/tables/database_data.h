@@ -60,6 +60,13 @@ class TDVXDatabaseData {
   int32_t NextObjectID();
   // A loaded table's identifiers are never handed out again.
   void RaiseObjectIDCounter(int32_t highestID);
+  // --- database-wide identifiers (disk_object_ids.cpp) ---
+  // Raises the counter above every identifier stored with any table of the
+  // database, also of tables not loaded here; called before identifiers
+  // are drawn for a new table, index or constraint, outside Lock(). A
+  // database whose tables all live in this process has nothing to do.
+  virtual void SyncObjectIDCounter() {}
+  // --- end of database-wide identifiers ---
 
   TDVXCriticalSection& Lock() { return lock_; }
 
@@ -73,12 +80,26 @@ class TDVXDatabaseData {
   virtual void RenameTable(TDVXLocalSession& session, const std::string& oldName, const std::string& newName);
   // --- end of foreign keys ---
 
+  // --- memory and temporary databases (resident_database_data.h) ---
+  // "MEMORY" or "TEMP" for the databases without a file; "" for a file.
+  virtual std::string PseudoName() const { return ""; }
+  // Whether tables stay loaded without cursors, until they are dropped
+  // (their records live nowhere else).
+  virtual bool KeepsTables() const { return false; }
+  // --- end of memory and temporary databases ---
+
  protected:
   // Builds and loads the table object of an existing table.
   virtual std::unique_ptr<TDVXTableData> LoadTable(TDVXLocalSession& session, const std::string& tableName,
                                                    bool exclusive) = 0;
   // Drops every table object (closing the database).
   void FreeTables();
+  // --- memory and temporary databases ---
+  // Adds a table object made outside OpenTable; takes one out of the list
+  // (null when it is not listed), for the caller to free.
+  void AdoptTable(std::unique_ptr<TDVXTableData> table);
+  std::unique_ptr<TDVXTableData> RemoveTable(TDVXTableData& table);
+  // --- end of memory and temporary databases ---
 
  private:
   TDVXCriticalSection lock_;

@@ -23,6 +23,7 @@ TDVXDiskDatabaseData::~TDVXDiskDatabaseData() {
 void TDVXDiskDatabaseData::OpenDatabase(bool readOnly, bool exclusive, TDVXCryptoInfo& crypto) {
   storage_.OpenDatabase(readOnly, exclusive, crypto);
   exclusive_ = exclusive;
+  idsSyncedAt_ = -1;
   locks_ = std::make_unique<TDVXTableLocksManager>(&storage_.PageManager().DatabaseFile(), lockParams_);
 }
 

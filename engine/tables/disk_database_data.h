@@ -45,6 +45,11 @@ class TDVXDiskDatabaseData : public TDVXDatabaseData {
   // 10150 while the table is open here, or (after the retries) in another
   // program.
   void RenameTable(TDVXLocalSession& session, const std::string& oldName, const std::string& newName) override;
+  // --- database-wide identifiers (disk_object_ids.cpp) ---
+  // Reads the stored definitions of the tables not open here, once per
+  // change of the file's StateCounter.
+  void SyncObjectIDCounter() override;
+  // --- end of database-wide identifiers ---
 
  protected:
   std::unique_ptr<TDVXTableData> LoadTable(TDVXLocalSession& session, const std::string& tableName,
@@ -60,6 +65,9 @@ class TDVXDiskDatabaseData : public TDVXDatabaseData {
   // Made when the file opens, on its descriptor; gone when it closes.
   std::unique_ptr<TDVXTableLocksManager> locks_;
   bool exclusive_ = false;
+  // The StateCounter at which the identifier counter was last raised over
+  // the whole file; -1 forces the next sync.
+  int32_t idsSyncedAt_ = -1;
 };
 
 }  // namespace dvx

@@ -6,8 +6,11 @@
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/values/field_types.h"
+#include "engine/sql/expression.h"
+#include "engine/tables/cursor_row_source.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/local_session.h"
+#include "engine/tables/resident_table_errors.h"
 #include "engine/tables/table_data.h"
 #include "engine/tables/table_data_errors.h"
 
@@ -54,6 +57,7 @@ void TDVXLocalCursor::Open() {
   keyBuffer_.assign(static_cast<size_t>(table.RecordSize()) + kCursorKeyControlSize, 0);
   currentIndexID_ = -1;
   range_ = TDVXCursorRange{};
+  recordIDsValid_ = false;
   First();
 }
 
@@ -61,13 +65,27 @@ void TDVXLocalCursor::Close() {
   if (!table_) return;
   TDVXTableData& table = *table_;
   ReleaseEditLock();
+  DropBLOBStreams(false, false);
+  ReleaseTableLocks();
   DiscardPendingBlobs(table.Fields(), buffer_.data());
+  // Expressions and the projection are bound to the layout of the table
+  // as it was open.
+  filter_.reset();
+  condition_.reset();
+  visibleFields_.clear();
+  recordIDs_.Clear();
+  recordIDsValid_ = false;
   table_ = nullptr;
   session_.UnregisterCursor(*this);
   table.UnregisterCursor(*this);
   if (exclusive_) table.UnlockTableX(SessionID());
   else table.UnlockTableIS(SessionID());
-  session_.Database().ReleaseTable(table);
+  TDVXDatabaseData& database = session_.Database();
+  // Whether the table is to go is decided before it is released: a
+  // database that does not keep its tables frees the object there.
+  const bool drop = dropOnClose_ && database.KeepsTables() && table.CursorCount() == 0;
+  database.ReleaseTable(table);
+  if (drop) database.DeleteTable(session_, tableName_);
 }
 
 void TDVXLocalCursor::NewRecord() {
@@ -145,6 +163,7 @@ int32_t TDVXLocalCursor::UpdateRecord() {
 }
 
 int32_t TDVXLocalCursor::BeginEdit() {
+  if (RefuseTemporary(kResultTemporaryEdit, "Cannot update record in temporary mode")) return lastResult_;
   return Run([&](TDVXTableData& table) {
     if (bof_ || eof_) throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
     if (editLocked_ && editLock_ == recordID_) return;
@@ -165,7 +184,9 @@ int32_t TDVXLocalCursor::BeginEdit() {
 }
 
 int32_t TDVXLocalCursor::CancelEdit() {
+  if (RefuseTemporary(kResultTemporaryCancel, "Cannot update record in temporary mode")) return lastResult_;
   return Run([&](TDVXTableData& table) {
+    DropBLOBStreams(true, false);
     DiscardPendingBlobs(table.Fields(), buffer_.data());
     if (!editLocked_) return;
     table.UnlockRecordForEdit(*this, editLock_);
@@ -197,6 +218,7 @@ int32_t TDVXLocalCursor::Post(bool insert) {
 }
 
 int32_t TDVXLocalCursor::Delete() {
+  if (RefuseTemporary(kResultTemporaryDelete, "Cannot delete record in temporary mode")) return lastResult_;
   if (DeleteRecord() == 0) return 0;
   lastResult_ = -3;
   return lastResult_;

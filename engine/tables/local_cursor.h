@@ -21,24 +21,36 @@
 // Bookmark (8 bytes): BOF flag, EOF flag, PageNo int32 LE, PageItemNo
 // uint16 LE.
 //
-// A cursor is restricted while a range or a record filter is set; it then
-// shows only the records that pass the acceptance test, in its order.
+// A cursor is restricted while a range, a filter expression, an external
+// condition or a record filter is set; it then shows only the records that
+// pass the acceptance test, in its order.
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/schema/constraint_defs.h"
+#include "engine/schema/field_def.h"
+#include "engine/schema/index_def.h"
 #include "engine/storage/base_record_manager.h"
 #include "engine/storage/record_id.h"
+#include "engine/tables/record_bitmap.h"
 #include "engine/tables/record_id_list.h"
 
 namespace dvx {
 
 class TDVXConstraintDefForeignKey;
+class TDVXCursorRowSource;
+class TDVXExprCursor;
+class TDVXExpression;
+class TDVXVariant;
 class TDVXFieldDefs;
 class TDVXIndex;
+class TDVXLocalBLOBStream;
 class TDVXLocalSession;
+class TDVXStream;
 class TDVXTableData;
 
 constexpr int kCursorRecordIDSize = 6;
@@ -61,6 +73,21 @@ struct TDVXCursorRange {
   int lowCount = 0;
   int highCount = 0;
 };
+
+// --- filters and locate (cursor_filter.cpp) ---
+// A filter text's comparisons: ignoring case; with noPartialCompare a
+// string constant ending in "*" is compared as it stands, not as a prefix.
+struct TDVXFilterOptions {
+  bool caseInsensitive = false;
+  bool noPartialCompare = false;
+};
+// A locate's comparisons: ignoring case; partialKey compares strings as
+// prefixes of the field values.
+struct TDVXLocateOptions {
+  bool caseInsensitive = false;
+  bool partialKey = false;
+};
+// --- end of filters and locate ---
 
 // A cursor's position and buffer, kept around a transaction.
 struct TDVXCursorSnapshot {
@@ -147,7 +174,7 @@ class TDVXLocalCursor : public TDVXCursor {
   bool HasRange() const { return range_.hasLow || range_.hasHigh; }
   // Null clears the filter; stands before the first record.
   void SetRecordFilter(TDVXRecordFilter filter);
-  bool Restricted() const { return HasRange() || static_cast<bool>(recordFilter_); }
+  bool Restricted() const { return HasRange() || static_cast<bool>(recordFilter_) || filter_ || condition_; }
   // The records of the cursor's set in its order, read afresh.
   TDVXRecordIDList RecordIDList();
 
@@ -200,6 +227,133 @@ class TDVXLocalCursor : public TDVXCursor {
   void DeleteTable(bool force = false);
   // --- end of table life cycle with foreign keys ---
 
+  // --- table definitions (cursor_definition_ops.cpp) ---
+  // Each closes the cursor first; the work runs on a cursor of its own.
+  // CreateTable: an in-memory table, or one made in temporary mode,
+  // replaces a table of the name; the index definitions are taken without
+  // pages.
+  void CreateTable(const TDVXFieldDefs& fields, const TDVXIndexDefs& indexes, const TDVXConstraintDefs& constraints);
+  void EmptyTable();
+  void RenameField(const std::string& oldName, const std::string& newName);
+  // The new index's ObjectID.
+  int32_t AddIndex(const TDVXIndexDef& definition);
+  void DeleteIndex(const std::string& name, bool force = false);
+  void DeleteAllIndexes(bool force = false);
+  // After the table's indexes changed: a current index that is gone gives
+  // way to physical order (before the first record).
+  void FollowIndexChange();
+  // --- end of table definitions ---
+
+  // --- memory and temporary tables (cursor_memory_image.cpp) ---
+  // With the flag, closing the last cursor of a table of the in-memory or
+  // temporary database drops the table.
+  void SetDropOnClose(bool drop) { dropOnClose_ = drop; }
+  bool DropOnClose() const { return dropOnClose_; }
+  // Whole-table export and import of an in-memory table as one image.
+  // Each closes the cursor first; 10154 when the table does not exist,
+  // 10153 / 10152 while another cursor has it open; other databases'
+  // tables refuse with "Error - operation is not supported".
+  void SaveToStream(TDVXStream& stream, uint8_t algorithm = 0, uint8_t mode = 0);
+  void LoadFromStream(TDVXStream& stream);
+  // --- end of memory and temporary tables ---
+
+  // --- BLOB streams, table locks, repair and SQL script (cursor_blob.cpp,
+  // cursor_table_locks.cpp, cursor_repair.cpp, cursor_generate_sql.cpp) ---
+  // A stream over BLOB field `fieldNo` of the current buffer: mode 1 reads,
+  // 0 writes a new value, 2 reads and writes (local_blob_stream.h). 10110
+  // for a field number out of range; 10115 for a second writer of a field.
+  std::shared_ptr<TDVXLocalBLOBStream> OpenBLOB(int mode, int fieldNo);
+  // Closes the field's streams; a writer first makes its content the
+  // field's pending value. 10118 for a field number out of range.
+  void CloseBLOB(int fieldNo);
+  // Closes every stream (writers storing their content), or only writers.
+  void CloseAllBLOBs(bool onlyWriters);
+  size_t OpenBLOBCount() const { return blobStreams_.size(); }
+
+  // Table locks held through the cursor, on top of what its operations
+  // take for themselves: "S", "IRW" and "RW". Refusals raise the lock (or
+  // unlock) message under the caller's code; the Try variants say whether
+  // the lock was had. Inside a transaction all of them do nothing (the Try
+  // variants give true). Locks still held when the cursor closes are
+  // released then.
+  void LockShared(int32_t code);
+  void UnlockShared(int32_t code);
+  bool TryLockShared();
+  void LockIntentReadWrite(int32_t code);
+  void UnlockIntentReadWrite(int32_t code);
+  bool TryLockIntentReadWrite();
+  void LockExclusive(int32_t code);
+  void UnlockExclusive(int32_t code);
+  bool TryLockExclusive();
+
+  // Rebuilds the table from its readable records under a new name, then
+  // replaces the old table with it (a cursor made for exclusive use; 11165
+  // otherwise). Problems are appended to `log`; false when the table was
+  // left as it was.
+  bool RepairTable(std::string& log);
+
+  // An SQL script of the table: its CREATE TABLE statement, a CREATE
+  // INDEX statement per index that is not the primary one and an INSERT
+  // statement per record, each ending in ";" and a line break.
+  struct TSQLScriptOptions {
+    bool withCreate = true;
+    bool withIndexes = true;
+    bool withData = true;
+    bool quoteNames = false;
+  };
+  std::string GenerateSQL(const TSQLScriptOptions& options);
+  // --- end of BLOB streams, table locks, repair and SQL script ---
+
+  // --- filters, locate, projection and field access (cursor_filter.cpp, cursor_fields.cpp) ---
+  // The acceptance test of a record: range, filter expression, external
+  // condition, record filter callback, each only when the previous passed.
+  // Setting or clearing any of them stands the cursor before the first
+  // record and invalidates the record ID list.
+  // A parse error raises the expression's error and keeps the filter
+  // that was set before.
+  void SetFilter(const std::string& text, const TDVXFilterOptions& options = {});
+  // Drops the filter expression; an external condition stays in force.
+  void ClearFilter();
+  // The SQL layer's condition, bound here to this cursor's record; null
+  // clears it.
+  void SetCondition(std::unique_ptr<TDVXExpression> condition);
+  bool HasFilter() const { return filter_ != nullptr; }
+  bool HasCondition() const { return condition_ != nullptr; }
+  // The first record of the cursor's set, in its order, whose fields
+  // (names separated by ";") equal the values: true and positioned there
+  // with the record read; false with the position unchanged.
+  bool Locate(const std::string& fieldNames, const std::vector<TDVXVariant>& values,
+              const TDVXLocateOptions& options = {});
+  // The cursor's record as expressions read it (fields under their own
+  // names and the projection's aliases).
+  TDVXExprCursor& RowSource();
+  // The record ID list of a restricted cursor is built on demand and
+  // dropped whenever the set may have changed.
+  bool RecordIDListValid() const { return recordIDsValid_; }
+
+  // The visible fields: every table field, or those a projection chose.
+  void SetProjection(const std::vector<std::string>& fieldNames, const std::vector<std::string>& aliases);
+  int VisibleFieldCount() const;
+  // The table field number and the name a visible field shows.
+  int VisibleFieldNo(int fieldNo) const;
+  std::string VisibleFieldName(int fieldNo) const;
+  // Field access by visible field number on the cursor's buffer, as
+  // record_buffer.h does it (10005 / 10006 for a number out of range).
+  bool GetFieldData(int fieldNo, void* dest) const;
+  void SetFieldData(int fieldNo, const void* source);
+  // The field's value; a BLOB, MEMO or WIDEMEMO value is read whole and
+  // ends in one (two for WIDEMEMO) zero bytes.
+  void GetFieldValue(int fieldNo, TDVXVariant& value);
+  // The name of the first index serving that order, "" when none does.
+  std::string FindIndexByFields(const std::vector<std::string>& fieldNames, const std::vector<std::string>& directions,
+                                const std::vector<std::string>& cases);
+  // Every field NULL; with `applyDefaults` and outside temporary mode the
+  // defaults are applied and autoincrement values drawn at once.
+  void InitRecord(uint8_t* buffer, bool applyDefaults);
+  void SetTemporaryMode(bool on) { temporaryMode_ = on; }
+  bool TemporaryMode() const { return temporaryMode_; }
+  // --- end of filters, locate, projection and field access ---
+
  private:
   template <typename F>
   int32_t Run(F&& operation);
@@ -220,6 +374,9 @@ class TDVXLocalCursor : public TDVXCursor {
   template <typename F>
   int32_t RunLocked(F&& operation);
   void ReleaseEditLock() noexcept;
+  // A table of the temporary database refuses edits with a result code
+  // of its own (and the message): true when it did.
+  bool RefuseTemporary(int32_t result, const char* message);
 
   TDVXLocalSession& session_;
   std::string tableName_;
@@ -235,6 +392,49 @@ class TDVXLocalCursor : public TDVXCursor {
   TDVXRecordFilter recordFilter_;
   bool editLocked_ = false;
   TDVXRecordID editLock_ = kNoRecordID;
+  bool dropOnClose_ = false;
+  // --- BLOB streams and table locks ---
+  void DropBLOBStreams(bool onlyWriters, bool store);
+  void TableLock(int mode, int32_t code);
+  void TableUnlock(int mode, int32_t code);
+  bool TryTableLock(int mode);
+  void ReleaseTableLocks() noexcept;
+  std::vector<std::shared_ptr<TDVXLocalBLOBStream>> blobStreams_;
+  // Locks held through the cursor: S, IRW, RW.
+  std::array<int32_t, 3> heldLocks_{};
+  // --- end of BLOB streams and table locks ---
+  // --- filters, record ID list and projection ---
+  struct TVisibleField {
+    int fieldNo;
+    std::string name;
+  };
+  // Filter expression and external condition on a record image.
+  bool PassesFilters(const uint8_t* record) const;
+  void InvalidateRecordIDs() { recordIDsValid_ = false; }
+  // The record ID list, rebuilt when invalid or when the table changed
+  // since it was built.
+  const TDVXRecordBitmap& RecordIDs();
+  // Navigation of a restricted cursor by walking the table and skipping.
+  TDVXGetRecordResult WalkRestricted(TDVXGetRecordMode mode);
+  // A step of a restricted cursor through its record ID list.
+  TDVXGetRecordResult StepRestricted(TDVXGetRecordMode mode);
+  std::unique_ptr<TDVXCursorRowSource> rowSource_;
+  std::unique_ptr<TDVXExpression> filter_;
+  std::unique_ptr<TDVXExpression> condition_;
+  TDVXRecordBitmap recordIDs_;
+  bool recordIDsValid_ = false;
+  bool recordIDsIndexOrder_ = false;
+  int32_t recordIDsIndexID_ = -1;
+  uint64_t recordIDsChangeCount_ = 0;
+  int32_t recordIDsStateCounter_ = 0;
+  // Where the last step of a restricted walk landed, at which change count:
+  // only from there does the list know the cursor's place (a record read
+  // otherwise, or changed since, is placed by the key in the buffer).
+  TDVXRecordID landing_ = kNoRecordID;
+  uint64_t landingChangeCount_ = 0;
+  std::vector<TVisibleField> visibleFields_;
+  bool temporaryMode_ = false;
+  // --- end of filters, record ID list and projection ---
   int32_t lastResult_ = 0;
   std::string lastMessage_;
 };

@@ -4,34 +4,31 @@
 
 #include "engine/core/exception.h"
 #include "engine/tables/database_data.h"
+#include "engine/tables/session_errors.h"
 #include "engine/tables/table_data_errors.h"
 #include "engine/tables/transaction.h"
 
 namespace dvx {
 
-TDVXLocalSession::TDVXLocalSession(TDVXDatabaseData& database) : database_(database) {
-  sessionID_ = database_.ConnectSession();
+TDVXLocalSession::TDVXLocalSession(TDVXDatabaseData& database) : database_(&database), given_(&database) {
+  sessionID_ = database_->ConnectSession();
 }
 
 TDVXLocalSession::~TDVXLocalSession() {
-  transaction_.reset();  // rolls back quietly
   try {
-    database_.PageManager().CancelChanges(sessionID_);
+    Disconnect();
   } catch (...) {
   }
-  try {
-    database_.TableLocks().RemoveAllLocks(sessionID_);
-  } catch (...) {
-  }
-  database_.DisconnectSession(sessionID_);
 }
 
-TDVXPageManager& TDVXLocalSession::PageManager() { return database_.PageManager(); }
+TDVXPageManager& TDVXLocalSession::PageManager() { return Database().PageManager(); }
 
 void TDVXLocalSession::StartTransaction() {
+  if (!Database().PseudoName().empty())
+    throw EDVXException(kErrTransactionNotDisk, "Cannot start transaction. Only disk databases are allowed for this");
   if (transaction_)
     throw EDVXException(kErrTransactionActive, "Error - session %d is already in a transaction", {sessionID_});
-  transaction_ = std::make_unique<TDVXTransaction>(*this, database_);
+  transaction_ = std::make_unique<TDVXTransaction>(*this, *database_);
 }
 
 void TDVXLocalSession::Commit(bool flush) {

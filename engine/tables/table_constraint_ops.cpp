@@ -119,6 +119,7 @@ void RemoveForeignKeyKind(TDefinitionChange& change, TDVXTableData& table, int p
 }  // namespace
 
 void TDVXTableData::AddForeignKey(TDVXLocalCursor& cursor, const TDVXConstraintDefForeignKey& definition) {
+  CheckForeignKeysAllowed();
   std::lock_guard foreignKeys(database_.ForeignKeyLock());
   TDVXLockGuard guard(lock_);
   TDVXConstraintDefForeignKey fk;

@@ -67,6 +67,7 @@ void TDVXTableData::RaiseLockFailure(int32_t code, bool unlock, TDVXTableLockMod
 void TDVXTableData::DefineNewTable(const TDVXFieldDefs& fields, const TDVXIndexDefs& indexes,
                                    const TDVXConstraintDefs& constraints) {
   ValidateTableCreation(tableName_, fields, indexes, constraints);
+  database_.SyncObjectIDCounter();
   TDVXLockGuard databaseGuard(database_.Lock());
   TDVXSequenceDef& counter = database_.ObjectIDCounter();
   TDVXFieldDefs& f = Fields();
@@ -153,6 +154,7 @@ TDVXTableState TDVXTableData::TakeState() const {
 }
 
 void TDVXTableData::PutState(const TDVXTableState& state) {
+  NoteChange();
   TDVXSequenceDefs& sequences = sequenceManager_.SequenceDefs();
   for (int i = 0; i < sequences.Count() && i < static_cast<int>(state.sequenceValues.size()); ++i)
     sequences.Items(i)->SetCurrentValue(state.sequenceValues[static_cast<size_t>(i)]);
@@ -348,6 +350,7 @@ bool TDVXTableData::IsRecordDeleted(TDVXLocalCursor& cursor) {
 bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
+  NoteChange();
   TDVXLocalSession& session = cursor.Session();
   const int32_t id = session.SessionID();
   TChangeLock tableLock(*this, session);
@@ -356,9 +359,23 @@ bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
   uint8_t* buffer = cursor.Record();
   DrawAutoincValues(session, buffer);
   CheckConstraints(cursor, true, buffer, nullptr);
-  const TDVXRecordID recordID = RecordManager().InsertRecord(buffer, id);
-  for (auto& index : indexes_) index->InsertRecord(id, buffer, recordID);
+  TPendingBlobWrite blobs(Fields(), buffer);
+  const TDVXRecordID recordID = RecordManager().InsertRecord(blobs.Record(), id);
+  try {
+    for (auto& index : indexes_) index->InsertRecord(id, buffer, recordID);
+  } catch (...) {
+    // The index pages go back with the operation; a record kept outside
+    // pages is taken back here so the table and its indexes agree.
+    if (RecordsOutsidePages()) {
+      try {
+        RecordManager().DeleteRecord(recordID, id);
+      } catch (...) {
+      }
+    }
+    throw;
+  }
   operation.Complete();
+  blobs.Adopt();
   tableLock.Release();
   cursor.SetPosition(false, false, recordID);
   cursor.Buffer()[static_cast<size_t>(RecordSize()) + kCursorRecordIDSize] = kRecordInserted;
@@ -368,8 +385,10 @@ bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
 bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
+  NoteChange();
   TDVXLocalSession& session = cursor.Session();
   const int32_t id = session.SessionID();
+  CheckUpdateAllowed();
   if (cursor.Bof() || cursor.Eof())
     throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
   const TDVXRecordID recordID = cursor.RecordID();
@@ -383,11 +402,13 @@ bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
   uint8_t* buffer = cursor.Record();
   CheckConstraints(cursor, false, buffer, old.data());
   for (auto& index : indexes_) index->UpdateRecord(id, old.data(), buffer, recordID);
-  RecordManager().UpdateRecord(buffer, recordID, id);
+  TPendingBlobWrite blobs(Fields(), buffer);
+  RecordManager().UpdateRecord(blobs.Record(), recordID, id);
   // The referencing rows follow the row as it now stands, in the same
   // operation: a refused action leaves this row unchanged too.
   if (constraintManager_.ConstraintDefs().HasUpdateActions()) RunForeignKeyActions(session, old.data(), buffer);
   operation.Complete();
+  blobs.Adopt();
   tableLock.Release();
   return true;
 }
@@ -405,8 +426,10 @@ void TDVXTableData::StepAside(TDVXLocalCursor& cursor) {
 bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
+  NoteChange();
   TDVXLocalSession& session = cursor.Session();
   const int32_t id = session.SessionID();
+  CheckDeleteAllowed();
   if (cursor.Bof() || cursor.Eof())
     throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
   TChangeLock tableLock(*this, session);
@@ -439,6 +462,7 @@ bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
 }
 
 void TDVXTableData::DeleteAll(TDVXLocalCursor& cursor) {
+  CheckDeleteAllowed();
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   TDVXOperationScope operation(cursor.Session());
@@ -469,6 +493,7 @@ void TDVXTableData::DeleteRecords(TDVXLocalCursor& cursor, const TDVXRecordIDLis
 
 void TDVXTableData::UpdateAll(TDVXLocalCursor& cursor, const std::vector<std::string>& fieldNames,
                               const std::vector<TDVXVariant>& values) {
+  CheckUpdateAllowed();
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   // ItemNo is the number of names, ItemCount the number of values.

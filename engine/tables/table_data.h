@@ -23,6 +23,7 @@
 #include "engine/core/platform/critical_section.h"
 #include "engine/schema/table_managers.h"
 #include "engine/storage/base_record_manager.h"
+#include "engine/storage/blob_value_stream.h"
 #include "engine/tables/index.h"
 #include "engine/tables/table_scan.h"
 #include "engine/values/variant.h"
@@ -207,6 +208,82 @@ class TDVXTableData : public TDVXIndexTableAccess {
   std::unique_lock<TDVXCriticalSection> LockForeignKeys();
   // --- end of foreign keys ---
 
+  // --- BLOB values (table_blobs.cpp) ---
+  // A stream over BLOB field `fieldNo` of the cursor's buffer: mode 0 a
+  // new, empty value; modes 1 and 2 the value the slot holds (the stored
+  // item, a pending value, or empty for NULL).
+  std::unique_ptr<TDVXBlobValueStream> OpenBLOB(TDVXLocalCursor& cursor, int fieldNo, int mode);
+  // Makes the stream's content the pending value of the field in the
+  // cursor's buffer (an empty stream makes the field NULL).
+  void StoreBLOB(TDVXLocalCursor& cursor, int fieldNo, TDVXBlobValueStream& stream);
+  // Frees every pending value of the cursor's buffer (the fields become
+  // NULL; stored references stay).
+  void FreePendingBLOB(TDVXLocalCursor& cursor);
+  // The value behind a BLOB slot of a record image of this table, whatever
+  // storage keeps it.
+  virtual std::unique_ptr<TDVXBlobValueStream> OpenBlobValue(int32_t session, int fieldNo, const uint8_t* record);
+  // A record write hands the record manager a copy of the buffer whose
+  // pending values are copies of their own: the manager frees the copies
+  // and writes references into the copy, and only when the whole operation
+  // succeeded does the buffer take them over (Adopt). A write that fails
+  // leaves the buffer with its pending values, ready to be posted again.
+  class TPendingBlobWrite {
+   public:
+    TPendingBlobWrite(const TDVXFieldDefs& fields, uint8_t* record);
+    ~TPendingBlobWrite();
+    TPendingBlobWrite(const TPendingBlobWrite&) = delete;
+    TPendingBlobWrite& operator=(const TPendingBlobWrite&) = delete;
+    uint8_t* Record() { return copy_.empty() ? record_ : copy_.data(); }
+    void Adopt();
+
+   private:
+    const TDVXFieldDefs& fields_;
+    uint8_t* record_;
+    std::vector<uint8_t> copy_;
+  };
+  // --- end of BLOB values ---
+
+  // --- change counter (cursor record ID lists, cursor_filter.cpp) ---
+  // Moves with every insert, update and delete and with every state put
+  // back or taken over from the file: a cursor's record ID list built at
+  // another count may no longer be the set.
+  uint64_t ChangeCount() const { return changeCount_; }
+  void NoteChange() { ++changeCount_; }
+  // --- end of change counter ---
+
+  // --- definition operations (table_definition_ops.cpp) ---
+  // Each changes the table's definitions and pages all at once: the new
+  // definitions and every page go into one change set, committed together;
+  // a failure anywhere leaves definitions, pages and records as they were.
+  // Refused while the table takes part in a transaction.
+  // AddIndex: a fresh ObjectID, built over the records (a unique or primary
+  // index over duplicate keys fails); a non-temporary index also gets its
+  // unique or primary constraint. The new index's ObjectID.
+  virtual int32_t AddIndex(const TDVXIndexDef& definition, TDVXLocalCursor& cursor);
+  // DropIndex: the constraint built on the index goes with it; a primary
+  // key that foreign key actions depend on is refused unless `force`.
+  virtual void DropIndex(int32_t indexID, TDVXLocalCursor& cursor, bool force = false);
+  virtual void DropAllIndexes(TDVXLocalCursor& cursor, bool force = false);
+  // No records, every index defined and empty; sequences keep their
+  // values. Refused while another cursor is registered.
+  virtual void EmptyTable(TDVXLocalCursor& cursor);
+  // Refused for a field an index or foreign key includes; NOT NULL and
+  // CHECK constraints follow the new name.
+  virtual void RenameField(const std::string& oldName, const std::string& newName);
+  // --- end of definition operations ---
+
+  // --- memory and temporary tables (memory_table_data.cpp, temporary_table_data.cpp) ---
+  // Raise for the changes the table's storage refuses, before anything
+  // changes; a table that takes them all does nothing.
+  virtual void CheckUpdateAllowed() const {}
+  virtual void CheckDeleteAllowed() const {}
+  virtual void CheckForeignKeysAllowed() const {}
+  // Whether the records live outside the pages of the session's change
+  // set: cancelling the change set then does not take back a stored
+  // record, and a failed insert removes it itself.
+  virtual bool RecordsOutsidePages() const { return false; }
+  // --- end of memory and temporary tables ---
+
  protected:
   // Takes copies of a new table's definitions: validated, numbered from the
   // database's counter, autoincrement sequences created, constraints of
@@ -254,6 +331,14 @@ class TDVXTableData : public TDVXIndexTableAccess {
   // change set with the table's new state.
   void DropIndexPages(int32_t indexID, int32_t session);
   // --- end of foreign keys ---
+  // --- definition operations ---
+  class TDefinitionEdit;
+  void RefuseInTransaction() const;
+  // Drops one index with its constraint; the caller commits.
+  void DropIndexDefinition(int32_t indexID, int32_t session);
+  // Cursors whose current index is gone fall back to physical order.
+  void FollowIndexChange();
+  // --- end of definition operations ---
 
   TDVXDatabaseData& database_;
   std::string tableName_;
@@ -265,6 +350,7 @@ class TDVXTableData : public TDVXIndexTableAccess {
   std::vector<std::unique_ptr<TDVXIndex>> indexes_;
   std::vector<TDVXLocalCursor*> cursors_;
   int32_t activeTransaction_ = kNoTransaction;
+  uint64_t changeCount_ = 0;
 
  protected:
   bool hasBlobs_ = false;

@@ -37,6 +37,10 @@ void TDVXOperationScope::Complete() {
     session_.PageManager().ReleaseSavepoint(id);
   else
     session_.PageManager().ApplyChanges(id);
+  // Tables whose indexes live in pages of their own (memory and temporary
+  // tables) commit those too; their databases have no transactions.
+  for (auto& [table, state] : session_.Operation().tables)
+    if (&table->IndexPageManager() != &session_.PageManager()) table->IndexPageManager().ApplyChanges(id);
   completed_ = true;
 }
 
@@ -57,6 +61,10 @@ void TDVXOperationScope::Abort() noexcept {
     }
   }
   for (auto& [table, state] : session_.Operation().tables) {
+    try {
+      if (&table->IndexPageManager() != &pm) table->IndexPageManager().CancelChanges(id);
+    } catch (...) {
+    }
     try {
       table->PutState(state);
       table->Refresh();

@@ -8,7 +8,9 @@
 #include <map>
 #include <random>
 
+#include "engine/tables/memory_database_data.h"
 #include "engine/tables/table_data_errors.h"
+#include "engine/tables/temporary_database_data.h"
 #include "tests/engine/tables/table_test_support.h"
 
 namespace dvx::test {
@@ -40,7 +42,11 @@ struct TModelCursor {
   int divisor = 0;
 };
 
-class LocalCursorModelTest : public TTableFixture {
+// The table's storage: a database file, the in-memory database or the
+// temporary database (which refuses updates and deletes).
+enum TStorage { sDisk, sMemory, sTemporary };
+
+class LocalCursorModelTest : public TTableFixture, public ::testing::WithParamInterface<TStorage> {
  protected:
   using TModel = std::map<TDVXRecordID, TRow, bool (*)(const TDVXRecordID&, const TDVXRecordID&)>;
 
@@ -253,7 +259,7 @@ class LocalCursorModelTest : public TTableFixture {
 
   void Change(TModelCursor& c) {
     TDVXLocalCursor& cursor = *c.cursor;
-    const int how = static_cast<int>(rng_() % 3);
+    const int how = GetParam() == sTemporary ? 0 : static_cast<int>(rng_() % 3);
     if (how == 0 || c.bof || c.eof) {
       const TDVXBookmark before = cursor.GetBookmark();
       cursor.NewRecord();
@@ -317,11 +323,15 @@ class LocalCursorModelTest : public TTableFixture {
   std::vector<TSavedBookmark> bookmarks_;
 };
 
-TEST_F(LocalCursorModelTest, CursorsOfTwoSessionsAgreeWithModelAfterEveryStep) {
+TEST_P(LocalCursorModelTest, CursorsOfTwoSessionsAgreeWithModelAfterEveryStep) {
   CreateDatabase();
+  TDVXMemoryDatabaseData memory;
+  TDVXTemporaryDatabaseData temporary;
+  if (GetParam() == sMemory) UseDatabase(memory);
+  if (GetParam() == sTemporary) UseDatabase(temporary);
   CreateRemedies();
   OpenCursor();
-  auto second = std::make_unique<TDVXLocalSession>(*db_);
+  auto second = std::make_unique<TDVXLocalSession>(Database());
   std::vector<TModelCursor> cursors(4);
   for (size_t i = 0; i < cursors.size(); ++i) {
     cursors[i].cursor = std::make_unique<TDVXLocalCursor>(i % 2 ? *second : *session_, kTable);
@@ -355,7 +365,16 @@ TEST_F(LocalCursorModelTest, CursorsOfTwoSessionsAgreeWithModelAfterEveryStep) {
   EXPECT_GT(found, 100);
   for (TModelCursor& c : cursors) c.cursor.reset();
   ExpectIndexesValid();
+  cursor_.reset();
+  second.reset();
+  session_.reset();
 }
+
+INSTANTIATE_TEST_SUITE_P(Storages, LocalCursorModelTest, ::testing::Values(sDisk, sMemory, sTemporary),
+                         [](const auto& info) {
+                           return std::string(info.param == sDisk ? "Disk" : info.param == sMemory ? "Memory"
+                                                                                               : "Temporary");
+                         });
 
 }  // namespace
 }  // namespace dvx::test

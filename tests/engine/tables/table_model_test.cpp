@@ -128,7 +128,9 @@ class TableModelTest : public TTableFixture {
         ASSERT_TRUE(model.count(id)) << index;
         Seek(id);
         std::vector<uint8_t> record(cursor_->Record(), cursor_->Record() + Fields().RecordSize());
-        if (!previous.empty()) ASSERT_LE(ix.CompareRecordKeys(previous.data(), record.data(), 1), 0) << index;
+        if (!previous.empty()) {
+          ASSERT_LE(ix.CompareRecordKeys(previous.data(), record.data(), 1), 0) << index;
+        }
         previous = record;
       }
     }

@@ -15,6 +15,8 @@
 
 #include "engine/core/platform/memory_file.h"
 #include "engine/schema/record_buffer.h"
+#include "engine/storage/database_checker.h"
+#include "engine/storage/record_checker.h"
 #include "engine/tables/btree_checker.h"
 #include "engine/tables/btree_index.h"
 #include "engine/tables/disk_database_data.h"
@@ -61,8 +63,16 @@ class TTableFixture : public ::testing::Test {
     indexes.Add("IX_Name")->AddColumn("Name", true, true);
     TDVXConstraintDefs constraints;
     constraints.AddNotNull()->SetFieldName("Code");
-    db_->CreateTable(*session_, name, fields, indexes, constraints);
+    Database().CreateTable(*session_, name, fields, indexes, constraints);
   }
+  // The in-memory or temporary database instead of the disk one: a
+  // session on it replaces the fixture's.
+  void UseDatabase(TDVXDatabaseData& database) {
+    cursor_.reset();
+    session_ = std::make_unique<TDVXLocalSession>(database);
+    database_ = &database;
+  }
+  TDVXDatabaseData& Database() { return database_ ? *database_ : *db_; }
   TDVXLocalCursor& OpenCursor() {
     cursor_ = std::make_unique<TDVXLocalCursor>(*session_, kTable);
     cursor_->Open();
@@ -72,6 +82,17 @@ class TTableFixture : public ::testing::Test {
     cursor_.reset();
     session_.reset();
     db_->CloseDatabase();
+    OpenDatabase();
+    OpenCursor();
+  }
+
+  // As Reopen, with a new database object: nothing this process knew
+  // about the file (its identifier counter included) survives.
+  void ReopenFresh() {
+    cursor_.reset();
+    session_.reset();
+    db_->CloseDatabase();
+    db_ = std::make_unique<TDVXDiskDatabaseData>(kFile, TDVXLockParams{3, 1}, fs_);
     OpenDatabase();
     OpenCursor();
   }
@@ -127,8 +148,54 @@ class TTableFixture : public ::testing::Test {
     }
   }
 
+  // A table "Notes" with BLOB fields:
+  //   Id       INTEGER   primary index "PK_Notes"
+  //   Text     MEMO
+  //   Picture  GRAPHIC   zlib level 6 in 4096-byte blocks when `compressed`
+  enum { kNoteId, kNoteText, kNotePicture };
+  static constexpr const char* kNotes = "Notes";
+  void CreateNotes(bool compressed = false) {
+    TDVXFieldDefs fields;
+    fields.Add("Id", aftInteger);
+    fields.Add("Text", aftMemo);
+    TDVXFieldDef* picture = fields.Add("Picture", aftGraphic);
+    if (compressed) {
+      picture->SetBlobCompressionAlgorithm(1);
+      picture->SetBlobCompressionMode(6);
+      picture->SetBlobBlockSize(4096);
+    }
+    TDVXIndexDefs indexes;
+    TDVXIndexDef* pk = indexes.Add("PK_Notes");
+    pk->AddColumn("Id");
+    pk->SetPrimary(true);
+    db_->CreateTable(*session_, kNotes, fields, indexes, TDVXConstraintDefs());
+  }
+  // Problems the record and database checkers find in the file.
+  std::vector<std::string> FileProblems() {
+    TDVXDatabaseChecker checker(db_->PageManager());
+    TDVXRecordChecker records(db_->PageManager(), checker);
+    records.Check();
+    std::vector<std::string> problems = records.Problems();
+    for (auto& p : checker.Check()) problems.push_back(p);
+    return problems;
+  }
+  static std::vector<uint8_t> ReadAll(TDVXStream& stream) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(stream.Size()));
+    stream.SetPosition(0);
+    if (!bytes.empty()) {
+      EXPECT_EQ(stream.Read(bytes.data(), bytes.size()), bytes.size());
+    }
+    return bytes;
+  }
+  static std::vector<uint8_t> Pattern(size_t size, uint32_t seed) {
+    std::vector<uint8_t> bytes(size);
+    for (auto& b : bytes) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+    return bytes;
+  }
+
   TDVXMemoryFileSystem fs_;
   std::unique_ptr<TDVXDiskDatabaseData> db_;
+  TDVXDatabaseData* database_ = nullptr;
   std::unique_ptr<TDVXLocalSession> session_;
   std::unique_ptr<TDVXLocalCursor> cursor_;
 };

@@ -1,0 +1,246 @@
+// BLOB values through a cursor's streams: the rules of opening and
+// closing them, values written, posted and read back after a reopen, and
+// pending values that a cancel, a refused post or a closed cursor must
+// neither leak nor lose.
+#include <gtest/gtest.h>
+
+#include "engine/schema/blob_slot.h"
+#include "engine/tables/cursor_blob_errors.h"
+#include "engine/tables/local_blob_stream.h"
+#include "tests/engine/tables/table_test_support.h"
+
+namespace dvx::test {
+namespace {
+
+class CursorBlobTest : public TTableFixture {
+ protected:
+  void SetUp() override {
+    CreateDatabase();
+    CreateNotes(compressed_);
+    OpenNotes();
+    pendingBefore_ = PendingBlobCount();
+  }
+  void TearDown() override { EXPECT_EQ(PendingBlobCount(), pendingBefore_) << "pending values leaked"; }
+  void OpenNotes() {
+    cursor_ = std::make_unique<TDVXLocalCursor>(*session_, kNotes);
+    cursor_->Open();
+  }
+  void ReopenNotes() {
+    cursor_.reset();
+    session_.reset();
+    db_->CloseDatabase();
+    OpenDatabase();
+    OpenNotes();
+  }
+  // Writes `bytes` through a stream of `mode` into the buffer's field.
+  void WriteField(int field, const std::vector<uint8_t>& bytes, int mode = kBlobModeWrite) {
+    auto stream = cursor_->OpenBLOB(mode, field);
+    stream->SetSize(0);
+    if (!bytes.empty()) {
+      ASSERT_EQ(stream->Write(bytes.data(), bytes.size()), bytes.size());
+    }
+    cursor_->CloseBLOB(field);
+  }
+  int32_t InsertNote(int32_t id, const std::vector<uint8_t>& picture) {
+    cursor_->NewRecord();
+    SetInt(kNoteId, id);
+    WriteField(kNotePicture, picture);
+    return cursor_->Post(true);
+  }
+  std::vector<uint8_t> ReadField(int field) {
+    auto stream = cursor_->OpenBLOB(kBlobModeRead, field);
+    std::vector<uint8_t> bytes = ReadAll(*stream);
+    cursor_->CloseBLOB(field);
+    return bytes;
+  }
+  void SeekNote(int32_t id) {
+    cursor_->First();
+    while (cursor_->GetRecord(grmNext) == grrDone)
+      if (GetInt(kNoteId) == id) return;
+    FAIL() << "no note " << id;
+  }
+
+  bool compressed_ = false;
+  size_t pendingBefore_ = 0;
+};
+
+TEST_F(CursorBlobTest, ReadersMayShareAFieldButASecondWriterIsRefused) {
+  ASSERT_EQ(InsertNote(1, Pattern(300, 1)), 0);
+  SeekNote(1);
+  auto first = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
+  auto second = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
+  EXPECT_EQ(ReadAll(*first), Pattern(300, 1));
+  EXPECT_EQ(ReadAll(*second), Pattern(300, 1));
+  auto writer = cursor_->OpenBLOB(kBlobModeReadWrite, kNotePicture);
+  EXPECT_EQ(writer->Size(), 300u) << "mode 2 starts from the current value";
+  for (int mode : {kBlobModeWrite, kBlobModeReadWrite})
+    EXPECT_THAT([&] { cursor_->OpenBLOB(mode, kNotePicture); },
+                ThrowsDvx(10115, "BLOB field already opened. FieldNo = 2, FieldName = Picture"));
+  EXPECT_NO_THROW(cursor_->OpenBLOB(kBlobModeRead, kNotePicture));
+  EXPECT_NO_THROW(cursor_->OpenBLOB(kBlobModeWrite, kNoteText)) << "another field has no writer yet";
+  EXPECT_EQ(cursor_->OpenBLOBCount(), 5u);
+  cursor_->CloseAllBLOBs(true);
+  EXPECT_EQ(cursor_->OpenBLOBCount(), 3u) << "only the writers went";
+  EXPECT_FALSE(writer->IsOpen());
+  EXPECT_TRUE(first->IsOpen());
+  cursor_->CancelEdit();
+}
+
+TEST_F(CursorBlobTest, AReadOnlyStreamRefusesWritesAndResizes) {
+  ASSERT_EQ(InsertNote(1, Pattern(10, 2)), 0);
+  SeekNote(1);
+  auto reader = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
+  const uint8_t byte = 7;
+  EXPECT_THAT([&] { reader->Write(&byte, 1); }, ThrowsDvx(10115, "Cannot write to read only stream"));
+  EXPECT_THAT([&] { reader->SetSize(3); }, ThrowsDvx(10116, "Cannot write to read only stream"));
+  cursor_->CloseBLOB(kNotePicture);
+  EXPECT_EQ(ReadField(kNotePicture), Pattern(10, 2));
+}
+
+TEST_F(CursorBlobTest, BadFieldNumbersAndModesAreRefused) {
+  cursor_->NewRecord();
+  EXPECT_THAT([&] { cursor_->OpenBLOB(kBlobModeRead, 3); },
+              ThrowsDvx(10110, "Invalid field number - FieldNo = 3, FieldCount = 3"));
+  EXPECT_THAT([&] { cursor_->OpenBLOB(kBlobModeRead, -1); }, ThrowsDvx(10110, HasSubstr("FieldNo = -1")));
+  EXPECT_THAT([&] { cursor_->CloseBLOB(3); }, ThrowsDvx(10118, "Invalid field number - FieldNo = 3, FieldCount = 3"));
+  EXPECT_THAT([&] { cursor_->OpenBLOB(kBlobModeRead, kNoteId); },
+              ThrowsDvx(10112, "Field is not a BLOB field. FieldNo = 0, FieldName = Id"));
+  EXPECT_THAT([&] { cursor_->OpenBLOB(3, kNotePicture); }, ThrowsDvx(10111, "Invalid BLOB stream mode = 3"));
+  EXPECT_EQ(cursor_->OpenBLOBCount(), 0u);
+}
+
+TEST_F(CursorBlobTest, AStreamKeptPastTheCursorsCloseFailsCleanly) {
+  ASSERT_EQ(InsertNote(1, Pattern(50, 3)), 0);
+  SeekNote(1);
+  auto reader = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
+  auto writer = cursor_->OpenBLOB(kBlobModeWrite, kNoteText);
+  ASSERT_EQ(writer->Write("abc", 3), 3u);
+  cursor_->Close();
+  uint8_t byte = 0;
+  EXPECT_THAT([&] { reader->Read(&byte, 1); }, ThrowsDvx(10113, "BLOB stream of field #2 is closed"));
+  EXPECT_THAT([&] { writer->Write("d", 1); }, ThrowsDvx(10113, "BLOB stream of field #1 is closed"));
+  EXPECT_THAT([&] { (void)writer->Size(); }, ThrowsDvx(10113, ::testing::_));
+}
+
+TEST_F(CursorBlobTest, CancelEditClosesWritersAndFreesTheNewValue) {
+  ASSERT_EQ(InsertNote(1, Pattern(700, 4)), 0);
+  SeekNote(1);
+  ASSERT_EQ(cursor_->BeginEdit(), 0);
+  WriteField(kNotePicture, Pattern(900, 5));
+  EXPECT_EQ(PendingBlobCount(), pendingBefore_ + 1);
+  auto open = cursor_->OpenBLOB(kBlobModeWrite, kNoteText);
+  auto reader = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
+  EXPECT_EQ(ReadAll(*reader), Pattern(900, 5)) << "a reader sees the pending value";
+  ASSERT_EQ(cursor_->CancelEdit(), 0);
+  EXPECT_FALSE(open->IsOpen());
+  EXPECT_TRUE(reader->IsOpen()) << "readers stay";
+  EXPECT_EQ(PendingBlobCount(), pendingBefore_);
+  cursor_->CloseAllBLOBs(false);
+  SeekNote(1);
+  EXPECT_EQ(ReadField(kNotePicture), Pattern(700, 4)) << "the stored value stays";
+  EXPECT_THAT(FileProblems(), ::testing::IsEmpty());
+}
+
+TEST_F(CursorBlobTest, UpdatesReplaceTheStoredValueWithoutLeavingItemsBehind) {
+  ASSERT_EQ(InsertNote(1, Pattern(5000, 6)), 0);
+  for (uint32_t round = 0; round < 6; ++round) {
+    SeekNote(1);
+    WriteField(kNotePicture, Pattern(5000, 10 + round), round % 2 ? kBlobModeReadWrite : kBlobModeWrite);
+    ASSERT_EQ(cursor_->Post(false), 0) << cursor_->LastMessage();
+    SeekNote(1);
+    ASSERT_EQ(ReadField(kNotePicture), Pattern(5000, 10 + round)) << "round " << round;
+  }
+  const int32_t pages = db_->PageManager().GetPageCount();
+  SeekNote(1);
+  WriteField(kNotePicture, {});
+  ASSERT_EQ(cursor_->Post(false), 0);
+  SeekNote(1);
+  EXPECT_TRUE(IsNull(kNotePicture, cursor_->Record())) << "an empty value makes the field NULL";
+  EXPECT_EQ(ReadField(kNotePicture).size(), 0u);
+  EXPECT_LE(db_->PageManager().GetPageCount(), pages);
+  EXPECT_THAT(FileProblems(), ::testing::IsEmpty());
+  ReopenNotes();
+  SeekNote(1);
+  EXPECT_TRUE(IsNull(kNotePicture, cursor_->Record()));
+}
+
+// A refusal after the record was written (here a restricting foreign key
+// of another table, checked after the row changed) takes the stored item
+// back with the pages; the buffer keeps its pending value for a retry.
+TEST_F(CursorBlobTest, ARefusedPostKeepsThePendingValueForTheNextPost) {
+  TDVXFieldDefs fields;
+  fields.Add("NoteId", aftInteger);
+  db_->CreateTable(*session_, "Refs", fields, TDVXIndexDefs(), TDVXConstraintDefs());
+  ASSERT_EQ(InsertNote(1, Pattern(100, 7)), 0);
+  cursor_->Close();
+  TDVXConstraintDefForeignKey fk;
+  fk.SetObjectName("FK_Refs");
+  fk.Table() = {kNotes, 0};
+  fk.AddColumn("NoteId");
+  TDVXLocalCursor(*session_, "Refs", true).AddForeignKey(fk);
+  {
+    TDVXLocalCursor refs(*session_, "Refs");
+    refs.Open();
+    refs.NewRecord();
+    const int32_t one = 1;
+    SetFieldData(0, refs.Fields(), &one, refs.Record());
+    ASSERT_EQ(refs.InsertRecord(), 0) << refs.LastMessage();
+  }
+  OpenNotes();
+  SeekNote(1);
+  SetInt(kNoteId, 2);
+  WriteField(kNotePicture, Pattern(3000, 8));
+  ASSERT_EQ(cursor_->Post(false), -2);
+  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("constraint foreign key"));
+  EXPECT_EQ(PendingBlobCount(), pendingBefore_ + 1);
+  EXPECT_THAT(FileProblems(), ::testing::IsEmpty()) << "the refused write left no item";
+  SetInt(kNoteId, 1);
+  ASSERT_EQ(cursor_->Post(false), 0) << cursor_->LastMessage();
+  EXPECT_EQ(PendingBlobCount(), pendingBefore_);
+  ReopenNotes();
+  SeekNote(1);
+  EXPECT_EQ(ReadField(kNotePicture), Pattern(3000, 8));
+}
+
+struct TRoundTrip {
+  size_t size;
+  bool compressed;
+};
+
+class CursorBlobRoundTripTest : public CursorBlobTest, public ::testing::WithParamInterface<TRoundTrip> {
+ protected:
+  void SetUp() override {
+    compressed_ = GetParam().compressed;
+    CursorBlobTest::SetUp();
+  }
+};
+
+TEST_P(CursorBlobRoundTripTest, AValueWrittenAndPostedReadsBackAfterReopening) {
+  const std::vector<uint8_t> value = Pattern(GetParam().size, static_cast<uint32_t>(GetParam().size));
+  cursor_->NewRecord();
+  SetInt(kNoteId, 1);
+  WriteField(kNotePicture, value);
+  WriteField(kNoteText, {'m', 'e', 'm', 'o'});
+  ASSERT_EQ(cursor_->Post(true), 0) << cursor_->LastMessage();
+  EXPECT_EQ(PendingBlobCount(), pendingBefore_);
+  ReopenNotes();
+  SeekNote(1);
+  EXPECT_EQ(IsNull(kNotePicture, cursor_->Record()), value.empty());
+  const std::vector<uint8_t> back = ReadField(kNotePicture);
+  EXPECT_EQ(back.size(), value.size());
+  EXPECT_TRUE(back == value);
+  EXPECT_EQ(ReadField(kNoteText), (std::vector<uint8_t>{'m', 'e', 'm', 'o'}));
+  EXPECT_THAT(FileProblems(), ::testing::IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, CursorBlobRoundTripTest,
+                         ::testing::Values(TRoundTrip{0, false}, TRoundTrip{1, false}, TRoundTrip{1004, false},
+                                           TRoundTrip{4096, false}, TRoundTrip{3 << 20, false},
+                                           TRoundTrip{1, true}, TRoundTrip{4096, true}, TRoundTrip{4097, true},
+                                           TRoundTrip{3 << 20, true}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.size) + (info.param.compressed ? "Zlib" : "Plain");
+                         });
+
+}  // namespace
+}  // namespace dvx::test

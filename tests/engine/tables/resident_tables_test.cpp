@@ -1,0 +1,324 @@
+// Tables of the in-memory and temporary databases: slots, saved images,
+// temporary files, refusals; sessions connected by file name through the
+// registry.
+#include <algorithm>
+
+#include "engine/core/stream.h"
+#include "engine/tables/database_registry.h"
+#include "engine/tables/memory_database_data.h"
+#include "engine/tables/resident_table_errors.h"
+#include "engine/tables/session_errors.h"
+#include "engine/tables/table_data_errors.h"
+#include "engine/tables/temporary_database_data.h"
+#include "tests/engine/tables/table_test_support.h"
+
+namespace dvx::test {
+namespace {
+
+class ResidentTableTest : public TTableFixture {
+ protected:
+  void TearDown() override {
+    cursor_.reset();
+    session_.reset();
+  }
+  void FillMemory(int count) {
+    UseDatabase(memory_);
+    CreateRemedies();
+    OpenCursor();
+    for (int i = 1; i <= count; ++i) ASSERT_EQ(Insert(i * 10, "R" + std::to_string(i)), 0) << cursor_->LastMessage();
+  }
+  std::vector<int32_t> CodesByIndex(const char* index) {
+    cursor_->SetCurrentIndex(index);
+    std::vector<int32_t> codes;
+    for (const TDVXRecordID& id : Walk()) {
+      Seek(id);
+      codes.push_back(*GetInt(kCode));
+    }
+    return codes;
+  }
+  std::vector<int32_t> Slots() {
+    cursor_->SetCurrentIndex("");
+    std::vector<int32_t> slots;
+    for (const TDVXRecordID& id : Walk()) slots.push_back(id.pageNo);
+    return slots;
+  }
+  TDVXMemoryTableData& MemoryTable() { return memory_.MemoryTable(kTable); }
+
+  TDVXMemoryDatabaseData memory_;
+};
+
+TEST_F(ResidentTableTest, MemoryTableReusesNoSlotUntilItIsEmpty) {
+  FillMemory(3);
+  EXPECT_EQ(Slots(), (std::vector<int32_t>{0, 1, 2}));
+  Seek({1, 0});
+  ASSERT_EQ(cursor_->DeleteRecord(), 0);
+  ASSERT_EQ(Insert(40, "D"), 0);
+  EXPECT_EQ(cursor_->RecordID().pageNo, 3);
+  cursor_->Table().DeleteAll(*cursor_);
+  EXPECT_EQ(cursor_->GetRecordCount(), 0);
+  ASSERT_EQ(Insert(50, "E"), 0);
+  EXPECT_EQ(cursor_->RecordID().pageNo, 0);
+}
+
+TEST_F(ResidentTableTest, MemoryTableLivesWithoutCursorsUntilDropOnClose) {
+  FillMemory(2);
+  cursor_->Close();
+  EXPECT_TRUE(memory_.TableExists(kTable));
+  OpenCursor();
+  EXPECT_EQ(cursor_->GetRecordCount(), 2);
+  cursor_->SetDropOnClose(true);
+  TDVXLocalCursor other(*session_, kTable);
+  other.Open();
+  cursor_->Close();
+  EXPECT_TRUE(memory_.TableExists(kTable)) << "another cursor still has it";
+  other.SetDropOnClose(true);
+  other.Close();
+  EXPECT_FALSE(memory_.TableExists(kTable));
+}
+
+TEST_F(ResidentTableTest, AutoincValuesOfMemoryTable) {
+  FillMemory(2);
+  TDVXMemoryTableData& table = MemoryTable();
+  EXPECT_EQ(table.LastAutoincValue(kId, *session_), 2);
+  EXPECT_THAT([&] { table.LastAutoincValue(3, *session_); }, ThrowsDvx(kErrLastAutoincField, "Field #3 not found"));
+  table.SetAutoincValue(kId, *cursor_, 100);
+  ASSERT_EQ(Insert(30, "C"), 0);
+  EXPECT_EQ(GetInt(kId), 101);
+  EXPECT_THAT([&] { table.SetAutoincValue(3, *cursor_, 1); }, ThrowsDvx(kErrSetAutoincField, "Field #3 not found"));
+  EXPECT_EQ(table.RecordIDToNumber({-2, 7}), -2);
+  EXPECT_THAT([&] { table.NumberToRecordID(int64_t{1} << 31); }, ThrowsDvx());
+  EXPECT_LT(table.CompareRecordIDs({-1, 0}, {0, 0}), 0);
+}
+
+TEST_F(ResidentTableTest, ImageLoadsBackSameRecordsSlotsAndIndexes) {
+  for (uint8_t algorithm : {0, 1}) {
+    SCOPED_TRACE(static_cast<int>(algorithm));
+    FillMemory(3);
+    Seek({1, 0});
+    ASSERT_EQ(cursor_->DeleteRecord(), 0);
+    const std::vector<int32_t> byName = CodesByIndex("IX_Name");
+    TDVXMemoryStream image;
+    cursor_->SaveToStream(image, algorithm, 6);
+    EXPECT_FALSE(cursor_->IsOpen());
+    OpenCursor();
+    ASSERT_EQ(Insert(99, "Extra"), 0);
+    const int64_t counter = memory_.ObjectIDCounter().CurrentValue();
+    memory_.ObjectIDCounter().SetCurrentValue(1);
+    image.SetPosition(0);
+    cursor_->LoadFromStream(image);
+    EXPECT_EQ(memory_.ObjectIDCounter().CurrentValue(), counter);
+    OpenCursor();
+    EXPECT_EQ(Slots(), (std::vector<int32_t>{0, 2}));
+    EXPECT_EQ(CodesByIndex("UQ_Code"), (std::vector<int32_t>{10, 30}));
+    EXPECT_EQ(CodesByIndex("IX_Name"), byName);
+    ExpectIndexesValid();
+    EXPECT_EQ(Insert(30, "Dup"), kErrUniqueDuplicate) << "the unique index came back";
+    ASSERT_EQ(Insert(20, "B"), 0);
+    EXPECT_EQ(cursor_->RecordID().pageNo, 3);
+    TearDown();
+    memory_.DeleteTable(*std::make_unique<TDVXLocalSession>(memory_), kTable);
+  }
+}
+
+TEST_F(ResidentTableTest, ImageRefusedWhileAnotherCursorIsOpen) {
+  FillMemory(1);
+  TDVXLocalCursor other(*session_, kTable);
+  other.Open();
+  TDVXMemoryStream image;
+  EXPECT_THAT([&] { cursor_->SaveToStream(image); },
+              ThrowsDvx(kErrSaveTableOpen, "Cannot save table 'Remedies'. Table is open by another dataset"));
+  EXPECT_EQ(image.Size(), 0u);
+  other.Close();
+  cursor_->SaveToStream(image);
+  other.Open();
+  image.SetPosition(0);
+  EXPECT_THAT([&] { cursor_->LoadFromStream(image); },
+              ThrowsDvx(kErrLoadTableOpen, "Cannot load table 'Remedies'. Table is open by another dataset"));
+  EXPECT_EQ(other.GetRecordCount(), 1);
+  TDVXLocalCursor missing(*session_, "Nowhere");
+  EXPECT_THAT([&] { missing.SaveToStream(image); },
+              ThrowsDvx(kErrImageTableNotFound, "Table not found, table name = Nowhere"));
+}
+
+TEST_F(ResidentTableTest, TruncatedImageKeepsTableInHeadAndDropsItInBody) {
+  FillMemory(2);
+  TDVXMemoryStream image;
+  cursor_->SaveToStream(image);
+  TDVXMemoryStream head(std::vector<uint8_t>(image.Bytes().begin(), image.Bytes().begin() + 30));
+  EXPECT_THAT([&] { cursor_->LoadFromStream(head); }, ThrowsDvx());
+  ASSERT_TRUE(memory_.TableExists(kTable));
+  OpenCursor();
+  EXPECT_EQ(cursor_->GetRecordCount(), 2) << "a bad head changes nothing";
+  TDVXMemoryStream body(std::vector<uint8_t>(image.Bytes().begin(), image.Bytes().end() - 10));
+  EXPECT_THAT([&] { cursor_->LoadFromStream(body); }, ThrowsDvx());
+  EXPECT_FALSE(memory_.TableExists(kTable)) << "no half-loaded table stays";
+}
+
+TEST_F(ResidentTableTest, ImageOfDiskTableIsRefused) {
+  CreateDatabase();
+  CreateRemedies();
+  OpenCursor();
+  TDVXMemoryStream image;
+  EXPECT_THAT([&] { cursor_->SaveToStream(image); },
+              ThrowsDvx(kErrTemporaryOperation, "Error - operation is not supported"));
+}
+
+class TemporaryTableTest : public ResidentTableTest {
+ protected:
+  void FillTemporary(int count) {
+    UseDatabase(temporary_);
+    CreateRemedies();
+    OpenCursor();
+    for (int i = 1; i <= count; ++i) ASSERT_EQ(Insert(i, "T" + std::to_string(i % 7)), 0) << cursor_->LastMessage();
+  }
+  TDVXTemporaryTableData& Table() { return static_cast<TDVXTemporaryTableData&>(cursor_->Table()); }
+
+  TDVXTemporaryDatabaseData temporary_{[this] {
+    TDVXTemporaryTableSettings settings;
+    settings.memoryPages = 1;
+    settings.records.memoryLimitRecords = 2;
+    settings.records.bufferRecords = 3;
+    settings.records.growthStep = 1;
+    settings.records.fileSystem = &fs_;
+    return settings;
+  }()};
+};
+
+TEST_F(TemporaryTableTest, OutgrownTableKeepsEveryRecordAndItsFilesGoWithIt) {
+  FillTemporary(300);
+  std::vector<int32_t> expected(300);
+  for (int i = 0; i < 300; ++i) expected[static_cast<size_t>(i)] = i + 1;
+  EXPECT_EQ(CodesByIndex("UQ_Code"), expected);
+  EXPECT_EQ(CodesByIndex(""), expected);
+  ExpectIndexesValid();
+  const std::string records = Table().TemporaryRecordManager().FileName();
+  const std::string pages = Table().TemporaryPageManager().FileName();
+  ASSERT_TRUE(Table().TemporaryRecordManager().HasFile());
+  ASSERT_TRUE(Table().TemporaryPageManager().HasFile());
+  EXPECT_TRUE(fs_.Exists(records));
+  EXPECT_TRUE(fs_.Exists(pages));
+  EXPECT_EQ(Table().RecordIDToNumber(Table().NumberToRecordID(5)), 5);
+  EXPECT_LT(Table().CompareRecordIDs(Table().NumberToRecordID(5), Table().NumberToRecordID(6)), 0);
+  cursor_->Close();
+  temporary_.DeleteTable(*session_, kTable);
+  EXPECT_FALSE(fs_.Exists(records));
+  EXPECT_FALSE(fs_.Exists(pages));
+}
+
+TEST_F(TemporaryTableTest, ChangesOtherThanInsertsAreRefused) {
+  FillTemporary(2);
+  Seek(Table().NumberToRecordID(0));
+  SetInt(kCode, 77);
+  EXPECT_EQ(cursor_->UpdateRecord(), kErrTemporaryUpdate);
+  EXPECT_EQ(cursor_->LastMessage(), "Cannot update record in temporary mode");
+  EXPECT_EQ(cursor_->Post(false), -2);
+  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Error updating record: Cannot update record in temporary mode"));
+  EXPECT_EQ(cursor_->DeleteRecord(), kErrTemporaryDelete);
+  EXPECT_EQ(cursor_->BeginEdit(), -9);
+  EXPECT_EQ(cursor_->LastMessage(), "Cannot update record in temporary mode");
+  EXPECT_EQ(cursor_->Delete(), -10);
+  EXPECT_EQ(cursor_->LastMessage(), "Cannot delete record in temporary mode");
+  EXPECT_EQ(cursor_->CancelEdit(), -11);
+  EXPECT_THAT([&] { Table().DeleteAll(*cursor_); }, ThrowsDvx(kErrTemporaryDelete));
+  EXPECT_THAT([&] { Table().UpdateAll(*cursor_, {"Code"}, {TDVXVariant()}); }, ThrowsDvx(kErrTemporaryUpdate));
+  EXPECT_EQ(CodesByIndex("UQ_Code"), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(Table().LastAutoincValue(kId, *session_), 0);
+  EXPECT_THAT([&] { temporary_.RenameTable(*session_, kTable, "Other"); },
+              ThrowsDvx(kErrTemporaryOperation, "Error - operation is not supported"));
+  TDVXFieldDefs fields;
+  fields.Add("Ref", aftInteger);
+  TDVXConstraintDefs constraints;
+  constraints.AddForeignKey()->SetObjectName("FK");
+  EXPECT_THAT([&] { temporary_.CreateTable(*session_, "Child", fields, {}, constraints); },
+              ThrowsDvx(kErrTemporaryForeignKey, "Foreign keys are not supported in temporary tables"));
+  EXPECT_FALSE(temporary_.TableExists("Child"));
+  EXPECT_EQ(temporary_.NewTableName().rfind("TEMPORARY_TABLE_", 0), 0u);
+}
+
+class SessionConnectionTest : public ResidentTableTest {
+ protected:
+  TDVXDatabaseParams FileParams(const std::string& name) {
+    TDVXDatabaseParams params;
+    params.fileName = name;
+    params.fileSystem = &fs_;
+    params.lockParams = {3, 1};
+    params.pageSize = 1024;
+    params.maxSessionCount = 4;
+    return params;
+  }
+  TDVXDatabaseRegistry registry_;
+};
+
+TEST_F(SessionConnectionTest, TransactionsOnlyOnDiskDatabases) {
+  for (const char* name : {"MEMORY", "temp"}) {
+    TDVXDatabaseParams params;
+    params.fileName = name;
+    TDVXLocalSession session(params, registry_);
+    session.Connect();
+    EXPECT_THAT([&] { session.StartTransaction(); },
+                ThrowsDvx(kErrTransactionNotDisk, "Cannot start transaction. Only disk databases are allowed for this"));
+    EXPECT_FALSE(session.InTransaction());
+    EXPECT_THAT([&] { session.CreateDatabase(); }, ThrowsDvx(kErrCreateDatabaseOpen));
+  }
+  TDVXDatabaseParams memory;
+  memory.fileName = "memory";
+  TDVXLocalSession a(memory, registry_), b(memory, registry_);
+  a.Connect();
+  b.Connect();
+  EXPECT_EQ(&a.Database(), &registry_.MemoryDatabase());
+  EXPECT_EQ(&b.Database(), &registry_.MemoryDatabase());
+  EXPECT_EQ(a.Database().PseudoName(), "MEMORY");
+}
+
+TEST_F(SessionConnectionTest, SessionsOnOneFileShareOneDatabaseObject) {
+  TDVXLocalSession a(FileParams("shared.dvx"), registry_);
+  EXPECT_FALSE(a.DatabaseExists());
+  a.CreateDatabase();
+  EXPECT_TRUE(a.DatabaseExists());
+  EXPECT_FALSE(a.Connected());
+  EXPECT_THAT([&] { a.Database(); }, ThrowsDvx(kErrSessionNotConnected));
+  a.Connect();
+  TDVXLocalSession b(FileParams("SHARED.DVX"), registry_);
+  b.Connect();
+  EXPECT_EQ(&a.Database(), &b.Database());
+  EXPECT_NE(a.SessionID(), b.SessionID());
+  EXPECT_EQ(registry_.UserCount("Shared.dvx", fs_), 2);
+  EXPECT_THAT([&] { b.CreateDatabase(); },
+              ThrowsDvx(kErrCreateDatabaseOpen, "Cannot create database. Database is already open"));
+  EXPECT_THAT([&] { a.Connect(); }, ThrowsDvx(kErrSessionConnected));
+  a.Disconnect();
+  EXPECT_FALSE(a.Connected());
+  EXPECT_TRUE(registry_.IsOpen("shared.dvx", fs_));
+  b.Disconnect();
+  EXPECT_FALSE(registry_.IsOpen("shared.dvx", fs_)) << "the last session closes the file";
+}
+
+TEST_F(SessionConnectionTest, DisconnectRollsBackUnfinishedTransaction) {
+  session_ = std::make_unique<TDVXLocalSession>(FileParams("tx.dvx"), registry_);
+  session_->CreateDatabase();
+  session_->Connect();
+  database_ = &session_->Database();
+  CreateRemedies();
+  OpenCursor();
+  ASSERT_EQ(Insert(1, "Kept"), 0);
+  session_->StartTransaction();
+  ASSERT_EQ(Insert(2, "Rolled back"), 0);
+  session_->Disconnect();
+  EXPECT_FALSE(cursor_->IsOpen());
+  EXPECT_FALSE(registry_.IsOpen("tx.dvx", fs_));
+  session_->Connect();
+  database_ = &session_->Database();
+  OpenCursor();
+  EXPECT_EQ(cursor_->GetRecordCount(), 1);
+}
+
+TEST_F(SessionConnectionTest, ServerOperationsAreNotSupported) {
+  TDVXLocalSession session(memory_);
+  EXPECT_THAT([&] { session.RemoteDatabaseNames(); },
+              ThrowsDvx(kErrRemoteDatabaseNames, "Error - operation is not supported"));
+  EXPECT_THAT([&] { session.SendServerMessage("x"); }, ThrowsDvx(kErrRemoteSendMessage));
+  EXPECT_THAT([&] { session.ShutdownServer(); }, ThrowsDvx(kErrRemoteShutdown));
+}
+
+}  // namespace
+}  // namespace dvx::test
