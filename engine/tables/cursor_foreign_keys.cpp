@@ -54,7 +54,9 @@ void TDVXLocalCursor::RenameTable(const std::string& newName) {
   Close();
   RequireTable(session_, tableName_, kErrCursorRenameTableNotFound);
   TDVXDatabaseData& database = session_.Database();
-  if (database.FindOpenTable(tableName_))
+  // A database that keeps its tables loaded has them open without cursors.
+  if (TDVXTableData* open = database.FindOpenTable(tableName_);
+      open && (!database.KeepsTables() || open->CursorCount() > 0))
     throw EDVXException(kErrRenameTableOpen, "Cannot rename table '%s'. Table is open by another dataset",
                         {tableName_});
   // The tables whose foreign keys name this one, itself included for a key

@@ -1,6 +1,7 @@
 #include "engine/tables/resident_database_data.h"
 
 #include "engine/core/exception.h"
+#include "engine/storage/storage_errors.h"
 #include "engine/tables/foreign_key_errors.h"
 #include "engine/tables/resident_table_data.h"
 #include "engine/tables/table_data_errors.h"
@@ -58,6 +59,19 @@ void TDVXResidentDatabaseData::DeleteTable(TDVXLocalSession&, const std::string&
     throw EDVXException(kErrDeleteTableOpen, "Cannot delete table '%s'. Table is open by another dataset",
                         {tableName});
   RemoveTable(*table);
+}
+
+void TDVXResidentDatabaseData::RenameTable(TDVXLocalSession&, const std::string& oldName, const std::string& newName) {
+  TDVXLockGuard guard(Lock());
+  TDVXTableData* table = FindOpenTable(oldName);
+  if (!table) throw EDVXException(kErrCursorRenameTableNotFound, "Table not found, table name = %s", {oldName});
+  if (table->CursorCount() > 0)
+    throw EDVXException(kErrRenameTableOpen, "Cannot rename table '%s'. Table is open by another dataset", {oldName});
+  if (TDVXTableData* other = FindOpenTable(newName); other && other != table)
+    throw EDVXException(kErrRenameTargetExists,
+                        "Cannot rename table '%s' to '%s' - table with such name already exists", {oldName, newName});
+  TDVXLockGuard tableGuard(table->Lock());
+  table->SetTableName(newName);
 }
 
 void TDVXResidentDatabaseData::DropTable(TDVXTableData& table) {

@@ -43,6 +43,9 @@ class TDVXResidentDatabaseData : public TDVXDatabaseData {
   // 20017 while a cursor has the table open; a missing table is 10027.
   void DeleteTable(TDVXLocalSession& session, const std::string& tableName) override;
   bool KeepsTables() const override { return true; }
+  // The loaded table object takes the new name: 10150 while a cursor has
+  // it open, a taken name as for a file.
+  void RenameTable(TDVXLocalSession& session, const std::string& oldName, const std::string& newName) override;
 
  protected:
   // A table that is not listed does not exist: 10028.

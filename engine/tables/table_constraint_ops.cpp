@@ -67,16 +67,32 @@ class TDefinitionChange {
     TDVXPageManager& pm = session_.Database().PageManager();
     try {
       for (TEdited& e : edited_) e.table->SaveDefinitions(kSystemSessionID);
+      // Index pages of a storage of their own (in-memory tables) go first,
+      // as after a record operation.
+      for (TEdited& e : edited_)
+        if (&e.table->IndexPageManager() != &pm) e.table->IndexPageManager().ApplyChanges(kSystemSessionID);
       pm.ApplyChanges(kSystemSessionID);
     } catch (...) {
-      try {
-        pm.CancelChanges(kSystemSessionID);
-      } catch (...) {
-      }
+      CancelPages();
       throw;
     }
     committed_ = true;
     pm.FlushBuffers();
+  }
+  // Drops the uncommitted pages of the change, in the database's page
+  // manager and in every edited table's own.
+  void CancelPages() noexcept {
+    TDVXPageManager& pm = session_.Database().PageManager();
+    for (TEdited& e : edited_) {
+      try {
+        if (&e.table->IndexPageManager() != &pm) e.table->IndexPageManager().CancelChanges(kSystemSessionID);
+      } catch (...) {
+      }
+    }
+    try {
+      pm.CancelChanges(kSystemSessionID);
+    } catch (...) {
+    }
   }
 
  private:
@@ -120,6 +136,9 @@ void RemoveForeignKeyKind(TDefinitionChange& change, TDVXTableData& table, int p
 
 void TDVXTableData::AddForeignKey(TDVXLocalCursor& cursor, const TDVXConstraintDefForeignKey& definition) {
   CheckForeignKeysAllowed();
+  // The key and its action draw identifiers: first above every one the
+  // file holds, as for a new table or index.
+  database_.SyncObjectIDCounter();
   std::lock_guard foreignKeys(database_.ForeignKeyLock());
   TDVXLockGuard guard(lock_);
   TDVXConstraintDefForeignKey fk;
@@ -234,10 +253,7 @@ void TDVXTableData::DeleteConstraint(TDVXLocalSession& session, const std::strin
       DropIndexPages(indexID, kSystemSessionID);
       change.Commit();
     } catch (...) {
-      try {
-        database_.PageManager().CancelChanges(kSystemSessionID);
-      } catch (...) {
-      }
+      change.CancelPages();
       indexManager_.IndexDefs().Assign(indexesBefore);
       BuildIndexes();
       throw;

@@ -282,6 +282,9 @@ class TDVXTableData : public TDVXIndexTableAccess {
   // set: cancelling the change set then does not take back a stored
   // record, and a failed insert removes it itself.
   virtual bool RecordsOutsidePages() const { return false; }
+  // The new name of a table its database renamed while keeping the object
+  // loaded (in-memory tables).
+  void SetTableName(const std::string& name) { tableName_ = name; }
   // --- end of memory and temporary tables ---
 
  protected:

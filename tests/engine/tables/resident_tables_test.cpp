@@ -4,6 +4,9 @@
 #include <algorithm>
 
 #include "engine/core/stream.h"
+#include "engine/storage/owner_ids.h"
+#include "engine/storage/storage_errors.h"
+#include "engine/tables/foreign_key_errors.h"
 #include "engine/tables/database_registry.h"
 #include "engine/tables/memory_database_data.h"
 #include "engine/tables/resident_table_errors.h"
@@ -74,6 +77,47 @@ TEST_F(ResidentTableTest, MemoryTableLivesWithoutCursorsUntilDropOnClose) {
   other.SetDropOnClose(true);
   other.Close();
   EXPECT_FALSE(memory_.TableExists(kTable));
+}
+
+// A forced primary key removal on an in-memory table commits the pages it
+// frees in the table's own page manager, where they live.
+TEST_F(ResidentTableTest, ForcedPrimaryKeyRemovalCommitsTheTablesOwnPages) {
+  FillMemory(3);
+  CreateRemedies("Kids");
+  cursor_->Close();
+  TDVXConstraintDefForeignKey fk;
+  fk.SetObjectName("FK_Kids");
+  fk.Table() = {kTable, 0};
+  fk.AddColumn("Code");
+  TDVXLocalCursor(*session_, "Kids", true).AddForeignKey(fk);
+  const int32_t pagesBefore = MemoryTable().IndexPageManager().GetPageCount();
+  TDVXLocalCursor(*session_, kTable, true).DeleteConstraint("PK", false, true);
+  EXPECT_FALSE(MemoryTable().IndexPageManager().HasChanges(kSystemSessionID));
+  EXPECT_LT(MemoryTable().IndexPageManager().GetPageCount(), pagesBefore);
+  EXPECT_EQ(MemoryTable().IndexByName("PK"), nullptr);
+  OpenCursor();
+  EXPECT_EQ(CodesByIndex("UQ_Code"), (std::vector<int32_t>{10, 20, 30}));
+  TDVXLocalCursor kids(*session_, "Kids");
+  kids.Open();
+  EXPECT_LT(kids.Table().ConstraintManager().ConstraintDefs().FindByName("FK_Kids"), 0);
+}
+
+TEST_F(ResidentTableTest, MemoryTableIsRenamedWithItsRecords) {
+  FillMemory(3);
+  CreateRemedies("Taken");
+  TDVXLocalCursor other(*session_, kTable);
+  other.Open();
+  EXPECT_THAT([&] { cursor_->RenameTable("Renamed"); },
+              ThrowsDvx(kErrRenameTableOpen, "Cannot rename table 'Remedies'. Table is open by another dataset"));
+  other.Close();
+  EXPECT_THAT([&] { cursor_->RenameTable("taken"); }, ThrowsDvx(kErrRenameTargetExists));
+  EXPECT_TRUE(memory_.TableExists(kTable));
+  cursor_->RenameTable("Renamed");
+  EXPECT_FALSE(memory_.TableExists(kTable));
+  EXPECT_EQ(cursor_->TableName(), "Renamed");
+  cursor_->Open();
+  EXPECT_EQ(cursor_->GetRecordCount(), 3);
+  EXPECT_EQ(CodesByIndex("UQ_Code"), (std::vector<int32_t>{10, 20, 30}));
 }
 
 TEST_F(ResidentTableTest, AutoincValuesOfMemoryTable) {

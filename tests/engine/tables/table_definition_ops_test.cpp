@@ -348,10 +348,26 @@ TEST_F(TableDefinitionOpsTest, IdentifiersAreUniqueAcrossTheFile) {
     second.Open();
     for (int32_t id : IdsOf(second.Table())) old.push_back(id);
   }
+  // The table created last holds the highest identifiers; the foreign key
+  // below loads the two it joins, never this one.
+  CreateRemedies("Other");
+  {
+    TDVXLocalCursor other(*session_, "Other");
+    other.Open();
+    for (int32_t id : IdsOf(other.Table())) old.push_back(id);
+  }
+  cursor_->EmptyTable();
   const int32_t highestOld = *std::max_element(old.begin(), old.end());
   // A new database object has loaded only "Remedies": "Second" holds
   // identifiers above all of its.
   ReopenFresh();
+  // A foreign key is the first definition drawn after the reopen.
+  cursor_->Close();
+  TDVXConstraintDefForeignKey fk;
+  fk.SetObjectName("FK_Second");
+  fk.Table() = {"Second", 0};
+  fk.AddColumn("Code");
+  TDVXLocalCursor(*session_, kTable, true).AddForeignKey(fk);
   CreateRemedies("Third");
   const int32_t added = cursor_->AddIndex(IndexOn("UQ_Code2", "Code", false, false, true));
   TDVXLocalCursor third(*session_, "Third");
@@ -363,6 +379,9 @@ TEST_F(TableDefinitionOpsTest, IdentifiersAreUniqueAcrossTheFile) {
   const int constraint = c.FindByName("UQ_Code2");
   ASSERT_GE(constraint, 0);
   fresh.push_back(c.Items(constraint)->ObjectID());
+  const int foreignKey = c.FindByName("FK_Second");
+  ASSERT_GE(foreignKey, 0);
+  fresh.push_back(c.Items(foreignKey)->ObjectID());
   for (int32_t id : fresh) EXPECT_GT(id, highestOld);
 }
 
