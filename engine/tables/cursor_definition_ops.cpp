@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/core/exception.h"
+#include "engine/tables/cursor_checks.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/definition_errors.h"
 #include "engine/tables/local_cursor.h"
@@ -11,19 +12,6 @@
 #include "engine/tables/table_data.h"
 
 namespace dvx {
-
-namespace {
-
-void RequireTable(TDVXLocalSession& session, const std::string& tableName, int32_t code) {
-  if (!session.Database().TableExists(tableName))
-    throw EDVXException(code, "Table not found, table name = %s", {tableName});
-}
-
-void RequireNoTransaction(TDVXLocalSession& session, int32_t code) {
-  if (session.InTransaction()) throw EDVXException(code, "Cannot perform this operation inside a transaction");
-}
-
-}  // namespace
 
 void TDVXLocalCursor::CreateTable(const TDVXFieldDefs& fields, const TDVXIndexDefs& indexes,
                                   const TDVXConstraintDefs& constraints) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/exception.h"
+#include "engine/tables/cursor_checks.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/foreign_key_errors.h"
 #include "engine/tables/local_cursor.h"
@@ -13,23 +14,6 @@
 #include "engine/tables/table_data_errors.h"
 
 namespace dvx {
-
-namespace {
-
-void RequireTable(TDVXLocalSession& session, const std::string& tableName, int32_t code) {
-  if (!session.Database().TableExists(tableName))
-    throw EDVXException(code, "Table not found, table name = %s", {tableName});
-}
-
-void RequireNoTransaction(TDVXLocalSession& session, int32_t code) {
-  if (session.InTransaction()) throw EDVXException(code, "Cannot perform this operation inside a transaction");
-}
-
-void RequireExclusive(bool exclusive, const std::string& tableName, int32_t code) {
-  if (!exclusive) throw EDVXException(code, "Error - table '%s' is not opened in exclusive mode", {tableName});
-}
-
-}  // namespace
 
 void TDVXLocalCursor::AddForeignKey(const TDVXConstraintDefForeignKey& definition) {
   Close();

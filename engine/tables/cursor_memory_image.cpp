@@ -1,6 +1,7 @@
 // The cursor's side of the in-memory and temporary tables: refusals on
 // tables of the temporary database, and the image of an in-memory table.
 #include "engine/core/exception.h"
+#include "engine/tables/cursor_checks.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/memory_database_data.h"
@@ -14,8 +15,7 @@ namespace {
 TDVXMemoryDatabaseData& MemoryDatabaseOf(TDVXLocalSession& session, const std::string& tableName) {
   auto* memory = dynamic_cast<TDVXMemoryDatabaseData*>(&session.Database());
   if (!memory) throw EDVXException(kErrTemporaryOperation, "Error - operation is not supported");
-  if (!memory->TableExists(tableName))
-    throw EDVXException(kErrImageTableNotFound, "Table not found, table name = %s", {tableName});
+  RequireTable(session, tableName, kErrImageTableNotFound);
   return *memory;
 }
 

@@ -24,6 +24,7 @@
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/storage/disk_record_manager.h"
+#include "engine/tables/cursor_checks.h"
 #include "engine/tables/cursor_maintenance_errors.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/local_cursor.h"
@@ -136,10 +137,8 @@ void CopyRecords(TDVXLocalCursor& source, TDVXLocalCursor& target, std::string& 
 
 bool TDVXLocalCursor::RepairTable(std::string& log) {
   Close();
-  if (!exclusive_)
-    throw EDVXException(kErrRepairNotExclusive, "Error - table '%s' is not opened in exclusive mode", {tableName_});
-  if (session_.InTransaction())
-    throw EDVXException(kErrRepairInTransaction, "Cannot perform this operation inside a transaction");
+  RequireExclusive(exclusive_, tableName_, kErrRepairNotExclusive);
+  RequireNoTransaction(session_, kErrRepairInTransaction);
   TDVXDatabaseData& database = session_.Database();
   TDVXLocalCursor source(session_, tableName_, true);
   try {

@@ -83,6 +83,8 @@ class TDVXDatabaseData {
   // --- memory and temporary databases (resident_database_data.h) ---
   // "MEMORY" or "TEMP" for the databases without a file; "" for a file.
   virtual std::string PseudoName() const { return ""; }
+  // The name sessions connect with: the file name, or the pseudo name.
+  virtual std::string DatabaseName() const { return PseudoName(); }
   // Whether tables stay loaded without cursors, until they are dropped
   // (their records live nowhere else).
   virtual bool KeepsTables() const { return false; }

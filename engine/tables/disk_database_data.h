@@ -33,6 +33,7 @@ class TDVXDiskDatabaseData : public TDVXDatabaseData {
   bool IsOpen() const { return storage_.IsOpen(); }
 
   TDVXDiskDatabaseStorage& Storage() { return storage_; }
+  std::string DatabaseName() const override { return storage_.FileName(); }
   TDVXDiskPageManager& PageManager() override { return storage_.PageManager(); }
   TDVXTableLocksManager& TableLocks() override;
   int32_t ConnectSession() override { return storage_.ConnectSession(); }

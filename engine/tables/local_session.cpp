@@ -24,21 +24,29 @@ TDVXLocalSession::~TDVXLocalSession() {
 TDVXPageManager& TDVXLocalSession::PageManager() { return Database().PageManager(); }
 
 void TDVXLocalSession::StartTransaction() {
+  if (!Connected()) throw EDVXException(kErrStartTransactionNoDatabase, "Nil pointer occured");
   if (!Database().PseudoName().empty())
     throw EDVXException(kErrTransactionNotDisk, "Cannot start transaction. Only disk databases are allowed for this");
   if (transaction_)
-    throw EDVXException(kErrTransactionActive, "Error - session %d is already in a transaction", {sessionID_});
+    throw EDVXException(kErrTransactionActive, "Transaction already started in database '%s'",
+                        {database_->DatabaseName()});
   transaction_ = std::make_unique<TDVXTransaction>(*this, *database_);
 }
 
 void TDVXLocalSession::Commit(bool flush) {
-  if (!transaction_) throw EDVXException(kErrNoTransaction, "Error - session %d is not in a transaction", {sessionID_});
+  if (!Connected()) throw EDVXException(kErrCommitNoDatabase, "Nil pointer occured");
+  if (!transaction_)
+    throw EDVXException(kErrCommitNoTransaction, "Transaction is not started in database '%s'",
+                        {database_->DatabaseName()});
   std::unique_ptr<TDVXTransaction> transaction = std::move(transaction_);
   transaction->Commit(flush);
 }
 
 void TDVXLocalSession::Rollback() {
-  if (!transaction_) throw EDVXException(kErrNoTransaction, "Error - session %d is not in a transaction", {sessionID_});
+  if (!Connected()) throw EDVXException(kErrRollbackNoDatabase, "Nil pointer occured");
+  if (!transaction_)
+    throw EDVXException(kErrRollbackNoTransaction, "Transaction is not started in database '%s'",
+                        {database_->DatabaseName()});
   std::unique_ptr<TDVXTransaction> transaction = std::move(transaction_);
   transaction->Rollback();
 }

@@ -12,6 +12,7 @@
 #include "engine/tables/cursor_blob_errors.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/table_data.h"
+#include "engine/tables/table_read_scope.h"
 #include "engine/tables/table_data_errors.h"
 
 namespace dvx {
@@ -32,12 +33,7 @@ std::unique_ptr<TDVXBlobValueStream> TDVXTableData::OpenBLOB(TDVXLocalCursor& cu
   // A new value needs nothing of the stored one.
   if (mode == 0) return std::make_unique<TDVXBlobValueStream>(field);
   const int32_t session = cursor.SessionID();
-  if (!LockTableS(session)) RaiseLockFailure(kErrLockTableInsert, false, tlmS);
-  struct TUnlock {
-    TDVXTableData& t;
-    int32_t s;
-    ~TUnlock() { t.UnlockTableS(s); }
-  } unlock{*this, session};
+  TDVXTableReadScope read(*this, session);
   return OpenBlobValue(session, fieldNo, cursor.Record());
 }
 

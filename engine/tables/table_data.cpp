@@ -17,6 +17,7 @@
 #include "engine/values/value_slot.h"
 #include "engine/tables/btree_index.h"
 #include "engine/tables/local_cursor.h"
+#include "engine/tables/table_read_scope.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_data_errors.h"
 #include "engine/tables/table_operation.h"
@@ -542,15 +543,8 @@ void TDVXTableData::UpdateRecords(TDVXLocalCursor& cursor, const TDVXRecordIDLis
 }
 
 TDVXGetRecordResult TDVXTableData::GetRecord(TDVXLocalCursor& cursor, TDVXGetRecordMode mode) {
-  TDVXLockGuard guard(lock_);
   const int32_t session = cursor.SessionID();
-  if (!LockTableS(session)) RaiseLockFailure(kErrLockTableInsert, false, tlmS);
-  struct TUnlock {
-    TDVXTableData& t;
-    int32_t s;
-    ~TUnlock() { t.UnlockTableS(s); }
-  } unlock{*this, session};
-  ReloadState(session);
+  TDVXTableReadScope read(*this, session);
   TDVXIndex* index = IndexByID(cursor.CurrentIndexID());
   if (!index || mode == grmCurrent) {
     TDVXGetRecordRequest request;

@@ -44,6 +44,14 @@ bool HasDefinitions(TDVXDiskPageManager& pm, int32_t session, const TDVXTableLis
     TDVXBaseFieldManager fields(sequences);
     TDVXBaseConstraintManager constraints;
     LoadTableMetadataStream(stream, fields, constraints);
+    // Bytes that happen to read as field and constraint definitions are not
+    // a table of the table layer unless its sequences and index
+    // definitions read too: such a table was written past the table layer.
+    TDVXTableMostUpdatedFile mostUpdated(pm);
+    mostUpdated.Open(record.mostUpdatedFirstPageNo);
+    TDVXMemoryStream state = mostUpdated.ReadStream(session);
+    TDVXBaseIndexManager indexes;
+    LoadMostUpdatedStream(state, sequences, indexes);
     return true;
   } catch (const EDVXException& e) {
     why = e.Message();

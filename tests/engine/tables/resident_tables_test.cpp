@@ -337,6 +337,25 @@ TEST_F(SessionConnectionTest, SessionsOnOneFileShareOneDatabaseObject) {
   EXPECT_FALSE(registry_.IsOpen("shared.dvx", fs_)) << "the last session closes the file";
 }
 
+TEST_F(SessionConnectionTest, TransactionMessagesNameTheDatabase) {
+  TDVXLocalSession session(FileParams("codes.dvx"), registry_);
+  EXPECT_THAT([&] { session.StartTransaction(); }, ThrowsDvx(kErrStartTransactionNoDatabase, "Nil pointer occured"));
+  EXPECT_THAT([&] { session.Commit(); }, ThrowsDvx(kErrCommitNoDatabase, "Nil pointer occured"));
+  EXPECT_THAT([&] { session.Rollback(); }, ThrowsDvx(kErrRollbackNoDatabase, "Nil pointer occured"));
+  session.CreateDatabase();
+  session.Connect();
+  EXPECT_THAT([&] { session.Commit(); },
+              ThrowsDvx(kErrCommitNoTransaction, "Transaction is not started in database 'codes.dvx'"));
+  EXPECT_THAT([&] { session.Rollback(); },
+              ThrowsDvx(kErrRollbackNoTransaction, "Transaction is not started in database 'codes.dvx'"));
+  session.StartTransaction();
+  EXPECT_THAT([&] { session.StartTransaction(); },
+              ThrowsDvx(kErrTransactionActive, "Transaction already started in database 'codes.dvx'"));
+  EXPECT_TRUE(session.InTransaction());
+  session.Rollback();
+  EXPECT_FALSE(session.InTransaction());
+}
+
 TEST_F(SessionConnectionTest, DisconnectRollsBackUnfinishedTransaction) {
   session_ = std::make_unique<TDVXLocalSession>(FileParams("tx.dvx"), registry_);
   session_->CreateDatabase();

@@ -184,16 +184,23 @@ TEST_F(TableDefinitionOpsTest, OpenCursorOnADroppedIndexFallsBackToPhysicalOrder
   EXPECT_EQ(count, 5);
 }
 
-TEST_F(TableDefinitionOpsTest, AReferencedPrimaryKeyIsDroppedOnlyWhenForced) {
+// A table "Doses" whose foreign key "FK_Remedy" (RemedyId) references the
+// fixture's table; leaves the fixture's cursor closed.
+void AddDoses(TDVXLocalSession& session, TDVXDiskDatabaseData& db, TDVXLocalCursor& cursor) {
+  const std::string referenced = cursor.TableName();
   TDVXFieldDefs fields;
   fields.Add("RemedyId", aftInteger);
-  db_->CreateTable(*session_, "Doses", fields, TDVXIndexDefs(), TDVXConstraintDefs());
+  db.CreateTable(session, "Doses", fields, TDVXIndexDefs(), TDVXConstraintDefs());
   TDVXConstraintDefForeignKey fk;
   fk.SetObjectName("FK_Remedy");
-  fk.Table() = {kTable, 0};
+  fk.Table() = {referenced, 0};
   fk.AddColumn("RemedyId");
-  cursor_->Close();
-  TDVXLocalCursor(*session_, "Doses", true).AddForeignKey(fk);
+  cursor.Close();
+  TDVXLocalCursor(session, "Doses", true).AddForeignKey(fk);
+}
+
+TEST_F(TableDefinitionOpsTest, AReferencedPrimaryKeyIsDroppedOnlyWhenForced) {
+  AddDoses(*session_, *db_, *cursor_);
   const TImage before = Image();
   EXPECT_THAT([&] { cursor_->DeleteIndex("PK"); },
               ThrowsDvx(kErrDropIndexPrimaryReferenced,
@@ -262,15 +269,7 @@ TEST_F(TableDefinitionOpsTest, RenameFieldRefusals) {
   EXPECT_EQ(Image(), before);
 
   // A field of a foreign key, found by its ObjectID.
-  TDVXFieldDefs fields;
-  fields.Add("RemedyId", aftInteger);
-  db_->CreateTable(*session_, "Doses", fields, TDVXIndexDefs(), TDVXConstraintDefs());
-  TDVXConstraintDefForeignKey fk;
-  fk.SetObjectName("FK_Remedy");
-  fk.Table() = {kTable, 0};
-  fk.AddColumn("RemedyId");
-  cursor_->Close();
-  TDVXLocalCursor(*session_, "Doses", true).AddForeignKey(fk);
+  AddDoses(*session_, *db_, *cursor_);
   EXPECT_THAT([&] { TDVXLocalCursor(*session_, "Doses").RenameField("REMEDYID", "Remedy"); },
               ThrowsDvx(kErrRenameFieldForeignKey,
                         "Cannot rename field 'REMEDYID' in table 'Doses' - foreign key 'FK_Remedy' includes this field"));
