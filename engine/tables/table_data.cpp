@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/core/exception.h"
+#include "engine/core/locale.h"
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/schema/table_definitions.h"
@@ -402,12 +403,18 @@ bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
                         {recordID.pageNo, static_cast<int32_t>(recordID.itemNo), tableName_});
   uint8_t* buffer = cursor.Record();
   CheckConstraints(cursor, false, buffer, old.data());
+  const bool hasActions = constraintManager_.ConstraintDefs().HasUpdateActions();
+  // A record kept outside pages is not taken back with them: where the
+  // actions stay in other tables they run first, so a refused one finds
+  // this row untouched.
+  const bool actionsFirst = hasActions && RecordsOutsidePages() && ActionsStayInOtherTables();
+  if (actionsFirst) RunForeignKeyActions(session, old.data(), buffer);
   for (auto& index : indexes_) index->UpdateRecord(id, old.data(), buffer, recordID);
   TPendingBlobWrite blobs(Fields(), buffer);
   RecordManager().UpdateRecord(blobs.Record(), recordID, id);
   // The referencing rows follow the row as it now stands, in the same
   // operation: a refused action leaves this row unchanged too.
-  if (constraintManager_.ConstraintDefs().HasUpdateActions()) RunForeignKeyActions(session, old.data(), buffer);
+  if (hasActions && !actionsFirst) RunForeignKeyActions(session, old.data(), buffer);
   operation.Complete();
   blobs.Adopt();
   tableLock.Release();
@@ -422,6 +429,16 @@ void TDVXTableData::StepAside(TDVXLocalCursor& cursor) {
   cursor.SetPosition(false, false, recordID);
   if (GetRecord(cursor, grmPrior) == grrDone) return;
   cursor.SetPosition(false, true, kNoRecordID);
+}
+
+bool TDVXTableData::ActionsStayInOtherTables() const {
+  const TDVXConstraintDefs& constraints = constraintManager_.ConstraintDefs();
+  for (int i = 0; i < constraints.Count(); ++i) {
+    if (constraints.Items(i)->ConstraintType() != ctForeignKeyAction) continue;
+    const auto& action = static_cast<const TDVXConstraintDefForeignKeyAction&>(*constraints.Items(i));
+    if (SameName(action.Table().name, tableName_)) return false;
+  }
+  return true;
 }
 
 bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
@@ -450,9 +467,13 @@ bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
   std::memcpy(cursor.Record(), image.data(), image.size());
   try {
     StepAside(cursor);
+    const bool hasActions = constraintManager_.ConstraintDefs().HasDeleteActions();
+    // As in Update: for a record outside pages the actions go first.
+    const bool actionsFirst = hasActions && RecordsOutsidePages() && ActionsStayInOtherTables();
+    if (actionsFirst) RunForeignKeyActions(session, image.data(), nullptr);
     for (auto& index : indexes_) index->DeleteRecord(id, image.data(), recordID);
     RecordManager().DeleteRecord(recordID, id);
-    if (constraintManager_.ConstraintDefs().HasDeleteActions()) RunForeignKeyActions(session, image.data(), nullptr);
+    if (hasActions && !actionsFirst) RunForeignKeyActions(session, image.data(), nullptr);
     operation.Complete();
   } catch (...) {
     cursor.PutSnapshot(before);

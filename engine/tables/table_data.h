@@ -285,6 +285,8 @@ class TDVXTableData : public TDVXIndexTableAccess {
   // The new name of a table its database renamed while keeping the object
   // loaded (in-memory tables).
   void SetTableName(const std::string& name) { tableName_ = name; }
+  // Whether every foreign key action of the table changes another table.
+  bool ActionsStayInOtherTables() const;
   // --- end of memory and temporary tables ---
 
  protected:

@@ -102,6 +102,41 @@ TEST_F(ResidentTableTest, ForcedPrimaryKeyRemovalCommitsTheTablesOwnPages) {
   EXPECT_LT(kids.Table().ConstraintManager().ConstraintDefs().FindByName("FK_Kids"), 0);
 }
 
+// Records of an in-memory table lie outside the pages an operation takes
+// back: a refused foreign key action must find the row untouched.
+TEST_F(ResidentTableTest, RefusedActionsLeaveTheMemoryRowAndItsIndexes) {
+  FillMemory(3);
+  CreateRemedies("Kids");
+  cursor_->Close();
+  TDVXConstraintDefForeignKey fk;
+  fk.SetObjectName("FK_Kids");
+  fk.Table() = {kTable, 0};
+  fk.AddColumn("Code");
+  TDVXLocalCursor(*session_, "Kids", true).AddForeignKey(fk);
+  OpenCursor();  // the field helpers read its layout, which Kids shares
+  TDVXLocalCursor kids(*session_, "Kids");
+  kids.Open();
+  kids.NewRecord();
+  SetInt(kids.Record(), kCode, 1);
+  SetText(kids.Record(), kName, "Kid");
+  ASSERT_EQ(kids.InsertRecord(), 0) << kids.LastMessage();
+  cursor_->SetCurrentIndex("PK");
+  const TDVXRecordID first = Walk().front();
+  Seek(first);
+  EXPECT_EQ(cursor_->DeleteRecord(), kErrForeignKeyRestrictDelete);
+  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Cannot delete record(s) in table 'Remedies'"));
+  Seek(first);
+  SetInt(kId, 7);
+  EXPECT_EQ(cursor_->UpdateRecord(), kErrForeignKeyRestrictUpdate);
+  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Cannot update record(s) in table 'Remedies'"));
+  Seek(first);
+  EXPECT_EQ(GetInt(kId), 1);
+  EXPECT_EQ(cursor_->GetRecordCount(), 3);
+  ExpectIndexesValid();
+  EXPECT_EQ(CodesByIndex("PK"), (std::vector<int32_t>{10, 20, 30}));
+  EXPECT_EQ(CodesByIndex("UQ_Code"), (std::vector<int32_t>{10, 20, 30}));
+}
+
 TEST_F(ResidentTableTest, MemoryTableIsRenamedWithItsRecords) {
   FillMemory(3);
   CreateRemedies("Taken");
