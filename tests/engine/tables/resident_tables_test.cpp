@@ -46,6 +46,18 @@ class ResidentTableTest : public TTableFixture {
     return slots;
   }
   TDVXMemoryTableData& MemoryTable() { return memory_.MemoryTable(kTable); }
+  // Three records and an in-memory table "Kids" of the same shape whose
+  // Code references them (restrict); leaves the cursor closed.
+  void FillWithKids() {
+    FillMemory(3);
+    CreateRemedies("Kids");
+    cursor_->Close();
+    TDVXConstraintDefForeignKey fk;
+    fk.SetObjectName("FK_Kids");
+    fk.Table() = {kTable, 0};
+    fk.AddColumn("Code");
+    TDVXLocalCursor(*session_, "Kids", true).AddForeignKey(fk);
+  }
 
   TDVXMemoryDatabaseData memory_;
 };
@@ -82,14 +94,7 @@ TEST_F(ResidentTableTest, MemoryTableLivesWithoutCursorsUntilDropOnClose) {
 // A forced primary key removal on an in-memory table commits the pages it
 // frees in the table's own page manager, where they live.
 TEST_F(ResidentTableTest, ForcedPrimaryKeyRemovalCommitsTheTablesOwnPages) {
-  FillMemory(3);
-  CreateRemedies("Kids");
-  cursor_->Close();
-  TDVXConstraintDefForeignKey fk;
-  fk.SetObjectName("FK_Kids");
-  fk.Table() = {kTable, 0};
-  fk.AddColumn("Code");
-  TDVXLocalCursor(*session_, "Kids", true).AddForeignKey(fk);
+  FillWithKids();
   const int32_t pagesBefore = MemoryTable().IndexPageManager().GetPageCount();
   TDVXLocalCursor(*session_, kTable, true).DeleteConstraint("PK", false, true);
   EXPECT_FALSE(MemoryTable().IndexPageManager().HasChanges(kSystemSessionID));
@@ -105,14 +110,7 @@ TEST_F(ResidentTableTest, ForcedPrimaryKeyRemovalCommitsTheTablesOwnPages) {
 // Records of an in-memory table lie outside the pages an operation takes
 // back: a refused foreign key action must find the row untouched.
 TEST_F(ResidentTableTest, RefusedActionsLeaveTheMemoryRowAndItsIndexes) {
-  FillMemory(3);
-  CreateRemedies("Kids");
-  cursor_->Close();
-  TDVXConstraintDefForeignKey fk;
-  fk.SetObjectName("FK_Kids");
-  fk.Table() = {kTable, 0};
-  fk.AddColumn("Code");
-  TDVXLocalCursor(*session_, "Kids", true).AddForeignKey(fk);
+  FillWithKids();
   OpenCursor();  // the field helpers read its layout, which Kids shares
   TDVXLocalCursor kids(*session_, "Kids");
   kids.Open();
