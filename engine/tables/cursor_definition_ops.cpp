@@ -1,6 +1,7 @@
 // The cursor's side of the table definition operations: the checks of the
 // cursor and session, then the table object's work on a cursor of its own
 // (the caller's cursor is closed and does not count as another dataset).
+#include <memory>
 #include <string>
 
 #include "engine/core/exception.h"
@@ -12,6 +13,20 @@
 #include "engine/tables/table_data.h"
 
 namespace dvx {
+
+namespace {
+
+// What every definition operation but CreateTable does first: refused in a
+// transaction, the caller's cursor closed, the table there; then a cursor
+// of its own on the table, not yet open.
+std::unique_ptr<TDVXLocalCursor> WorkCursor(TDVXLocalCursor& cursor, int32_t transactionCode, int32_t notFoundCode) {
+  RequireNoTransaction(cursor.Session(), transactionCode);
+  cursor.Close();
+  RequireTable(cursor.Session(), cursor.TableName(), notFoundCode);
+  return std::make_unique<TDVXLocalCursor>(cursor.Session(), cursor.TableName());
+}
+
+}  // namespace
 
 void TDVXLocalCursor::CreateTable(const TDVXFieldDefs& fields, const TDVXIndexDefs& indexes,
                                   const TDVXConstraintDefs& constraints) {
@@ -27,55 +42,40 @@ void TDVXLocalCursor::CreateTable(const TDVXFieldDefs& fields, const TDVXIndexDe
 }
 
 void TDVXLocalCursor::EmptyTable() {
-  RequireNoTransaction(session_, kErrCursorEmptyTableInTransaction);
-  Close();
-  RequireTable(session_, tableName_, kErrCursorEmptyTableNotFound);
-  TDVXLocalCursor work(session_, tableName_);
-  work.Open();
-  work.Table().EmptyTable(work);
+  const auto work = WorkCursor(*this, kErrCursorEmptyTableInTransaction, kErrCursorEmptyTableNotFound);
+  work->Open();
+  work->Table().EmptyTable(*work);
 }
 
 void TDVXLocalCursor::RenameField(const std::string& oldName, const std::string& newName) {
-  RequireNoTransaction(session_, kErrCursorRenameFieldInTransaction);
-  Close();
-  RequireTable(session_, tableName_, kErrCursorRenameFieldNotFound);
-  TDVXLocalCursor work(session_, tableName_);
-  work.Open();
-  work.Table().RenameField(oldName, newName);
+  const auto work = WorkCursor(*this, kErrCursorRenameFieldInTransaction, kErrCursorRenameFieldNotFound);
+  work->Open();
+  work->Table().RenameField(oldName, newName);
 }
 
 int32_t TDVXLocalCursor::AddIndex(const TDVXIndexDef& definition) {
-  RequireNoTransaction(session_, kErrCursorAddIndexInTransaction);
-  Close();
-  RequireTable(session_, tableName_, kErrCursorAddIndexNotFound);
-  TDVXLocalCursor work(session_, tableName_);
-  work.SetTemporaryMode(temporaryMode_);
-  work.Open();
-  if (work.Table().IndexManager().IndexDefs().FindByName(definition.ObjectName()) >= 0)
+  const auto work = WorkCursor(*this, kErrCursorAddIndexInTransaction, kErrCursorAddIndexNotFound);
+  work->SetTemporaryMode(temporaryMode_);
+  work->Open();
+  if (work->Table().IndexManager().IndexDefs().FindByName(definition.ObjectName()) >= 0)
     throw EDVXException(kErrCursorAddIndexExists, "Cannot create index '%s'. Index already exists",
                         {definition.ObjectName()});
-  return work.Table().AddIndex(definition, work);
+  return work->Table().AddIndex(definition, *work);
 }
 
 void TDVXLocalCursor::DeleteIndex(const std::string& name, bool force) {
-  RequireNoTransaction(session_, kErrCursorDeleteIndexInTransaction);
-  Close();
-  RequireTable(session_, tableName_, kErrCursorDeleteIndexNotFound);
-  TDVXLocalCursor work(session_, tableName_);
-  work.Open();
-  const TDVXIndexDefs& defs = work.Table().IndexManager().IndexDefs();
+  const auto work = WorkCursor(*this, kErrCursorDeleteIndexInTransaction, kErrCursorDeleteIndexNotFound);
+  work->Open();
+  const TDVXIndexDefs& defs = work->Table().IndexManager().IndexDefs();
   const int position = defs.FindByName(name);
   if (position < 0) throw EDVXException(kErrCursorDeleteIndexMissing, "Cannot delete index '%s'. Index not found", {name});
-  work.Table().DropIndex(defs.Items(position)->ObjectID(), work, force);
+  work->Table().DropIndex(defs.Items(position)->ObjectID(), *work, force);
 }
 
 void TDVXLocalCursor::DeleteAllIndexes(bool force) {
-  RequireNoTransaction(session_, kErrCursorDropIndexesInTransaction);
-  Close();
-  RequireTable(session_, tableName_, kErrCursorDropIndexesNotFound);
-  TDVXLocalCursor work(session_, tableName_);
-  work.Open();
-  work.Table().DropAllIndexes(work, force);
+  const auto work = WorkCursor(*this, kErrCursorDropIndexesInTransaction, kErrCursorDropIndexesNotFound);
+  work->Open();
+  work->Table().DropAllIndexes(*work, force);
 }
 
 void TDVXLocalCursor::FollowIndexChange() {

@@ -4,7 +4,8 @@
 // Record ID list: the records of the set in the cursor's order, built
 // through the table's scan (so indexes serve the filter's comparisons) the
 // first time a restricted cursor needs it. It stays valid while the table's
-// change counter, the file's state counter and the cursor's order stay as
+// change counter (moved by every change, and by taking over what other
+// programs committed) and the cursor's order stay as
 // they were at the build, and while the range, filter, condition and
 // callback are unchanged; anything else drops it and the next use builds it
 // again. A lazy rebuild leaves the cursor where it stands: only setting a
@@ -18,9 +19,7 @@
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/sql/expression.h"
-#include "engine/storage/page_manager.h"
 #include "engine/tables/cursor_row_source.h"
-#include "engine/tables/database_data.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_data.h"
@@ -97,12 +96,10 @@ const TDVXRecordBitmap& TDVXLocalCursor::RecordIDs() {
   TDVXTableData& table = Table();
   {
     // Takes over what other programs committed, which moves the table's
-    // change counter.
+    // change counter: that counter alone says whether the list is stale.
     TDVXTableReadScope scope(table, SessionID());
   }
-  const int32_t stateCounter = session_.Database().PageManager().GetStateCounter();
-  if (recordIDsValid_ && recordIDsChangeCount_ == table.ChangeCount() && recordIDsStateCounter_ == stateCounter &&
-      recordIDsIndexID_ == currentIndexID_)
+  if (recordIDsValid_ && recordIDsChangeCount_ == table.ChangeCount() && recordIDsIndexID_ == currentIndexID_)
     return recordIDs_;
   recordIDsValid_ = false;
   recordIDs_.Clear();
@@ -120,16 +117,10 @@ const TDVXRecordBitmap& TDVXLocalCursor::RecordIDs() {
     }
     return !recordFilter_ || recordFilter_(record);
   };
-  if (filter_) {
-    table.Scan(*this, filter_.get(), options);
-  } else {
-    table.Scan(*this, nullptr, options);
-  }
+  table.Scan(*this, filter_.get(), options);
   recordIDs_.Assign(std::move(ids));
-  recordIDsIndexOrder_ = currentIndexID_ != -1;
   recordIDsIndexID_ = currentIndexID_;
   recordIDsChangeCount_ = table.ChangeCount();
-  recordIDsStateCounter_ = stateCounter;
   recordIDsValid_ = true;
   return recordIDs_;
 }

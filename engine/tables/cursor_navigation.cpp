@@ -69,34 +69,9 @@ TDVXGetRecordResult TDVXLocalCursor::WalkRestricted(TDVXGetRecordMode mode) {
   return result;
 }
 
-TDVXRecordIDList TDVXLocalCursor::RecordIDList() {
-  TDVXTableData& table = Table();
-  const int32_t session = SessionID();
-  TDVXTableReadScope scope(table, session);
-  TDVXRecordIDList list;
-  TDVXIndex* index = CurrentIndex();
-  if (!index) {
-    table.ForEachRecord(session, [&](const TDVXRecordID& id, const uint8_t* record) {
-      if (Accepts(record)) list.push_back(id);
-    });
-    return list;
-  }
-  std::vector<uint8_t> record(static_cast<size_t>(table.RecordSize()), 0);
-  TDVXIndexGetRecordRequest request;
-  request.mode = grmNext;
-  request.bof = true;
-  request.record = record.data();
-  for (;;) {
-    const TDVXIndexRecordResult result = index->GetRecord(session, request, table);
-    if (result == grrEndPassedOrEmpty) break;
-    if (result != grrRecordRead)
-      throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
-                          {request.recordID.pageNo, static_cast<int32_t>(request.recordID.itemNo), tableName_});
-    if (PastRange(true, record.data())) break;
-    if (Accepts(record.data())) list.push_back(request.recordID);
-  }
-  return list;
-}
+// The list the cursor steps through, kept fresh by the table's change
+// counter (cursor_filter.cpp).
+TDVXRecordIDList TDVXLocalCursor::RecordIDList() { return RecordIDs().Items(); }
 
 int64_t TDVXLocalCursor::GetRecordCount() {
   if (!Restricted()) return Table().RecordCount(SessionID());

@@ -175,7 +175,7 @@ class TDVXLocalCursor : public TDVXCursor {
   // Null clears the filter; stands before the first record.
   void SetRecordFilter(TDVXRecordFilter filter);
   bool Restricted() const { return HasRange() || static_cast<bool>(recordFilter_) || filter_ || condition_; }
-  // The records of the cursor's set in its order, read afresh.
+  // The records of the cursor's set in its order, as they stand now.
   TDVXRecordIDList RecordIDList();
 
   // 1-based number of the current record in the cursor's set; -1 on BOF,
@@ -423,10 +423,10 @@ class TDVXLocalCursor : public TDVXCursor {
   std::unique_ptr<TDVXExpression> condition_;
   TDVXRecordBitmap recordIDs_;
   bool recordIDsValid_ = false;
-  bool recordIDsIndexOrder_ = false;
+  // The order the list was built in (-1 physical) and the table's change
+  // count then: either moving drops the list.
   int32_t recordIDsIndexID_ = -1;
   uint64_t recordIDsChangeCount_ = 0;
-  int32_t recordIDsStateCounter_ = 0;
   // Where the last step of a restricted walk landed, at which change count:
   // only from there does the list know the cursor's place (a record read
   // otherwise, or changed since, is placed by the key in the buffer).
