@@ -1,6 +1,6 @@
 // The engine is a stack of layers: a folder may include only itself and the
 // folders before it, and the application reaches the engine only through
-// the components and the core services. This test reads every
+// the components, the query layer and the core services. This test reads every
 // `#include "engine/..."` of the product sources and names each include
 // that breaks the order.
 #include <gtest/gtest.h>
@@ -16,8 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<std::string> kLayers = {"core",    "crypto", "values", "schema",    "storage",
-                                          "sql",     "tables", "query",  "components"};
+const std::vector<std::string> kLayers = {"core", "crypto", "values",     "schema", "storage",
+                                          "sql",  "tables", "components", "query"};
 
 int LayerIndex(const std::string& name) {
   auto it = std::find(kLayers.begin(), kLayers.end(), name);
@@ -66,9 +66,9 @@ std::vector<std::string> LayerViolations(const fs::path& root) {
         if (included < 0) {
           problems.push_back(where + "includes engine/" + target + "/, which is no layer");
         } else if (std::string(top) == "app") {
-          if (target != "core" && target != "components")
+          if (target != "core" && target != "components" && target != "query")
             problems.push_back(where + "the application includes engine/" + target +
-                               "/; it may use only engine/components/ and engine/core/");
+                               "/; it may use only engine/components/, engine/query/ and engine/core/");
         } else if (included > own) {
           problems.push_back(where + "engine/" + folder + "/ includes the later layer engine/" + target + "/");
         }
@@ -112,13 +112,24 @@ TEST_F(LayerOrderCheck, NamesFileAndLineOfAnIncludeOfALaterLayer) {
                 "engine/values/d.cpp:3: engine/values/ includes the later layer engine/storage/"}));
 }
 
-TEST_F(LayerOrderCheck, ApplicationMayUseOnlyComponentsAndCore) {
+TEST_F(LayerOrderCheck, ApplicationMayUseOnlyComponentsQueryAndCore) {
   Write("app/w.cpp",
         "#include \"engine/components/db.h\"\n#include \"engine/core/exception.h\"\n"
-        "#include \"engine/tables/cursor.h\"\n");
+        "#include \"engine/tables/cursor.h\"\n#include \"engine/query/query.h\"\n");
   EXPECT_EQ(LayerViolations(root_),
             (std::vector<std::string>{"app/w.cpp:3: the application includes engine/tables/; it may use only "
-                                      "engine/components/ and engine/core/"}));
+                                      "engine/components/, engine/query/ and engine/core/"}));
+}
+
+// The query layer builds on the components (its query component is a
+// dataset, its operators read through the table component), never the
+// other way round.
+TEST_F(LayerOrderCheck, ComponentsComeBeforeQuery) {
+  Write("engine/query/q.cpp", "#include \"engine/components/dataset.h\"\n");
+  Write("engine/components/c.cpp", "#include \"engine/query/operator.h\"\n");
+  EXPECT_EQ(LayerViolations(root_),
+            (std::vector<std::string>{
+                "engine/components/c.cpp:1: engine/components/ includes the later layer engine/query/"}));
 }
 
 TEST_F(LayerOrderCheck, SourcesOutsideTheLayerFoldersAndUnknownLayersAreReported) {
