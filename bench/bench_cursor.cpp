@@ -154,7 +154,8 @@ class TDvxSide {
       Set(kWord, row.word.c_str());
       Set(kAmount, &row.amount);
       Set(kDay, &row.day);
-      if (cursor_->InsertRecord() != 0) throw std::runtime_error("engine: " + cursor_->LastMessage());
+      if (const TDVXCursorResult result = cursor_->InsertRecord(); !result.ok())
+        throw std::runtime_error("engine: " + result.message);
     }
     file_.Session().Commit();
   }

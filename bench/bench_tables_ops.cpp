@@ -100,8 +100,8 @@ class TDvxSide {
 
  private:
   void Set(int field, const void* value) { SetFieldData(field, cursor_->Fields(), value, cursor_->Record()); }
-  void Check(int32_t result) {
-    if (result != 0) throw std::runtime_error("engine: " + cursor_->LastMessage());
+  void Check(const TDVXCursorResult& result) {
+    if (!result.ok()) throw std::runtime_error("engine: " + result.message);
   }
   // The record of the key, found through the primary index as a key search
   // finds it, read into the cursor's buffer.

@@ -21,10 +21,9 @@ TDVXMemoryDatabaseData& MemoryDatabaseOf(TDVXLocalSession& session, const std::s
 
 }  // namespace
 
-bool TDVXLocalCursor::RefuseTemporary(int32_t result, const char* message) {
+bool TDVXLocalCursor::RefuseTemporary(int32_t code, const char* message, TDVXCursorResult& result) {
   if (!table_ || session_.Database().PseudoName() != TDVXTemporaryDatabaseData::kName) return false;
-  lastResult_ = result;
-  lastMessage_ = message;
+  result = {code, 0, message};
   return true;
 }
 

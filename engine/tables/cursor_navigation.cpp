@@ -9,7 +9,6 @@
 // list. A range on the index bounds the walk: it starts at the key and
 // ends where the index passes the other key.
 #include <algorithm>
-#include <cstring>
 
 #include "engine/core/exception.h"
 #include "engine/tables/index.h"
@@ -123,16 +122,13 @@ TDVXBookmark TDVXLocalCursor::GetBookmark() const {
   TDVXBookmark bookmark{};
   bookmark[0] = bof_ ? 1 : 0;
   bookmark[1] = eof_ ? 1 : 0;
-  std::memcpy(bookmark.data() + 2, &recordID_.pageNo, 4);
-  std::memcpy(bookmark.data() + 6, &recordID_.itemNo, 2);
+  recordID_.Encode(bookmark.data() + 2);
   return bookmark;
 }
 
 TDVXGetRecordResult TDVXLocalCursor::GotoBookmark(const TDVXBookmark& bookmark) {
   Table();
-  TDVXRecordID id;
-  std::memcpy(&id.pageNo, bookmark.data() + 2, 4);
-  std::memcpy(&id.itemNo, bookmark.data() + 6, 2);
+  const TDVXRecordID id = TDVXRecordID::Decode(bookmark.data() + 2);
   const bool bof = bookmark[0] != 0;
   const bool eof = bookmark[1] != 0;
   SetPosition(bof, eof, id);

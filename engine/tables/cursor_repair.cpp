@@ -115,8 +115,8 @@ void CopyRecords(TDVXLocalCursor& source, TDVXLocalCursor& target, std::string& 
     const TDVXRecordID id = from.RecordManager().RecordIDOf(n, session);
     if (id == kNoRecordID) break;
     if (!ReadForCopy(source, target, id, log)) continue;
-    if (target.InsertRecord() != 0) {
-      const std::string message = target.LastMessage();
+    if (const TDVXCursorResult inserted = target.InsertRecord(); !inserted.ok()) {
+      const std::string message = inserted.message;
       DiscardPendingBlobs(target.Fields(), target.Record());
       throw EDVXException(kErrRepairCopyRecord, "Error - cannot copy record (%s) of table '%s': %s",
                           {RecordText(id), source.TableName(), message});

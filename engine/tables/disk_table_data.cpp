@@ -37,6 +37,9 @@ void TDVXDiskTableData::AttachNew(const TDVXTableListRecord& record, int32_t ses
 
 void TDVXDiskTableData::Load(int32_t session) {
   TDVXPageManager& pm = database_.PageManager();
+  // The counter before the state is read: a commit in between moves it
+  // past what is seen here, and the next check reads the state again.
+  stateSeen_ = pm.GetStateCounter();
   TDVXTableMetadataFile metadata(pm);
   metadata.Open(record_.metadataFirstPageNo);
   TDVXMemoryStream definitions = metadata.ReadStream(session);
@@ -89,6 +92,12 @@ void TDVXDiskTableData::ReloadState(int32_t session) {
     state.rootPages.push_back(indexes.IndexDefs().Items(i)->RootPageNo());
   PutState(state);
   stateSeen_ = counter;
+  NoteChangeFromOutside();
+}
+
+void TDVXDiskTableData::NoteOwnCommit() {
+  if (exclusive_) return;
+  stateSeen_ = database_.PageManager().GetStateCounter();
 }
 
 void TDVXDiskTableData::Refresh() {

@@ -48,6 +48,7 @@ class TDVXDiskTableData : public TDVXTableData {
   void Refresh() override;
   void SaveState(int32_t session) override;
   void ReloadState(int32_t session) override;
+  void NoteOwnCommit() override;
   const TDVXTableListRecord& Record() const { return record_; }
 
  private:

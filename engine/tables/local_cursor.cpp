@@ -11,6 +11,7 @@
 #include "engine/tables/database_data.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/resident_table_errors.h"
+#include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data.h"
 #include "engine/tables/table_data_errors.h"
 
@@ -59,11 +60,17 @@ void TDVXLocalCursor::Open() {
   range_ = TDVXCursorRange{};
   recordIDsValid_ = false;
   First();
+  if (observer_) TDVXChangeNotices::Arm(*this, true);
 }
+
+void TDVXLocalCursor::SetObserver(TDVXCursorObserver* observer) { TDVXChangeNotices::SetObserver(*this, observer); }
 
 void TDVXLocalCursor::Close() {
   if (!table_) return;
   TDVXTableData& table = *table_;
+  // First: a call under way to the observer on another thread ends before
+  // the cursor goes, and none comes after.
+  if (observer_) TDVXChangeNotices::Arm(*this, false);
   ReleaseEditLock();
   DropBLOBStreams(false, false);
   ReleaseTableLocks();
@@ -97,9 +104,7 @@ void TDVXLocalCursor::NewRecord() {
 }
 
 void TDVXLocalCursor::WriteRecordID() {
-  uint8_t* at = buffer_.data() + buffer_.size() - 1 - kCursorRecordIDSize;
-  std::memcpy(at, &recordID_.pageNo, 4);
-  std::memcpy(at + 4, &recordID_.itemNo, 2);
+  recordID_.Encode(buffer_.data() + buffer_.size() - 1 - kCursorRecordIDSize);
 }
 
 void TDVXLocalCursor::SetPosition(bool bof, bool eof, const TDVXRecordID& id) {
@@ -114,19 +119,17 @@ void TDVXLocalCursor::First() { SetPosition(true, false, kNoRecordID); }
 void TDVXLocalCursor::Last() { SetPosition(false, true, kNoRecordID); }
 
 template <typename F>
-int32_t TDVXLocalCursor::Run(F&& operation) {
-  lastResult_ = 0;
-  lastMessage_.clear();
+TDVXCursorResult TDVXLocalCursor::Run(F&& operation) {
   try {
     operation(Table());
   } catch (const EDVXException& e) {
-    lastResult_ = e.NativeError() != 0 ? e.NativeError() : -1;
-    lastMessage_ = e.Message();
+    return {e.NativeError() != 0 ? e.NativeError() : -1, e.NativeError(), e.Message()};
   }
-  return lastResult_;
+  return {};
 }
 
-int32_t TDVXLocalCursor::InsertRecord() {
+TDVXCursorResult TDVXLocalCursor::InsertRecord() {
+  TDVXChangeNotices::TScope notices;
   return Run([&](TDVXTableData& table) { table.Insert(*this); });
 }
 
@@ -141,7 +144,7 @@ void TDVXLocalCursor::ReleaseEditLock() noexcept {
 }
 
 template <typename F>
-int32_t TDVXLocalCursor::RunLocked(F&& operation) {
+TDVXCursorResult TDVXLocalCursor::RunLocked(F&& operation) {
   return Run([&](TDVXTableData& table) {
     if (bof_ || eof_) throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
     const TDVXRecordID id = recordID_;
@@ -158,12 +161,15 @@ int32_t TDVXLocalCursor::RunLocked(F&& operation) {
   });
 }
 
-int32_t TDVXLocalCursor::UpdateRecord() {
+TDVXCursorResult TDVXLocalCursor::UpdateRecord() {
+  TDVXChangeNotices::TScope notices;
   return RunLocked([&](TDVXTableData& table) { table.Update(*this); });
 }
 
-int32_t TDVXLocalCursor::BeginEdit() {
-  if (RefuseTemporary(kResultTemporaryEdit, "Cannot update record in temporary mode")) return lastResult_;
+TDVXCursorResult TDVXLocalCursor::BeginEdit() {
+  TDVXChangeNotices::TScope notices;
+  TDVXCursorResult refused;
+  if (RefuseTemporary(kResultTemporaryEdit, "Cannot update record in temporary mode", refused)) return refused;
   return Run([&](TDVXTableData& table) {
     if (bof_ || eof_) throw EDVXException(kErrNoCurrentRecord, "Error - no current record in table '%s'", {tableName_});
     if (editLocked_ && editLock_ == recordID_) return;
@@ -183,8 +189,10 @@ int32_t TDVXLocalCursor::BeginEdit() {
   });
 }
 
-int32_t TDVXLocalCursor::CancelEdit() {
-  if (RefuseTemporary(kResultTemporaryCancel, "Cannot update record in temporary mode")) return lastResult_;
+TDVXCursorResult TDVXLocalCursor::CancelEdit() {
+  TDVXChangeNotices::TScope notices;
+  TDVXCursorResult refused;
+  if (RefuseTemporary(kResultTemporaryCancel, "Cannot update record in temporary mode", refused)) return refused;
   return Run([&](TDVXTableData& table) {
     DropBLOBStreams(true, false);
     DiscardPendingBlobs(table.Fields(), buffer_.data());
@@ -194,12 +202,14 @@ int32_t TDVXLocalCursor::CancelEdit() {
   });
 }
 
-int32_t TDVXLocalCursor::Post(bool insert) {
+TDVXCursorResult TDVXLocalCursor::Post(bool insert) {
+  TDVXChangeNotices::TScope notices;
   if (insert) {
     // Autoincrement values drawn for a refused record are given back to
     // the buffer's NULLs, so posting it again draws afresh.
     const std::vector<uint8_t> before(buffer_.begin(), buffer_.begin() + Table().RecordSize());
-    if (InsertRecord() == 0) return 0;
+    TDVXCursorResult result = InsertRecord();
+    if (result.ok()) return result;
     const TDVXFieldDefs& fields = Table().Fields();
     for (int i = 0; i < fields.Count(); ++i) {
       const TDVXFieldDef& f = *fields.Items(i);
@@ -208,25 +218,29 @@ int32_t TDVXLocalCursor::Post(bool insert) {
       std::memcpy(buffer_.data() + f.MemoryOffset(), before.data() + f.MemoryOffset(),
                   static_cast<size_t>(f.MemoryDataSize()));
     }
-    lastResult_ = -8;
-    return lastResult_;
+    result.code = -8;
+    return result;
   }
-  if (UpdateRecord() == 0) return 0;
-  lastResult_ = -2;
-  lastMessage_ = "Error updating record: " + lastMessage_;
-  return lastResult_;
+  TDVXCursorResult result = UpdateRecord();
+  if (result.ok()) return result;
+  result.code = -2;
+  result.message = "Error updating record: " + result.message;
+  return result;
 }
 
-int32_t TDVXLocalCursor::Delete() {
-  if (RefuseTemporary(kResultTemporaryDelete, "Cannot delete record in temporary mode")) return lastResult_;
-  if (DeleteRecord() == 0) return 0;
-  lastResult_ = -3;
-  return lastResult_;
+TDVXCursorResult TDVXLocalCursor::Delete() {
+  TDVXChangeNotices::TScope notices;
+  TDVXCursorResult refused;
+  if (RefuseTemporary(kResultTemporaryDelete, "Cannot delete record in temporary mode", refused)) return refused;
+  TDVXCursorResult result = DeleteRecord();
+  if (!result.ok()) result.code = -3;
+  return result;
 }
 
-int32_t TDVXLocalCursor::DeleteRecord() {
-  const int32_t result = RunLocked([&](TDVXTableData& table) { table.Delete(*this); });
-  if (result == 0 && Restricted() && !bof_ && !eof_ && !Accepts(Record())) {
+TDVXCursorResult TDVXLocalCursor::DeleteRecord() {
+  TDVXChangeNotices::TScope notices;
+  const TDVXCursorResult result = RunLocked([&](TDVXTableData& table) { table.Delete(*this); });
+  if (result.ok() && Restricted() && !bof_ && !eof_ && !Accepts(Record())) {
     // The table leaves the cursor on a neighbour in its order; a restricted
     // cursor stands on a neighbour of its set instead: the next one, or the
     // prior one when there is no next.

@@ -2,8 +2,9 @@
 // TDVXCursor / TDVXLocalCursor: one client's open view of one table: its
 // record buffer, its position and its current index. The cursor hands its
 // work to the table's shared object (table_data.h); record operations come
-// back as result codes (0 for success, the native error code otherwise,
-// with the message in LastMessage), navigation as TDVXGetRecordResult.
+// back as a TDVXCursorResult (cursor_result.h), navigation as
+// TDVXGetRecordResult. An observer (cursor_observer.h) hears of the changes
+// to the table that other cursors, other programs or a rollback made.
 //
 // Record buffer: RecordSize bytes of the record, then the record ID of the
 // record in the buffer (PageNo int32, PageItemNo uint16, little-endian),
@@ -18,8 +19,13 @@
 //   RecordSize + 1  1     exclusive flag (the caller picks the condition)
 //   RecordSize + 2  4     key field count, int32 LE; 0 means every field
 //
-// Bookmark (8 bytes): BOF flag, EOF flag, PageNo int32 LE, PageItemNo
-// uint16 LE.
+// Bookmark (8 bytes):
+//
+//   offset  size  meaning
+//   0       1     BOF flag (0 or 1)
+//   1       1     EOF flag (0 or 1)
+//   2       4     PageNo, int32 LE    } the record ID as
+//   6       2     PageItemNo, uint16 LE } TDVXRecordID::Encode writes it
 //
 // A cursor is restricted while a range, a filter expression, an external
 // condition or a record filter is set; it then shows only the records that
@@ -36,12 +42,15 @@
 #include "engine/schema/index_def.h"
 #include "engine/storage/base_record_manager.h"
 #include "engine/storage/record_id.h"
+#include "engine/tables/cursor_result.h"
 #include "engine/tables/record_bitmap.h"
 #include "engine/tables/record_id_list.h"
 
 namespace dvx {
 
+class TDVXChangeNotices;
 class TDVXConstraintDefForeignKey;
+class TDVXCursorObserver;
 class TDVXCursorRowSource;
 class TDVXExprCursor;
 class TDVXExpression;
@@ -106,9 +115,9 @@ class TDVXCursor {
   virtual void First() = 0;
   virtual void Last() = 0;
   virtual TDVXGetRecordResult GetRecord(TDVXGetRecordMode mode) = 0;
-  virtual int32_t InsertRecord() = 0;
-  virtual int32_t UpdateRecord() = 0;
-  virtual int32_t DeleteRecord() = 0;
+  virtual TDVXCursorResult InsertRecord() = 0;
+  virtual TDVXCursorResult UpdateRecord() = 0;
+  virtual TDVXCursorResult DeleteRecord() = 0;
   virtual int64_t GetRecordCount() = 0;
 };
 
@@ -193,9 +202,9 @@ class TDVXLocalCursor : public TDVXCursor {
   void First() override;
   void Last() override;
   TDVXGetRecordResult GetRecord(TDVXGetRecordMode mode) override;
-  int32_t InsertRecord() override;
-  int32_t UpdateRecord() override;
-  int32_t DeleteRecord() override;
+  TDVXCursorResult InsertRecord() override;
+  TDVXCursorResult UpdateRecord() override;
+  TDVXCursorResult DeleteRecord() override;
   int64_t GetRecordCount() override;
   // Edits. BeginEdit locks the current record (another session's edit,
   // update or delete of it is refused until the edit ends) and reads it
@@ -204,13 +213,17 @@ class TDVXLocalCursor : public TDVXCursor {
   // succeed; when they fail, the cursor, its lock and the table stay as
   // they were. Result codes: Post -8 (insert) or -2 (update), Delete -3,
   // with the message; BeginEdit and CancelEdit the native code.
-  int32_t BeginEdit();
-  int32_t CancelEdit();
-  int32_t Post(bool insert);
-  int32_t Delete();
+  TDVXCursorResult BeginEdit();
+  TDVXCursorResult CancelEdit();
+  TDVXCursorResult Post(bool insert);
+  TDVXCursorResult Delete();
   bool Editing() const { return editLocked_; }
-  const std::string& LastMessage() const { return lastMessage_; }
-  int32_t LastResult() const { return lastResult_; }
+
+  // The observer told of changes to the table this cursor did not make
+  // (cursor_observer.h states when and how); null for none. It stays set
+  // across Close and Open but is called only while the cursor is open.
+  void SetObserver(TDVXCursorObserver* observer);
+  TDVXCursorObserver* Observer() const { return observer_; }
 
   TDVXCursorSnapshot TakeSnapshot() const;
   void PutSnapshot(const TDVXCursorSnapshot& snapshot);
@@ -356,7 +369,7 @@ class TDVXLocalCursor : public TDVXCursor {
 
  private:
   template <typename F>
-  int32_t Run(F&& operation);
+  TDVXCursorResult Run(F&& operation);
   void WriteRecordID();
   TDVXIndex* CurrentIndex() const;
   void SelectIndex(int32_t objectID);
@@ -372,11 +385,11 @@ class TDVXLocalCursor : public TDVXCursor {
   TDVXGetRecordResult ReadAt(const TDVXRecordID& id);
   // Runs a change of the current record under its record lock.
   template <typename F>
-  int32_t RunLocked(F&& operation);
+  TDVXCursorResult RunLocked(F&& operation);
   void ReleaseEditLock() noexcept;
   // A table of the temporary database refuses edits with a result code
-  // of its own (and the message): true when it did.
-  bool RefuseTemporary(int32_t result, const char* message);
+  // of its own (and the message): true, with `result` set, when it did.
+  bool RefuseTemporary(int32_t code, const char* message, TDVXCursorResult& result);
 
   TDVXLocalSession& session_;
   std::string tableName_;
@@ -435,8 +448,14 @@ class TDVXLocalCursor : public TDVXCursor {
   std::vector<TVisibleField> visibleFields_;
   bool temporaryMode_ = false;
   // --- end of filters, record ID list and projection ---
-  int32_t lastResult_ = 0;
-  std::string lastMessage_;
+  // --- change notices (table_change_notices.cpp) ---
+  friend class TDVXChangeNotices;
+  // Written under the notices' delivery lock.
+  TDVXCursorObserver* observer_ = nullptr;
+  // Open with an observer: notices are taken. Guarded by the notices'
+  // pending lock.
+  bool observed_ = false;
+  // --- end of change notices ---
 };
 
 }  // namespace dvx

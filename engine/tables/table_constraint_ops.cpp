@@ -20,6 +20,7 @@
 #include "engine/tables/foreign_key_errors.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
+#include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data.h"
 #include "engine/tables/table_data_errors.h"
 
@@ -77,6 +78,9 @@ class TDefinitionChange {
       throw;
     }
     committed_ = true;
+    // The cursors this change opened have no observers; every other
+    // cursor on an edited table hears of it.
+    for (TEdited& e : edited_) e.table->NoteChangeThrough(nullptr);
     pm.FlushBuffers();
   }
   // Drops the uncommitted pages of the change, in the database's page
@@ -135,6 +139,7 @@ void RemoveForeignKeyKind(TDefinitionChange& change, TDVXTableData& table, int p
 }  // namespace
 
 void TDVXTableData::AddForeignKey(TDVXLocalCursor& cursor, const TDVXConstraintDefForeignKey& definition) {
+  TDVXChangeNotices::TScope notices;
   CheckForeignKeysAllowed();
   // The key and its action draw identifiers: first above every one the
   // file holds, as for a new table or index.
@@ -224,6 +229,7 @@ void TDVXTableData::AddForeignKey(TDVXLocalCursor& cursor, const TDVXConstraintD
 
 void TDVXTableData::DeleteConstraint(TDVXLocalSession& session, const std::string& name, bool keepCounterpart,
                                      bool force) {
+  TDVXChangeNotices::TScope notices;
   std::lock_guard foreignKeys(database_.ForeignKeyLock());
   TDVXLockGuard guard(lock_);
   TDVXConstraintDefs& mine = constraintManager_.ConstraintDefs();
@@ -302,6 +308,7 @@ std::vector<TDVXTableData::TConstraintRef> TDVXTableData::ForeignKeyCounterparts
 }
 
 void TDVXTableData::RemoveConstraints(TDVXLocalSession& session, const std::vector<TConstraintRef>& constraints) {
+  TDVXChangeNotices::TScope notices;
   std::lock_guard foreignKeys(session.Database().ForeignKeyLock());
   TDefinitionChange change(session);
   for (const TConstraintRef& ref : constraints) {
@@ -316,6 +323,7 @@ void TDVXTableData::RemoveConstraints(TDVXLocalSession& session, const std::vect
 
 void TDVXTableData::FollowRenamedTable(TDVXLocalSession& session, const std::vector<std::string>& tables,
                                        const std::string& oldName, const std::string& newName) {
+  TDVXChangeNotices::TScope notices;
   std::lock_guard foreignKeys(session.Database().ForeignKeyLock());
   TDefinitionChange change(session);
   for (const std::string& name : tables) {

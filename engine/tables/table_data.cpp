@@ -20,6 +20,7 @@
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/table_read_scope.h"
 #include "engine/tables/local_session.h"
+#include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data_errors.h"
 #include "engine/tables/table_operation.h"
 #include "engine/tables/table_row_source.h"
@@ -136,6 +137,16 @@ void TDVXTableData::RegisterCursor(TDVXLocalCursor& cursor) {
 void TDVXTableData::UnregisterCursor(TDVXLocalCursor& cursor) {
   TDVXLockGuard guard(lock_);
   cursors_.erase(std::remove(cursors_.begin(), cursors_.end(), &cursor), cursors_.end());
+}
+
+void TDVXTableData::NoteChangeThrough(const TDVXLocalCursor* source) {
+  TDVXLockGuard guard(lock_);
+  TDVXChangeNotices::Note(cursors_, source, false);
+}
+
+void TDVXTableData::NoteChangeFromOutside() {
+  TDVXLockGuard guard(lock_);
+  TDVXChangeNotices::Note(cursors_, nullptr, true);
 }
 
 void TDVXTableData::SetActiveTransaction(int32_t sessionID) {
@@ -350,6 +361,7 @@ bool TDVXTableData::IsRecordDeleted(TDVXLocalCursor& cursor) {
 }
 
 bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
+  TDVXChangeNotices::TScope notices;
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   NoteChange();
@@ -378,6 +390,7 @@ bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
   }
   operation.Complete();
   blobs.Adopt();
+  NoteChangeThrough(&cursor);
   tableLock.Release();
   cursor.SetPosition(false, false, recordID);
   cursor.Buffer()[static_cast<size_t>(RecordSize()) + kCursorRecordIDSize] = kRecordInserted;
@@ -385,6 +398,7 @@ bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
 }
 
 bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
+  TDVXChangeNotices::TScope notices;
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   NoteChange();
@@ -417,6 +431,7 @@ bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
   if (hasActions && !actionsFirst) RunForeignKeyActions(session, old.data(), buffer);
   operation.Complete();
   blobs.Adopt();
+  NoteChangeThrough(&cursor);
   tableLock.Release();
   return true;
 }
@@ -442,6 +457,7 @@ bool TDVXTableData::ActionsStayInOtherTables() const {
 }
 
 bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
+  TDVXChangeNotices::TScope notices;
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
   NoteChange();
@@ -479,11 +495,14 @@ bool TDVXTableData::Delete(TDVXLocalCursor& cursor) {
     cursor.PutSnapshot(before);
     throw;
   }
+  NoteChangeThrough(&cursor);
   tableLock.Release();
   return true;
 }
 
 void TDVXTableData::DeleteAll(TDVXLocalCursor& cursor) {
+  // One notice for all the records, after the table's lock is released.
+  TDVXChangeNotices::TScope notices;
   CheckDeleteAllowed();
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);
@@ -515,6 +534,7 @@ void TDVXTableData::DeleteRecords(TDVXLocalCursor& cursor, const TDVXRecordIDLis
 
 void TDVXTableData::UpdateAll(TDVXLocalCursor& cursor, const std::vector<std::string>& fieldNames,
                               const std::vector<TDVXVariant>& values) {
+  TDVXChangeNotices::TScope notices;
   CheckUpdateAllowed();
   const auto foreignKeys = LockForeignKeys();
   TDVXLockGuard guard(lock_);

@@ -251,6 +251,22 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void NoteChange() { ++changeCount_; }
   // --- end of change counter ---
 
+  // --- change notices (table_change_notices.h, cursor_observer.h) ---
+  // Under the table's lock, after a change took effect: the observers of
+  // the other cursors (every cursor for a null source) hear of it when the
+  // operation ends; not at all if it fails after all.
+  void NoteChangeThrough(const TDVXLocalCursor* source);
+  // Under the table's lock: what the table took over from another
+  // program's commit, or a rolled-back transaction put back; every
+  // cursor's observer hears of it, whatever the operation then does.
+  void NoteChangeFromOutside();
+  // After this process committed the session's changes to the table while
+  // holding it against other programs: the file's state of the table is
+  // the one in memory, so the next check is not to take the commit for
+  // another program's.
+  virtual void NoteOwnCommit() {}
+  // --- end of change notices ---
+
   // --- definition operations (table_definition_ops.cpp) ---
   // Each changes the table's definitions and pages all at once: the new
   // definitions and every page go into one change set, committed together;

@@ -20,6 +20,7 @@
 #include "engine/tables/definition_errors.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
+#include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data.h"
 
 namespace dvx {
@@ -100,6 +101,7 @@ void TDVXTableData::RefuseInTransaction() const {
 }
 
 int32_t TDVXTableData::AddIndex(const TDVXIndexDef& definition, TDVXLocalCursor& cursor) {
+  TDVXChangeNotices::TScope notices;
   database_.SyncObjectIDCounter();
   TDVXLockGuard guard(lock_);
   RefuseInTransaction();
@@ -132,6 +134,7 @@ int32_t TDVXTableData::AddIndex(const TDVXIndexDef& definition, TDVXLocalCursor&
   index.Create(kSystemSessionID, *this);
   edit.Commit();
   FollowIndexChange();
+  NoteChangeThrough(&cursor);
   return id;
 }
 
@@ -152,6 +155,7 @@ void TDVXTableData::FollowIndexChange() {
 }
 
 void TDVXTableData::DropIndex(int32_t indexID, TDVXLocalCursor& cursor, bool force) {
+  TDVXChangeNotices::TScope notices;
   std::string primaryName;
   {
     TDVXLockGuard guard(lock_);
@@ -166,6 +170,7 @@ void TDVXTableData::DropIndex(int32_t indexID, TDVXLocalCursor& cursor, bool for
       DropIndexDefinition(indexID, kSystemSessionID);
       edit.Commit();
       FollowIndexChange();
+      NoteChangeThrough(&cursor);
       return;
     }
     if (!force)
@@ -181,9 +186,11 @@ void TDVXTableData::DropIndex(int32_t indexID, TDVXLocalCursor& cursor, bool for
   DeleteConstraint(cursor.Session(), primaryName, false, true);
   TDVXLockGuard guard(lock_);
   FollowIndexChange();
+  NoteChangeThrough(&cursor);
 }
 
 void TDVXTableData::DropAllIndexes(TDVXLocalCursor& cursor, bool force) {
+  TDVXChangeNotices::TScope notices;
   std::vector<int32_t> ids;
   {
     TDVXLockGuard guard(lock_);
@@ -196,6 +203,7 @@ void TDVXTableData::DropAllIndexes(TDVXLocalCursor& cursor, bool force) {
       for (const int32_t id : ids) DropIndexDefinition(id, kSystemSessionID);
       edit.Commit();
       FollowIndexChange();
+      NoteChangeThrough(&cursor);
       return;
     }
   }
@@ -205,6 +213,7 @@ void TDVXTableData::DropAllIndexes(TDVXLocalCursor& cursor, bool force) {
 }
 
 void TDVXTableData::EmptyTable(TDVXLocalCursor& cursor) {
+  TDVXChangeNotices::TScope notices;
   TDVXLockGuard guard(lock_);
   RefuseInTransaction();
   for (const TDVXLocalCursor* other : cursors_)
@@ -222,9 +231,11 @@ void TDVXTableData::EmptyTable(TDVXLocalCursor& cursor) {
   edit.Commit();
   cursor.SetPosition(true, false, kNoRecordID);
   cursor.FollowIndexChange();
+  NoteChangeThrough(&cursor);
 }
 
 void TDVXTableData::RenameField(const std::string& oldName, const std::string& newName) {
+  TDVXChangeNotices::TScope notices;
   TDVXLockGuard guard(lock_);
   RefuseInTransaction();
   TDVXFieldDefs& fields = Fields();
@@ -264,6 +275,8 @@ void TDVXTableData::RenameField(const std::string& oldName, const std::string& n
     if (SameName(fieldConstraint.FieldName(), previous)) fieldConstraint.SetFieldName(newName);
   }
   edit.Commit();
+  // The operation's own cursor has no observer; every other one hears.
+  NoteChangeThrough(nullptr);
 }
 
 }  // namespace dvx

@@ -33,10 +33,12 @@ void TDVXOperationScope::Complete() {
   const int32_t id = session_.SessionID();
   for (auto& [table, state] : session_.Operation().tables)
     if (!(table->TakeState() == state)) table->SaveState(id);
-  if (session_.InTransaction())
+  if (session_.InTransaction()) {
     session_.PageManager().ReleaseSavepoint(id);
-  else
+  } else {
     session_.PageManager().ApplyChanges(id);
+    for (auto& [table, state] : session_.Operation().tables) table->NoteOwnCommit();
+  }
   // Tables whose indexes live in pages of their own (memory and temporary
   // tables) commit those too; their databases have no transactions.
   for (auto& [table, state] : session_.Operation().tables)

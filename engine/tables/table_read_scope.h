@@ -3,10 +3,13 @@
 // the table object's own operations (key searches, record numbers, the
 // record ID list): the table object's lock, then the table lock S of the
 // registry, released in reverse order on every path, with the table's view
-// brought up to what other programs committed.
+// brought up to what other programs committed. What that brought is told
+// to the table's observers once the scope (and any operation around it)
+// has ended and the locks are released.
 #include <cstdint>
 
 #include "engine/core/exception.h"
+#include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data.h"
 #include "engine/tables/table_data_errors.h"
 
@@ -14,7 +17,8 @@ namespace dvx {
 
 class TDVXTableReadScope {
  public:
-  TDVXTableReadScope(TDVXTableData& table, int32_t session) : guard_(table.Lock()), table_(table), session_(session) {
+  TDVXTableReadScope(TDVXTableData& table, int32_t session)
+      : notices_(), guard_(table.Lock()), table_(table), session_(session) {
     if (!table.LockTableS(session))
       table.RaiseLockFailure(kErrLockTableInsert, false, tlmS);
     // What another program committed (index roots, sequences) is taken
@@ -31,6 +35,8 @@ class TDVXTableReadScope {
   TDVXTableReadScope& operator=(const TDVXTableReadScope&) = delete;
 
  private:
+  // First member, so it ends after the locks.
+  TDVXChangeNotices::TScope notices_;
   TDVXLockGuard guard_;
   TDVXTableData& table_;
   int32_t session_;

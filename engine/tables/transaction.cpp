@@ -3,6 +3,7 @@
 #include "engine/core/exception.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/local_session.h"
+#include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data_errors.h"
 
 namespace dvx {
@@ -67,6 +68,7 @@ void TDVXTransaction::Commit(bool flush) {
   try {
     // Every operation already wrote its tables' state into the change set.
     session_.PageManager().ApplyChanges(sessionID_);
+    for (TDVXTableData* t : locked) t->NoteOwnCommit();
     if (flush) session_.PageManager().FlushBuffers();
   } catch (...) {
     for (TDVXTableData* t : locked) t->UnlockTableRW(sessionID_);
@@ -82,6 +84,9 @@ void TDVXTransaction::Commit(bool flush) {
 
 void TDVXTransaction::Rollback() {
   if (finished_) return;
+  // The observers of the tables put back hear of it once the rollback is
+  // done and the tables are released.
+  TDVXChangeNotices::TScope notices;
   try {
     session_.PageManager().CancelChanges(sessionID_);
   } catch (...) {
@@ -91,6 +96,7 @@ void TDVXTransaction::Rollback() {
   for (auto& [table, state] : tables_) {
     table->PutState(state);
     table->Refresh();
+    table->NoteChangeFromOutside();
   }
   for (auto& [cursor, snapshot] : cursors_)
     for (TDVXLocalCursor* live : session_.Cursors())

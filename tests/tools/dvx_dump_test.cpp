@@ -89,7 +89,7 @@ class DvxDumpTest : public dvxtest::TDvxTableTest {
     stream.WriteBuffer(value.data(), value.size(), 0);
     stream.StoreInto(field, Fields(), cursor_->Record());
   }
-  void InsertRecord() { ASSERT_EQ(0, cursor_->InsertRecord()) << cursor_->LastMessage(); }
+  void InsertRecord() { ASSERT_THAT(cursor_->InsertRecord(), Succeeded()); }
 };
 
 TEST_F(DvxDumpTest, EveryFieldTypeNullsAndEscapesAreWrittenExactly) {
@@ -157,8 +157,8 @@ TEST_F(DvxDumpTest, EveryFieldTypeNullsAndEscapesAreWrittenExactly) {
 
 TEST_F(DvxDumpTest, IndexOrderAndLimit) {
   CreateFilledRemedies();
-  ASSERT_EQ(0, Insert(40, "aconitum")) << cursor_->LastMessage();
-  ASSERT_EQ(0, Insert(5, "bryonia")) << cursor_->LastMessage();
+  ASSERT_THAT(Insert(40, "aconitum"), Succeeded());
+  ASSERT_THAT(Insert(5, "bryonia"), Succeeded());
   Export();
   const std::string header = "Id\tCode\tName\n";
   const std::string arnica = "1\t10\tArnica\n", belladonna = "2\t20\tBelladonna\n", calendula = "3\t30\tCalendula\n",
@@ -246,7 +246,7 @@ TEST_F(DvxDumpTest, DamagedTimesAreErrors) {
   cursor_->Open();
   cursor_->First();
   ASSERT_EQ(grrDone, cursor_->GetRecord(grmNext));
-  ASSERT_EQ(0, cursor_->DeleteRecord()) << cursor_->LastMessage();
+  ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
   Export();
   auto time = RunDvx("dump " + file_ + " AllTypes");
   EXPECT_EQ(time.status, 1);
@@ -269,7 +269,7 @@ TEST_F(DvxDumpTest, EncryptedFileIsReadWithItsPasswordOnly) {
       cursor.Open();
       cursor.NewRecord();
       SetFieldData(0, cursor.Fields(), "Arnika", cursor.Record());
-      ASSERT_EQ(0, cursor.InsertRecord()) << cursor.LastMessage();
+      ASSERT_THAT(cursor.InsertRecord(), Succeeded());
     }
     db.CloseDatabase();
   }

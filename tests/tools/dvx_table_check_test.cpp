@@ -59,12 +59,12 @@ class DvxTableCheckTest : public dvxtest::TDvxTableTest {
 
 TEST_F(DvxTableCheckTest, TablesBuiltThroughTheTableLayerAreClean) {
   CreateFilledRemedies();
-  for (int i = 0; i < 300; ++i) ASSERT_EQ(0, Insert(100 + i, "Remedy " + std::to_string(i)));
+  for (int i = 0; i < 300; ++i) ASSERT_THAT(Insert(100 + i, "Remedy " + std::to_string(i)), Succeeded());
   // Deletes spread over the pages leave gaps the check must not mind.
   auto ids = Walk();
   for (size_t i = 0; i < ids.size(); i += 7) {
     Seek(ids[i]);
-    ASSERT_EQ(0, cursor_->DeleteRecord());
+    ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
   }
   Export();
   auto run = RunDvx("check " + file_);

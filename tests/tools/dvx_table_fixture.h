@@ -27,7 +27,7 @@ class TDvxTableTest : public TDvxTempDirTestOf<dvx::test::TTableFixture> {
     CreateRemedies();
     OpenCursor();
     for (auto [code, name] : {std::pair{10, "Arnica"}, {20, "Belladonna"}, {30, "Calendula"}})
-      ASSERT_EQ(0, Insert(code, name)) << cursor_->LastMessage();
+      ASSERT_THAT(Insert(code, name), Succeeded());
   }
 };
 

@@ -69,15 +69,15 @@ class DvxTableKillTest : public dvxtest::TDvxTableTest {
           cursor->NewRecord();
           SetFieldData(kCode, cursor->Fields(), &code, cursor->Record());
           SetName(*cursor, "N" + std::to_string(code));
-          if (cursor->InsertRecord() != 0) throw std::runtime_error(cursor->LastMessage());
+          if (const TDVXCursorResult result = cursor->InsertRecord(); !result.ok()) throw std::runtime_error(result.message);
           if (code >= 1) {
             Find(*cursor, code - 1);
             SetName(*cursor, "U" + std::to_string(code - 1));
-            if (cursor->UpdateRecord() != 0) throw std::runtime_error(cursor->LastMessage());
+            if (const TDVXCursorResult result = cursor->UpdateRecord(); !result.ok()) throw std::runtime_error(result.message);
           }
           if (code >= 2 && code % 3 == 0) {
             Find(*cursor, code - 2);
-            if (cursor->DeleteRecord() != 0) throw std::runtime_error(cursor->LastMessage());
+            if (const TDVXCursorResult result = cursor->DeleteRecord(); !result.ok()) throw std::runtime_error(result.message);
           }
         }
         session.Commit(true);

@@ -45,7 +45,7 @@ class DvxTableProcessesBase : public dvxtest::TDvxTableTest {
         SetFieldData(kCode, cursor.Fields(), &code, cursor.Record());
         const std::string name = std::string(1, tag) + " remedy " + std::to_string(i);
         SetFieldData(kName, cursor.Fields(), name.c_str(), cursor.Record());
-        if (cursor.InsertRecord() != 0) throw std::runtime_error(cursor.LastMessage());
+        if (const TDVXCursorResult result = cursor.InsertRecord(); !result.ok()) throw std::runtime_error(result.message);
         mine.push_back(cursor.RecordID());
         if (i >= 3 && Deleted(i - 3)) {
           cursor.SetPosition(false, false, mine[static_cast<size_t>(i - 3)]);
@@ -53,7 +53,7 @@ class DvxTableProcessesBase : public dvxtest::TDvxTableTest {
           int32_t stored = 0;
           GetFieldData(kCode, cursor.Fields(), &stored, cursor.Record());
           if (stored != CodeOf(tag, i - 3)) throw std::runtime_error("own record changed");
-          if (cursor.DeleteRecord() != 0) throw std::runtime_error(cursor.LastMessage());
+          if (const TDVXCursorResult result = cursor.DeleteRecord(); !result.ok()) throw std::runtime_error(result.message);
         }
         if (batches && (i % 10 == 9 || i + 1 == kInserts)) session.Commit(true);
       }

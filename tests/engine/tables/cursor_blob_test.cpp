@@ -41,7 +41,7 @@ class CursorBlobTest : public TTableFixture {
     }
     cursor_->CloseBLOB(field);
   }
-  int32_t InsertNote(int32_t id, const std::vector<uint8_t>& picture) {
+  TDVXCursorResult InsertNote(int32_t id, const std::vector<uint8_t>& picture) {
     cursor_->NewRecord();
     SetInt(kNoteId, id);
     WriteField(kNotePicture, picture);
@@ -65,7 +65,7 @@ class CursorBlobTest : public TTableFixture {
 };
 
 TEST_F(CursorBlobTest, ReadersMayShareAFieldButASecondWriterIsRefused) {
-  ASSERT_EQ(InsertNote(1, Pattern(300, 1)), 0);
+  ASSERT_THAT(InsertNote(1, Pattern(300, 1)), Succeeded());
   SeekNote(1);
   auto first = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
   auto second = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
@@ -87,7 +87,7 @@ TEST_F(CursorBlobTest, ReadersMayShareAFieldButASecondWriterIsRefused) {
 }
 
 TEST_F(CursorBlobTest, AReadOnlyStreamRefusesWritesAndResizes) {
-  ASSERT_EQ(InsertNote(1, Pattern(10, 2)), 0);
+  ASSERT_THAT(InsertNote(1, Pattern(10, 2)), Succeeded());
   SeekNote(1);
   auto reader = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
   const uint8_t byte = 7;
@@ -110,7 +110,7 @@ TEST_F(CursorBlobTest, BadFieldNumbersAndModesAreRefused) {
 }
 
 TEST_F(CursorBlobTest, AStreamKeptPastTheCursorsCloseFailsCleanly) {
-  ASSERT_EQ(InsertNote(1, Pattern(50, 3)), 0);
+  ASSERT_THAT(InsertNote(1, Pattern(50, 3)), Succeeded());
   SeekNote(1);
   auto reader = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
   auto writer = cursor_->OpenBLOB(kBlobModeWrite, kNoteText);
@@ -123,15 +123,15 @@ TEST_F(CursorBlobTest, AStreamKeptPastTheCursorsCloseFailsCleanly) {
 }
 
 TEST_F(CursorBlobTest, CancelEditClosesWritersAndFreesTheNewValue) {
-  ASSERT_EQ(InsertNote(1, Pattern(700, 4)), 0);
+  ASSERT_THAT(InsertNote(1, Pattern(700, 4)), Succeeded());
   SeekNote(1);
-  ASSERT_EQ(cursor_->BeginEdit(), 0);
+  ASSERT_THAT(cursor_->BeginEdit(), Succeeded());
   WriteField(kNotePicture, Pattern(900, 5));
   EXPECT_EQ(PendingBlobCount(), pendingBefore_ + 1);
   auto open = cursor_->OpenBLOB(kBlobModeWrite, kNoteText);
   auto reader = cursor_->OpenBLOB(kBlobModeRead, kNotePicture);
   EXPECT_EQ(ReadAll(*reader), Pattern(900, 5)) << "a reader sees the pending value";
-  ASSERT_EQ(cursor_->CancelEdit(), 0);
+  ASSERT_THAT(cursor_->CancelEdit(), Succeeded());
   EXPECT_FALSE(open->IsOpen());
   EXPECT_TRUE(reader->IsOpen()) << "readers stay";
   EXPECT_EQ(PendingBlobCount(), pendingBefore_);
@@ -142,18 +142,18 @@ TEST_F(CursorBlobTest, CancelEditClosesWritersAndFreesTheNewValue) {
 }
 
 TEST_F(CursorBlobTest, UpdatesReplaceTheStoredValueWithoutLeavingItemsBehind) {
-  ASSERT_EQ(InsertNote(1, Pattern(5000, 6)), 0);
+  ASSERT_THAT(InsertNote(1, Pattern(5000, 6)), Succeeded());
   for (uint32_t round = 0; round < 6; ++round) {
     SeekNote(1);
     WriteField(kNotePicture, Pattern(5000, 10 + round), round % 2 ? kBlobModeReadWrite : kBlobModeWrite);
-    ASSERT_EQ(cursor_->Post(false), 0) << cursor_->LastMessage();
+    ASSERT_THAT(cursor_->Post(false), Succeeded());
     SeekNote(1);
     ASSERT_EQ(ReadField(kNotePicture), Pattern(5000, 10 + round)) << "round " << round;
   }
   const int32_t pages = db_->PageManager().GetPageCount();
   SeekNote(1);
   WriteField(kNotePicture, {});
-  ASSERT_EQ(cursor_->Post(false), 0);
+  ASSERT_THAT(cursor_->Post(false), Succeeded());
   SeekNote(1);
   EXPECT_TRUE(IsNull(kNotePicture, cursor_->Record())) << "an empty value makes the field NULL";
   EXPECT_EQ(ReadField(kNotePicture).size(), 0u);
@@ -171,7 +171,7 @@ TEST_F(CursorBlobTest, ARefusedPostKeepsThePendingValueForTheNextPost) {
   TDVXFieldDefs fields;
   fields.Add("NoteId", aftInteger);
   db_->CreateTable(*session_, "Refs", fields, TDVXIndexDefs(), TDVXConstraintDefs());
-  ASSERT_EQ(InsertNote(1, Pattern(100, 7)), 0);
+  ASSERT_THAT(InsertNote(1, Pattern(100, 7)), Succeeded());
   cursor_->Close();
   TDVXConstraintDefForeignKey fk;
   fk.SetObjectName("FK_Refs");
@@ -184,18 +184,17 @@ TEST_F(CursorBlobTest, ARefusedPostKeepsThePendingValueForTheNextPost) {
     refs.NewRecord();
     const int32_t one = 1;
     SetFieldData(0, refs.Fields(), &one, refs.Record());
-    ASSERT_EQ(refs.InsertRecord(), 0) << refs.LastMessage();
+    ASSERT_THAT(refs.InsertRecord(), Succeeded());
   }
   OpenNotes();
   SeekNote(1);
   SetInt(kNoteId, 2);
   WriteField(kNotePicture, Pattern(3000, 8));
-  ASSERT_EQ(cursor_->Post(false), -2);
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("constraint foreign key"));
+  ASSERT_THAT(cursor_->Post(false), ResultIs(-2, HasSubstr("constraint foreign key")));
   EXPECT_EQ(PendingBlobCount(), pendingBefore_ + 1);
   EXPECT_THAT(FileProblems(), ::testing::IsEmpty()) << "the refused write left no item";
   SetInt(kNoteId, 1);
-  ASSERT_EQ(cursor_->Post(false), 0) << cursor_->LastMessage();
+  ASSERT_THAT(cursor_->Post(false), Succeeded());
   EXPECT_EQ(PendingBlobCount(), pendingBefore_);
   ReopenNotes();
   SeekNote(1);
@@ -221,7 +220,7 @@ TEST_P(CursorBlobRoundTripTest, AValueWrittenAndPostedReadsBackAfterReopening) {
   SetInt(kNoteId, 1);
   WriteField(kNotePicture, value);
   WriteField(kNoteText, {'m', 'e', 'm', 'o'});
-  ASSERT_EQ(cursor_->Post(true), 0) << cursor_->LastMessage();
+  ASSERT_THAT(cursor_->Post(true), Succeeded());
   EXPECT_EQ(PendingBlobCount(), pendingBefore_);
   ReopenNotes();
   SeekNote(1);

@@ -37,8 +37,8 @@ TEST_F(CursorFieldsTest, AProjectionIsRefusedForBadListsAndKeepsTheFieldsShown) 
 }
 
 TEST_F(CursorFieldsTest, AProjectionShowsItsFieldsUnderTheirAliases) {
-  ASSERT_EQ(Insert(7, "Arnica"), 0);
-  ASSERT_EQ(Insert(8, "Bryonia"), 0);
+  ASSERT_THAT(Insert(7, "Arnica"), Succeeded());
+  ASSERT_THAT(Insert(8, "Bryonia"), Succeeded());
   cursor_->SetProjection({"name", "Code"}, {"Title", ""});
   ASSERT_EQ(cursor_->VisibleFieldCount(), 2);
   EXPECT_EQ(cursor_->VisibleFieldName(0), "Title");
@@ -115,7 +115,7 @@ TEST_F(CursorFieldsTest, FieldValuesOfEveryKindAndWholeBlobsWithTheirTerminators
   write(kKBlob, blob.data(), blob.size());
   write(kKMemo, memo.data(), memo.size());
   // The WIDEMEMO stays NULL in the first record.
-  ASSERT_EQ(kinds.InsertRecord(), 0) << kinds.LastMessage();
+  ASSERT_THAT(kinds.InsertRecord(), Succeeded());
   kinds.First();
   ASSERT_EQ(kinds.GetRecord(grmNext), grrDone);
 
@@ -151,7 +151,7 @@ TEST_F(CursorFieldsTest, FieldValuesOfEveryKindAndWholeBlobsWithTheirTerminators
   EXPECT_EQ(v.DataType(), bftWideMemo);
 
   write(kKWideMemo, wideMemo.data(), wideMemo.size() * 2);
-  ASSERT_EQ(kinds.UpdateRecord(), 0) << kinds.LastMessage();
+  ASSERT_THAT(kinds.UpdateRecord(), Succeeded());
   ASSERT_EQ(kinds.GetRecord(grmCurrent), grrDone);
   kinds.GetFieldValue(kKWideMemo, v);
   ASSERT_EQ(v.DataSize(), static_cast<int32_t>(wideMemo.size() * 2) + 2);
@@ -195,7 +195,7 @@ TEST_F(CursorFieldsTest, InitRecordTakesTheAutoincrementValueWhenTheRecordIsStar
   ASSERT_EQ(GetInt(kId), *first + 1);
   SetInt(kCode, 1);
   SetText(kName, "Arnica");
-  ASSERT_EQ(cursor_->Post(true), 0) << cursor_->LastMessage();
+  ASSERT_THAT(cursor_->Post(true), Succeeded());
   ASSERT_EQ(cursor_->GetRecord(grmCurrent), grrDone);
   EXPECT_EQ(GetInt(kId), *first + 1);
   // The insert drew nothing more.

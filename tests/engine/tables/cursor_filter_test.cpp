@@ -22,7 +22,7 @@ class CursorFilterTest : public TTableFixture {
     OpenCursor();
   }
   void InsertAll(const std::vector<std::pair<int32_t, std::string>>& rows) {
-    for (const auto& [code, name] : rows) ASSERT_EQ(Insert(code, name), 0) << cursor_->LastMessage();
+    for (const auto& [code, name] : rows) ASSERT_THAT(Insert(code, name), Succeeded());
   }
   std::vector<int32_t> Codes() {
     std::vector<int32_t> codes;
@@ -134,13 +134,13 @@ TEST_F(CursorFilterTest, ChangesThroughOtherCursorsShowInTheFilteredSet) {
   writer.NewRecord();
   SetInt(writer.Record(), kCode, 25);
   SetText(writer.Record(), kName, "Drosera");
-  ASSERT_EQ(writer.InsertRecord(), 0) << writer.LastMessage();
+  ASSERT_THAT(writer.InsertRecord(), Succeeded());
   ASSERT_EQ(cursor_->GetRecord(grmNext), grrDone);
   EXPECT_EQ(*GetInt(kCode), 25);
   EXPECT_EQ(cursor_->GetRecNo(), 2);
   // The writer's record leaves the set: the walk goes on past it.
   SetInt(writer.Record(), kCode, 5);
-  ASSERT_EQ(writer.UpdateRecord(), 0) << writer.LastMessage();
+  ASSERT_THAT(writer.UpdateRecord(), Succeeded());
   EXPECT_EQ(cursor_->GetRecordCount(), 2);
   ASSERT_EQ(cursor_->GetRecord(grmNext), grrDone);
   EXPECT_EQ(*GetInt(kCode), 30);
@@ -179,7 +179,7 @@ TEST_F(CursorFilterTest, FiltersAndLocatesAgreeWithAPlainWalkInEveryOrder) {
   for (int32_t i = 0; i < 600; ++i) codes[static_cast<size_t>(i)] = i;
   std::shuffle(codes.begin(), codes.end(), rng);
   codes.resize(300);
-  for (int32_t code : codes) ASSERT_EQ(Insert(code, rng() % 7 == 0 ? "" : names[rng() % names.size()]), 0);
+  for (int32_t code : codes) ASSERT_THAT(Insert(code, rng() % 7 == 0 ? "" : names[rng() % names.size()]), Succeeded());
   struct TCase {
     std::string text;
     bool caseInsensitive;

@@ -54,12 +54,12 @@ class CursorGenerateSQLTest : public TTableFixture {
     auto photo = cursor_->OpenBLOB(kBlobModeWrite, kSPhoto);
     photo->Write("\x00\xAB\x10", 3);
     cursor_->CloseBLOB(kSPhoto);
-    ASSERT_EQ(cursor_->Post(true), 0) << cursor_->LastMessage();
+    ASSERT_THAT(cursor_->Post(true), Succeeded());
     cursor_->NewRecord();
     SetText(kSName, "Plain");
     SetFieldData(kSPrice, Fields(), &price2, cursor_->Record());
     SetFieldData(kSActive, Fields(), &no, cursor_->Record());
-    ASSERT_EQ(cursor_->Post(true), 0) << cursor_->LastMessage();
+    ASSERT_THAT(cursor_->Post(true), Succeeded());
   }
   std::string Script(bool create, bool indexes, bool data, bool quote = false) {
     TDVXLocalCursor::TSQLScriptOptions options;

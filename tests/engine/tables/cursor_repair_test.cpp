@@ -69,7 +69,7 @@ TEST_F(CursorRepairTest, AMissingTableIsNotRepaired) {
 }
 
 TEST_F(CursorRepairTest, KeepsEveryRecordIndexAndConstraint) {
-  for (int i = 0; i < 60; ++i) ASSERT_EQ(Insert(1000 - i, "Remedy " + std::to_string(i % 7)), 0);
+  for (int i = 0; i < 60; ++i) ASSERT_THAT(Insert(1000 - i, "Remedy " + std::to_string(i % 7)), Succeeded());
   const std::set<TRow> before = Rows();
   std::string log;
   ASSERT_TRUE(Repair(kTable, log)) << log;
@@ -86,9 +86,9 @@ TEST_F(CursorRepairTest, KeepsEveryRecordIndexAndConstraint) {
     SetInt(kCode, code);
     return cursor_->InsertRecord();
   };
-  EXPECT_EQ(insertRecord(1000), 30320) << "UQ_Code still holds";
-  EXPECT_EQ(insertRecord(std::nullopt), 30026) << "NOT NULL still holds";
-  ASSERT_EQ(Insert(5, "After"), 0);
+  EXPECT_EQ(insertRecord(1000).code, 30320) << "UQ_Code still holds";
+  EXPECT_EQ(insertRecord(std::nullopt).code, 30026) << "NOT NULL still holds";
+  ASSERT_THAT(Insert(5, "After"), Succeeded());
   EXPECT_EQ(GetInt(kId), 61) << "the sequence goes on where it stood";
   Reopen();
   EXPECT_EQ(Rows().size(), 61u);
@@ -107,7 +107,7 @@ TEST_F(CursorRepairTest, ARecordWhoseBlobCannotBeReadIsSkippedWithALogLine) {
     const auto picture = Pattern(900, static_cast<uint32_t>(id));
     stream->Write(picture.data(), picture.size());
     cursor_->CloseBLOB(kNotePicture);
-    ASSERT_EQ(cursor_->Post(true), 0) << cursor_->LastMessage();
+    ASSERT_THAT(cursor_->Post(true), Succeeded());
     ids.push_back(cursor_->RecordID());
   }
   // The third note's picture lies alone on a page (900 bytes fill it).
@@ -142,7 +142,7 @@ TEST_F(CursorRepairTest, ARecordWhoseBlobCannotBeReadIsSkippedWithALogLine) {
 // new table's unique index refuses it, so the repair stops before the old
 // table is touched.
 TEST_F(CursorRepairTest, AFailedCopyLeavesTheOldTableAndRemovesTheNewOne) {
-  for (int i = 0; i < 5; ++i) ASSERT_EQ(Insert(10 + i, "Remedy"), 0);
+  for (int i = 0; i < 5; ++i) ASSERT_THAT(Insert(10 + i, "Remedy"), Succeeded());
   const std::vector<TDVXRecordID> ids = Walk();
   std::vector<uint8_t> image(static_cast<size_t>(cursor_->Table().RecordSize()), 0);
   ASSERT_TRUE(cursor_->Table().ReadRecord(session_->SessionID(), ids[3], image.data()));

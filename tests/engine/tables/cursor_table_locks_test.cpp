@@ -36,7 +36,7 @@ TEST_F(CursorTableLocksTest, ExclusiveKeepsEveryOtherModeOutUntilUnlocked) {
               ThrowsDvx(4242, "Error - cannot lock table in 'S' mode, table name = 'Remedies'"));
   EXPECT_THAT([&] { theirs_->LockIntentReadWrite(4243); },
               ThrowsDvx(4243, "Error - cannot lock table in 'IRW' mode, table name = 'Remedies'"));
-  EXPECT_EQ(Insert(1, "Aconitum"), 0) << "the cursor's own session still writes";
+  EXPECT_THAT(Insert(1, "Aconitum"), Succeeded()) << "the cursor's own session still writes";
   cursor_->UnlockExclusive(4711);
   EXPECT_TRUE(theirs_->TryLockShared());
   theirs_->UnlockShared(1);

@@ -266,16 +266,16 @@ class LocalCursorModelTest : public TTableFixture, public ::testing::WithParamIn
       TRow r{0, static_cast<int32_t>(rng_() % 400), RandomName()};
       SetInt(cursor.Record(), kCode, r.code);
       SetText(cursor.Record(), kName, r.name);
-      const int32_t result = cursor.InsertRecord();
+      const TDVXCursorResult result = cursor.InsertRecord();
       if (CodeTaken(r.code)) {
-        ASSERT_EQ(result, kErrUniqueDuplicate);
+        ASSERT_EQ(result.code, kErrUniqueDuplicate);
         // The buffer holds the refused record unless the position's record
         // can be read again.
         cursor.GotoBookmark(before);
         if (!c.bof && !c.eof) c.buffer = Read(cursor);
         return;
       }
-      ASSERT_EQ(result, 0) << cursor.LastMessage();
+      ASSERT_THAT(result, Succeeded());
       r.id = *GetInt(cursor.Record(), kId);
       model_[cursor.RecordID()] = r;
       Stand(c, cursor.RecordID());
@@ -290,13 +290,13 @@ class LocalCursorModelTest : public TTableFixture, public ::testing::WithParamIn
       if (rng_() % 2) r.name = RandomName();
       SetInt(cursor.Record(), kCode, r.code);
       SetText(cursor.Record(), kName, r.name);
-      const int32_t result = cursor.UpdateRecord();
+      const TDVXCursorResult result = cursor.UpdateRecord();
       if (CodeTaken(r.code, &c.id)) {
-        ASSERT_EQ(result, kErrUniqueDuplicate);
+        ASSERT_EQ(result.code, kErrUniqueDuplicate);
         ASSERT_EQ(cursor.GetRecord(grmCurrent), grrDone);
         return;
       }
-      ASSERT_EQ(result, 0) << cursor.LastMessage();
+      ASSERT_THAT(result, Succeeded());
       model_[c.id] = r;
       c.buffer = r;
       return;
@@ -306,7 +306,7 @@ class LocalCursorModelTest : public TTableFixture, public ::testing::WithParamIn
     const TDVXRecordID gone = c.id;
     std::optional<TDVXRecordID> next = Neighbour(c, true);
     std::optional<TDVXRecordID> prior = Neighbour(c, false);
-    ASSERT_EQ(cursor.DeleteRecord(), 0) << cursor.LastMessage();
+    ASSERT_THAT(cursor.DeleteRecord(), Succeeded());
     model_.erase(gone);
     if (next) Stand(c, *next);
     else if (prior) Stand(c, *prior);

@@ -28,7 +28,7 @@ class ResidentTableTest : public TTableFixture {
     UseDatabase(memory_);
     CreateRemedies();
     OpenCursor();
-    for (int i = 1; i <= count; ++i) ASSERT_EQ(Insert(i * 10, "R" + std::to_string(i)), 0) << cursor_->LastMessage();
+    for (int i = 1; i <= count; ++i) ASSERT_THAT(Insert(i * 10, "R" + std::to_string(i)), Succeeded());
   }
   std::vector<int32_t> CodesByIndex(const char* index) {
     cursor_->SetCurrentIndex(index);
@@ -66,12 +66,12 @@ TEST_F(ResidentTableTest, MemoryTableReusesNoSlotUntilItIsEmpty) {
   FillMemory(3);
   EXPECT_EQ(Slots(), (std::vector<int32_t>{0, 1, 2}));
   Seek({1, 0});
-  ASSERT_EQ(cursor_->DeleteRecord(), 0);
-  ASSERT_EQ(Insert(40, "D"), 0);
+  ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
+  ASSERT_THAT(Insert(40, "D"), Succeeded());
   EXPECT_EQ(cursor_->RecordID().pageNo, 3);
   cursor_->Table().DeleteAll(*cursor_);
   EXPECT_EQ(cursor_->GetRecordCount(), 0);
-  ASSERT_EQ(Insert(50, "E"), 0);
+  ASSERT_THAT(Insert(50, "E"), Succeeded());
   EXPECT_EQ(cursor_->RecordID().pageNo, 0);
 }
 
@@ -117,16 +117,14 @@ TEST_F(ResidentTableTest, RefusedActionsLeaveTheMemoryRowAndItsIndexes) {
   kids.NewRecord();
   SetInt(kids.Record(), kCode, 1);
   SetText(kids.Record(), kName, "Kid");
-  ASSERT_EQ(kids.InsertRecord(), 0) << kids.LastMessage();
+  ASSERT_THAT(kids.InsertRecord(), Succeeded());
   cursor_->SetCurrentIndex("PK");
   const TDVXRecordID first = Walk().front();
   Seek(first);
-  EXPECT_EQ(cursor_->DeleteRecord(), kErrForeignKeyRestrictDelete);
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Cannot delete record(s) in table 'Remedies'"));
+  EXPECT_THAT(cursor_->DeleteRecord(), ResultIs(kErrForeignKeyRestrictDelete, HasSubstr("Cannot delete record(s) in table 'Remedies'")));
   Seek(first);
   SetInt(kId, 7);
-  EXPECT_EQ(cursor_->UpdateRecord(), kErrForeignKeyRestrictUpdate);
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Cannot update record(s) in table 'Remedies'"));
+  EXPECT_THAT(cursor_->UpdateRecord(), ResultIs(kErrForeignKeyRestrictUpdate, HasSubstr("Cannot update record(s) in table 'Remedies'")));
   Seek(first);
   EXPECT_EQ(GetInt(kId), 1);
   EXPECT_EQ(cursor_->GetRecordCount(), 3);
@@ -159,7 +157,7 @@ TEST_F(ResidentTableTest, AutoincValuesOfMemoryTable) {
   EXPECT_EQ(table.LastAutoincValue(kId, *session_), 2);
   EXPECT_THAT([&] { table.LastAutoincValue(3, *session_); }, ThrowsDvx(kErrLastAutoincField, "Field #3 not found"));
   table.SetAutoincValue(kId, *cursor_, 100);
-  ASSERT_EQ(Insert(30, "C"), 0);
+  ASSERT_THAT(Insert(30, "C"), Succeeded());
   EXPECT_EQ(GetInt(kId), 101);
   EXPECT_THAT([&] { table.SetAutoincValue(3, *cursor_, 1); }, ThrowsDvx(kErrSetAutoincField, "Field #3 not found"));
   EXPECT_EQ(table.RecordIDToNumber({-2, 7}), -2);
@@ -172,13 +170,13 @@ TEST_F(ResidentTableTest, ImageLoadsBackSameRecordsSlotsAndIndexes) {
     SCOPED_TRACE(static_cast<int>(algorithm));
     FillMemory(3);
     Seek({1, 0});
-    ASSERT_EQ(cursor_->DeleteRecord(), 0);
+    ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
     const std::vector<int32_t> byName = CodesByIndex("IX_Name");
     TDVXMemoryStream image;
     cursor_->SaveToStream(image, algorithm, 6);
     EXPECT_FALSE(cursor_->IsOpen());
     OpenCursor();
-    ASSERT_EQ(Insert(99, "Extra"), 0);
+    ASSERT_THAT(Insert(99, "Extra"), Succeeded());
     const int64_t counter = memory_.ObjectIDCounter().CurrentValue();
     memory_.ObjectIDCounter().SetCurrentValue(1);
     image.SetPosition(0);
@@ -189,8 +187,8 @@ TEST_F(ResidentTableTest, ImageLoadsBackSameRecordsSlotsAndIndexes) {
     EXPECT_EQ(CodesByIndex("UQ_Code"), (std::vector<int32_t>{10, 30}));
     EXPECT_EQ(CodesByIndex("IX_Name"), byName);
     ExpectIndexesValid();
-    EXPECT_EQ(Insert(30, "Dup"), kErrUniqueDuplicate) << "the unique index came back";
-    ASSERT_EQ(Insert(20, "B"), 0);
+    EXPECT_EQ(Insert(30, "Dup").code, kErrUniqueDuplicate) << "the unique index came back";
+    ASSERT_THAT(Insert(20, "B"), Succeeded());
     EXPECT_EQ(cursor_->RecordID().pageNo, 3);
     TearDown();
     memory_.DeleteTable(*std::make_unique<TDVXLocalSession>(memory_), kTable);
@@ -246,7 +244,7 @@ class TemporaryTableTest : public ResidentTableTest {
     UseDatabase(temporary_);
     CreateRemedies();
     OpenCursor();
-    for (int i = 1; i <= count; ++i) ASSERT_EQ(Insert(i, "T" + std::to_string(i % 7)), 0) << cursor_->LastMessage();
+    for (int i = 1; i <= count; ++i) ASSERT_THAT(Insert(i, "T" + std::to_string(i % 7)), Succeeded());
   }
   TDVXTemporaryTableData& Table() { return static_cast<TDVXTemporaryTableData&>(cursor_->Table()); }
 
@@ -286,16 +284,12 @@ TEST_F(TemporaryTableTest, ChangesOtherThanInsertsAreRefused) {
   FillTemporary(2);
   Seek(Table().NumberToRecordID(0));
   SetInt(kCode, 77);
-  EXPECT_EQ(cursor_->UpdateRecord(), kErrTemporaryUpdate);
-  EXPECT_EQ(cursor_->LastMessage(), "Cannot update record in temporary mode");
-  EXPECT_EQ(cursor_->Post(false), -2);
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Error updating record: Cannot update record in temporary mode"));
-  EXPECT_EQ(cursor_->DeleteRecord(), kErrTemporaryDelete);
-  EXPECT_EQ(cursor_->BeginEdit(), -9);
-  EXPECT_EQ(cursor_->LastMessage(), "Cannot update record in temporary mode");
-  EXPECT_EQ(cursor_->Delete(), -10);
-  EXPECT_EQ(cursor_->LastMessage(), "Cannot delete record in temporary mode");
-  EXPECT_EQ(cursor_->CancelEdit(), -11);
+  EXPECT_THAT(cursor_->UpdateRecord(), ResultIs(kErrTemporaryUpdate, "Cannot update record in temporary mode"));
+  EXPECT_THAT(cursor_->Post(false), ResultIs(-2, HasSubstr("Error updating record: Cannot update record in temporary mode")));
+  EXPECT_EQ(cursor_->DeleteRecord().code, kErrTemporaryDelete);
+  EXPECT_THAT(cursor_->BeginEdit(), ResultIs(-9, "Cannot update record in temporary mode"));
+  EXPECT_THAT(cursor_->Delete(), ResultIs(-10, "Cannot delete record in temporary mode"));
+  EXPECT_EQ(cursor_->CancelEdit().code, -11);
   EXPECT_THAT([&] { Table().DeleteAll(*cursor_); }, ThrowsDvx(kErrTemporaryDelete));
   EXPECT_THAT([&] { Table().UpdateAll(*cursor_, {"Code"}, {TDVXVariant()}); }, ThrowsDvx(kErrTemporaryUpdate));
   EXPECT_EQ(CodesByIndex("UQ_Code"), (std::vector<int32_t>{1, 2}));
@@ -396,9 +390,9 @@ TEST_F(SessionConnectionTest, DisconnectRollsBackUnfinishedTransaction) {
   database_ = &session_->Database();
   CreateRemedies();
   OpenCursor();
-  ASSERT_EQ(Insert(1, "Kept"), 0);
+  ASSERT_THAT(Insert(1, "Kept"), Succeeded());
   session_->StartTransaction();
-  ASSERT_EQ(Insert(2, "Rolled back"), 0);
+  ASSERT_THAT(Insert(2, "Rolled back"), Succeeded());
   session_->Disconnect();
   EXPECT_FALSE(cursor_->IsOpen());
   EXPECT_FALSE(registry_.IsOpen("tx.dvx", fs_));

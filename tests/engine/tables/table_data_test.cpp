@@ -16,9 +16,9 @@ class TableDataTest : public TTableFixture {
 };
 
 TEST_F(TableDataTest, InsertDrawsAutoincValuesAndCommitsRecordAndSequenceTogether) {
-  ASSERT_EQ(0, Insert(10, "Arnica"));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
   EXPECT_EQ(GetInt(kId), 1);
-  ASSERT_EQ(0, Insert(11, "Belladonna"));
+  ASSERT_THAT(Insert(11, "Belladonna"), Succeeded());
   EXPECT_EQ(GetInt(kId), 2);
   EXPECT_FALSE(session_->PageManager().HasChanges(session_->SessionID()));
   // A crash keeps only synced bytes; the last commit's journal may still
@@ -32,34 +32,32 @@ TEST_F(TableDataTest, InsertDrawsAutoincValuesAndCommitsRecordAndSequenceTogethe
   OpenCursor();
   const int64_t count = cursor_->GetRecordCount();
   EXPECT_TRUE(count == 1 || count == 2) << count;
-  ASSERT_EQ(0, Insert(12, "Chamomilla"));
+  ASSERT_THAT(Insert(12, "Chamomilla"), Succeeded());
   EXPECT_EQ(GetInt(kId), count + 1);
   ExpectIndexesValid();
 }
 
 TEST_F(TableDataTest, NotNullAndDuplicateKeysAreRefusedWithTheirCodes) {
-  ASSERT_EQ(0, Insert(10, "Arnica"));
-  EXPECT_EQ(30026, Insert(std::nullopt, "Nux"));
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("cannot be null"));
-  EXPECT_EQ(30320, Insert(10, "Nux"));
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Duplicate found."));
-  EXPECT_EQ(30319, Insert(11, "Nux", 1));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
+  EXPECT_THAT(Insert(std::nullopt, "Nux"), ResultIs(30026, HasSubstr("cannot be null")));
+  EXPECT_THAT(Insert(10, "Nux"), ResultIs(30320, HasSubstr("Duplicate found.")));
+  EXPECT_EQ(30319, Insert(11, "Nux", 1).code);
   EXPECT_EQ(cursor_->GetRecordCount(), 1);
   // The refused inserts drew no sequence value that stuck.
-  ASSERT_EQ(0, Insert(11, "Nux"));
+  ASSERT_THAT(Insert(11, "Nux"), Succeeded());
   EXPECT_EQ(GetInt(kId), 2);
   ExpectIndexesValid();
 }
 
 TEST_F(TableDataTest, UpdateKeepingItsKeyPassesTheDuplicateCheck) {
-  ASSERT_EQ(0, Insert(10, "Arnica"));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
   const TDVXRecordID id = cursor_->RecordID();
-  ASSERT_EQ(0, Insert(11, "Bryonia"));
+  ASSERT_THAT(Insert(11, "Bryonia"), Succeeded());
   Seek(id);
   SetText(kName, "Arnica montana");
-  EXPECT_EQ(0, cursor_->UpdateRecord());
+  EXPECT_THAT(cursor_->UpdateRecord(), Succeeded());
   SetInt(kCode, 11);
-  EXPECT_EQ(30320, cursor_->UpdateRecord());
+  EXPECT_EQ(30320, cursor_->UpdateRecord().code);
   Seek(id);
   EXPECT_EQ(GetText(kName), "Arnica montana");
   EXPECT_EQ(GetInt(kCode), 10);
@@ -68,7 +66,7 @@ TEST_F(TableDataTest, UpdateKeepingItsKeyPassesTheDuplicateCheck) {
 
 TEST_F(TableDataTest, IndexOrderFollowsDirectionAndCase) {
   int32_t code = 0;
-  for (const char* name : {"bryonia", "Arnica", "Calendula", "apis"}) ASSERT_EQ(0, Insert(++code, name));
+  for (const char* name : {"bryonia", "Arnica", "Calendula", "apis"}) ASSERT_THAT(Insert(++code, name), Succeeded());
   cursor_->SetCurrentIndex("IX_Name");
   std::vector<std::string> names;
   cursor_->First();
@@ -77,42 +75,42 @@ TEST_F(TableDataTest, IndexOrderFollowsDirectionAndCase) {
 }
 
 TEST_F(TableDataTest, DeleteLeavesCursorOnNeighbourAndOnEofAfterTheLast) {
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(0, Insert(i, "R" + std::to_string(i)));
+  for (int i = 0; i < 3; ++i) ASSERT_THAT(Insert(i, "R" + std::to_string(i)), Succeeded());
   cursor_->SetCurrentIndex("PK");
   cursor_->First();
   ASSERT_EQ(grrDone, cursor_->GetRecord(grmNext));
-  ASSERT_EQ(0, cursor_->DeleteRecord());
+  ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
   EXPECT_EQ(GetInt(kId), 2);
   cursor_->Last();
   ASSERT_EQ(grrDone, cursor_->GetRecord(grmPrior));
-  ASSERT_EQ(0, cursor_->DeleteRecord());
+  ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
   EXPECT_EQ(GetInt(kId), 2);  // no next record: the previous one
-  ASSERT_EQ(0, cursor_->DeleteRecord());
+  ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
   EXPECT_TRUE(cursor_->Bof() || cursor_->Eof());
   EXPECT_EQ(cursor_->GetRecordCount(), 0);
   ExpectIndexesValid();
 }
 
 TEST_F(TableDataTest, DeleteRemovesTheEntriesOfTheStoredRecordNotOfTheEditedBuffer) {
-  ASSERT_EQ(0, Insert(10, "Arnica"));
-  ASSERT_EQ(0, Insert(11, "Bryonia"));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
+  ASSERT_THAT(Insert(11, "Bryonia"), Succeeded());
   Seek(Walk().front());
   SetInt(kCode, 99);  // edited, never posted
   SetText(kName, "Zincum");
-  ASSERT_EQ(0, cursor_->DeleteRecord());
+  ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
   ExpectIndexesValid();
-  EXPECT_EQ(0, Insert(10, "Arnica"));  // the stored key 10 is free again
+  EXPECT_THAT(Insert(10, "Arnica"), Succeeded());  // the stored key 10 is free again
 }
 
 TEST_F(TableDataTest, FailedWriteLeavesTableAsBefore) {
-  ASSERT_EQ(0, Insert(10, "Arnica"));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
   for (int n = 1; n < 40; ++n) {
     fs_.FailNthWrite(n);
-    const int32_t result = Insert(20 + n, "Nux vomica");
+    const TDVXCursorResult result = Insert(20 + n, "Nux vomica");
     fs_.FailNthWrite(0);
-    if (result == 0) {
+    if (result.ok()) {
       Seek(cursor_->RecordID());
-      ASSERT_EQ(0, cursor_->DeleteRecord());
+      ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
       continue;
     }
     EXPECT_EQ(cursor_->GetRecordCount(), 1) << "write " << n;
@@ -125,30 +123,30 @@ TEST_F(TableDataTest, FailedWriteLeavesTableAsBefore) {
 }
 
 TEST_F(TableDataTest, RollbackRestoresRecordsSequenceAndCursor) {
-  ASSERT_EQ(0, Insert(10, "Arnica"));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
   const TDVXRecordID first = cursor_->RecordID();
   session_->StartTransaction();
-  ASSERT_EQ(0, Insert(11, "Bryonia"));
-  ASSERT_EQ(0, Insert(12, "Calendula"));
+  ASSERT_THAT(Insert(11, "Bryonia"), Succeeded());
+  ASSERT_THAT(Insert(12, "Calendula"), Succeeded());
   Seek(first);
-  ASSERT_EQ(0, cursor_->DeleteRecord());
+  ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
   EXPECT_EQ(cursor_->GetRecordCount(), 2);
   session_->Rollback();
   EXPECT_EQ(cursor_->GetRecordCount(), 1);
   EXPECT_EQ(cursor_->RecordID(), first);
   ExpectIndexesValid();
-  ASSERT_EQ(0, Insert(11, "Bryonia"));
+  ASSERT_THAT(Insert(11, "Bryonia"), Succeeded());
   EXPECT_EQ(GetInt(kId), 2);
 }
 
 TEST_F(TableDataTest, FailedOperationInsideTransactionLeavesTheTransactionAsItWas) {
   session_->StartTransaction();
-  ASSERT_EQ(0, Insert(10, "Arnica"));
-  EXPECT_EQ(30320, Insert(10, "Arnica again"));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
+  EXPECT_EQ(30320, Insert(10, "Arnica again").code);
   fs_.FailNthWrite(1);  // the first page the next insert allocates
   Insert(11, "Belladonna");
   fs_.FailNthWrite(0);
-  ASSERT_EQ(0, Insert(12, "Chamomilla"));
+  ASSERT_THAT(Insert(12, "Chamomilla"), Succeeded());
   session_->Commit();
   Reopen();
   std::vector<int32_t> codes;
@@ -171,11 +169,11 @@ TEST_F(TableDataTest, CommitAcrossTwoTablesWritesBoth) {
   TDVXLocalCursor other(*session_, "Other");
   other.Open();
   session_->StartTransaction();
-  ASSERT_EQ(0, Insert(10, "Arnica"));
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
   other.NewRecord();
   int32_t k = 5;
   SetFieldData(0, other.Fields(), &k, other.Record());
-  ASSERT_EQ(0, other.InsertRecord());
+  ASSERT_THAT(other.InsertRecord(), Succeeded());
   session_->Commit();
   other.Close();
   Reopen();
@@ -202,13 +200,13 @@ namespace dvx::test {
 namespace {
 
 TEST_F(TableDataTest, DeleteAllEmptiesTableAndIndexes) {
-  for (int i = 0; i < 60; ++i) ASSERT_EQ(0, Insert(i, "R" + std::to_string(i % 7)));
+  for (int i = 0; i < 60; ++i) ASSERT_THAT(Insert(i, "R" + std::to_string(i % 7)), Succeeded());
   cursor_->Table().DeleteAll(*cursor_);
   EXPECT_EQ(cursor_->GetRecordCount(), 0);
   ExpectIndexesValid();
   Reopen();
   EXPECT_EQ(cursor_->GetRecordCount(), 0);
-  EXPECT_EQ(0, Insert(5, "Arnica"));
+  EXPECT_THAT(Insert(5, "Arnica"), Succeeded());
 }
 
 class TableCheckTest : public TTableFixture {};
@@ -231,12 +229,11 @@ TEST_F(TableCheckTest, CheckRangeRefusesValuesOutsideItsBoundsAndPassesNull) {
     SetInt(0, dose);
     return cursor_->InsertRecord();
   };
-  EXPECT_EQ(0, insert(1));
-  EXPECT_EQ(0, insert(30));
-  EXPECT_EQ(0, insert(std::nullopt));
-  EXPECT_EQ(30029, insert(0));
-  EXPECT_EQ(cursor_->LastMessage(), "Constraint 'DoseRange' violated. Value in field 'Dose' cannot be lower then '1'");
-  EXPECT_EQ(30030, insert(31));
+  EXPECT_THAT(insert(1), Succeeded());
+  EXPECT_THAT(insert(30), Succeeded());
+  EXPECT_THAT(insert(std::nullopt), Succeeded());
+  EXPECT_THAT(insert(0), ResultIs(30029, "Constraint 'DoseRange' violated. Value in field 'Dose' cannot be lower then '1'"));
+  EXPECT_EQ(30030, insert(31).code);
   EXPECT_EQ(cursor_->GetRecordCount(), 3);
 }
 
@@ -265,12 +262,11 @@ TEST_F(TableCheckTest, BoundsAreComparedWithoutCuttingThemToTheField) {
     SetText(1, text);
     return cursor_->InsertRecord();
   };
-  EXPECT_EQ(30029, insert(2, "b"));
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("cannot be lower then '2.5'"));
-  EXPECT_EQ(0, insert(3, "b"));
-  EXPECT_EQ(0, insert(7, "abd"));
-  EXPECT_EQ(30030, insert(8, "b"));
-  EXPECT_EQ(30029, insert(5, "abc"));
+  EXPECT_THAT(insert(2, "b"), ResultIs(30029, HasSubstr("cannot be lower then '2.5'")));
+  EXPECT_THAT(insert(3, "b"), Succeeded());
+  EXPECT_THAT(insert(7, "abd"), Succeeded());
+  EXPECT_EQ(30030, insert(8, "b").code);
+  EXPECT_EQ(30029, insert(5, "abc").code);
   EXPECT_EQ(cursor_->GetRecordCount(), 2);
 }
 

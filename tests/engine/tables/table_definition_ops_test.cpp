@@ -37,7 +37,7 @@ class TableDefinitionOpsTest : public TTableFixture {
     OpenCursor();
     for (auto [code, name] : std::vector<std::pair<int, std::string>>{
              {30, "belladonna"}, {10, "Arnica"}, {20, "Chamomilla"}, {40, "arnica"}, {50, "Bryonia"}})
-      ASSERT_EQ(Insert(code, name), 0) << cursor_->LastMessage();
+      ASSERT_THAT(Insert(code, name), Succeeded());
   }
   // A fresh file with the table and records of SetUp.
   void Recreate() {
@@ -106,7 +106,7 @@ TEST_F(TableDefinitionOpsTest, AddIndexOverRecordsAgreesWithThemAndSurvivesReope
   ExpectClean();
   EXPECT_EQ(CodesBy("IX_NameCI"), stored);
   // The new index is maintained by later inserts.
-  ASSERT_EQ(Insert(5, "Aconitum"), 0);
+  ASSERT_THAT(Insert(5, "Aconitum"), Succeeded());
   EXPECT_EQ(CodesBy("IX_CodeDesc"), (std::vector<int32_t>{50, 40, 30, 20, 10, 5}));
   ExpectClean();
 }
@@ -124,8 +124,7 @@ TEST_F(TableDefinitionOpsTest, UniqueIndexOverDuplicatesLeavesNothingBehind) {
   cursor_->AddIndex(IndexOn("UQ_Name", "Name", false, false, true));
   cursor_->Open();
   EXPECT_EQ(ConstraintCount(), constraints + 1);
-  EXPECT_EQ(Insert(60, "Arnica"), kErrUniqueDuplicate);
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Duplicate found"));
+  EXPECT_THAT(Insert(60, "Arnica"), ResultIs(kErrUniqueDuplicate, HasSubstr("Duplicate found")));
 }
 
 TEST_F(TableDefinitionOpsTest, IndexRefusalsChangeNothing) {
@@ -158,17 +157,17 @@ TEST_F(TableDefinitionOpsTest, IndexRefusalsChangeNothing) {
 }
 
 TEST_F(TableDefinitionOpsTest, DroppingAUniqueIndexLetsDuplicatesIn) {
-  ASSERT_EQ(Insert(10, "Hepar"), kErrUniqueDuplicate);
+  ASSERT_EQ(Insert(10, "Hepar").code, kErrUniqueDuplicate);
   const int constraints = ConstraintCount();
   cursor_->DeleteIndex("uq_code");
   cursor_->Open();
   EXPECT_EQ(cursor_->Table().IndexByName("UQ_Code"), nullptr);
   EXPECT_EQ(ConstraintCount(), constraints - 1);
-  EXPECT_EQ(Insert(10, "Hepar"), 0) << cursor_->LastMessage();
+  EXPECT_THAT(Insert(10, "Hepar"), Succeeded());
   ExpectClean();
   ReopenFresh();
   EXPECT_EQ(cursor_->Table().IndexCount(), 2);
-  EXPECT_EQ(Insert(10, "Ignatia"), 0);
+  EXPECT_THAT(Insert(10, "Ignatia"), Succeeded());
   ExpectClean();
 }
 
@@ -224,10 +223,10 @@ TEST_F(TableDefinitionOpsTest, DeleteAllIndexesRemovesTheirConstraints) {
   // The NOT NULL constraint stays; primary and unique went with their
   // indexes.
   EXPECT_EQ(ConstraintCount(), 1);
-  EXPECT_EQ(Insert(10, "Arnica", 1), 0);
+  EXPECT_THAT(Insert(10, "Arnica", 1), Succeeded());
   ReopenFresh();
   EXPECT_EQ(cursor_->Table().IndexCount(), 0);
-  EXPECT_EQ(Insert(std::nullopt, "Nux"), kErrNotNullViolated);
+  EXPECT_EQ(Insert(std::nullopt, "Nux").code, kErrNotNullViolated);
   ExpectClean();
 }
 
@@ -244,11 +243,11 @@ TEST_F(TableDefinitionOpsTest, EmptyTableKeepsIndexesAndSequences) {
   EXPECT_EQ(cursor_->GetRecordCount(), 0);
   EXPECT_EQ(cursor_->Table().IndexCount(), 3);
   ExpectClean();
-  ASSERT_EQ(Insert(10, "Arnica"), 0);
+  ASSERT_THAT(Insert(10, "Arnica"), Succeeded());
   EXPECT_EQ(GetInt(kId), 6);  // the autoincrement value goes on from 5
   ReopenFresh();
   EXPECT_EQ(cursor_->GetRecordCount(), 1);
-  EXPECT_EQ(Insert(10, "Other"), kErrUniqueDuplicate);  // the unique index holds the new record
+  EXPECT_EQ(Insert(10, "Other").code, kErrUniqueDuplicate);  // the unique index holds the new record
   ExpectClean();
 }
 
@@ -281,13 +280,12 @@ TEST_F(TableDefinitionOpsTest, RenamedFieldKeepsRecordsAndConstraintsAndSurvives
   cursor_->Open();
   EXPECT_EQ(Fields().Items(kCode)->ObjectName(), "Number");
   // The NOT NULL constraint follows the new name.
-  EXPECT_EQ(Insert(std::nullopt, "Nux"), kErrNotNullViolated);
-  EXPECT_THAT(cursor_->LastMessage(), HasSubstr("Value in field 'Number' cannot be null"));
+  EXPECT_THAT(Insert(std::nullopt, "Nux"), ResultIs(kErrNotNullViolated, HasSubstr("Value in field 'Number' cannot be null")));
   const TImage renamed = Image();
   ReopenFresh();
   EXPECT_EQ(Image(), renamed);
   EXPECT_EQ(renamed.rows.size(), 5u);
-  EXPECT_EQ(Insert(std::nullopt, "Nux"), kErrNotNullViolated);
+  EXPECT_EQ(Insert(std::nullopt, "Nux").code, kErrNotNullViolated);
 }
 
 // Every write of the operation in turn fails once: the operation either

@@ -59,7 +59,7 @@ class ForeignKeyTest : public TTableFixture {
   }
   void CloseAll() { cursors_.clear(); }
 
-  int32_t Put(const std::string& table, const Row& row) {
+  TDVXCursorResult Put(const std::string& table, const Row& row) {
     TDVXLocalCursor& c = C(table);
     c.NewRecord();
     for (size_t i = 0; i < row.size(); ++i)
@@ -83,12 +83,12 @@ class ForeignKeyTest : public TTableFixture {
       if (Read(c)[0] == id) return true;
     return false;
   }
-  int32_t Remove(const std::string& table, int32_t id) {
-    if (!Find(table, id)) return -100;
+  TDVXCursorResult Remove(const std::string& table, int32_t id) {
+    if (!Find(table, id)) return {-100, 0, "no such row"};
     return C(table).Delete();
   }
-  int32_t Change(const std::string& table, int32_t id, int field, std::optional<int32_t> value) {
-    if (!Find(table, id)) return -100;
+  TDVXCursorResult Change(const std::string& table, int32_t id, int field, std::optional<int32_t> value) {
+    if (!Find(table, id)) return {-100, 0, "no such row"};
     TDVXLocalCursor& c = C(table);
     SetFieldData(field, c.Fields(), value ? &*value : nullptr, c.Record());
     return c.Post(false);
@@ -147,38 +147,36 @@ Row R(std::initializer_list<std::optional<int32_t>> values) { return Row(values)
 
 TEST_F(ForeignKeyTest, ARowWithoutItsReferencedRowIsRefused) {
   AddKey("Children", Key("FK_Child", "Parents", {"ParentId"}));
-  ASSERT_EQ(0, Put("Parents", R({1, 10})));
-  EXPECT_EQ(0, Put("Children", R({1, 1})));
-  EXPECT_EQ(11420, Put("Children", R({2, 7})));
-  EXPECT_EQ(C("Children").LastMessage(), "Constraint foreign key 'FK_Child' violated in table 'Children'");
+  ASSERT_THAT(Put("Parents", R({1, 10})), Succeeded());
+  EXPECT_THAT(Put("Children", R({1, 1})), Succeeded());
+  EXPECT_THAT(Put("Children", R({2, 7})), ResultIs(11420, "Constraint foreign key 'FK_Child' violated in table 'Children'"));
   // A NULL reference is not checked under the simple match.
-  EXPECT_EQ(0, Put("Children", R({3, std::nullopt})));
+  EXPECT_THAT(Put("Children", R({3, std::nullopt})), Succeeded());
   // An update to a missing key is refused the same way and changes nothing.
-  EXPECT_EQ(-2, Change("Children", 1, 1, 9));
-  EXPECT_THAT(C("Children").LastMessage(), HasSubstr("Constraint foreign key 'FK_Child' violated"));
+  EXPECT_THAT(Change("Children", 1, 1, 9), ResultIs(-2, HasSubstr("Constraint foreign key 'FK_Child' violated")));
   EXPECT_EQ(Rows("Children"), (std::vector<Row>{R({1, 1}), R({3, std::nullopt})}));
 }
 
 TEST_F(ForeignKeyTest, MatchTypesDecideWhichNullsAreChecked) {
-  ASSERT_EQ(0, Put("Keys2", R({1, 5})));
+  ASSERT_THAT(Put("Keys2", R({1, 5})), Succeeded());
   AddKey("Refs2", Key("FK_Simple", "Keys2", {"A", "B"}, raRestrict, raRestrict, mtSimple));
-  EXPECT_EQ(0, Put("Refs2", R({1, 9, std::nullopt})));  // one NULL: not checked
-  EXPECT_EQ(11420, Put("Refs2", R({2, 9, 9})));
+  EXPECT_THAT(Put("Refs2", R({1, 9, std::nullopt})), Succeeded());  // one NULL: not checked
+  EXPECT_EQ(11420, Put("Refs2", R({2, 9, 9})).code);
   CloseAll();
   TDVXLocalCursor(*session_, "Refs2", true).DeleteConstraint("FK_Simple");
-  ASSERT_EQ(0, Remove("Refs2", 1));
+  ASSERT_THAT(Remove("Refs2", 1), Succeeded());
 
   AddKey("Refs2", Key("FK_Full", "Keys2", {"A", "B"}, raRestrict, raRestrict, mtFull));
-  EXPECT_EQ(11420, Put("Refs2", R({3, 1, std::nullopt})));  // a mix of NULL and value
-  EXPECT_EQ(0, Put("Refs2", R({4, std::nullopt, std::nullopt})));
-  EXPECT_EQ(0, Put("Refs2", R({5, 1, 5})));
+  EXPECT_EQ(11420, Put("Refs2", R({3, 1, std::nullopt})).code);  // a mix of NULL and value
+  EXPECT_THAT(Put("Refs2", R({4, std::nullopt, std::nullopt})), Succeeded());
+  EXPECT_THAT(Put("Refs2", R({5, 1, 5})), Succeeded());
   CloseAll();
   TDVXLocalCursor(*session_, "Refs2", true).DeleteConstraint("FK_Full");
 
   AddKey("Refs2", Key("FK_Partial", "Keys2", {"A", "B"}, raRestrict, raRestrict, mtPartial));
-  EXPECT_EQ(0, Put("Refs2", R({6, 1, std::nullopt})));   // A meets a row
-  EXPECT_EQ(11420, Put("Refs2", R({7, 2, std::nullopt})));  // A meets none
-  EXPECT_EQ(0, Put("Refs2", R({8, std::nullopt, std::nullopt})));
+  EXPECT_THAT(Put("Refs2", R({6, 1, std::nullopt})), Succeeded());   // A meets a row
+  EXPECT_EQ(11420, Put("Refs2", R({7, 2, std::nullopt})).code);  // A meets none
+  EXPECT_THAT(Put("Refs2", R({8, std::nullopt, std::nullopt})), Succeeded());
 }
 
 TEST_F(ForeignKeyTest, AnUnknownMatchTypeOrColumnIsReported) {
@@ -190,15 +188,10 @@ TEST_F(ForeignKeyTest, AnUnknownMatchTypeOrColumnIsReported) {
   AddKey("Refs2", Key("FK_Odd", "Keys2", {"A", "B"}));
   auto& fk = static_cast<TDVXConstraintDefForeignKey&>(*Constraints("Refs2").GetByName("FK_Odd"));
   fk.SetMatchType(7);
-  EXPECT_EQ(11421, Put("Refs2", R({1, 1, 1})));
-  EXPECT_EQ(C("Refs2").LastMessage(),
-            "Error checking constraint foreign key 'FK_Odd' in table 'Refs2' - invalid match type = 7");
+  EXPECT_THAT(Put("Refs2", R({1, 1, 1})), ResultIs(11421, "Error checking constraint foreign key 'FK_Odd' in table 'Refs2' - invalid match type = 7"));
   fk.SetMatchType(mtSimple);
   fk.Columns()[1].id = 99999;
-  EXPECT_EQ(11422, Put("Refs2", R({1, 1, 1})));
-  EXPECT_EQ(C("Refs2").LastMessage(),
-            "Error checking constraint foreign key 'FK_Odd' in table 'Refs2' - invalid column specification, "
-            "column index = 1, column object id = 99999");
+  EXPECT_THAT(Put("Refs2", R({1, 1, 1})), ResultIs(11422, "Error checking constraint foreign key 'FK_Odd' in table 'Refs2' - invalid column specification, " "column index = 1, column object id = 99999"));
 }
 
 TEST_F(ForeignKeyTest, AReferencedTableThatCannotServeIsReported) {
@@ -214,24 +207,15 @@ TEST_F(ForeignKeyTest, AReferencedTableThatCannotServeIsReported) {
   };
   add("FK_Ghost", "Ghost", {"Ref"});
   db_->CreateTable(*session_, "T1", fields, {}, constraints);
-  EXPECT_EQ(31020, Put("T1", R({1, 1, 1})));
-  EXPECT_EQ(C("T1").LastMessage(),
-            "Error checking constraint foreign key 'FK_Ghost' in table 'T1' - cannot open referenced table due to "
-            "error: Table not found, table name = Ghost");
+  EXPECT_THAT(Put("T1", R({1, 1, 1})), ResultIs(31020, "Error checking constraint foreign key 'FK_Ghost' in table 'T1' - cannot open referenced table due to " "error: Table not found, table name = Ghost"));
   constraints.Clear();
   add("FK_Plain", "Plain", {"Ref"});
   db_->CreateTable(*session_, "T2", fields, {}, constraints);
-  EXPECT_EQ(31021, Put("T2", R({1, 1, 1})));
-  EXPECT_EQ(C("T2").LastMessage(),
-            "Error checking constraint foreign key 'FK_Plain' in table 'T2' - primary key not found in referenced "
-            "table 'Plain'");
+  EXPECT_THAT(Put("T2", R({1, 1, 1})), ResultIs(31021, "Error checking constraint foreign key 'FK_Plain' in table 'T2' - primary key not found in referenced " "table 'Plain'"));
   constraints.Clear();
   add("FK_Two", "Parents", {"Ref", "Ref2"});
   db_->CreateTable(*session_, "T3", fields, {}, constraints);
-  EXPECT_EQ(31022, Put("T3", R({1, 1, 1})));
-  EXPECT_EQ(C("T3").LastMessage(),
-            "Error checking constraint foreign key 'FK_Two' in table 'T3' - primary key 'PK_Parents' has invalid "
-            "number of columns in referenced table 'Parents'");
+  EXPECT_THAT(Put("T3", R({1, 1, 1})), ResultIs(31022, "Error checking constraint foreign key 'FK_Two' in table 'T3' - primary key 'PK_Parents' has invalid " "number of columns in referenced table 'Parents'"));
 }
 
 TEST_F(ForeignKeyTest, CallersMaySkipTheReferencedRowCheck) {
@@ -264,17 +248,17 @@ TEST_F(ForeignKeyTest, AddingCreatesTheActionAndSurvivesReopening) {
     EXPECT_EQ(fk->Columns()[0].id, C("Children").Fields().Items(1)->ObjectID());
   }
   ReopenDatabase();
-  ASSERT_EQ(0, Put("Parents", R({1, 10})));
-  ASSERT_EQ(0, Put("Children", R({5, 1})));
-  EXPECT_EQ(11420, Put("Children", R({6, 2})));
-  ASSERT_EQ(0, Remove("Parents", 1));
+  ASSERT_THAT(Put("Parents", R({1, 10})), Succeeded());
+  ASSERT_THAT(Put("Children", R({5, 1})), Succeeded());
+  EXPECT_EQ(11420, Put("Children", R({6, 2})).code);
+  ASSERT_THAT(Remove("Parents", 1), Succeeded());
   EXPECT_TRUE(Rows("Children").empty());
 }
 
 TEST_F(ForeignKeyTest, AddingIsRefusedWithoutChangingEitherTable) {
-  ASSERT_EQ(0, Put("Parents", R({1, 10})));
-  ASSERT_EQ(0, Put("Children", R({1, 1})));
-  ASSERT_EQ(0, Put("Children", R({2, 3})));  // no parent 3
+  ASSERT_THAT(Put("Parents", R({1, 10})), Succeeded());
+  ASSERT_THAT(Put("Children", R({1, 1})), Succeeded());
+  ASSERT_THAT(Put("Children", R({2, 3})), Succeeded());  // no parent 3
   const int parentsBefore = Constraints("Parents").Count();
   const int childrenBefore = Constraints("Children").Count();
   CloseAll();
@@ -298,7 +282,7 @@ TEST_F(ForeignKeyTest, AddingIsRefusedWithoutChangingEitherTable) {
   EXPECT_EQ(Constraints("Parents").Count(), parentsBefore);
   EXPECT_EQ(Constraints("Children").Count(), childrenBefore);
   // Once the records hold, the same key is taken.
-  ASSERT_EQ(0, Remove("Children", 2));
+  ASSERT_THAT(Remove("Children", 2), Succeeded());
   CloseAll();
   EXPECT_NO_THROW(add(Key("FK", "Parents", {"ParentId"})));
 }
@@ -318,9 +302,9 @@ class ForeignKeyActionTest : public ForeignKeyTest {
   // Parents 1, 2; children 11, 12 of 1 and 21 of 2; grandchildren 111 of
   // 11, 121 of 12, 211 of 21.
   void Fill() {
-    for (int p : {1, 2}) ASSERT_EQ(0, Put("Parents", R({p, p * 100})));
-    for (auto [c, p] : {std::pair{11, 1}, {12, 1}, {21, 2}}) ASSERT_EQ(0, Put("Children", R({c, p})));
-    for (auto [g, c] : {std::pair{111, 11}, {121, 12}, {211, 21}}) ASSERT_EQ(0, Put("Grand", R({g, c})));
+    for (int p : {1, 2}) ASSERT_THAT(Put("Parents", R({p, p * 100})), Succeeded());
+    for (auto [c, p] : {std::pair{11, 1}, {12, 1}, {21, 2}}) ASSERT_THAT(Put("Children", R({c, p})), Succeeded());
+    for (auto [g, c] : {std::pair{111, 11}, {121, 12}, {211, 21}}) ASSERT_THAT(Put("Grand", R({g, c})), Succeeded());
   }
   void Chain(uint8_t childDelete, uint8_t childUpdate, uint8_t grandDelete, uint8_t grandUpdate) {
     AddKey("Children", Key("FK_Child", "Parents", {"ParentId"}, childDelete, childUpdate));
@@ -335,19 +319,16 @@ class ForeignKeyActionTest : public ForeignKeyTest {
 TEST_F(ForeignKeyActionTest, RestrictRefusesTheDelete) {
   Chain(raRestrict, raRestrict, raRestrict, raRestrict);
   const auto before = All();
-  EXPECT_EQ(-3, Remove("Parents", 1));
-  EXPECT_EQ(C("Parents").LastMessage(),
-            "Cannot delete record(s) in table 'Parents' - constraint foreign key 'FK_Child' in table 'Children' "
-            "violated");
+  EXPECT_THAT(Remove("Parents", 1), ResultIs(-3, "Cannot delete record(s) in table 'Parents' - constraint foreign key 'FK_Child' in table 'Children' " "violated"));
   EXPECT_EQ(All(), before);
   // A row nobody refers to goes.
-  ASSERT_EQ(0, Put("Parents", R({3, 300})));
-  EXPECT_EQ(0, Remove("Parents", 3));
+  ASSERT_THAT(Put("Parents", R({3, 300})), Succeeded());
+  EXPECT_THAT(Remove("Parents", 3), Succeeded());
 }
 
 TEST_F(ForeignKeyActionTest, CascadeDeletesOverThreeLevels) {
   Chain(raCascade, raRestrict, raCascade, raRestrict);
-  ASSERT_EQ(0, Remove("Parents", 1));
+  ASSERT_THAT(Remove("Parents", 1), Succeeded());
   EXPECT_EQ(Rows("Parents"), (std::vector<Row>{R({2, 200})}));
   EXPECT_EQ(Rows("Children"), (std::vector<Row>{R({21, 2})}));
   EXPECT_EQ(Rows("Grand"), (std::vector<Row>{R({211, 21})}));
@@ -359,37 +340,33 @@ TEST_F(ForeignKeyActionTest, CascadeDeletesOverThreeLevels) {
 TEST_F(ForeignKeyActionTest, SetNullAndSetDefaultOnDelete) {
   AddKey("Children", Key("FK_Child", "Parents", {"ParentId"}, raSetDefault, raRestrict));
   AddKey("Refs2", Key("FK_Refs", "Keys2", {"A", "B"}, raSetNull, raRestrict));
-  ASSERT_EQ(0, Put("Parents", R({0, 0})));  // the row the default names
-  ASSERT_EQ(0, Put("Parents", R({1, 100})));
-  ASSERT_EQ(0, Put("Children", R({11, 1})));
-  ASSERT_EQ(0, Put("Keys2", R({1, 5})));
-  ASSERT_EQ(0, Put("Refs2", R({1, 1, 5})));
-  ASSERT_EQ(0, Remove("Parents", 1));
+  ASSERT_THAT(Put("Parents", R({0, 0})), Succeeded());  // the row the default names
+  ASSERT_THAT(Put("Parents", R({1, 100})), Succeeded());
+  ASSERT_THAT(Put("Children", R({11, 1})), Succeeded());
+  ASSERT_THAT(Put("Keys2", R({1, 5})), Succeeded());
+  ASSERT_THAT(Put("Refs2", R({1, 1, 5})), Succeeded());
+  ASSERT_THAT(Remove("Parents", 1), Succeeded());
   EXPECT_EQ(Rows("Children"), (std::vector<Row>{R({11, 0})}));
-  ASSERT_EQ(0, Remove("Keys2", 1));
+  ASSERT_THAT(Remove("Keys2", 1), Succeeded());
   EXPECT_EQ(Rows("Refs2"), (std::vector<Row>{R({1, std::nullopt, std::nullopt})}));
   // A default that names no row is refused like any other reference.
-  ASSERT_EQ(0, Put("Children", R({12, 0})));
-  EXPECT_EQ(-3, Remove("Parents", 0));
-  EXPECT_THAT(C("Parents").LastMessage(), HasSubstr("Constraint foreign key 'FK_Child' violated"));
+  ASSERT_THAT(Put("Children", R({12, 0})), Succeeded());
+  EXPECT_THAT(Remove("Parents", 0), ResultIs(-3, HasSubstr("Constraint foreign key 'FK_Child' violated")));
   EXPECT_EQ(Rows("Children"), (std::vector<Row>{R({11, 0}), R({12, 0})}));
 }
 
 TEST_F(ForeignKeyActionTest, SetDefaultWithoutDefaultMakesTheColumnNull) {
   AddKey("Refs2", Key("FK_Refs", "Keys2", {"A", "B"}, raSetDefault, raRestrict));
-  ASSERT_EQ(0, Put("Keys2", R({1, 5})));
-  ASSERT_EQ(0, Put("Refs2", R({1, 1, 5})));
-  ASSERT_EQ(0, Remove("Keys2", 1));
+  ASSERT_THAT(Put("Keys2", R({1, 5})), Succeeded());
+  ASSERT_THAT(Put("Refs2", R({1, 1, 5})), Succeeded());
+  ASSERT_THAT(Remove("Keys2", 1), Succeeded());
   EXPECT_EQ(Rows("Refs2"), (std::vector<Row>{R({1, std::nullopt, std::nullopt})}));
 }
 
 TEST_F(ForeignKeyActionTest, AViolationDeepInACascadeLeavesEveryTableUnchanged) {
   Chain(raCascade, raRestrict, raRestrict, raRestrict);
   const auto before = All();
-  EXPECT_EQ(-3, Remove("Parents", 1));
-  EXPECT_EQ(C("Parents").LastMessage(),
-            "Cannot delete record(s) in table 'Children' - constraint foreign key 'FK_Grand' in table 'Grand' "
-            "violated");
+  EXPECT_THAT(Remove("Parents", 1), ResultIs(-3, "Cannot delete record(s) in table 'Children' - constraint foreign key 'FK_Grand' in table 'Grand' " "violated"));
   EXPECT_EQ(All(), before);
   ExpectAllConsistent();
   ReopenDatabase();
@@ -399,14 +376,13 @@ TEST_F(ForeignKeyActionTest, AViolationDeepInACascadeLeavesEveryTableUnchanged) 
 TEST_F(ForeignKeyActionTest, AViolationDeepInACascadeInsideATransactionKeepsTheTransaction) {
   Chain(raCascade, raCascade, raSetNull, raSetNull);  // Grand.ChildId is NOT NULL
   session_->StartTransaction();
-  ASSERT_EQ(0, Put("Parents", R({3, 300})));
+  ASSERT_THAT(Put("Parents", R({3, 300})), Succeeded());
   const auto before = All();
-  EXPECT_EQ(-3, Remove("Parents", 1));
-  EXPECT_THAT(C("Parents").LastMessage(), HasSubstr("cannot be null"));
+  EXPECT_THAT(Remove("Parents", 1), ResultIs(-3, HasSubstr("cannot be null")));
   EXPECT_EQ(All(), before);
   ExpectAllConsistent();
   // The transaction goes on and commits what it did before.
-  ASSERT_EQ(0, Put("Children", R({31, 3})));
+  ASSERT_THAT(Put("Children", R({31, 3})), Succeeded());
   session_->Commit();
   ReopenDatabase();
   auto expected = before;
@@ -428,7 +404,7 @@ TEST_F(ForeignKeyActionTest, DeleteAllCascadesForEveryRecord) {
 TEST_F(ForeignKeyActionTest, DeleteAllAndUpdateAllKeepToTheCursorsSet) {
   // Cascades work on the referencing rows alone; so do these on a cursor
   // whose filter picks some records.
-  for (int i = 1; i <= 6; ++i) ASSERT_EQ(0, Put("Parents", R({i, i % 2})));
+  for (int i = 1; i <= 6; ++i) ASSERT_THAT(Put("Parents", R({i, i % 2})), Succeeded());
   TDVXLocalCursor& c = C("Parents");
   c.SetRecordFilter([&](const uint8_t* record) {
     int32_t name = 0;
@@ -449,11 +425,8 @@ TEST_F(ForeignKeyActionTest, DeleteAllAndUpdateAllKeepToTheCursorsSet) {
 
 TEST_F(ForeignKeyActionTest, OnlyAChangedKeyConcernsTheReferencingRows) {
   Chain(raRestrict, raRestrict, raRestrict, raRestrict);
-  EXPECT_EQ(0, Change("Parents", 1, 1, 999));  // Name only
-  EXPECT_EQ(-2, Change("Parents", 1, 0, 5));
-  EXPECT_EQ(C("Parents").LastMessage(),
-            "Error updating record: Cannot update record(s) in table 'Parents' - constraint foreign key 'FK_Child' in "
-            "table 'Children' violated");
+  EXPECT_THAT(Change("Parents", 1, 1, 999), Succeeded());  // Name only
+  EXPECT_THAT(Change("Parents", 1, 0, 5), ResultIs(-2, "Error updating record: Cannot update record(s) in table 'Parents' - constraint foreign key 'FK_Child' in " "table 'Children' violated"));
   EXPECT_EQ(Rows("Parents"), (std::vector<Row>{R({1, 999}), R({2, 200})}));
 }
 
@@ -462,14 +435,14 @@ TEST_F(ForeignKeyActionTest, CascadeUpdatesOverThreeLevels) {
   // children's own key, which the grandchildren follow.
   AddKey("Children", Key("FK_Same", "Parents", {"Id"}, raRestrict, raCascade));
   AddKey("Grand", Key("FK_Grand", "Children", {"ChildId"}, raRestrict, raCascade));
-  ASSERT_EQ(0, Put("Parents", R({1, 100})));
-  ASSERT_EQ(0, Put("Parents", R({2, 200})));
-  ASSERT_EQ(0, Put("Children", R({1, std::nullopt})));
-  ASSERT_EQ(0, Put("Children", R({2, std::nullopt})));
-  ASSERT_EQ(0, Put("Grand", R({10, 1})));
-  ASSERT_EQ(0, Put("Grand", R({11, 1})));
-  ASSERT_EQ(0, Put("Grand", R({20, 2})));
-  ASSERT_EQ(0, Change("Parents", 1, 0, 7));
+  ASSERT_THAT(Put("Parents", R({1, 100})), Succeeded());
+  ASSERT_THAT(Put("Parents", R({2, 200})), Succeeded());
+  ASSERT_THAT(Put("Children", R({1, std::nullopt})), Succeeded());
+  ASSERT_THAT(Put("Children", R({2, std::nullopt})), Succeeded());
+  ASSERT_THAT(Put("Grand", R({10, 1})), Succeeded());
+  ASSERT_THAT(Put("Grand", R({11, 1})), Succeeded());
+  ASSERT_THAT(Put("Grand", R({20, 2})), Succeeded());
+  ASSERT_THAT(Change("Parents", 1, 0, 7), Succeeded());
   EXPECT_EQ(Rows("Parents"), (std::vector<Row>{R({2, 200}), R({7, 100})}));
   EXPECT_EQ(Rows("Children"), (std::vector<Row>{R({2, std::nullopt}), R({7, std::nullopt})}));
   EXPECT_EQ(Rows("Grand"), (std::vector<Row>{R({10, 7}), R({11, 7}), R({20, 2})}));
@@ -479,14 +452,14 @@ TEST_F(ForeignKeyActionTest, CascadeUpdatesOverThreeLevels) {
 TEST_F(ForeignKeyActionTest, SetNullAndSetDefaultOnUpdate) {
   AddKey("Children", Key("FK_Child", "Parents", {"ParentId"}, raRestrict, raSetDefault));
   AddKey("Refs2", Key("FK_Refs", "Keys2", {"A", "B"}, raRestrict, raSetNull));
-  ASSERT_EQ(0, Put("Parents", R({0, 0})));
-  ASSERT_EQ(0, Put("Parents", R({1, 100})));
-  ASSERT_EQ(0, Put("Children", R({11, 1})));
-  ASSERT_EQ(0, Put("Keys2", R({1, 5})));
-  ASSERT_EQ(0, Put("Refs2", R({1, 1, 5})));
-  ASSERT_EQ(0, Change("Parents", 1, 0, 4));
+  ASSERT_THAT(Put("Parents", R({0, 0})), Succeeded());
+  ASSERT_THAT(Put("Parents", R({1, 100})), Succeeded());
+  ASSERT_THAT(Put("Children", R({11, 1})), Succeeded());
+  ASSERT_THAT(Put("Keys2", R({1, 5})), Succeeded());
+  ASSERT_THAT(Put("Refs2", R({1, 1, 5})), Succeeded());
+  ASSERT_THAT(Change("Parents", 1, 0, 4), Succeeded());
   EXPECT_EQ(Rows("Children"), (std::vector<Row>{R({11, 0})}));
-  ASSERT_EQ(0, Change("Keys2", 1, 1, 6));
+  ASSERT_THAT(Change("Keys2", 1, 1, 6), Succeeded());
   EXPECT_EQ(Rows("Refs2"), (std::vector<Row>{R({1, std::nullopt, std::nullopt})}));
 }
 
@@ -494,18 +467,17 @@ TEST_F(ForeignKeyActionTest, AViolationDeepInAnUpdateCascadeLeavesEveryTableUnch
   AddKey("Children", Key("FK_Same", "Parents", {"Id"}, raRestrict, raCascade));
   AddKey("Grand", Key("FK_Grand", "Children", {"ChildId"}, raRestrict, raRestrict));
   // Child 3 follows parent 3's key, but grandchild 5 holds it back.
-  ASSERT_EQ(0, Put("Parents", R({3, 300})));
-  ASSERT_EQ(0, Put("Children", R({3, 3})));
-  ASSERT_EQ(0, Put("Grand", R({5, 3})));
+  ASSERT_THAT(Put("Parents", R({3, 300})), Succeeded());
+  ASSERT_THAT(Put("Children", R({3, 3})), Succeeded());
+  ASSERT_THAT(Put("Grand", R({5, 3})), Succeeded());
   const auto before = All();
   for (bool transaction : {false, true}) {
     if (transaction) session_->StartTransaction();
-    EXPECT_EQ(-2, Change("Parents", 3, 0, 4));
-    EXPECT_THAT(C("Parents").LastMessage(), HasSubstr("constraint foreign key 'FK_Grand' in table 'Grand' violated"));
+    EXPECT_THAT(Change("Parents", 3, 0, 4), ResultIs(-2, HasSubstr("constraint foreign key 'FK_Grand' in table 'Grand' violated")));
     EXPECT_EQ(All(), before);
     ExpectAllConsistent();
   }
-  ASSERT_EQ(0, Put("Parents", R({8, 800})));
+  ASSERT_THAT(Put("Parents", R({8, 800})), Succeeded());
   session_->Rollback();
   EXPECT_EQ(All(), before);
 }
@@ -515,39 +487,34 @@ TEST_F(ForeignKeyActionTest, AnInvalidActionIsReportedOnlyWhenRowsReferTo) {
               ThrowsDvx(11456, "Error - invalid foreign key action (9) in table 'Parents' referencing foreign key "
                                "'FK_Child' in table 'Children'"));
   AddKey("Children", Key("FK_Child", "Parents", {"ParentId"}));
-  ASSERT_EQ(0, Put("Parents", R({1, 100})));
-  ASSERT_EQ(0, Put("Parents", R({2, 200})));
-  ASSERT_EQ(0, Put("Children", R({11, 1})));
+  ASSERT_THAT(Put("Parents", R({1, 100})), Succeeded());
+  ASSERT_THAT(Put("Parents", R({2, 200})), Succeeded());
+  ASSERT_THAT(Put("Children", R({11, 1})), Succeeded());
   auto& action = static_cast<TDVXConstraintDefForeignKeyAction&>(*Constraints("Parents").GetByName("FK_Child_Action"));
   action.SetDeleteAction(9);
-  EXPECT_EQ(0, Remove("Parents", 2));
-  EXPECT_EQ(-3, Remove("Parents", 1));
-  EXPECT_EQ(C("Parents").LastMessage(),
-            "Error - invalid foreign key action (9) in table 'Parents' referencing foreign key 'FK_Child' in table "
-            "'Children'");
+  EXPECT_THAT(Remove("Parents", 2), Succeeded());
+  EXPECT_THAT(Remove("Parents", 1), ResultIs(-3, "Error - invalid foreign key action (9) in table 'Parents' referencing foreign key 'FK_Child' in table " "'Children'"));
   // A column of the action that the referencing table lacks.
   action.SetDeleteAction(raCascade);
   action.Columns()[0].name = "Gone";
-  EXPECT_EQ(-3, Remove("Parents", 1));
-  EXPECT_EQ(C("Parents").LastMessage(),
-            "Invalid foreign key 'FK_Child' definition in table 'Children' - field 'Gone' does not exist");
+  EXPECT_THAT(Remove("Parents", 1), ResultIs(-3, "Invalid foreign key 'FK_Child' definition in table 'Children' - field 'Gone' does not exist"));
   EXPECT_EQ(Rows("Parents").size(), 1u);
 }
 
 TEST_F(ForeignKeyActionTest, ACycleOfCascadesEnds) {
   // Children refer to children: 1 <- 2 <- 3, and 4 <-> 5.
   AddKey("Children", Key("FK_Up", "Children", {"ParentId"}, raCascade, raCascade));
-  ASSERT_EQ(0, Put("Children", R({1, std::nullopt})));
-  ASSERT_EQ(0, Put("Children", R({2, 1})));
-  ASSERT_EQ(0, Put("Children", R({3, 2})));
-  ASSERT_EQ(0, Put("Children", R({4, std::nullopt})));
-  ASSERT_EQ(0, Put("Children", R({5, 4})));
-  ASSERT_EQ(0, Change("Children", 4, 1, 5));
-  ASSERT_EQ(0, Change("Children", 1, 0, 10));  // 2 follows to 10
+  ASSERT_THAT(Put("Children", R({1, std::nullopt})), Succeeded());
+  ASSERT_THAT(Put("Children", R({2, 1})), Succeeded());
+  ASSERT_THAT(Put("Children", R({3, 2})), Succeeded());
+  ASSERT_THAT(Put("Children", R({4, std::nullopt})), Succeeded());
+  ASSERT_THAT(Put("Children", R({5, 4})), Succeeded());
+  ASSERT_THAT(Change("Children", 4, 1, 5), Succeeded());
+  ASSERT_THAT(Change("Children", 1, 0, 10), Succeeded());  // 2 follows to 10
   EXPECT_EQ(Rows("Children"),
             (std::vector<Row>{R({2, 10}), R({3, 2}), R({4, 5}), R({5, 4}), R({10, std::nullopt})}));
-  ASSERT_EQ(0, Remove("Children", 10));
-  ASSERT_EQ(0, Remove("Children", 4));
+  ASSERT_THAT(Remove("Children", 10), Succeeded());
+  ASSERT_THAT(Remove("Children", 4), Succeeded());
   EXPECT_TRUE(Rows("Children").empty());
   ExpectConsistent("Children");
 }
@@ -565,15 +532,15 @@ TEST_F(ForeignKeyActionTest, DeletingAKeyTakesItsActionAlong) {
   ReopenDatabase();
   EXPECT_EQ(Constraints("Children").GetByName("FK_Child"), nullptr);
   EXPECT_EQ(Constraints("Parents").GetByName("FK_Child_Action"), nullptr);
-  EXPECT_EQ(0, Remove("Parents", 2));  // nothing holds it back now
-  EXPECT_EQ(0, Put("Children", R({99, 42})));
+  EXPECT_THAT(Remove("Parents", 2), Succeeded());  // nothing holds it back now
+  EXPECT_THAT(Put("Children", R({99, 42})), Succeeded());
   // Kept, the counterpart stays: removing the action of FK_Grand leaves
   // the key checking.
   CloseAll();
   TDVXLocalCursor(*session_, "Children", true).DeleteConstraint("FK_Grand_Action", true);
   EXPECT_NE(Constraints("Grand").GetByName("FK_Grand"), nullptr);
-  EXPECT_EQ(11420, Put("Grand", R({999, 42424})));
-  EXPECT_EQ(0, Remove("Children", 11));  // no action refuses it any more
+  EXPECT_EQ(11420, Put("Grand", R({999, 42424})).code);
+  EXPECT_THAT(Remove("Children", 11), Succeeded());  // no action refuses it any more
 }
 
 TEST_F(ForeignKeyActionTest, AUniqueConstraintGoesAndItsIndexStays) {
@@ -585,14 +552,14 @@ TEST_F(ForeignKeyActionTest, AUniqueConstraintGoesAndItsIndexStays) {
   unique->AddColumn("Code");
   unique->SetUnique(true);
   db_->CreateTable(*session_, "U", fields, indexes, {});
-  ASSERT_EQ(0, Put("U", R({1, 7})));
-  ASSERT_EQ(30320, Put("U", R({2, 7})));
+  ASSERT_THAT(Put("U", R({1, 7})), Succeeded());
+  ASSERT_EQ(30320, Put("U", R({2, 7})).code);
   CloseAll();
   TDVXLocalCursor(*session_, "U", true).DeleteConstraint("UQ_Code");
   ReopenDatabase();
   EXPECT_EQ(Constraints("U").GetByName("UQ_Code"), nullptr);
   EXPECT_EQ(C("U").Table().IndexManager().IndexDefs().Count(), 1);
-  EXPECT_EQ(0, Put("U", R({2, 7})));
+  EXPECT_THAT(Put("U", R({2, 7})), Succeeded());
   ExpectConsistent("U");
 }
 
@@ -608,7 +575,7 @@ TEST_F(ForeignKeyActionTest, APrimaryKeyGoesOnlyWhenForcedWhileReferenced) {
   EXPECT_EQ(Constraints("Parents").GetByName("FK_Child_Action"), nullptr);
   EXPECT_EQ(Constraints("Children").GetByName("FK_Child"), nullptr);
   EXPECT_EQ(C("Parents").Table().IndexManager().IndexDefs().Count(), 0);
-  EXPECT_EQ(0, Put("Parents", R({1, 5})));  // no primary key refuses the duplicate
+  EXPECT_THAT(Put("Parents", R({1, 5})), Succeeded());  // no primary key refuses the duplicate
   ExpectAllConsistent();
 }
 
@@ -633,24 +600,24 @@ TEST_F(ForeignKeyActionTest, RenamedTablesKeepTheirForeignKeysWorking) {
   const auto* fk = dynamic_cast<const TDVXConstraintDefForeignKey*>(Constraints("Children").GetByName("FK_Child"));
   ASSERT_NE(fk, nullptr);
   EXPECT_EQ(fk->Table().name, "Eltern");
-  EXPECT_EQ(11420, Put("Children", R({77, 42})));
-  EXPECT_EQ(0, Put("Children", R({77, 2})));
-  EXPECT_EQ(-3, Remove("Children", 11));  // Grand still refers to it
-  ASSERT_EQ(0, Remove("Grand", 111));
-  ASSERT_EQ(0, Remove("Grand", 121));
-  ASSERT_EQ(0, Remove("Eltern", 1));  // the cascade finds the children
+  EXPECT_EQ(11420, Put("Children", R({77, 42})).code);
+  EXPECT_THAT(Put("Children", R({77, 2})), Succeeded());
+  EXPECT_EQ(-3, Remove("Children", 11).code);  // Grand still refers to it
+  ASSERT_THAT(Remove("Grand", 111), Succeeded());
+  ASSERT_THAT(Remove("Grand", 121), Succeeded());
+  ASSERT_THAT(Remove("Eltern", 1), Succeeded());  // the cascade finds the children
   EXPECT_EQ(Rows("Children"), (std::vector<Row>{R({21, 2}), R({77, 2})}));
 }
 
 TEST_F(ForeignKeyActionTest, ASelfReferenceFollowsTheRenamedTable) {
   AddKey("Children", Key("FK_Up", "Children", {"ParentId"}, raCascade, raCascade));
-  ASSERT_EQ(0, Put("Children", R({1, std::nullopt})));
-  ASSERT_EQ(0, Put("Children", R({2, 1})));
+  ASSERT_THAT(Put("Children", R({1, std::nullopt})), Succeeded());
+  ASSERT_THAT(Put("Children", R({2, 1})), Succeeded());
   CloseAll();
   TDVXLocalCursor(*session_, "Children").RenameTable("Kinder");
   ReopenDatabase();
-  EXPECT_EQ(11420, Put("Kinder", R({3, 9})));
-  ASSERT_EQ(0, Remove("Kinder", 1));
+  EXPECT_EQ(11420, Put("Kinder", R({3, 9})).code);
+  ASSERT_THAT(Remove("Kinder", 1), Succeeded());
   EXPECT_TRUE(Rows("Kinder").empty());
 }
 
@@ -674,7 +641,7 @@ TEST_F(ForeignKeyActionTest, DroppingATableInAForeignKeyNeedsForce) {
   ReopenDatabase();
   EXPECT_EQ(Constraints("Children").GetByName("FK_Child"), nullptr);
   EXPECT_NE(Constraints("Children").GetByName("FK_Grand_Action"), nullptr);
-  EXPECT_EQ(0, Put("Children", R({99, 12345})));
+  EXPECT_THAT(Put("Children", R({99, 12345})), Succeeded());
 }
 
 // --- a model of cascading deletes and updates ----------------------------------------
@@ -692,24 +659,24 @@ TEST_F(ForeignKeyActionTest, RandomChangesMatchAModelOfTheActions) {
     const int32_t key = static_cast<int32_t>(random() % 40);
     if (op == 0) {
       const bool ok = !parents.count(key);
-      EXPECT_EQ(ok, Put("Parents", R({key, key})) == 0);
+      EXPECT_EQ(ok, Put("Parents", R({key, key})).ok());
       if (ok) parents[key] = key;
     } else if (op == 1) {
       std::optional<int32_t> parent = random() % 4 == 0 ? std::nullopt : std::optional<int32_t>(random() % 40);
       const bool ok = !children.count(key) && (!parent || parents.count(*parent));
-      EXPECT_EQ(ok, Put("Children", R({key, parent})) == 0) << step;
+      EXPECT_EQ(ok, Put("Children", R({key, parent})).ok()) << step;
       if (ok) children[key] = parent;
     } else if (op == 2 && !children.empty()) {
       const int32_t child = pick(children);
       const bool ok = !grand.count(key);
-      EXPECT_EQ(ok, Put("Grand", R({key, child})) == 0) << step;
+      EXPECT_EQ(ok, Put("Grand", R({key, child})).ok()) << step;
       if (ok) grand[key] = child;
     } else if (op == 3 && !parents.empty()) {
       const int32_t parent = pick(parents);
       bool blocked = false;
       for (auto& [c, p] : children)
         for (auto& [g, gc] : grand) blocked = blocked || (p == parent && gc == c);
-      EXPECT_EQ(!blocked, Remove("Parents", parent) == 0) << step;
+      EXPECT_EQ(!blocked, Remove("Parents", parent).ok()) << step;
       if (!blocked) {
         parents.erase(parent);
         std::erase_if(children, [&](const auto& c) { return c.second == parent; });
@@ -717,7 +684,7 @@ TEST_F(ForeignKeyActionTest, RandomChangesMatchAModelOfTheActions) {
     } else if (op == 4 && !parents.empty()) {
       const int32_t parent = pick(parents);
       const bool ok = key == parent || !parents.count(key);
-      EXPECT_EQ(ok, Change("Parents", parent, 0, key) == 0) << step;
+      EXPECT_EQ(ok, Change("Parents", parent, 0, key).ok()) << step;
       if (ok && key != parent) {
         parents[key] = parents[parent];
         parents.erase(parent);
@@ -726,7 +693,7 @@ TEST_F(ForeignKeyActionTest, RandomChangesMatchAModelOfTheActions) {
       }
     } else if (op == 5 && !grand.empty()) {
       const int32_t g = pick(grand);
-      ASSERT_EQ(0, Remove("Grand", g));
+      ASSERT_THAT(Remove("Grand", g), Succeeded());
       grand.erase(g);
     }
   }

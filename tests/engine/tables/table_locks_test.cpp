@@ -34,7 +34,7 @@ class TableLocksOfTablesTest : public TTableFixture {
     db->OpenDatabase(false, false, crypto);
     return db;
   }
-  int32_t InsertThrough(TDVXLocalCursor& cursor, int32_t code) {
+  TDVXCursorResult InsertThrough(TDVXLocalCursor& cursor, int32_t code) {
     cursor.NewRecord();
     SetFieldData(kCode, cursor.Fields(), &code, cursor.Record());
     return cursor.InsertRecord();
@@ -67,11 +67,10 @@ TEST_F(TableLocksOfTablesTest, AReaderInAnotherProgramHoldsOffAWriterUntilItIsDo
   TDVXLocalCursor writer(*mySession_, kTable);
   writer.Open();
   ASSERT_TRUE(reader.Table().LockTableS(theirSession_->SessionID()));
-  EXPECT_NE(InsertThrough(writer, 1), 0);
-  EXPECT_THAT(writer.LastMessage(), HasSubstr("cannot lock table in 'RW' mode, table name = 'Remedies'"));
+  EXPECT_THAT(InsertThrough(writer, 1), ResultIs(::testing::Ne(0), HasSubstr("cannot lock table in 'RW' mode, table name = 'Remedies'")));
   EXPECT_EQ(reader.GetRecordCount(), 0);
   ASSERT_TRUE(reader.Table().UnlockTableS(theirSession_->SessionID()));
-  EXPECT_EQ(InsertThrough(writer, 1), 0);
+  EXPECT_THAT(InsertThrough(writer, 1), Succeeded());
   EXPECT_EQ(reader.GetRecordCount(), 1);
 }
 
@@ -96,7 +95,7 @@ TEST_F(TableLocksOfTablesTest, OnlyLocksBeyondTheOpenTablesIntentKeepATransactio
               ThrowsDvx(10824, "Cannot start transaction due to remaining table locks in table 'Remedies'"));
   cursor.Table().UnlockTableS(mySession_->SessionID());
   mySession_->StartTransaction();
-  EXPECT_EQ(InsertThrough(cursor, 5), 0);
+  EXPECT_THAT(InsertThrough(cursor, 5), Succeeded());
   mySession_->Commit(true);
 }
 
@@ -114,19 +113,19 @@ TEST_F(TableLocksOfTablesTest, ATransactionKeepsOtherWritersOutFromItsFirstChang
   otherProgram.Open();
   for (bool commit : {true, false}) {
     mySession_->StartTransaction();
-    EXPECT_EQ(InsertThrough(sameProgram, commit ? 100 : 200), 0) << "no change yet, no lock yet";
-    EXPECT_EQ(InsertThrough(cursor, commit ? 1 : 2), 0);
+    EXPECT_THAT(InsertThrough(sameProgram, commit ? 100 : 200), Succeeded()) << "no change yet, no lock yet";
+    EXPECT_THAT(InsertThrough(cursor, commit ? 1 : 2), Succeeded());
     for (TDVXLocalCursor* writer : {&sameProgram, &otherProgram}) {
-      EXPECT_NE(InsertThrough(*writer, 3), 0);
-      EXPECT_THAT(writer->LastMessage(), HasSubstr("cannot lock table in 'RW' mode, table name = 'Remedies'"));
+      EXPECT_THAT(InsertThrough(*writer, 3),
+                  ResultIs(::testing::Ne(0), HasSubstr("cannot lock table in 'RW' mode, table name = 'Remedies'")));
     }
     EXPECT_EQ(otherProgram.GetRecordCount(), commit ? 1 : 5) << "the other program reads what was committed";
     if (commit)
       mySession_->Commit(true);
     else
       mySession_->Rollback();
-    EXPECT_EQ(InsertThrough(otherProgram, commit ? 101 : 102), 0);
-    EXPECT_EQ(InsertThrough(sameProgram, commit ? 103 : 104), 0);
+    EXPECT_THAT(InsertThrough(otherProgram, commit ? 101 : 102), Succeeded());
+    EXPECT_THAT(InsertThrough(sameProgram, commit ? 103 : 104), Succeeded());
   }
   EXPECT_EQ(cursor.GetRecordCount(), 7);
 }
@@ -137,7 +136,7 @@ TEST_F(TableLocksOfTablesTest, ACommitThatCannotLockAChangedTableRollsBackAndSay
   TDVXLocalCursor reader(*theirSession_, kTable);
   reader.Open();
   mySession_->StartTransaction();
-  ASSERT_EQ(InsertThrough(cursor, 1), 0);
+  ASSERT_THAT(InsertThrough(cursor, 1), Succeeded());
   ASSERT_TRUE(reader.Table().LockTableS(theirSession_->SessionID())) << "a reader gets past the intent lock";
   EXPECT_THAT([&] { mySession_->Commit(true); },
               ThrowsDvx(10826, "Commit operation failed - rollback called. Some of modified tables are locked by "
@@ -146,7 +145,7 @@ TEST_F(TableLocksOfTablesTest, ACommitThatCannotLockAChangedTableRollsBackAndSay
   EXPECT_EQ(cursor.GetRecordCount(), 0);
   ASSERT_TRUE(reader.Table().UnlockTableS(theirSession_->SessionID()));
   EXPECT_EQ(reader.GetRecordCount(), 0);
-  EXPECT_EQ(InsertThrough(reader, 1), 0) << "the rolled-back transaction holds no lock any more";
+  EXPECT_THAT(InsertThrough(reader, 1), Succeeded()) << "the rolled-back transaction holds no lock any more";
 }
 
 TEST_F(TableLocksOfTablesTest, ASessionThatEndsLeavesNoLocksBehind) {

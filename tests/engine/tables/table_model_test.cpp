@@ -58,15 +58,15 @@ class TableModelTest : public TTableFixture {
       bool idTaken = false;
       for (auto& [id, m] : model) idTaken = idTaken || (explicitID && m.id == *explicitID);
       const bool refused = !r.code || CodeTaken(model, r.code) || idTaken;
-      const int32_t result = Insert(r.code, r.name, explicitID);
+      const TDVXCursorResult result = Insert(r.code, r.name, explicitID);
       if (refused) {
-        ASSERT_NE(result, 0) << "an insert that breaks a constraint was accepted";
-        ASSERT_TRUE(result == 30026 || result == 30320 || result == 30319 || faults_) << result;
+        ASSERT_FALSE(result.ok()) << "an insert that breaks a constraint was accepted";
+        ASSERT_TRUE(result.code == 30026 || result.code == 30320 || result.code == 30319 || faults_) << result.code;
         ++refused_;
         return;
       }
-      if (result != 0) {
-        ASSERT_TRUE(faults_) << cursor_->LastMessage();
+      if (!result.ok()) {
+        ASSERT_TRUE(faults_) << result.message;
         ++failed_;
         return;
       }
@@ -84,21 +84,21 @@ class TableModelTest : public TTableFixture {
         SetInt(kCode, r.code);
         SetText(kName, r.name);
         const bool refused = !r.code || CodeTaken(model, r.code, &it->first);
-        const int32_t result = cursor_->UpdateRecord();
+        const TDVXCursorResult result = cursor_->UpdateRecord();
         if (refused) {
-          ASSERT_NE(result, 0);
+          ASSERT_FALSE(result.ok());
           return;
         }
-        if (result != 0) {
-          ASSERT_TRUE(faults_) << cursor_->LastMessage();
+        if (!result.ok()) {
+          ASSERT_TRUE(faults_) << result.message;
           ++failed_;
           return;
         }
         it->second = r;
       } else {
-        const int32_t result = cursor_->DeleteRecord();
-        if (result != 0) {
-          ASSERT_TRUE(faults_) << cursor_->LastMessage();
+        const TDVXCursorResult result = cursor_->DeleteRecord();
+        if (!result.ok()) {
+          ASSERT_TRUE(faults_) << result.message;
           ++failed_;
           return;
         }

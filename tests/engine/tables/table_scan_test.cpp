@@ -53,7 +53,7 @@ class TableScanTest : public TTableFixture {
     SetText(kWord, word);
     SetFieldData(kSmall, Fields(), small ? &*small : nullptr, cursor_->Record());
     SetFieldData(kAmount, Fields(), amount ? &*amount : nullptr, cursor_->Record());
-    ASSERT_EQ(0, cursor_->InsertRecord()) << cursor_->LastMessage();
+    ASSERT_THAT(cursor_->InsertRecord(), Succeeded());
   }
 
   std::unique_ptr<TDVXExpression> Filter(const std::string& text, bool caseInsensitive = false) {
@@ -256,11 +256,11 @@ TEST_F(TableScanTest, RandomQueriesFindWhatAPlainWalkFinds) {
       const std::vector<TDVXRecordID> all = Walk();
       Seek(all[random() % all.size()]);
       if (random() % 2 == 0) {
-        ASSERT_EQ(0, cursor_->DeleteRecord()) << cursor_->LastMessage();
+        ASSERT_THAT(cursor_->DeleteRecord(), Succeeded());
       } else {
         SetInt(kGrp, pick(groups));
         SetText(kWord, pick(words));
-        ASSERT_EQ(0, cursor_->UpdateRecord()) << cursor_->LastMessage();
+        ASSERT_THAT(cursor_->UpdateRecord(), Succeeded());
       }
       InsertRow(pick(groups), pick(words), pick(smalls), pick(amounts));
     }

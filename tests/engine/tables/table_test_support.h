@@ -23,11 +23,14 @@
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_data.h"
+#include "tests/support/cursor_result_matchers.h"
 #include "tests/support/dvx_matchers.h"
 
 namespace dvx::test {
 
 using testing::DvxErrorOf;
+using testing::ResultIs;
+using testing::Succeeded;
 using testing::ThrowsDvx;
 using ::testing::HasSubstr;
 
@@ -119,8 +122,8 @@ class TTableFixture : public ::testing::Test {
   std::optional<int32_t> GetInt(int field) { return GetInt(cursor_->Record(), field); }
   void SetText(int field, const std::string& text) { SetText(cursor_->Record(), field, text); }
   std::string GetText(int field) { return GetText(cursor_->Record(), field); }
-  // Inserts a record; the cursor's result code.
-  int32_t Insert(std::optional<int32_t> code, const std::string& name, std::optional<int32_t> id = std::nullopt) {
+  // Inserts a record; the cursor's result.
+  TDVXCursorResult Insert(std::optional<int32_t> code, const std::string& name, std::optional<int32_t> id = std::nullopt) {
     cursor_->NewRecord();
     SetInt(kId, id);
     SetInt(kCode, code);

@@ -14,7 +14,7 @@ class UpdateAllTest : public TTableFixture {
     CreateDatabase();
     CreateRemedies();
     OpenCursor();
-    for (int i = 1; i <= 12; ++i) ASSERT_EQ(0, Insert(i * 10, "R" + std::to_string(i)));
+    for (int i = 1; i <= 12; ++i) ASSERT_THAT(Insert(i * 10, "R" + std::to_string(i)), Succeeded());
   }
   // "Code:Name" of every record in physical order.
   std::vector<std::string> Rows() {
@@ -67,7 +67,7 @@ TEST_F(UpdateAllTest, AViolationAtAnyRecordLeavesEveryRecordAsItWas) {
 
 TEST_F(UpdateAllTest, InsideATransactionAFailureLeavesTheTransactionAsItWas) {
   session_->StartTransaction();
-  ASSERT_EQ(0, Insert(999, "InTransaction"));
+  ASSERT_THAT(Insert(999, "InTransaction"), Succeeded());
   const std::vector<std::string> before = Rows();
   EXPECT_THAT([&] { cursor_->Table().UpdateAll(*cursor_, {"Code"}, {Int(7)}); }, ThrowsDvx(30320));
   EXPECT_EQ(Rows(), before);
