@@ -74,11 +74,15 @@ class TDataLink {
   friend class TDataSet;
   void DataEvent(TDataEvent event, intptr_t info);
   void UpdateState();
+  // Keeps the dataset's active row inside this link's rows and the rows
+  // filled; the distance the first row moved, in records.
+  int UpdateRange(int shift);
 
   TDataSource* dataSource_ = nullptr;
   bool active_ = false;
   bool editing_ = false;
   bool readOnly_ = false;
+  bool updating_ = false;  // inside UpdateData: the control's own writes are not echoed back
   int bufferCount_ = 1;
   int firstRecord_ = 0;  // the link's first row in the dataset's window
 };

@@ -92,6 +92,8 @@ class TDataSet : public TComponent {
   void CheckInactive() const;  // "Cannot perform this operation on an open dataset"
   // Posts a pending change (deCheckBrowseMode first, so controls write theirs).
   void CheckBrowseMode();
+  // "Cannot modify a read-only dataset" when CanModify() is false.
+  void CheckCanModify() const;
 
   // --- navigation ---
   void First();
@@ -166,6 +168,10 @@ class TDataSet : public TComponent {
 
   // --- BLOB values ---
   virtual std::unique_ptr<TDVXStream> CreateBlobStream(TField& field, TBlobStreamMode mode) = 0;
+  // A BLOB stream tells the dataset that it changed the field's value (when
+  // it is freed): the record counts as modified, the field's OnChange runs
+  // and the links hear deFieldChange.
+  void BlobModified(TField& field);
 
   // --- field access, used by the fields ---
   // The host-format value of the field in the buffer of the current state;
@@ -216,7 +222,8 @@ class TDataSet : public TComponent {
   virtual void SetFieldDataIn(uint8_t* buffer, const TField& field, const void* data) = 0;
   // Calculated fields live in the buffer too, past the record; the
   // subclass says where (CalcFieldsOffset) and the framework keeps
-  // them there as a presence byte followed by the value.
+  // them there as a presence byte followed by the value. A buffer needs
+  // CalcFieldsSize() bytes from there (known once CreateFields ran).
   virtual int CalcFieldsOffset() const = 0;
   virtual void InternalEdit() {}
   virtual void InternalInsert() {}
@@ -229,13 +236,25 @@ class TDataSet : public TComponent {
   virtual void FilterChanged() {}
 
   // --- for subclasses ---
+  // Finds the next (or prior) record that passes the filter, or, when the
+  // dataset is not Filtered, OnFilterRecord (FindFirst/FindNext/...). The
+  // default walks the records with GetRecord; a subclass whose source can
+  // apply the filter text on its own overrides it. On success the found
+  // record becomes current (Resync).
+  virtual bool FindRecord(bool restart, bool goForward);
+  // The source moved on its own (a search, a bookmark check): the next
+  // window operation repositions it first.
+  void CursorPosChanged() { cursorRecord_ = -1; }
   // Makes the field objects from FieldDefs (and the calculated fields).
   void CreateFields();
   void DestroyFields();
+  // Bytes of the calculated-field area of each buffer.
+  int CalcFieldsSize() const { return calcFieldsSize_; }
   // The buffer the current state reads and writes.
   uint8_t* ActiveBuffer() const;
   // Temporarily makes `buffer` the buffer of `state` (filter, calc-fields,
-  // set-key); RestoreState puts the old state back.
+  // set-key); RestoreState puts the old state back. Pairs nest; while a
+  // temporary state is set the links hear nothing.
   TDataSetState SetTempState(TDataSetState state, uint8_t* buffer = nullptr);
   void RestoreState(TDataSetState state);
   // Tells every link of every data source.
@@ -256,6 +275,11 @@ class TDataSet : public TComponent {
   // The application's default error handling (a message box); used for
   // errors inside handlers that cannot pass them on.
   static void SetErrorHandler(std::function<void(const std::exception&)> handler);
+  // What HandleException does, for helpers outside the dataset (a BLOB
+  // stream that is freed): the installed handler gets the error; without
+  // one its text is kept (LastHandledError).
+  static void ReportException(const std::exception& error);
+  static const std::string& LastHandledError();
 
  protected:
   void Loaded() override;
@@ -273,8 +297,30 @@ class TDataSet : public TComponent {
   void OpenCursor();
   void CloseCursor();
   void SetState(TDataSetState state);
+  // Puts the source on the record of buffers_[index] (by its flag: the
+  // first or last position for bfBOF/bfEOF buffers).
+  void SetCurrentRecord(int index);
+  uint8_t* ScratchBuffer() const { return buffers_[bufferCount_]; }
+  void AllocateBuffers(int count);
+  void FreeBuffers();
+  // Runs `operation`, offering a failure to `handler` (daRetry runs it
+  // again, daAbort raises EAbort, daFail passes the error on).
+  void CheckOperation(const std::function<void()>& operation, const TDataSetErrorEvent& handler);
+  void CheckRequiredFields();
+  void BeginInsertAppend();
+  void EndInsertAppend();
+  void DoEvent(const TDataSetNotifyEvent& event) { if (event) event(*this); }
+  // The matching record of a Locate/Lookup, read into the scratch buffer
+  // with the source on it.
+  bool LocateRecord(const std::string& keyFields, const std::vector<TDVXVariant>& keyValues,
+                    const TLocateOptions& options);
+  bool RecordMatches(const std::vector<TField*>& fields, const std::vector<TDVXVariant>& values,
+                     const TLocateOptions& options) const;
+  std::vector<TField*> FieldList(const std::string& names) const;
+  void ReadCalcField(const uint8_t* buffer, const TField& field, void* data, bool& present) const;
   friend class TDataSource;
   friend class TDataLink;
+  friend class TField;
 
   TDataSetState state_ = dsInactive;
   bool bof_ = true;
@@ -286,9 +332,15 @@ class TDataSet : public TComponent {
   int bufferCount_ = 0;
   int recordCount_ = 0;
   int activeRecord_ = 0;
+  int cursorRecord_ = -1;      // the buffer whose record the source stands on; -1 unknown
+  int scrollShift_ = 0;        // how far the buffers moved during one MoveBy (link rows follow)
   int disableCount_ = 0;
+  TDataSetState disableState_ = dsInactive;
   TDataEvent pendingEvent_ = deDataSetChange;
   bool eventPending_ = false;
+  int tempDepth_ = 0;
+  std::vector<std::pair<TDataSetState, uint8_t*>> tempStack_;
+  int calcFieldsSize_ = 0;
   TFieldDefs fieldDefs_;
   TIndexDefs indexDefs_;
   TFields fields_;

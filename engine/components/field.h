@@ -49,7 +49,6 @@
 namespace dvx {
 
 class TDataSet;
-class TStream;
 
 class TField {
  public:
@@ -123,6 +122,8 @@ class TField {
   std::function<void(TField&)> OnValidate;
   // Asks the controls showing this field to take the focus.
   void FocusControl();
+  // The value the record had when its edit began (NULL while inserting).
+  TDVXVariant OldValue() const;
 
  protected:
   // Raises "'%s' is not a valid <what> value for field '%s'".
@@ -142,6 +143,7 @@ class TField {
   bool readOnly_ = false;
   bool visible_ = true;
   std::string displayLabel_;
+  int calcOffset_ = -1;  // calculated fields: offset of the presence byte in the calculated area
 };
 
 // The dataset's fields, in order; the dataset owns them.

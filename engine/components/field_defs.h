@@ -26,6 +26,9 @@ class TFieldDef {
   int FieldNo() const { return fieldNo_; }
   int Precision() const { return precision_; }
   void SetPrecision(int precision) { precision_ = precision; }
+  // ftMemo holding UTF-16LE text instead of Windows-1252.
+  bool WideMemo() const { return wideMemo_; }
+  void SetWideMemo(bool wide) { wideMemo_ = wide; }
 
  private:
   friend class TFieldDefs;
@@ -35,6 +38,7 @@ class TFieldDef {
   bool required_;
   int fieldNo_ = 0;
   int precision_ = 0;
+  bool wideMemo_ = false;
 };
 
 class TFieldDefs {
