@@ -19,6 +19,8 @@
 //     last registered first.
 //  4. DatabaseName, DatabaseFileName and SessionName never change while
 //     connected (the file name disconnects first, the others refuse).
+//  5. A release that reaches the component while it disconnects only
+//     counts one user less.
 //
 // The handle's file is DatabaseFileName as given, resolved against the
 // process's current directory when it has no directory; without a file
@@ -183,6 +185,10 @@ class TDVXDatabase : public TComponent, public TDVXSessionMember {
   bool temporary_ = false;
   bool borrowed_ = false;
   bool streamedConnected_ = false;
+  // Set while Close runs: a dataset it closes releases the database
+  // through the session, which must then neither disconnect it again nor
+  // free it (the component may be on its way out already).
+  bool closing_ = false;
   TDVXCriticalSection lock_;
 
   bool localDatabase_ = true;

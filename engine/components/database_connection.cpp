@@ -59,14 +59,16 @@ void TDVXDatabase::Open() {
 }
 
 void TDVXDatabase::Close() {
-  if (!Connected()) return;
+  if (!Connected() || closing_) return;
   if (BeforeDisconnect) BeforeDisconnect(*this);
   std::exception_ptr failure;
   {
     std::unique_ptr<TDVXEngineLock> engine;
     if (session_ && session_->list_) engine = std::make_unique<TDVXEngineLock>(*session_);
     TDVXLockGuard own(lock_);
+    closing_ = true;
     CloseClients(failure);
+    closing_ = false;
     std::shared_ptr<TDVXLocalSession> handle = std::move(handle_);
     handle_.reset();
     borrowed_ = false;

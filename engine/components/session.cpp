@@ -260,7 +260,7 @@ void TDVXSession::ReleaseDatabase(TDVXDatabase* database) {
   if (database == nullptr) return;
   TDVXEngineLock guard(*this);
   if (database->referenceCount_ > 0) --database->referenceCount_;
-  if (database->referenceCount_ > 0 || database->KeepConnection()) return;
+  if (database->referenceCount_ > 0 || database->KeepConnection() || database->closing_) return;
   if (database->Temporary())
     delete database;
   else

@@ -167,5 +167,35 @@ TEST_F(AcquireDatabaseTest, DisconnectingClosesTheDatasetsOfATemporaryComponent)
   EXPECT_EQ(log, std::vector<std::string>{"tblMem"});
 }
 
+// A dataset closed by its database's disconnection releases the database
+// through the session, as it does when it closes by itself; the release
+// must neither disconnect again nor free the component that is closing.
+TEST_F(AcquireDatabaseTest, AReleaseDuringDisconnectionDoesNotDisconnectAgain) {
+  const std::string file = CreateFile("again.dvx");
+  auto database = MakeInSession("dbAgain", file);
+  database->SetKeepConnection(false);
+  int disconnects = 0;
+  database->BeforeDisconnect = [&](TDVXDatabase&) { ++disconnects; };
+  std::vector<std::string> log;
+  TStubDataset dataset(&form_, "tblAgain", log);
+  ASSERT_TRUE(dataset.Acquire(*session_, "dbAgain"));
+  database->Close();
+  EXPECT_EQ(disconnects, 1);
+  EXPECT_EQ(log, std::vector<std::string>{"tblAgain"});
+  EXPECT_EQ(database->ReferenceCount(), 0);
+}
+
+TEST_F(AcquireDatabaseTest, StoppingTheSessionFreesATemporaryComponentItsDatasetReleases) {
+  session_->SetKeepConnections(false);
+  std::vector<std::string> log;
+  TStubDataset first(&form_, "tblFirst", log), second(&form_, "tblSecond", log);
+  ASSERT_TRUE(first.Acquire(*session_, "MEMORY"));
+  ASSERT_TRUE(second.Acquire(*session_, "MEMORY"));
+  EXPECT_EQ(session_->FindDatabase("MEMORY")->ReferenceCount(), 2);
+  session_->SetActive(false);
+  EXPECT_EQ(log, (std::vector<std::string>{"tblSecond", "tblFirst"}));
+  EXPECT_TRUE(session_->Components().empty());
+}
+
 }  // namespace
 }  // namespace dvx::test

@@ -48,15 +48,28 @@ class TStubDataset : public TComponent, public TDVXDatabaseClient {
     database_ = &database;
     database.RegisterClient(*this);
   }
+  // Opens as a dataset does: through the session, which counts it.
+  bool Acquire(TDVXSession& session, const std::string& databaseName) {
+    TDVXDatabase* database = session.AcquireDatabase(databaseName, Owner());
+    if (database == nullptr) return false;
+    session_ = &session;
+    Attach(*database);
+    return true;
+  }
   void CloseForDisconnect() override {
     log_.push_back(Name());
-    if (database_) database_->UnregisterClient(*this);
+    TDVXDatabase* database = database_;
     database_ = nullptr;
+    if (database == nullptr) return;
+    database->UnregisterClient(*this);
+    if (session_) session_->ReleaseDatabase(database);
+    session_ = nullptr;
   }
 
  private:
   std::vector<std::string>& log_;
   TDVXDatabase* database_ = nullptr;
+  TDVXSession* session_ = nullptr;
 };
 
 class TComponentsFixture : public ::testing::Test {

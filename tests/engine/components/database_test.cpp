@@ -107,6 +107,35 @@ TEST_F(DatabaseTest, TheFilesStoredSettingsReplaceTheComponents) {
   EXPECT_DOUBLE_EQ(database->FormatVersion(), 4.2);
 }
 
+TEST_F(DatabaseTest, AFileThatCannotBeWrittenOpensReadOnly) {
+  const std::string file = CreateFile("locked.dvx");
+  ASSERT_TRUE(TDVXFileSystem::Default().SetReadOnly(file, true));
+  auto database = MakeDatabase("dbReadOnly", file);
+  database->Open();
+  EXPECT_TRUE(database->ReadOnly());
+  database->Close();
+  TDVXFileSystem::Default().SetReadOnly(file, false);
+}
+
+TEST_F(DatabaseTest, ComponentsThatDoNotShareGetHandlesOfTheirOwn) {
+  const std::string file = CreateFile("own.dvx");
+  TDVXSession session(&form_);
+  session.SetSessionName("Own");
+  auto first = MakeDatabase("dbOwn", file);
+  first->SetHandleShared(true);
+  first->Open();
+  TDVXDatabase second;
+  second.SetSessionName("Own");  // same name, other session
+  second.SetDatabaseName("dbOwn");
+  second.SetDatabaseFileName(file);
+  second.SetExclusive(false);
+  second.SetHandleShared(true);
+  second.Open();
+  EXPECT_FALSE(second.HandleBorrowed()) << "handles are borrowed within a session only";
+  EXPECT_NE(second.Handle(), first->Handle());
+  EXPECT_EQ(Users(file), 2);
+}
+
 TEST_F(DatabaseTest, HandleParamsCarryTheComponentsSettings) {
   auto database = MakeDatabase("dbParams", Path("p.dvx"));
   database->SetReadOnly(true);
