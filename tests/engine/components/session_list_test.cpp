@@ -84,7 +84,7 @@ TEST_F(SessionTest, ADuplicateNameIsRefusedWithoutRegardToCase) {
   EXPECT_THAT([&] { second.SetSessionName("ORDERS"); }, ThrowsDatabaseError("Duplicate session name 'ORDERS'"));
   EXPECT_THAT([&] { second.SetSessionName("Default"); }, ThrowsDatabaseError("Duplicate session name 'Default'"));
   EXPECT_EQ(second.SessionName(), "");
-  first->SetSessionName("orders") ;  // its own name in another case
+  first->SetSessionName("orders");  // its own name in another case
   EXPECT_EQ(first->SessionName(), "orders");
 }
 
