@@ -81,7 +81,8 @@ std::vector<uint8_t> RecordsFile() {
         stream.WriteBuffer(picture.data(), picture.size(), 0);
         stream.StoreInto(2, layout, cursor.Record());
       }
-      if (cursor.InsertRecord() != 0) throw std::runtime_error("cannot insert a seed record: " + cursor.LastMessage());
+      if (const TDVXCursorResult inserted = cursor.InsertRecord(); !inserted.ok())
+        throw std::runtime_error("cannot insert a seed record: " + inserted.message);
     }
     cursor.Close();
   }

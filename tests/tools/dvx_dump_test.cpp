@@ -17,6 +17,7 @@ namespace {
 
 using dvxtest::RunDvx;
 using namespace dvx;
+using dvx::testing::Succeeded;
 
 // One output line: the fields joined by tabs.
 std::string Line(const std::vector<std::string>& fields) {

@@ -10,6 +10,8 @@
 
 namespace dvxtest {
 
+using dvx::testing::Succeeded;
+
 class TDvxTableTest : public TDvxTempDirTestOf<dvx::test::TTableFixture> {
  protected:
   // Closes the database (every change is committed by then) and writes its

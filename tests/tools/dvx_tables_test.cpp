@@ -8,6 +8,7 @@
 namespace {
 
 using dvxtest::RunDvx;
+using dvx::testing::Succeeded;
 using namespace dvx;
 
 class DvxTablesTest : public dvxtest::TDvxTableTest {
