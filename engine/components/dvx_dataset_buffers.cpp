@@ -106,8 +106,11 @@ void TDVXDataSet::InternalGotoBookmark(const uint8_t* bookmark) {
 
 void TDVXDataSet::InternalSetToRecord(uint8_t* buffer) {
   CheckHandle(kErrNilCursorSetToRecord);
-  // A new record has no place yet; a record that has gone leaves the
-  // cursor where its ID points, from where the cursor's order continues.
+  // A new record has no place yet (its buffer names the record it stands
+  // before, which a cancel goes back to); the cursor's buffer holds it
+  // with what BLOB streams wrote, so the cursor stays. A record that has
+  // gone leaves the cursor where its ID points, from where the cursor's
+  // order continues.
   if (buffer[recordSize_ + kFlagOffset] == bfInserted) return;
   // The record under edit is in the cursor's buffer with what BLOB
   // streams wrote; reading it again would drop that.

@@ -22,6 +22,7 @@
 #include "engine/core/exception.h"
 #include "engine/schema/field_def.h"
 #include "engine/schema/record_buffer.h"
+#include "engine/storage/record_id.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/table_data.h"
 
@@ -188,6 +189,19 @@ void TDVXDataSet::InternalCancel() {
   oldValues_.clear();
   tableChangePending_ = false;
   if (!result.ok()) RaiseCursorResult(result, kErrEditRecord, kMsgEditRecord);
+  // A cancelled insert goes back to where it was made: the record the new
+  // one stood before, the end (append) or the start (empty dataset); the
+  // cursor stayed put meanwhile, its buffer holding the new record.
+  uint8_t* active = ActiveBuffer();
+  if (State() != dsInsert || !active) return;
+  TCursorCall call(cursorCallDepth_);
+  switch (GetBookmarkFlag(active)) {
+    case bfEOF: cursor.Last(); break;
+    case bfBOF: cursor.First(); break;
+    default:
+      if (!TDVXRecordID::Decode(active + recordSize_).IsNone()) GotoRecordID(active + recordSize_);
+      break;
+  }
 }
 
 void TDVXDataSet::InternalDelete() {
