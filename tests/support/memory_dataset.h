@@ -4,7 +4,8 @@
 // the framework alone.
 //
 // Fields: Key ftInteger (required), Name ftString(40), Amount ftFloat,
-// Day ftDate, Notes ftMemo, Picture ftGraphic. Rows keep their order;
+// Day ftDate, Notes ftMemo, Picture ftGraphic; a test may add more field
+// definitions of any type before opening (their values start NULL). Rows keep their order;
 // Insert puts a new row before the active one, Append after the last.
 // Bookmarks are the row's identity (8 bytes), which stays with the row
 // through inserts and deletes of others. RefuseNextPost / RefuseNextDelete
@@ -61,7 +62,7 @@ class TMemoryDataSet : public TDataSet {
               const std::string& notes = {}, const std::vector<uint8_t>& picture = {}) {
     TRow row;
     row.id = nextId_++;
-    row.values.resize(kFieldCount);
+    row.values.resize(FieldDefs().Count());
     row.values[kKey] = Bytes(&key, 4);
     if (!nameUtf8.empty()) {
       std::vector<uint8_t> name(kNameSize + 1, 0);
@@ -160,7 +161,7 @@ class TMemoryDataSet : public TDataSet {
   uint8_t* AllocRecordBuffer() override {
     auto* buffer = new uint8_t[kHeaderSize + std::max(CalcFieldsSize(), 1)]();
     new (buffer) TMemoryRecord();
-    Record(buffer)->values.resize(kFieldCount);
+    Record(buffer)->values.resize(FieldDefs().Count());
     return buffer;
   }
   void FreeRecordBuffer(uint8_t*& buffer) override {
@@ -171,7 +172,7 @@ class TMemoryDataSet : public TDataSet {
   }
   void InternalInitRecord(uint8_t* buffer) override {
     TMemoryRecord* record = Record(buffer);
-    record->values.assign(kFieldCount, std::nullopt);
+    record->values.assign(FieldDefs().Count(), std::nullopt);
     record->id = -1;
     record->flag = bfInserted;
     std::memset(buffer + kHeaderSize, 0, static_cast<size_t>(CalcFieldsSize()));
@@ -297,6 +298,7 @@ class TMemoryDataSet : public TDataSet {
   bool Fill(uint8_t* buffer, int index) {
     TMemoryRecord* record = Record(buffer);
     record->values = rows_[index].values;
+    record->values.resize(FieldDefs().Count());
     record->id = rows_[index].id;
     record->flag = bfCurrent;
     if (Filtered() && !RecordFilterAccepts(buffer)) return false;
