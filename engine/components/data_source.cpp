@@ -10,6 +10,10 @@ namespace dvx {
 TDataSource::TDataSource(TComponent* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
+  // Handlers belong to objects that may be gone already.
+  OnStateChange = nullptr;
+  OnDataChange = nullptr;
+  OnUpdateData = nullptr;
   SetDataSet(nullptr);
   const std::vector<TDataLink*> links = links_;
   for (TDataLink* link : links) link->SetDataSource(nullptr);
