@@ -3,6 +3,7 @@
 // current record. Posts that break the unique key and deletes a database
 // event refuses must leave everything as it was; the other dataset must
 // follow every change through the cursor's observer.
+#include <cstring>
 #include <map>
 #include <optional>
 #include <random>
