@@ -1,26 +1,10 @@
 #pragma once
-// The record navigator of a list: first, prior, next and last record.
-#include <QFrame>
-#include <QToolButton>
+// The record navigator of the window's lists: the data-aware navigator
+// (first, prior, next, last; the window's code knows it by this name).
+#include "app/data_controls/db_navigator.h"
 
 namespace fendra {
 
-// The four buttons are named after the navigator with the suffixes First,
-// Prior, Next and Last. Until a dataset is attached they are disabled.
-class TDbNavigator : public QFrame {
-  Q_OBJECT
- public:
-  TDbNavigator(QWidget* parent, const char* name);
-  QToolButton* First() const { return first_; }
-  QToolButton* Prior() const { return prior_; }
-  QToolButton* Next() const { return next_; }
-  QToolButton* Last() const { return last_; }
-
- private:
-  QToolButton* first_;
-  QToolButton* prior_;
-  QToolButton* next_;
-  QToolButton* last_;
-};
+using TDbNavigator = TDBNavigator;
 
 }  // namespace fendra

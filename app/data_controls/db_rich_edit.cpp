@@ -1,0 +1,138 @@
+#include "app/data_controls/db_rich_edit.h"
+
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QTextDocument>
+
+#include "app/data_controls/blob_bytes.h"
+#include "app/richtext/rtf_reader.h"
+#include "app/richtext/rtf_writer.h"
+#include "engine/components/field.h"
+
+namespace fendra {
+
+namespace {
+// What the RTF reader takes; a longer value is not loaded at all.
+const qsizetype kMaxValueBytes = RtfReader::TLimits{}.maxInputBytes;
+}  // namespace
+
+TDBRichEdit::TDBRichEdit(QWidget* parent, const char* name, TAccess access) : TRichTextView(parent, name, access) {
+  link_.OnDataChange = [this] { ShowField(); };
+  link_.OnEditingChange = [this] { UpdateAccess(); };
+  link_.OnActiveChange = [this] { UpdateAccess(); };
+  link_.OnUpdateData = [this] { WriteField(); };
+  if (access == TAccess::ReadOnly) link_.SetReadOnly(true);
+  connect(document(), &QTextDocument::contentsChanged, this, &TDBRichEdit::ContentChanged);
+  UpdateAccess();
+}
+
+void TDBRichEdit::UpdateAccess() { SetFieldBound(link_.CanModify() && !valueRefused_); }
+
+void TDBRichEdit::ShowField() {
+  if (startingEdit_) return;
+  loading_ = true;
+  valueRefused_ = false;
+  valueMessage_.clear();
+  dvx::TField* field = link_.Field();
+  try {
+    if (field == nullptr) {
+      clear();
+    } else {
+      TBlobRead read = ReadBlobBytes(*field, kMaxValueBytes);
+      if (read.tooLong) {
+        clear();
+        valueRefused_ = true;
+        valueMessage_ = QStringLiteral("Der Text ist zu lang, um angezeigt zu werden.");
+      } else if (RtfReader::IsRtf(read.bytes)) {
+        storeRtf_ = true;
+        if (SetRtf(read.bytes) != RtfReader::TStatus::Ok) valueMessage_ = RtfMessage();
+      } else {
+        // Plain memo text, in the field's own character set.
+        storeRtf_ = field->DataType() == dvx::ftFmtMemo;
+        setPlainText(QString::fromStdString(field->AsString()));
+      }
+    }
+  } catch (...) {
+    loading_ = false;
+    throw;
+  }
+  document()->setModified(false);
+  loading_ = false;
+  UpdateAccess();
+}
+
+void TDBRichEdit::WriteField() {
+  dvx::TField* field = link_.Field();
+  if (field == nullptr) return;
+  if (document()->isEmpty()) {
+    field->Clear();
+  } else if (storeRtf_) {
+    WriteBlobBytes(*field, RtfWriter().Write(*document()));
+  } else {
+    field->SetAsString(toPlainText().toStdString());
+  }
+  document()->setModified(false);
+}
+
+bool TDBRichEdit::ChangesText(const QKeyEvent& event) const {
+  if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut) || event.matches(QKeySequence::Undo) ||
+      event.matches(QKeySequence::Redo) || event.matches(QKeySequence::DeleteEndOfWord) ||
+      event.matches(QKeySequence::DeleteStartOfWord) || event.matches(QKeySequence::DeleteEndOfLine) ||
+      event.matches(QKeySequence::InsertParagraphSeparator) || event.matches(QKeySequence::InsertLineSeparator))
+    return true;
+  switch (event.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+      return true;
+    default:
+      break;
+  }
+  const QString text = event.text();
+  if (text.isEmpty()) return false;
+  if (event.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
+  return text.at(0).isPrint();
+}
+
+void TDBRichEdit::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && link_.Modified()) {
+    link_.Reset();
+    event->accept();
+    return;
+  }
+  if (!isReadOnly() && ChangesText(*event) && !link_.Editing()) {
+    // Entering edit state re-reads the record: the same text, which must
+    // not be loaded again under the caret and selection the key acts on.
+    startingEdit_ = true;
+    const bool editing = link_.BeginEdit();
+    startingEdit_ = false;
+    if (!editing) {
+      event->accept();
+      return;
+    }
+  }
+  TRichTextView::keyPressEvent(event);
+}
+
+void TDBRichEdit::ContentChanged() {
+  if (loading_ || link_.Field() == nullptr) return;
+  if (!link_.Editing()) {
+    // A change that came without a key (a paste from the menu, the tool
+    // bar's formatting): start the edit now; entering edit state re-reads
+    // the record, which must not throw the change away.
+    startingEdit_ = true;
+    const bool editing = link_.BeginEdit();
+    startingEdit_ = false;
+    if (!editing) {
+      // The change cannot be stored: show the field's value again, once
+      // the document has finished the change it is reporting.
+      QMetaObject::invokeMethod(this, [this] { link_.Reset(); }, Qt::QueuedConnection);
+      return;
+    }
+  }
+  link_.SetModified();
+}
+
+}  // namespace fendra
