@@ -130,6 +130,8 @@ class TDVXDataSet : public TDataSet, public TDVXDatabaseClient, private TDVXCurs
   int32_t KeySize() const { return keySize_; }
   // The table field number behind a data field.
   int TableFieldNo(const TField& field) const;
+  // Builds the index column map again after the active index changed.
+  void RebuildIndexFieldMap() { InitIndexFieldMap(); }
   // The record part of a buffer, D bytes.
   int32_t RecordSize() const { return recordSize_; }
   // The whole buffer: record, bookmark, flag and calculated fields.
