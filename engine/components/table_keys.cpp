@@ -66,7 +66,7 @@ void TDVXTable::LeaveEditState() {
 }
 
 void TDVXTable::InitKeyEntry(TKeyIndex key) {
-  CheckActive();
+  CheckHandle(kErrNilCursorKey);
   LeaveEditState();
   // The saved copy lets CancelKeyEntry put the key back as it was.
   std::memcpy(KeyBuffer(kiSave), KeyBuffer(key), static_cast<size_t>(BufferSize()));
@@ -156,35 +156,35 @@ void TDVXTable::LoadCursorKey(TKeyIndex key) {
 }
 
 void TDVXTable::SeekNearest(const std::vector<TDVXVariant>& values) {
-  CheckActive();
+  CheckHandle(kErrNilCursorKey);
   LeaveEditState();
   FillKey(kiLookup, values);
   GotoNearestKey();
 }
 
 bool TDVXTable::SeekKey(const std::vector<TDVXVariant>& values) {
-  CheckActive();
+  CheckHandle(kErrNilCursorKey);
   LeaveEditState();
   FillKey(kiLookup, values);
   return GotoExactKey();
 }
 
 void TDVXTable::SeekNearest(const std::string& utf8Text) {
-  CheckActive();
+  CheckHandle(kErrNilCursorKey);
   LeaveEditState();
   FillKey(kiLookup, 1, [&utf8Text](TField& field, size_t) { field.SetAsString(utf8Text); });
   GotoNearestKey();
 }
 
 bool TDVXTable::SeekKey(int64_t value) {
-  CheckActive();
+  CheckHandle(kErrNilCursorKey);
   LeaveEditState();
   FillKey(kiLookup, 1, [value](TField& field, size_t) { field.SetAsLargeInt(value); });
   return GotoExactKey();
 }
 
 bool TDVXTable::GotoExactKey() {
-  CheckActive();
+  CheckHandle(kErrNilCursorKey);
   LeaveEditState();
   TDVXLocalCursor& cursor = CheckHandle(kErrNilCursorKey);
   if (activeIndex_.empty()) throw EDVXException(kErrNoActiveIndex, kMsgNoActiveIndex);
@@ -200,7 +200,7 @@ bool TDVXTable::GotoExactKey() {
 }
 
 void TDVXTable::GotoNearestKey() {
-  CheckActive();
+  CheckHandle(kErrNilCursorKey);
   LeaveEditState();
   TDVXLocalCursor& cursor = CheckHandle(kErrNilCursorKey);
   if (activeIndex_.empty()) throw EDVXException(kErrNoActiveIndex, kMsgNoActiveIndex);

@@ -90,13 +90,13 @@ bool TDVXTable::ApplyRangeToCursor() {
 }
 
 void TDVXTable::ApplyKeyRange() {
-  CheckActive();
+  CheckHandle(kErrNilCursorRange);
   LeaveEditState();
   if (ApplyRangeToCursor()) First();
 }
 
 void TDVXTable::CancelKeyRange() {
-  CheckActive();
+  CheckHandle(kErrNilCursorRange);
   LeaveEditState();
   if (!rangeApplied_) return;
   CheckHandle(kErrNilCursorRange).CancelRange();
@@ -109,7 +109,7 @@ void TDVXTable::CancelKeyRange() {
 }
 
 void TDVXTable::SetRange(const std::vector<TDVXVariant>& startValues, const std::vector<TDVXVariant>& endValues) {
-  CheckActive();
+  CheckHandle(kErrNilCursorRange);
   LeaveEditState();
   FillKey(kiRangeStart, startValues);
   FillKey(kiRangeEnd, endValues);
