@@ -174,6 +174,9 @@ class TDVXTable : public TDVXDataSet {
   // --- ranges ---
   bool ApplyRangeToCursor();
   void ApplyMasterRange();
+  // The master's values as both range keys, handed to the cursor; false
+  // without an open master.
+  bool SetMasterRangeKeys();
   // The master's values into the new record's leading index fields.
   void CopyMasterValues();
 

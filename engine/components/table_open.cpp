@@ -162,13 +162,16 @@ void TDVXTable::PrepareCursor() {
   keyBuffers_.assign(kKeyBufferCount, std::vector<uint8_t>(static_cast<size_t>(BufferSize()), 0));
   keyEntry_ = -1;
   rangeApplied_ = false;
-  if (masterLink_ && masterLink_->Linked()) ApplyMasterRange();
+  // The framework reads the first records after this: the range is
+  // only handed to the cursor.
+  if (masterLink_ && masterLink_->Linked()) SetMasterRangeKeys();
 }
 
 void TDVXTable::UnprepareCursor() {
   keyBuffers_.clear();
   keyEntry_ = -1;
   rangeApplied_ = false;
+  rangeStartSet_ = rangeEndSet_ = appliedStartSet_ = appliedEndSet_ = false;
   activeIndex_.clear();
 }
 
@@ -200,8 +203,9 @@ void TDVXTable::ChangeIndex(const std::string& text, bool fieldNames) {
   indexText_ = text;
   indexIsFieldNames_ = fieldNames;
   rangeApplied_ = false;
+  rangeStartSet_ = rangeEndSet_ = appliedStartSet_ = appliedEndSet_ = false;
   for (TKeyIndex key : {kiRangeStart, kiRangeEnd, kiCurRangeStart, kiCurRangeEnd}) ClearKeyBuffer(key);
-  if (masterLink_ && masterLink_->Linked()) ApplyMasterRange();
+  if (masterLink_ && masterLink_->Linked()) SetMasterRangeKeys();
   CursorPosChanged();
   if (hadRecord && cursor.GotoBookmark(mark) == grrDone) {
     Resync(rmCenter);

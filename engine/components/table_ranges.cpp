@@ -152,6 +152,19 @@ void TDVXTable::SetMasterFields(const std::string& fields) {
   }
 }
 
+bool TDVXTable::SetMasterRangeKeys() {
+  TDataSet* master = masterLink_ ? masterLink_->DataSet() : nullptr;
+  if (!master || !master->Active()) return false;
+  const std::vector<std::string> names = SplitNames(masterFields_);
+  std::vector<TDVXVariant> values;
+  for (const std::string& name : names) values.push_back(master->FieldByName(name).AsVariant());
+  FillKey(kiRangeStart, values);
+  FillKey(kiRangeEnd, values);
+  rangeStartSet_ = rangeEndSet_ = true;
+  ApplyRangeToCursor();
+  return true;
+}
+
 void TDVXTable::ApplyMasterRange() {
   TDataSet* master = masterLink_ ? masterLink_->DataSet() : nullptr;
   if (!Active() || !master) return;
@@ -161,15 +174,9 @@ void TDVXTable::ApplyMasterRange() {
     if (rangeApplied_) CancelKeyRange();
     return;
   }
-  const std::vector<std::string> names = SplitNames(masterFields_);
-  std::vector<TDVXVariant> values;
-  for (const std::string& name : names) values.push_back(master->FieldByName(name).AsVariant());
-  FillKey(kiRangeStart, values);
-  FillKey(kiRangeEnd, values);
-  rangeStartSet_ = rangeEndSet_ = true;
   // The master moved: the detail goes to its first record even when the
   // key is the same as before.
-  ApplyRangeToCursor();
+  SetMasterRangeKeys();
   CursorPosChanged();
   First();
 }
