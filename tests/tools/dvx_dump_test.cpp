@@ -156,6 +156,34 @@ TEST_F(DvxDumpTest, EveryFieldTypeNullsAndEscapesAreWrittenExactly) {
                                "", "", "", "", "", "", ""}));
 }
 
+// The digests are the standard SHA-256 of the values, so two dumps compare
+// equal exactly when the stored bytes do; texts and numbers stay as they are.
+TEST_F(DvxDumpTest, BlobHashWritesSizeAndSha256OfEveryLargeObject) {
+  CreateAllTypes();
+  cursor_->NewRecord();
+  SetText(kTxt, "abc");
+  SetBlob(kData, "abc");
+  SetBlob(kPic, std::string(100000, '\0'));  // stored compressed: the digest is of the value
+  SetBlob(kNote, "Zeile 1\r\nZeile 2\t\xC4");
+  SetBlob(kRtf, "{\\rtf1\\ansi Arnika\\par}");
+  SetBlob(kWNote, std::string("\xDC\0b\0e\0l\0\n\0", 10));
+  InsertRecord();
+  cursor_->NewRecord();
+  InsertRecord();
+  Export();
+
+  auto run = RunDvx("dump " + file_ + " alltypes --blob-hash");
+  EXPECT_EQ(run.status, 0) << run.out;
+  std::vector<std::string> first(kFieldCount, "");
+  first[kTxt] = "abc";
+  first[kData] = "<3 bytes sha256:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad>";
+  first[kPic] = "<100000 bytes sha256:9192c25b734fcbadbe32dadc28089c60db0e39f90cc20ce2e5733f57261acc0c>";
+  first[kNote] = "<18 bytes sha256:22f540de6d314582d47b75d7ca3295a914be5077ef2b8181b6ebe03ce1a8bac3>";
+  first[kRtf] = "<23 bytes sha256:2001926c13950ee42015e02d7644d74987b3dbbcf6f87efbd03261601beca2c2>";
+  first[kWNote] = "<10 bytes sha256:ad7ed110d4817ffffa16175d43bb39d55c8bedd94ec8b856ed15a2bed14a1294>";
+  EXPECT_EQ(run.out, kHeader + Line(first) + std::string(kFieldCount - 1, '\t') + "\n");
+}
+
 TEST_F(DvxDumpTest, IndexOrderAndLimit) {
   CreateFilledRemedies();
   ASSERT_THAT(Insert(40, "aconitum"), Succeeded());

@@ -1,7 +1,8 @@
-// dvx dump FILE TABLE [--index NAME] [--limit N] [--password TEXT]: the
-// table's records as tab-separated UTF-8 text, a header line of field names
-// first, in physical order or in the order of the named index; at most N
-// records with --limit. Field texts are dump_text.h's. An unknown table or
+// dvx dump FILE TABLE [--index NAME] [--limit N] [--blob-hash] [--password
+// TEXT]: the table's records as tab-separated UTF-8 text, a header line of
+// field names first, in physical order or in the order of the named index;
+// at most N records with --limit; large objects as their size and SHA-256
+// with --blob-hash. Field texts are dump_text.h's. An unknown table or
 // index, a bad --limit or a file that cannot be opened writes nothing to
 // standard output.
 #include <algorithm>
@@ -32,7 +33,7 @@ std::string HeaderLine(const TDVXFieldDefs& fields) {
 
 // Writes the records the cursor walks to standard output, one line each,
 // every line finished before it is written. Returns the exit status.
-int WriteRecords(TDVXLocalCursor& cursor, int32_t session, long limit) {
+int WriteRecords(TDVXLocalCursor& cursor, int32_t session, long limit, TDvxBlobText blobText) {
   TDVXDiskTableData* table = dynamic_cast<TDVXDiskTableData*>(&cursor.Table());
   if (!table) throw std::runtime_error("table '" + cursor.TableName() + "' is not a table of a database file");
   const TDVXFieldDefs& fields = cursor.Fields();
@@ -55,7 +56,7 @@ int WriteRecords(TDVXLocalCursor& cursor, int32_t session, long limit) {
     for (int i = 0; i < fields.Count(); ++i) {
       if (i) line += '\t';
       try {
-        AppendFieldText(line, fields, i, cursor.Record(), openBlob);
+        AppendFieldText(line, fields, i, cursor.Record(), openBlob, blobText);
       } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << "dvx: record " << written + 1 << ", field '" << AnsiToUtf8(fields.Items(i)->ObjectName()) << "': " << e.what()
@@ -73,7 +74,7 @@ int WriteRecords(TDVXLocalCursor& cursor, int32_t session, long limit) {
 int RunDump(const std::vector<std::string>& args) {
   TDvxParsedArgs parsed;
   std::string error;
-  if (!ParseArgs(args, {"--index", "--limit", "--password"}, {}, parsed, error)) return UsageError(error);
+  if (!ParseArgs(args, {"--index", "--limit", "--password"}, {"--blob-hash"}, parsed, error)) return UsageError(error);
   if (parsed.positional.size() != 2) return UsageError("dump needs FILE and TABLE");
   long limit = LONG_MAX;
   if (parsed.Has("--limit") && !ParseNumber(parsed.Get("--limit"), 0, LONG_MAX, limit))
@@ -98,14 +99,16 @@ int RunDump(const std::vector<std::string>& args) {
     }
     cursor.SetCurrentIndex(index);
   }
-  return WriteRecords(cursor, db.Session().SessionID(), limit);
+  const TDvxBlobText blobText = parsed.Has("--blob-hash") ? TDvxBlobText::SizeAndHash : TDvxBlobText::Size;
+  return WriteRecords(cursor, db.Session().SessionID(), limit, blobText);
 }
 
 TDvxCommandRegistration registration(
-    {"dump", "dump FILE TABLE [--index NAME] [--limit N] [--password TEXT]",
+    {"dump", "dump FILE TABLE [--index NAME] [--limit N] [--blob-hash] [--password TEXT]",
      "the table's records as tab-separated UTF-8 text under a line of field names, in physical order or in the "
      "index's; NULL is empty, numbers use \".\", booleans are true/false, dates and times ISO 8601 "
-     "(2026-12-09 13:45:30.250), bytes hex, BLOBs and pictures <N bytes>; \\ tab CR LF in texts are written "
+     "(2026-12-09 13:45:30.250), bytes hex, BLOBs and pictures <N bytes> (with --blob-hash every BLOB, picture and "
+     "memo <N bytes sha256:HEX>); \\ tab CR LF in texts are written "
      "\\\\ \\t \\r \\n",
      RunDump});
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/core/locale.h"
+#include "engine/crypto/hashes.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/values/day_number.h"
 #include "engine/values/extended_float.h"
@@ -70,6 +71,12 @@ std::u16string WideFromBytes(const std::string& bytes) {
 
 }  // namespace
 
+std::string BlobHashText(std::string_view bytes) {
+  const std::vector<uint8_t> digest = HashBytes(TDVXHashKind::SHA256, bytes);
+  return "<" + std::to_string(bytes.size()) + " bytes sha256:" + HexText(digest.data(), static_cast<int32_t>(digest.size())) +
+         ">";
+}
+
 void AppendEscaped(std::string& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
@@ -106,12 +113,16 @@ std::string DumpTimeText(int32_t milliseconds) {
 }
 
 void AppendFieldText(std::string& out, const TDVXFieldDefs& fields, int fieldNo, const uint8_t* record,
-                     const TDvxBlobOpener& openBlob) {
+                     const TDvxBlobOpener& openBlob, TDvxBlobText blobText) {
   if (IsNull(fieldNo, record)) return;
   const TDVXFieldDef& field = *fields.Items(fieldNo);
   const uint8_t* slot = record + field.MemoryOffset();
   const int32_t size = field.MemoryDataSize();
   const int type = field.BaseFieldType();
+  if (blobText == TDvxBlobText::SizeAndHash && IsBlobType(type)) {
+    out += BlobHashText(ReadAllBytes(*openBlob(fieldNo)));
+    return;
+  }
   switch (type) {
     case bftChar:
     case bftString:

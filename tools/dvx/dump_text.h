@@ -21,6 +21,11 @@
 //                                 formatted memos keep their RTF markup
 //   BLOB, Graphic                 "<N bytes>", N the size of the value
 //
+// With blob hashes (dump --blob-hash) every large object, memos included,
+// is written as "<N bytes sha256:HEX>", HEX the 64 lower-case hex digits of
+// the value's SHA-256: two dumps then compare equal exactly when the values
+// are equal, without carrying the values themselves.
+//
 // A date or time outside what the field can hold (a damaged record) is an
 // error, never a made-up text.
 #include <cstdint>
@@ -49,9 +54,14 @@ std::string DumpCurrencyText(double value);
 std::string DumpDateText(int32_t dayNumber);
 std::string DumpTimeText(int32_t milliseconds);
 
+enum class TDvxBlobText { Size, SizeAndHash };
+
+// "<N bytes sha256:HEX>" for the value `bytes`.
+std::string BlobHashText(std::string_view bytes);
+
 // Appends the text of field `fieldNo` of `record` (a record buffer of the
 // table whose fields are `fields`).
 void AppendFieldText(std::string& out, const TDVXFieldDefs& fields, int fieldNo, const uint8_t* record,
-                     const TDvxBlobOpener& openBlob);
+                     const TDvxBlobOpener& openBlob, TDvxBlobText blobText = TDvxBlobText::Size);
 
 }  // namespace dvx::tool
