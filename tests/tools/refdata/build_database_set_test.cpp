@@ -88,6 +88,35 @@ TEST_F(BuildDatabaseSetTest, SchemaReadBackByTheTableComponentIsTheReferenceSche
   }
 }
 
+// The same comparison through dvx schema --host, whose lines are written
+// here from the reference schema.
+TEST_F(BuildDatabaseSetTest, DvxSchemaHostListsTheReferenceSchema) {
+  ASSERT_THAT(Build().problems, IsEmpty());
+  const std::map<refdata::TFieldType, std::string> typeNames{
+      {refdata::TFieldType::AutoInc, "ftAutoInc"}, {refdata::TFieldType::FixedChar, "ftFixedChar"},
+      {refdata::TFieldType::Integer, "ftInteger"}, {refdata::TFieldType::FmtMemo, "ftFmtMemo"},
+      {refdata::TFieldType::Graphic, "ftGraphic"}};
+  for (const refdata::TTableSchema& schema : refdata::ReferenceTables()) {
+    std::string expected = "Table " + std::string(schema.tableName) + "\n  Fields:\n";
+    for (const refdata::TFieldSchema& field : schema.fields) {
+      expected += "    " + std::string(field.name) + " " + typeNames.at(field.type);
+      if (field.type == refdata::TFieldType::FixedChar) expected += "(" + std::to_string(field.size) + ")";
+      expected += "\n";
+    }
+    expected += "  Indexes:\n";
+    for (const refdata::TIndexSchema& index : schema.indexes) {
+      expected += "    " + std::string(index.name) + " (" + std::string(index.fields) + ")";
+      if (index.primary) expected += " primary";
+      if (index.unique) expected += " unique";
+      if (!index.caseInsensitiveFields.empty()) expected += " case-insensitive " + std::string(index.caseInsensitiveFields);
+      expected += "\n";
+    }
+    const auto run = dvxtest::RunDvx("schema '" + (out_ / schema.fileName).string() + "' --host");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out, expected);
+  }
+}
+
 TEST_F(BuildDatabaseSetTest, TreeStoresPlaceKeysAndTheParentsNumbers) {
   ASSERT_THAT(Build().problems, IsEmpty());
   const auto rows = Rows("Baum");
