@@ -1,6 +1,8 @@
 # Fendra: build, run and test.
-#   make run        install what is missing, build, start Fendra in build/data
-#                   (where the reference databases are to be built)
+#   make run        install what is missing, build, build the reference
+#                   databases into build/data when a source under data/ (or
+#                   the builder) is newer than them, start Fendra there
+#   make data       only the databases
 #   make test       install, build, run every test; then the engine's and
 #                   tools' tests again under AddressSanitizer and UBSan
 #   make test-asan  only the sanitizer run
@@ -17,7 +19,7 @@ CMAKE_FLAGS ?=
 # ccache speeds up repeated local builds; a clean clone gains nothing from it.
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build run test test-release test-asan bench fuzz clean
+.PHONY: all deps configure build data run test test-release test-asan bench fuzz clean FORCE
 
 all: build
 
@@ -38,7 +40,25 @@ configure: $(DEPS_STAMP) $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The reference databases: rebuilt when a source or the builder is newer
+# than the stamp, or when one of the eight files is missing. The builder
+# writes the whole set or nothing, so a refused build keeps the old one.
+FENDRA_DATA  := $(BUILD)/tools/refdata/fendra-data
+DATA_SOURCES := $(shell find data -type f 2>/dev/null)
+DATA_FILES   := $(addprefix $(BUILD)/data/,dbGrundlg.dvx dbBaum.dvx dbIndList.dvx dbHomTab.dvx dbEmerg.dvx \
+                  dbKindInd.dvx dbKindKM.dvx dbVerweise.dvx)
+DATA_STAMP   := $(BUILD)/data/.fendra-data-built
+DATA_MISSING := $(filter-out $(wildcard $(DATA_FILES)),$(DATA_FILES))
+
+$(DATA_STAMP): $(DATA_SOURCES) $(wildcard $(FENDRA_DATA)) $(if $(DATA_MISSING),FORCE) | build
+	$(FENDRA_DATA) build data $(BUILD)/data
+	@touch $@
+
+FORCE:
+
+data: $(DATA_STAMP)
+
+run: build $(DATA_STAMP)
 	@scripts/run-fendra $(BUILD)
 
 # The release run and the sanitizer run one after the other: on a small
