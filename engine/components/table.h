@@ -196,6 +196,8 @@ class TDVXTable : public TDVXDataSet {
   bool exclusive_ = false;
   bool temporary_ = false;
   int32_t memoryTableAllocBy_ = kDefaultMemoryTableAllocBy;
+  // Off for the tables a restructure itself opens while it runs.
+  bool recoverOnOpen_ = true;
 
   std::vector<std::vector<uint8_t>> keyBuffers_;
   // The buffer of a pending key entry (-1 none).

@@ -137,7 +137,7 @@ std::unique_ptr<TDVXLocalCursor> TDVXTable::CreateHandle() {
   if (!session) throw EDVXException(kErrOpenCannotCreateCursor, kMsgCannotCreateCursor);
   // A restructure that a dying process left half done is finished or
   // undone before anyone reads the table.
-  if (Database() && !Database()->ReadOnly()) RecoverRestructure(*session, tableName_);
+  if (recoverOnOpen_ && Database() && !Database()->ReadOnly()) RecoverRestructure(*session, tableName_);
   auto cursor = std::make_unique<TDVXLocalCursor>(*session, tableName_, exclusive_);
   // Only in-memory and temporary tables come into being at open; a stored
   // table must exist, and the cursor's open says so when it does not.

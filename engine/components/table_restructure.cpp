@@ -212,12 +212,14 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
     source.SetTableName(tableName_);
     source.SetExclusive(true);
     source.SetReadOnly(true);
+    source.recoverOnOpen_ = false;
     TDVXTable target(Owner());
     target.SetSessionName(SessionName());
     target.SetDatabaseName(DatabaseName());
     target.SetTableName(newName);
     target.SetExclusive(true);
     target.OnProgress = OnProgress;
+    target.recoverOnOpen_ = false;
     try {
       source.Open();
     } catch (const std::exception& e) {
