@@ -435,7 +435,9 @@ int32_t TDVXDiskPageManager::BeginCommit(const std::vector<TDVXPage*>& pages, co
   auto lock = std::make_unique<TDVXLockByteGuard>(*this, TDVXLockByte::State, [&] {
     return EDVXException(kErrLockState, "Error locking State in database '%s'", {FileName()});
   });
-  ReadHeader();
+  // An exclusive open is the only writer of its header: the one in memory
+  // is the file's.
+  if (!Exclusive()) ReadHeader();
   TDVXJournalHeader header;
   header.pageSize = static_cast<uint32_t>(PageSize());
   header.headerOffset = headerOffset_;

@@ -8,8 +8,10 @@
 // a commit holds it from before its first page write until after the new
 // StateCounter is in the header, so another process never stamps old page
 // contents with the new counter. A manager that shares its file (not
-// Exclusive) rereads the header on every GetPage of a cached page and
-// rereads the page when the counter has moved.
+// Exclusive) rereads the header once per read bracket (page_manager.h,
+// invariant 6), or on every GetPage of a cached page outside one, and
+// rereads the page when the counter has moved. An exclusive open never
+// rereads it.
 #include <array>
 #include <cstdint>
 #include <functional>

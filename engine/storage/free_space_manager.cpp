@@ -23,7 +23,8 @@ auto TDVXDatabaseFreeSpaceManager::Bracket(int32_t lockCode, int32_t unlockCode,
   bitmaps_.clear();
   int64_t oldPageCount = -1;
   try {
-    pageManager_.ReadHeader();
+    // An exclusive open is the only writer of the header.
+    if (!pageManager_.Exclusive()) pageManager_.ReadHeader();
     pageCount_ = oldPageCount = pageManager_.GetPageCount();
     auto result = work();
     if (pageCount_ > oldPageCount) {

@@ -76,14 +76,16 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
       CheckPageNo(pageNo);
       auto fresh = std::make_unique<TDVXPage>(this, pageSize_, headerSize_);
       fresh->pageNo_ = pageNo;
-      int32_t stamp = GetStateCounter();
+      auto bracket = brackets_.find(session);
+      int32_t stamp = bracket != brackets_.end() ? bracket->second.counter : GetStateCounter();
       InternalReadPage(*fresh);  // a failed read leaves nothing in the cache
       fresh->stamp_ = stamp;
       page = fresh.get();
       clean_.Append(std::move(fresh));
     } else if (!exclusive_ && page->useCount_ == 0 && !page->dirty_ &&
                (!hook || hook(context, page->stamp_, pageNo))) {
-      int32_t counter = GetStateCounter();
+      auto bracket = brackets_.find(session);
+      int32_t counter = bracket != brackets_.end() ? bracket->second.counter : GetStateCounter();
       if (counter != page->stamp_) {
         try {
           InternalReadPage(*page);
@@ -134,6 +136,34 @@ void TDVXPageManager::BeginSavepoint(int32_t session) {
     if (p->useCount_ > 0 && p->sessionID_ == session) SaveImage(set, *p);
 }
 
+int32_t TDVXPageManager::BeginBracket(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  // Read before the bracket is entered: a failed read leaves none open.
+  const int32_t counter = GetStateCounter();
+  TBracket& bracket = brackets_[session];
+  bracket.counter = counter;
+  ++bracket.depth;
+  return counter;
+}
+
+void TDVXPageManager::EndBracket(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  auto it = brackets_.find(session);
+  if (it == brackets_.end()) return;
+  if (--it->second.depth <= 0) brackets_.erase(it);
+}
+
+bool TDVXPageManager::InBracket(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  return brackets_.count(session) != 0;
+}
+
+int32_t TDVXPageManager::SessionStateCounter(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  auto it = brackets_.find(session);
+  return it != brackets_.end() ? it->second.counter : GetStateCounter();
+}
+
 bool TDVXPageManager::HasSavepoint(int32_t session) {
   TDVXLockGuard guard(lock_);
   TChangeSet* set = FindChangeSet(session);
@@ -164,6 +194,7 @@ void TDVXPageManager::RollbackToSavepoint(int32_t session) {
                           {no, p->useCount_});
   }
   std::unique_ptr<TSavepoint> sp = std::move(set->savepoint);
+  ++generation_;
   // Pages added since the savepoint go back to the free space, newest
   // first, as CancelChanges does.
   while (set->added.size() > sp->added) {
@@ -258,6 +289,7 @@ void TDVXPageManager::ApplyChanges(int32_t session) {
   for (auto& p : set->dirty.items())
     if (!set->removedSet.count(p->pageNo_)) pages.push_back(p.get());  // freed below; writing it is wasted
   const std::set<int32_t> added(set->added.begin(), set->added.end());
+  ++generation_;
   int32_t stamp = BeginCommit(pages, added);
   try {
     for (TDVXPage* p : pages) InternalWritePage(*p);
@@ -282,6 +314,10 @@ void TDVXPageManager::ApplyChanges(int32_t session) {
     if (set->removedSet.count(owned->pageNo_) == 0) clean_.Append(std::move(owned));
   }
   set->added.clear();
+  // The session's bracket goes on at its own commit's state: the pages just
+  // written are what the file holds at `stamp`; every other page is checked
+  // against it (invariant 6).
+  if (auto bracket = brackets_.find(session); bracket != brackets_.end()) bracket->second.counter = stamp;
   // Released pages are freed only now, after the commit point. A page that
   // cannot be freed stays marked in use without an owner (a leak the
   // checker reports and can reclaim); the commit itself has succeeded and
@@ -313,6 +349,7 @@ void TDVXPageManager::CancelChanges(int32_t session) {
       throw EDVXException(kErrCancelUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
                           {p->pageNo_, p->useCount_});
   }
+  ++generation_;
   set->dirty.Clear();
   set->removed.clear();
   set->removedSet.clear();
@@ -333,6 +370,7 @@ void TDVXPageManager::CheckNoDirtyPages() {
 
 void TDVXPageManager::DiscardAllPages() {
   TDVXLockGuard guard(lock_);
+  ++generation_;
   changeSets_.clear();
   clean_.Clear();
 }

@@ -20,6 +20,23 @@
 //     puts those images back, releases the pages added since and forgets
 //     the removals since; the change set is then what it was at the
 //     savepoint, whatever the session changed in between.
+//  6. A read bracket of a session (BeginBracket … EndBracket) reads the
+//     StateCounter once, when its outermost level begins, and for the rest
+//     of the bracket a cached clean page stamped with that counter is
+//     trusted without a look at the file; a page stamped otherwise is
+//     checked against the bracket's counter, not the file's, and a page
+//     read from the file takes the bracket's counter as its stamp. So
+//     within one bracket the session sees no commit of another program
+//     that came after the bracket began, and the next bracket sees every
+//     one. The caller opens a bracket only while it holds the table lock
+//     that keeps other programs from committing to the pages it reads (or
+//     inside its own transaction), and reads the counter after taking that
+//     lock: a page of the table stamped with the counter is then what the
+//     file holds. A nested BeginBracket (another table's lock was taken
+//     since) reads the counter again. The session's own commit inside a
+//     bracket moves the bracket to the commit's stamp. Invariant 4 holds
+//     inside a bracket as outside: pages in use or Dirty are never reread.
+//     Outside every bracket each use of a cached page asks the file.
 //
 //   AddPage ──▶ dirty list ──ApplyChanges──▶ clean list ──evict──▶ gone
 //   GetPage (miss) ──▶ clean list ──PutPage(Dirty)──▶ dirty list
@@ -66,6 +83,19 @@ class TDVXPageManager {
   void RollbackToSavepoint(int32_t session);
   void ReleaseSavepoint(int32_t session);
   bool HasSavepoint(int32_t session);
+
+  // Read brackets (invariant 6). BeginBracket returns the counter the
+  // bracket trusts; SessionStateCounter is that counter inside a bracket
+  // and GetStateCounter() outside one.
+  int32_t BeginBracket(int32_t session);
+  void EndBracket(int32_t session);
+  bool InBracket(int32_t session);
+  int32_t SessionStateCounter(int32_t session);
+  // Moves whenever pages may go back to an earlier content without the
+  // StateCounter moving (a cancel, a rollback to a savepoint, a discard):
+  // what was parsed from pages at one (counter, generation) holds for as
+  // long as both stay.
+  uint64_t Generation() const { return generation_; }
 
   // Overridable operations, in slot order.
   virtual int32_t GetPageCount() = 0;
@@ -141,6 +171,10 @@ class TDVXPageManager {
     size_t removed = 0;
     std::map<int32_t, TSavedImage> images;
   };
+  struct TBracket {
+    int depth = 0;
+    int32_t counter = 0;
+  };
   struct TChangeSet {
     TDVXPageList dirty;
     std::vector<int32_t> added;
@@ -163,9 +197,26 @@ class TDVXPageManager {
   size_t cacheCapacity_ = kDefaultCacheCapacity;
   TDVXPageList clean_;
   std::map<int32_t, TChangeSet> changeSets_;
+  std::map<int32_t, TBracket> brackets_;
+  uint64_t generation_ = 0;
   // Pages a commit released but could not free; freed after the next
   // commit point.
   std::vector<int32_t> pendingFrees_;
+};
+
+// Holds a read bracket of one session for a scope (invariant 6).
+class TDVXPageBracket {
+ public:
+  TDVXPageBracket(TDVXPageManager& manager, int32_t session) : manager_(manager), session_(session) {
+    manager_.BeginBracket(session_);
+  }
+  ~TDVXPageBracket() { manager_.EndBracket(session_); }
+  TDVXPageBracket(const TDVXPageBracket&) = delete;
+  TDVXPageBracket& operator=(const TDVXPageBracket&) = delete;
+
+ private:
+  TDVXPageManager& manager_;
+  int32_t session_;
 };
 
 // Holds one use of a page and gives it back, also when an exception leaves

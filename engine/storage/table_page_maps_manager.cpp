@@ -35,6 +35,7 @@ void TDVXTablePageMapsManager::Open(int32_t pfsMapFirstPageNo, bool mayKeep) {
   mapFile_.File().SetRevalidateHook(table_.hook, table_.hookContext);
   state_ = {};
   changed_ = false;
+  loaded_ = false;
   ResetHints();
 }
 
@@ -44,11 +45,17 @@ void TDVXTablePageMapsManager::Refresh() {
   file.Open(file.FirstPageNo(), mayKeep_);
   state_ = {};
   changed_ = false;
+  loaded_ = false;
   ResetHints();
 }
 
 void TDVXTablePageMapsManager::Load(int32_t session) {
   if (changed_) return;  // this process's own state is newer than the file
+  // Read before the pages: a commit in between moves it past what is seen.
+  const int32_t counter = pageManager_.SessionStateCounter(session);
+  const uint64_t generation = pageManager_.Generation();
+  if (loaded_ && loadedSession_ == session && loadedCounter_ == counter && loadedGeneration_ == generation) return;
+  loaded_ = false;
   TDVXTablePFSMapState before = state_;
   mapFile_.Load(session);
   const TDVXTablePFSMapState& loaded = mapFile_.State();
@@ -70,6 +77,10 @@ void TDVXTablePageMapsManager::Load(int32_t session) {
   }
   state_ = loaded;
   if (state_.pageNoLimit != before.pageNoLimit || state_.entries.size() != before.entries.size()) ResetHints();
+  loaded_ = true;
+  loadedSession_ = session;
+  loadedCounter_ = counter;
+  loadedGeneration_ = generation;
 }
 
 void TDVXTablePageMapsManager::Save(int32_t session) {
@@ -77,11 +88,15 @@ void TDVXTablePageMapsManager::Save(int32_t session) {
   mapFile_.State() = state_;
   mapFile_.Save(session);
   changed_ = false;
+  // state_ is now the session's own view: no other session may take it for
+  // the file's.
+  if (loadedSession_ != session) loaded_ = false;
 }
 
 void TDVXTablePageMapsManager::PutState(const TDVXTablePFSMapState& state) {
   state_ = state;
   changed_ = false;
+  loaded_ = false;
   ResetHints();
 }
 

@@ -123,6 +123,12 @@ class TDVXTablePageMapsManager {
   TDVXTablePFSMapState state_;
   bool mayKeep_ = false;
   bool changed_ = false;
+  // What state_ was last loaded at: a Load at the same session, counter and
+  // page generation (page_manager.h) finds the same pages and is skipped.
+  bool loaded_ = false;
+  int32_t loadedSession_ = 0;
+  int32_t loadedCounter_ = 0;
+  uint64_t loadedGeneration_ = 0;
   // Per entry, per kind: where the search for room may start. Only speeds
   // the search up; a stale hint never makes it pick a page without room.
   std::vector<TRoomHint> hints_;

@@ -128,6 +128,9 @@ const TDVXRecordBitmap& TDVXLocalCursor::RecordIDs() {
 TDVXGetRecordResult TDVXLocalCursor::GetRecord(TDVXGetRecordMode mode) {
   TDVXTableData& table = Table();
   if (!Restricted() || mode == grmCurrent) return table.GetRecord(*this, mode);
+  // The walk to the next accepted record is one read: one lock S and one
+  // read bracket for every record it passes (table_read_scope.h).
+  TDVXTableReadScope scope(table, SessionID());
   const TDVXGetRecordResult result = StepRestricted(mode);
   if (result == grrDone) {
     landing_ = recordID_;

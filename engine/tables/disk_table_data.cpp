@@ -75,7 +75,7 @@ void TDVXDiskTableData::ReloadState(int32_t session) {
   // table joined it.
   if (exclusive_ || ActiveTransaction() != kNoTransaction) return;
   TDVXPageManager& pm = database_.PageManager();
-  const int32_t counter = pm.GetStateCounter();
+  const int32_t counter = pm.SessionStateCounter(session);
   if (counter == stateSeen_) return;
   TDVXTableMostUpdatedFile file(pm);
   file.Open(record_.mostUpdatedFirstPageNo);

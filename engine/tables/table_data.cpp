@@ -183,26 +183,46 @@ void TDVXTableData::PutState(const TDVXTableState& state) {
 // scope's Touch) and the transaction's commit takes the lock.
 class TDVXTableData::TChangeLock {
  public:
+  // The operation reads and writes in one read bracket (page_manager.h,
+  // invariant 6), opened once the lock RW keeps other programs away from
+  // the table (inside a transaction: for the transaction's own view).
   TChangeLock(TDVXTableData& table, TDVXLocalSession& session) : table_(table), session_(session.SessionID()) {
-    if (session.InTransaction()) return;
-    if (!table.LockTableRW(session_)) table.RaiseLockFailure(kErrLockTableInsert, false, tlmRW);
-    held_ = true;
-    table.ReloadState(session_);
+    if (!session.InTransaction()) {
+      if (!table.LockTableRW(session_)) table.RaiseLockFailure(kErrLockTableInsert, false, tlmRW);
+      held_ = true;
+    }
+    try {
+      table.IndexPageManager().BeginBracket(session_);
+      bracket_ = true;
+      if (held_) table.ReloadState(session_);
+    } catch (...) {
+      EndBracket();
+      if (held_) table_.UnlockTableRW(session_);
+      throw;
+    }
   }
   ~TChangeLock() {
+    EndBracket();
     if (held_) table_.UnlockTableRW(session_);
   }
   // Releasing reports a refusal; the destructor cannot.
   void Release() {
+    EndBracket();
     if (!held_) return;
     held_ = false;
     if (!table_.UnlockTableRW(session_)) table_.RaiseLockFailure(kErrUnlockTableInsert, true, tlmRW);
   }
 
  private:
+  void EndBracket() {
+    if (bracket_) table_.IndexPageManager().EndBracket(session_);
+    bracket_ = false;
+  }
+
   TDVXTableData& table_;
   int32_t session_;
   bool held_ = false;
+  bool bracket_ = false;
 };
 
 // --- constraints --------------------------------------------------------------

@@ -251,6 +251,17 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void NoteChange() { ++changeCount_; }
   // --- end of change counter ---
 
+  // --- read scopes (table_read_scope.h) ---
+  // The session whose outermost read scope is open on the table (under the
+  // table's lock) and how deep its scopes nest; kNoTransaction when none.
+  int32_t ReadScopeSession() const { return readScopeSession_; }
+  int ReadScopeDepth() const { return readScopeDepth_; }
+  void SetReadScope(int32_t session, int depth) {
+    readScopeSession_ = session;
+    readScopeDepth_ = depth;
+  }
+  // --- end of read scopes ---
+
   // --- change notices (table_change_notices.h, cursor_observer.h) ---
   // Under the table's lock, after a change took effect: the observers of
   // the other cursors (every cursor for a null source) hear of it when the
@@ -372,6 +383,8 @@ class TDVXTableData : public TDVXIndexTableAccess {
   std::vector<TDVXLocalCursor*> cursors_;
   int32_t activeTransaction_ = kNoTransaction;
   uint64_t changeCount_ = 0;
+  int32_t readScopeSession_ = kNoTransaction;
+  int readScopeDepth_ = 0;
 
  protected:
   bool hasBlobs_ = false;

@@ -316,6 +316,8 @@ bool TDVXTableData::Scan(TDVXLocalCursor& cursor, TDVXExpression* expression, co
                          TDVXScanSearchConditionArray conditions) {
   TDVXLockGuard guard(lock_);
   TSharedTableLock tableLock(*this, cursor.SessionID());
+  // One read bracket for the whole scan (page_manager.h, invariant 6).
+  TDVXPageBracket bracket(IndexPageManager(), cursor.SessionID());
   return TScanRun(*this, cursor, expression, options, conditions).Run();
 }
 

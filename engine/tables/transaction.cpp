@@ -1,6 +1,7 @@
 #include "engine/tables/transaction.h"
 
 #include "engine/core/exception.h"
+#include "engine/storage/page_manager.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_change_notices.h"
@@ -44,6 +45,11 @@ void TDVXTransaction::Enroll(TDVXTableData& table) {
   // while readers still get in until the commit upgrades to RW.
   if (!table.LockTableIRW(sessionID_)) table.RaiseLockFailure(kErrLockTableInsert, false, tlmIRW);
   try {
+    // The operation's read bracket began before this lock was held: a
+    // nested one reads the counter again, and the operation goes on at
+    // that counter (page_manager.h, invariant 6), so what another program
+    // committed before the lock is taken over.
+    TDVXPageBracket look(table.IndexPageManager(), sessionID_);
     table.ReloadState(sessionID_);
     table.SetActiveTransaction(sessionID_);
     tables_.emplace_back(&table, table.TakeState());
