@@ -7,12 +7,24 @@
 //
 // The designs below are the components' design-time settings; the database
 // files are looked up in the module's directory, by default the process's
-// current directory.
+// current directory. The module makes the eight database components, the
+// eight table components and the seven data sources from them when it is
+// built, and registers their activations: a database connects, a table
+// opens (connecting its database first when that has not come yet). The
+// four queries are registered with no activation until the query component
+// exists, so they take no part in start-up.
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
 #include "app/data_components.h"
+
+namespace dvx {
+class TDataSource;
+class TDVXDatabase;
+class TDVXTable;
+}  // namespace dvx
 
 namespace fendra {
 
@@ -30,6 +42,7 @@ struct TTableDesign {
   std::string_view IndexName;        // empty: IndexFieldNames or the table's default order
   std::string_view IndexFieldNames;  // empty unless the table is ordered by field names
   std::string_view DataSource;       // empty: shown in no control
+  bool SourceAutoEdit = true;        // the data source starts editing on a control's first change
 };
 
 struct TQueryDesign {
@@ -47,6 +60,9 @@ class TDataModule {
 
   // `directory` holds the database files; empty means the current directory.
   explicit TDataModule(std::filesystem::path directory = {});
+  ~TDataModule();
+  TDataModule(const TDataModule&) = delete;
+  TDataModule& operator=(const TDataModule&) = delete;
 
   const std::filesystem::path& Directory() const { return directory_; }
   // The file of the database with this DatabaseName, in the module's
@@ -65,6 +81,12 @@ class TDataModule {
   static const TQueryDesign& Query(std::string_view component);
   static const TTableDesign& TableOfDataSource(std::string_view dataSource);
 
+  // The components by their component names (dbGrdlg, tbGrdlg, dsGrdlg,
+  // ...); a name the design does not declare throws std::invalid_argument.
+  dvx::TDVXDatabase& DatabaseComponent(std::string_view component) const;
+  dvx::TDVXTable& TableComponent(std::string_view component) const;
+  dvx::TDataSource& DataSource(std::string_view dataSource) const;
+
   // How each component activates, run in declaration order by Activate().
   TDataComponents& Components() { return components_; }
   const TDataComponents& Components() const { return components_; }
@@ -73,7 +95,15 @@ class TDataModule {
   void Activate() { components_.ActivateAll(); }
 
  private:
+  void MakeDatabase(size_t index);
+  void MakeTable(size_t index);
+
   std::filesystem::path directory_;
+  // Freed in reverse: the data sources leave their tables, the tables close,
+  // then the databases disconnect.
+  std::array<std::unique_ptr<dvx::TDVXDatabase>, kDatabaseCount> databases_;
+  std::array<std::unique_ptr<dvx::TDVXTable>, kTableCount> tables_;
+  std::array<std::unique_ptr<dvx::TDataSource>, kTableCount> sources_;  // null: no data source
   TDataComponents components_;
 };
 

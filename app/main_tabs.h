@@ -3,8 +3,9 @@
 // from its left, centre and right areas and returns the controls the window's
 // handlers switch; every control also carries its name as object name.
 //
-// Controls whose behaviour comes with the reference data are present but
-// inert: grids without a model, navigators disabled, data commands disabled.
+// The data-aware controls are bound to their fields by name once the sheets
+// are built (control_bindings.h). Commands whose handlers are not there yet
+// are present but disabled.
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>

@@ -12,6 +12,7 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include "app/control_bindings.h"
 #include "app/emergency_explanation.h"
 #include "app/impressum_dialog.h"
 #include "app/rich_text_view.h"
@@ -32,6 +33,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TDataModule> data, QWidget* parent)
   setObjectName("frmMain");
   BuildWindow();
   ConnectHandlers();
+  BindDataControls(*this, *data_);
   data_->Activate();
   FormCreate();
 }

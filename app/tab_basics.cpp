@@ -43,7 +43,7 @@ TBasicsTab BuildBasicsTab(QWidget* parent) {
 
   QVBoxLayout* centre = FlushColumn(s.Centre);
   centre->addWidget(MakeDecorBar(s.Centre, "CbGrdl"));
-  t.DbReGrundl = new TRichTextView(s.Centre, "DbReGrundl", TRichTextView::TAccess::EditableWhenBound);
+  t.DbReGrundl = new TDBRichEdit(s.Centre, "DbReGrundl", TRichTextView::TAccess::EditableWhenBound);
   centre->addWidget(t.DbReGrundl, 1);
 
   auto* right = new QVBoxLayout(s.Right);

@@ -20,6 +20,12 @@ QFrame* BuildIndicationArea(QWidget* parent, TEmergencyTab& t) {
                                            TRichTextView::TAccess::EditableWhenBound);
   t.PaNotfLayerNeu = text.Layer;
   t.DbReNotfInd = text.Text;
+  // The new-entry form's input; disabled until the form asks for a name.
+  QVBoxLayout* form = FlushColumn(t.PaNotfLayerNeu);
+  auto* input = new TDBEdit(t.PaNotfLayerNeu, "DbEdNotfallNew");
+  input->setEnabled(false);
+  form->addWidget(input);
+  form->addStretch(1);
   return pane;
 }
 

@@ -22,6 +22,14 @@ TAtoZTab BuildAtoZTab(QWidget* parent) {
                                             "DbReIndAZ", TRichTextView::TAccess::EditableWhenBound);
   t.PaIndAZLageNeu = text.Layer;
   t.DbReIndAZ = text.Text;
+  // The list shows every field of its table and no title row.
+  list.Grid->SetShowTitles(false);
+  // The new-entry form's input; disabled until the form asks for a name.
+  QVBoxLayout* form = FlushColumn(t.PaIndAZLageNeu);
+  auto* input = new TDBEdit(t.PaIndAZLageNeu, "DbEdIndAZNew");
+  input->setEnabled(false);
+  form->addWidget(input);
+  form->addStretch(1);
 
   const TEditCommands edit = BuildEditColumn(
       s.Right, "LaIndAZNavi", "PaBtIndAZNaviNeu", QStringLiteral("  Neuer Eintrag   "),

@@ -2,6 +2,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/data_controls/db_image.h"
 #include "app/main_tabs.h"
 #include "app/tab_parts.h"
 #include "app/toolbar_glyphs.h"
@@ -12,13 +13,11 @@ using namespace tabparts;
 
 namespace {
 
-QLineEdit* FieldEdit(QWidget* parent, const char* name) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
+TDBEdit* FieldEdit(QWidget* parent, const char* name) {
+  auto* edit = new TDBEdit(parent, name);
   // Room for a name of the remedy table; where a row has less, the field
   // goes under its label (see the form's wrap policy).
   edit->setMinimumWidth(140);
-  MarkInert(edit);
   return edit;
 }
 
@@ -40,8 +39,8 @@ QFrame* BuildOriginPage(QWidget* parent) {
   form->addRow(QStringLiteral("Abkürzung"), FieldEdit(page, "DBEdMMAkk"));
   top->addLayout(form, 1);
   auto* pictureColumn = new QVBoxLayout();
-  auto* picture = new QLabel(page);
-  picture->setObjectName("DBImgMMBild");
+  auto* picture = new TDBImage(page, "DBImgMMBild");
+  picture->SetCenter(false);
   picture->setProperty("picture", true);
   picture->setFixedSize(200, 200);
   pictureColumn->addWidget(picture);
@@ -49,7 +48,7 @@ QFrame* BuildOriginPage(QWidget* parent) {
   top->addLayout(pictureColumn);
   rows->addLayout(top);
 
-  auto* origin = new TRichTextView(page, "DbReMMHerk", TRichTextView::TAccess::EditableWhenBound);
+  auto* origin = new TDBRichEdit(page, "DbReMMHerk", TRichTextView::TAccess::EditableWhenBound);
   origin->setTabChangesFocus(false);
   rows->addWidget(origin, 1);
   return page;
@@ -61,8 +60,8 @@ QFrame* BuildTextPage(QWidget* parent, TMateriaMedicaTab& t) {
   QLabel* heading = RemedyHeading(page, "DBTeMMHeadLInd");
   heading->setContentsMargins(14, 6, 14, 0);
   rows->addWidget(heading);
-  t.DbReMMGesBild = new TRichTextView(page, "DbReMMGesBild", TRichTextView::TAccess::EditableWhenBound);
-  t.DbReMMIndik = new TRichTextView(page, "DbReMMIndik", TRichTextView::TAccess::EditableWhenBound);
+  t.DbReMMGesBild = new TDBRichEdit(page, "DbReMMGesBild", TRichTextView::TAccess::EditableWhenBound);
+  t.DbReMMIndik = new TDBRichEdit(page, "DbReMMIndik", TRichTextView::TAccess::EditableWhenBound);
   rows->addWidget(t.DbReMMGesBild, 1);
   rows->addWidget(t.DbReMMIndik, 1);
   return page;
@@ -110,6 +109,14 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   t.PaMMweissRand->setVisible(false);
   t.PaMMGlobNew = MakePanel(s.Centre, "PaMMGlobNew", TPanelRole::Plain);
   t.PaMMGlobNew->setVisible(false);
+  {
+    // The new-entry form's input; disabled until the form asks for a name.
+    QVBoxLayout* form = FlushColumn(t.PaMMGlobNew);
+    auto* input = new TDBEdit(t.PaMMGlobNew, "DbEdMMNew");
+    input->setEnabled(false);
+    form->addWidget(input);
+    form->addStretch(1);
+  }
   // The materia medica's own print buffer, never shown.
   QFrame* printPanel = MakePanel(s.Centre, "PaMMDruck", TPanelRole::Plain);
   printPanel->setVisible(false);

@@ -47,21 +47,22 @@ TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const cha
   return s;
 }
 
-QLineEdit* DummyEdit(QWidget* parent, const char* name) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
-  edit->setMaxLength(1);
+TDBEdit* DummyEdit(QWidget* parent, const char* name) {
+  auto* edit = new TDBEdit(parent, name);
   edit->setVisible(false);
   return edit;
 }
 
-QTableView* Grid(QWidget* parent, const char* name) {
-  auto* grid = new QTableView(parent);
-  grid->setObjectName(name);
-  grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+TDBEdit* HiddenFieldEdit(QWidget* parent, QBoxLayout* into, const char* name) {
+  auto* edit = new TDBEdit(parent, name);
+  edit->setVisible(false);
+  into->addWidget(edit);
+  return edit;
+}
+
+TDBGrid* Grid(QWidget* parent, const char* name) {
+  auto* grid = new TDBGrid(parent, name);
   grid->horizontalHeader()->setStretchLastSection(true);
-  grid->verticalHeader()->setVisible(false);
   return grid;
 }
 
@@ -71,9 +72,8 @@ void MarkInert(QWidget* control) {
     control->setToolTip(QStringLiteral("Verfügbar, sobald die Nachschlagedaten eingebunden sind."));
 }
 
-QLabel* RemedyHeading(QWidget* parent, const char* name) {
-  auto* heading = new QLabel(parent);
-  heading->setObjectName(name);
+TDBText* RemedyHeading(QWidget* parent, const char* name) {
+  auto* heading = new TDBText(parent, name);
   heading->setProperty("remedyHeading", true);
   return heading;
 }
@@ -91,7 +91,7 @@ TLayeredText AddLayeredText(QWidget* parent, QBoxLayout* into, const char* layer
   l.Layer = MakePanel(parent, layer, TPanelRole::Plain);
   l.Layer->setVisible(false);
   into->addWidget(l.Layer, 1);
-  l.Text = new TRichTextView(parent, text, access);
+  l.Text = new TDBRichEdit(parent, text, access);
   into->addWidget(l.Text, 1);
   return l;
 }
@@ -131,7 +131,8 @@ TRecordList FillRecordList(QFrame* list, const char* top, const char* search,
     MarkInert(r.Search);
     topRows->addWidget(r.Search);
   }
-  topRows->addWidget(new TDbNavigator(topPanel, navigator));
+  r.Navigator = new TDbNavigator(topPanel, navigator);
+  topRows->addWidget(r.Navigator);
   rows->addWidget(topPanel);
   r.Grid = Grid(list, grid);
   rows->addWidget(r.Grid, 1);

@@ -9,6 +9,10 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/data_controls/db_edit.h"
+#include "app/data_controls/db_grid.h"
+#include "app/data_controls/db_rich_edit.h"
+#include "app/data_controls/db_text.h"
 #include "app/db_navigator.h"
 #include "app/rich_text_view.h"
 #include "app/ui_widgets.h"
@@ -27,13 +31,15 @@ TSheet MakeSheet(QWidget* parent, const char* sheet, const char* left, const cha
 
 // A one-character data-bound edit of the right-hand areas that takes part in
 // nothing; kept hidden.
-QLineEdit* DummyEdit(QWidget* parent, const char* name);
+TDBEdit* DummyEdit(QWidget* parent, const char* name);
+// A hidden data-bound edit that only carries a field for the handlers.
+TDBEdit* HiddenFieldEdit(QWidget* parent, QBoxLayout* into, const char* name);
 // A grid of records, empty until its data source is attached.
-QTableView* Grid(QWidget* parent, const char* name);
+TDBGrid* Grid(QWidget* parent, const char* name);
 // Marks a data command that only works once the reference data is there.
 void MarkInert(QWidget* control);
 // The large title over a remedy's texts, empty until a remedy is bound.
-QLabel* RemedyHeading(QWidget* parent, const char* name);
+TDBText* RemedyHeading(QWidget* parent, const char* name);
 
 // A vertical layout without margins or spacing, so bars, texts and layers
 // sit edge to edge.
@@ -43,7 +49,7 @@ QVBoxLayout* FlushColumn(QWidget* owner);
 // shown; both join the layout with stretch 1, the layer first.
 struct TLayeredText {
   QFrame* Layer;
-  TRichTextView* Text;
+  TDBRichEdit* Text;
 };
 TLayeredText AddLayeredText(QWidget* parent, QBoxLayout* into, const char* layer,
                             const char* text, TRichTextView::TAccess access);
@@ -58,7 +64,8 @@ QHBoxLayout* RowUnderDecorBar(QFrame* pane, const char* bar);
 // (none when `search` is null) above the navigator, and under it the grid.
 struct TRecordList {
   QLineEdit* Search;  // null when the list has no search line
-  QTableView* Grid;
+  TDbNavigator* Navigator;
+  TDBGrid* Grid;
 };
 TRecordList FillRecordList(QFrame* list, const char* top, const char* search,
                            const char* navigator, const char* grid);

@@ -8,6 +8,10 @@
 
 #include "app/data_components.h"
 #include "app/data_module.h"
+#include "app/engine_names.h"
+#include "engine/components/data_source.h"
+#include "engine/components/database.h"
+#include "engine/components/table.h"
 #include "engine/core/exception.h"
 
 namespace fendra {
@@ -116,8 +120,11 @@ TEST_F(DataModuleTest, TreeQueriesKeepTheirDoubleBlanksLinesAndLevels) {
 }
 
 TEST_F(DataModuleTest, DatabaseFilesLieInTheModulesDirectory) {
-  const TDataModule fixture("/tmp/fixture");
-  EXPECT_EQ(fixture.DatabaseFilePath("dbKindKM"), std::filesystem::path("/tmp/fixture/dbKindKM.dvx"));
+  {
+    const TDataModule fixture("/tmp/fixture");
+    EXPECT_EQ(fixture.DatabaseFilePath("dbKindKM"), std::filesystem::path("/tmp/fixture/dbKindKM.dvx"));
+  }
+  // One module at a time: its databases' names are taken in the session.
   const TDataModule program;
   EXPECT_EQ(program.DatabaseFilePath("dbGrundlg"), std::filesystem::path("dbGrundlg.dvx"));
   EXPECT_THROW(program.DatabaseFilePath("dbGrdlg"), std::invalid_argument)
@@ -125,13 +132,61 @@ TEST_F(DataModuleTest, DatabaseFilesLieInTheModulesDirectory) {
   EXPECT_THROW(TDataModule::Table("tblUnknown"), std::invalid_argument);
 }
 
-TEST_F(DataModuleTest, ActivateRunsTheRegisteredComponentsInDeclarationOrder) {
+TEST_F(DataModuleTest, EveryDatabaseAndTableIsRegisteredAndTheQueriesAreNot) {
   TDataModule module;
-  std::vector<std::string> ran;
-  module.Components().Register("tblTree", [&] { ran.push_back("tblTree"); });
-  module.Components().Register("Query4", [&] { ran.push_back("Query4"); });
-  module.Activate();
-  EXPECT_EQ(ran, (std::vector<std::string>{"Query4", "tblTree"}));
+  for (const TDatabaseDesign& d : TDataModule::Databases()) EXPECT_TRUE(module.Components().IsRegistered(d.Component));
+  for (const TTableDesign& t : TDataModule::Tables()) EXPECT_TRUE(module.Components().IsRegistered(t.Component));
+  for (const TQueryDesign& q : TDataModule::Queries()) EXPECT_FALSE(module.Components().IsRegistered(q.Component));
+  EXPECT_THROW(module.Components().Register("tblTree", [] {}), std::invalid_argument) << "registered once only";
+}
+
+TEST_F(DataModuleTest, ComponentsCarryTheirDesign) {
+  const TDataModule module("/tmp/fixture");
+  for (const TDatabaseDesign& d : TDataModule::Databases()) {
+    const dvx::TDVXDatabase& db = module.DatabaseComponent(d.Component);
+    EXPECT_EQ(db.Name(), d.Component);
+    EXPECT_EQ(db.DatabaseName(), d.DatabaseName);
+    EXPECT_EQ(db.DatabaseFileName(), "/tmp/fixture/" + std::string(d.DatabaseFileName));
+    EXPECT_FALSE(db.Exclusive());
+    EXPECT_EQ(db.SessionName(), "Default");
+    EXPECT_FALSE(db.Connected()) << "nothing connects before the window activates the module";
+  }
+  dvx::TDVXDatabase& homTab = module.DatabaseComponent("dbAML");
+  EXPECT_EQ(homTab.Options().MaxSessionCount(), 1);
+  EXPECT_EQ(homTab.Options().PageSize(), 4096);
+  EXPECT_EQ(homTab.LockParams().Delay(), 500);
+  EXPECT_EQ(homTab.LockParams().RetryCount(), 10);
+  EXPECT_EQ(homTab.CryptoParams().CryptoAlgorithm(), dvx::craNone);
+  const dvx::TDVXTable& remedies = module.TableComponent("TblAML");
+  EXPECT_EQ(remedies.TableName(), "TABHOM");
+  EXPECT_EQ(remedies.IndexName(), "");
+  EXPECT_EQ(remedies.IndexFieldNames(), "Hom Bezeichnung");
+  EXPECT_EQ(module.TableComponent("tbKIndKM").IndexName(), "Bez-KMIndex");
+  EXPECT_EQ(module.TableComponent("tblKinderS").IndexName(), "");
+  EXPECT_EQ(module.TableComponent("tblKinderS").IndexFieldNames(), "");
+  EXPECT_FALSE(module.DataSource("dsKindKM").AutoEdit()) << "the children's remedy texts do not start editing";
+  EXPECT_TRUE(module.DataSource("dsAML").AutoEdit());
+  EXPECT_EQ(module.DataSource("dsAML").DataSet(), &remedies);
+  EXPECT_THROW(module.DataSource("dsVerw"), std::invalid_argument);
+  EXPECT_THROW(module.TableComponent("dbAML"), std::invalid_argument);
+}
+
+TEST_F(DataModuleTest, StoredDefinitionsAreTheTablesSchemaWithWindows1252Names) {
+  const TDataModule module;
+  dvx::TDVXTable& remedies = module.TableComponent("TblAML");
+  EXPECT_TRUE(remedies.StoreDefs());
+  ASSERT_EQ(remedies.FieldDefs().Count(), 12);
+  EXPECT_EQ(remedies.FieldDefs()[2].Name(), EngineName("Abkürzung"));
+  EXPECT_EQ(remedies.FieldDefs()[2].Size(), 15);
+  EXPECT_EQ(remedies.FieldDefs()[6].DataType(), dvx::ftGraphic);
+  const dvx::TIndexDef* ind = module.TableComponent("TblNotfall").IndexDefs().Find("Ind");
+  ASSERT_NE(ind, nullptr);
+  EXPECT_TRUE(ind->Options().unique);
+  EXPECT_TRUE(ind->Options().caseInsensitive);
+  EXPECT_EQ(ind->CaseInsFields(), "Indikation");
+  const dvx::TIndexDef* tree = module.TableComponent("tblTree").IndexDefs().Primary();
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(tree->Fields(), "Baum_ID;BezTree;Ls");
 }
 
 }  // namespace

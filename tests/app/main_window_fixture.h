@@ -1,5 +1,6 @@
 #pragma once
-// A started and shown main window, driven through its controls' names.
+// A started and shown main window on the reference databases built from
+// data/, driven through its controls' names.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <ostream>
 
 #include "app/fendra_program.h"
+#include "tests/app/built_databases.h"
 
 // Failed comparisons of texts show the texts.
 QT_BEGIN_NAMESPACE
@@ -28,13 +30,16 @@ namespace fendra::testing {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto& app = static_cast<TFendraApplication&>(*QApplication::instance());
-    window_ = StartFendra(app);
+    const fs::path& databases = BuiltDatabases();
+    ASSERT_FALSE(databases.empty());
+    window_ = StartFendra(App(), std::make_unique<TDataModule>(databases));
     ASSERT_TRUE(window_);
     window_->resize(1366, 740);
     window_->show();
     QApplication::processEvents();
   }
+
+  static TFendraApplication& App() { return static_cast<TFendraApplication&>(*QApplication::instance()); }
 
   template <typename T = QWidget>
   T* Find(const char* name) const {

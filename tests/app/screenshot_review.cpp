@@ -11,6 +11,7 @@
 
 #include "app/fendra_program.h"
 #include "app/impressum_dialog.h"
+#include "tests/app/built_databases.h"
 
 namespace fendra {
 namespace {
@@ -22,7 +23,7 @@ TEST(ScreenshotReview, RendersEveryTab) {
   const int width = qEnvironmentVariableIntValue("FENDRA_SHOT_WIDTH");
   const int height = qEnvironmentVariableIntValue("FENDRA_SHOT_HEIGHT");
   auto& app = static_cast<TFendraApplication&>(*QApplication::instance());
-  std::unique_ptr<TfrmMain> window = StartFendra(app);
+  std::unique_ptr<TfrmMain> window = StartFendra(app, std::make_unique<TDataModule>(testing::BuiltDatabases()));
   ASSERT_TRUE(window);
   window->resize(width > 0 ? width : 1366, height > 0 ? height : 740);
   window->show();

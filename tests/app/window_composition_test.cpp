@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include "app/rich_text_view.h"
+#include "engine/components/database.h"
+#include "engine/components/table.h"
 #include "engine/core/exception.h"
 #include "main_window_fixture.h"
 
@@ -63,16 +65,17 @@ TEST_F(WindowCompositionTest, EveryNamedControlExists) {
   EXPECT_EQ(window_->menuBar()->objectName(), "MainMenu1");
 }
 
-TEST_F(WindowCompositionTest, FieldTextsAcceptNoTypingUntilBound) {
+TEST_F(WindowCompositionTest, FieldTextsAcceptTypingOnlyWhileBound) {
   for (const char* name : {"DbReIndAZ", "DbReNotfInd", "DbReKindSuN", "DbReGrundl", "DbReMMGesBild",
                            "DbReMMIndik", "DbReMMHerk"}) {
     auto* view = Find<TRichTextView>(name);
+    EXPECT_FALSE(view->isReadOnly()) << name << " is bound to its field";
+    view->SetFieldBound(false);
     EXPECT_TRUE(view->isReadOnly()) << name;
-    view->SetFieldBound(true);
-    EXPECT_FALSE(view->isReadOnly()) << name;
   }
   for (const char* name : {"DbReBaum", "reKindKM"}) {
     auto* view = Find<TRichTextView>(name);
+    EXPECT_TRUE(view->isReadOnly()) << name;
     view->SetFieldBound(true);
     EXPECT_TRUE(view->isReadOnly()) << name;
   }
@@ -81,12 +84,15 @@ TEST_F(WindowCompositionTest, FieldTextsAcceptNoTypingUntilBound) {
   EXPECT_TRUE(Find<TRichTextView>("rePrint")->Rtf().contains("reDruck"));
 }
 
-TEST_F(WindowCompositionTest, DataCommandsAndInputsAreDisabledWithoutData) {
+TEST_F(WindowCompositionTest, CommandsAndSearchesWithoutTheirHandlersAreDisabled) {
   for (const char* name : {"PaBtBaumNeu", "PaBtBaumDel", "PaBtIndAZNaviNeu", "PaBtIndAZNaviDel",
                            "PaBtNotfNaviNew", "PaBtNotfNaviDel", "PaMMBezeich", "PaMMGesBild",
                            "PaMMIndik", "PaMMGoNew", "PaMMGoDel", "EdIndAZNaviSuch", "EdNotfIndSuche",
-                           "edAMEingabe", "NaIndAZFirst", "DbNaMMLast"})
+                           "edAMEingabe", "DbEdIndAZNew", "DbEdNotfallNew", "DbEdMMNew"})
     EXPECT_FALSE(Find(name)->isEnabled()) << name;
+  // The navigators follow their tables, which open on their first record.
+  EXPECT_FALSE(Find("NaIndAZFirst")->isEnabled());
+  EXPECT_TRUE(Find("DbNaMMLast")->isEnabled());
   EXPECT_EQ(Find("edAMEingabe")->toolTip(), "Name eintippen");
 }
 
@@ -185,50 +191,56 @@ class StartUpTest : public ::testing::Test {
 
 TEST_F(StartUpTest, FailingDatabaseEndsStartUpWithItsMessageBeforeAnyWindow) {
   const int before = MainWindows();
-  std::vector<std::string> activated;
-  auto data = std::make_unique<TDataModule>();
-  TDataComponents& components = data->Components();
-  components.Register("tblVerw", [&] { activated.push_back("tblVerw"); });
-  components.Register("dbVerweis", [] {
-    throw dvx::EDVXException(2, "Error - database file '/data/dbVerweise.dvx' does not exists");
-  });
-  components.Register("dbGrdlg", [&] { activated.push_back("dbGrdlg"); });
+  const fs::path copy = CopyOfBuiltDatabases();
+  fs::remove(copy / "dbVerweise.dvx");
+  std::vector<std::string> opened;
+  auto data = std::make_unique<TDataModule>(copy);
+  for (const char* table : {"tbGrdlg", "tbKIndKM", "tblVerw"})
+    data->TableComponent(table).AfterOpen = [&opened, table](dvx::TDataSet&) { opened.push_back(table); };
   auto window = StartFendra(app(), std::move(data));
   EXPECT_EQ(window, nullptr);
   ASSERT_EQ(shown_.size(), 1);
-  EXPECT_EQ(shown_[0],
-            "Error - database file '/data/dbVerweise.dvx' does not exists - Native error: 00002");
-  EXPECT_EQ(activated, std::vector<std::string>{"dbGrdlg"});
+  EXPECT_TRUE(shown_[0].startsWith("Error - database file '" + QString::fromStdString((copy / "dbVerweise.dvx").string()) +
+                                   "' does not exists - Native error: "))
+      << shown_[0].toStdString();
+  EXPECT_EQ(opened, (std::vector<std::string>{"tbGrdlg", "tbKIndKM"})) << "dbVerweis comes before tblVerw";
   EXPECT_EQ(MainWindows(), before);
 }
 
 TEST_F(StartUpTest, ComponentsActivateWhileTheWindowIsCreatedBeforeItIsShown) {
   bool visibleDuringActivation = true;
   QWidget* frm = nullptr;
-  auto data = std::make_unique<TDataModule>();
-  data->Components().Register("tbGrdlg", [&] {
+  auto data = std::make_unique<TDataModule>(BuiltDatabases());
+  data->TableComponent("tbGrdlg").AfterOpen = [&](dvx::TDataSet&) {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (w->objectName() == "frmMain") frm = w;
     visibleDuringActivation = frm && frm->isVisible();
-  });
+  };
   auto window = StartFendra(app(), std::move(data));
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(frm, window.get());
   EXPECT_FALSE(visibleDuringActivation);
-  EXPECT_EQ(window->Data().Components().Activated(), std::vector<std::string>{"tbGrdlg"});
+  EXPECT_EQ(window->Data().Components().Activated().front(), "tbGrdlg");
   EXPECT_TRUE(shown_.isEmpty());
 }
 
 TEST_F(StartUpTest, WindowRunsOnTheDataModuleItIsHanded) {
-  const std::filesystem::path fixture = "/fixture/databases";
-  auto window = StartFendra(app(), std::make_unique<TDataModule>(fixture));
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->Data().Directory(), fixture);
-  EXPECT_EQ(window->Data().DatabaseFilePath("dbBaum"), fixture / "dbBaum.dvx");
+  const fs::path& built = BuiltDatabases();
+  {
+    auto window = StartFendra(app(), std::make_unique<TDataModule>(built));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Data().Directory(), built);
+    EXPECT_EQ(window->Data().DatabaseFilePath("dbBaum"), built / "dbBaum.dvx");
+  }
+  // The program's own module looks in the current directory.
+  const fs::path before = fs::current_path();
+  fs::current_path(built);
   auto program = StartFendra(app());
+  fs::current_path(before);
   ASSERT_NE(program, nullptr);
-  EXPECT_EQ(program->Data().DatabaseFilePath("dbBaum"), std::filesystem::path("dbBaum.dvx"))
-      << "the program looks in its current directory";
+  EXPECT_EQ(program->Data().DatabaseFilePath("dbBaum"), std::filesystem::path("dbBaum.dvx"));
+  EXPECT_EQ(program->Data().DatabaseComponent("dbTree").DatabaseFileName(), "dbBaum.dvx");
+  EXPECT_TRUE(program->Data().TableComponent("tblTree").Active());
   EXPECT_TRUE(shown_.isEmpty());
 }
 
