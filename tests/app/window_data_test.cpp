@@ -42,8 +42,10 @@ constexpr TSourceTable kChildRemedies{"tbKIndKM", "KindKM", "Bez", true};
 constexpr TSourceTable kBasics{"tbGrdlg", "Grundlagen", "Verzeichnis", true};
 constexpr TSourceTable kChildIndications{"tblKinderS", "KindInd", "", false};
 
+// The engine's collation of Windows-1252 text, whatever form the component
+// layer takes names in.
 int Compare(const std::string& a, const std::string& b, bool ignoreCase) {
-  return dvx::CompareAnsi(EngineName(a), EngineName(b), ignoreCase);
+  return dvx::CompareAnsi(dvx::Utf8ToAnsi(a), dvx::Utf8ToAnsi(b), ignoreCase);
 }
 
 // The entries in the order of the table's active index, by the engine's
