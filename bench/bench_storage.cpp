@@ -84,7 +84,7 @@ void BM_CommitPages(benchmark::State& state) {
       for (int i = 0; i < n; ++i) {
         TDVXPage* page = pm.GetPage(1, 3 + i);
         page->SetDirty();
-        page->Data()[0]++;
+        page->WritableData()[0]++;
         pm.PutPage(page);
       }
       pm.ApplyChanges(1);

@@ -26,6 +26,7 @@
 // the bytes run on through the chain. Every page has PageValue 0; the
 // reference's ItemID is 0.
 #include <cstdint>
+#include <type_traits>
 
 #include "engine/core/byte_order.h"
 
@@ -52,27 +53,38 @@ struct TDVXItemHeader {
   }
 };
 
-// The small-data page layout over a data area of `dataSize` bytes.
-struct TDVXSmallDataPage {
+// The small-data page layout over a data area of `dataSize` bytes; the
+// setters exist only over writable bytes (TDVXSmallDataPage), a view of a
+// page that is only read has none (TDVXSmallDataView).
+template <typename Byte>
+struct TDVXSmallDataLayout {
   static constexpr int kCountSize = 2;
   static constexpr int kEntrySize = 4;
   // Items of this total size or more take a chain of their own.
   static int LargeItemLimit(int dataSize) { return dataSize - kCountSize - kEntrySize; }
 
-  uint8_t* data;
+  Byte* data;
   int dataSize;
 
   uint16_t ItemCount() const { return GetU16(data + dataSize - kCountSize); }
-  void SetItemCount(uint16_t count) { PutU16(data + dataSize - kCountSize, count); }
+  void SetItemCount(uint16_t count)
+    requires(!std::is_const_v<Byte>)
+  {
+    PutU16(data + dataSize - kCountSize, count);
+  }
   int EntryOffset(int i) const { return dataSize - kCountSize - kEntrySize * (i + 1); }
   uint16_t ItemID(int i) const { return GetU16(data + EntryOffset(i)); }
   uint16_t ItemSize(int i) const { return GetU16(data + EntryOffset(i) + 2); }
-  void SetEntry(int i, uint16_t itemID, uint16_t itemSize) {
+  void SetEntry(int i, uint16_t itemID, uint16_t itemSize)
+    requires(!std::is_const_v<Byte>)
+  {
     PutU16(data + EntryOffset(i), itemID);
     PutU16(data + EntryOffset(i) + 2, itemSize);
   }
   // The most entries a page could hold with empty items.
   int MaxItems() const { return (dataSize - kCountSize) / kEntrySize; }
 };
+using TDVXSmallDataPage = TDVXSmallDataLayout<uint8_t>;
+using TDVXSmallDataView = TDVXSmallDataLayout<const uint8_t>;
 
 }  // namespace dvx

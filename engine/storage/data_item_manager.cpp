@@ -43,7 +43,7 @@ uint16_t TDVXDataItemManager::CheckItemPage(const TDVXPage& page, int32_t typeCo
 }
 
 TDVXDataItemManager::TDirectory TDVXDataItemManager::CheckDirectory(TDVXPage& page) const {
-  TDVXSmallDataPage layout{page.Data(), dataSize_};
+  TDVXSmallDataView layout{page.Data(), dataSize_};
   TDirectory directory;
   directory.count = layout.ItemCount();
   if (directory.count < 1 || directory.count > layout.MaxItems())
@@ -60,7 +60,7 @@ TDVXDataItemManager::TDirectory TDVXDataItemManager::CheckDirectory(TDVXPage& pa
 }
 
 int TDVXDataItemManager::FindItem(TDVXPage& page, const TDirectory& directory, uint16_t itemID, int& offset) const {
-  TDVXSmallDataPage layout{page.Data(), dataSize_};
+  TDVXSmallDataView layout{page.Data(), dataSize_};
   offset = 0;
   for (int i = 0; i < directory.count; ++i) {
     if (layout.ItemID(i) == itemID) return i;
@@ -80,9 +80,8 @@ TDVXRecordID TDVXDataItemManager::WriteItem(int32_t session, TDVXTablePageKind k
   uint16_t previous = kPageValueFree;
   TDVXPageRef page =
       maps_.FindPageWithRoom(session, kind, static_cast<uint16_t>(itemSize + TDVXSmallDataPage::kEntrySize), previous);
-  page->SetDirty();
-  uint8_t* buffer = page->Buffer();
-  TDVXSmallDataPage layout{page->Data(), dataSize_};
+  uint8_t* buffer = page->WritableBuffer();
+  TDVXSmallDataPage layout{page->WritableData(), dataSize_};
   TDirectory directory;
   if (previous == kPageValueFree) {
     TDVXPageHeader::Format(buffer, PageTypeIDTableDataSmall, kNoPage, table_.tableID);
@@ -102,7 +101,7 @@ TDVXRecordID TDVXDataItemManager::WriteItem(int32_t session, TDVXTablePageKind k
     if (layout.ItemID(i) <= directory.count) used[layout.ItemID(i)] = true;
   const uint16_t itemID = static_cast<uint16_t>(std::find(used.begin(), used.end(), false) - used.begin());
 
-  uint8_t* at = page->Data() + directory.usedBytes;
+  uint8_t* at = layout.data + directory.usedBytes;
   header.Encode(at);
   if (!data.empty()) std::memcpy(at + kItemHeaderSize, data.data(), data.size());
   layout.SetEntry(directory.count, itemID, static_cast<uint16_t>(itemSize));
@@ -137,10 +136,9 @@ TDVXRecordID TDVXDataItemManager::WriteLargeItem(int32_t session, TDVXTablePageK
   const TDVXRecordID reference{page->PageNo(), 0};
   uint64_t stored = 0;
   for (;;) {
-    page->SetDirty();
-    TDVXPageHeader::Format(page->Buffer(), PageTypeIDTableDataLarge, kNoPage, table_.tableID);
+    TDVXPageHeader::Format(page->WritableBuffer(), PageTypeIDTableDataLarge, kNoPage, table_.tableID);
     const uint64_t piece = std::min<uint64_t>(total - stored, static_cast<uint64_t>(dataSize_));
-    byteAt(stored, piece, page->Data());
+    byteAt(stored, piece, page->WritableData());
     stored += piece;
     const int32_t pageNo = page->PageNo();
     if (stored == total) {
@@ -149,7 +147,7 @@ TDVXRecordID TDVXDataItemManager::WriteLargeItem(int32_t session, TDVXTablePageK
       break;
     }
     TDVXPageRef next = maps_.AllocatePage(session, kind);
-    TDVXPageHeader::SetNextPageNo(page->Buffer(), next->PageNo());
+    TDVXPageHeader::SetNextPageNo(page->WritableBuffer(), next->PageNo());
     page.Release();
     maps_.SetPageValue(session, pageNo, false, 0);
     page = std::move(next);
@@ -207,7 +205,7 @@ TDVXItemHeader TDVXDataItemManager::ReadItem(int32_t session, const TDVXRecordID
     if (index < 0)
       throw EDVXException(kErrItemNotFound, "Error loading record. TableName = %s, SessionID = %d, PageNo = %d, ItemNo = %d",
                           {table_.tableName, session, reference.pageNo, static_cast<int>(reference.itemNo)});
-    TDVXSmallDataPage layout{page->Data(), dataSize_};
+    TDVXSmallDataView layout{page->Data(), dataSize_};
     TDVXItemHeader header = TDVXItemHeader::Decode(page->Data() + offset);
     const uint64_t size = layout.ItemSize(index) - kItemHeaderSize;
     if (header.storedSize != size) InvalidDataSize(size, header.storedSize, reference.pageNo);
@@ -254,11 +252,10 @@ void TDVXDataItemManager::DeleteItem(int32_t session, const TDVXRecordID& refere
       pageManager_.RemovePage(session, pageNo);
       return;
     }
-    page->SetDirty();
-    TDVXSmallDataPage layout{page->Data(), dataSize_};
+    TDVXSmallDataPage layout{page->WritableData(), dataSize_};
     const int size = layout.ItemSize(index);
     // Later items move down over the freed bytes, later entries up by one.
-    std::memmove(page->Data() + offset, page->Data() + offset + size,
+    std::memmove(layout.data + offset, layout.data + offset + size,
                  static_cast<size_t>(directory.usedBytes - offset - size));
     for (int i = index; i + 1 < directory.count; ++i) layout.SetEntry(i, layout.ItemID(i + 1), layout.ItemSize(i + 1));
     layout.SetItemCount(static_cast<uint16_t>(directory.count - 1));

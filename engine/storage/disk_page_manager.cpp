@@ -689,7 +689,7 @@ void TDVXDiskPageManager::InternalAddPage(TDVXPage& page) {
   int32_t no = FreeSpaceManager().AllocatePage();
   if (no == -1 || no >= header_.pageCount) throw EDVXException(kErrInvalidNewPage, "Invalid PageNo = %d", {no});
   page.SetPageNo(no);
-  uint8_t* buffer = page.Buffer();
+  uint8_t* buffer = Frame(page);
   if (Encrypted()) FillRandom(buffer, static_cast<size_t>(PageSize()));
   std::memset(buffer, 0, kPageHeaderSize);
   TDVXPageHeader::Format(buffer, PageTypeIDEmpty, kNoPage, kOwnerNone);
@@ -701,7 +701,7 @@ void TDVXDiskPageManager::InternalRemovePage(int32_t pageNo) {
 }
 
 void TDVXDiskPageManager::InternalReadPage(TDVXPage& page) {
-  ReadWholePage(page.Buffer(), page.PageNo(), Encrypted() ? kErrReadPageEncrypted : kErrReadPage);
+  ReadWholePage(Frame(page), page.PageNo(), Encrypted() ? kErrReadPageEncrypted : kErrReadPage);
 }
 
 void TDVXDiskPageManager::InternalWritePage(TDVXPage& page) {

@@ -213,9 +213,8 @@ void TDVXDiskRecordManager::WriteImage(int32_t session, const TDVXRecordID& reco
     int offset = 0;
     for (int32_t no : LargeChain(session, recordID.pageNo, kErrLargeRecordSize)) {
       TDVXPageRef page = GetRecordPage(session, no);
-      page->SetDirty();
       const int piece = std::min(layout_.recordSize - offset, layout_.dataSize);
-      std::memcpy(page->Data(), image + offset, static_cast<size_t>(piece));
+      std::memcpy(page->WritableData(), image + offset, static_cast<size_t>(piece));
       offset += piece;
     }
     return;
@@ -231,8 +230,7 @@ void TDVXDiskRecordManager::WriteImage(int32_t session, const TDVXRecordID& reco
     throw EDVXException(kErrRecordDeleted,
                         "Error loading record - record is deleted. TableName = '%s', PageNo = %d, PageItemNo = %d",
                         {table_.tableName, recordID.pageNo, slot});
-  page->SetDirty();
-  std::memcpy(page->Data() + layout_.SlotOffset(slot), image, static_cast<size_t>(layout_.recordSize));
+  std::memcpy(page->WritableData() + layout_.SlotOffset(slot), image, static_cast<size_t>(layout_.recordSize));
 }
 
 TDVXRecordID TDVXDiskRecordManager::InsertSmall(int32_t session, const uint8_t* image) {
@@ -241,8 +239,8 @@ TDVXRecordID TDVXDiskRecordManager::InsertSmall(int32_t session, const uint8_t* 
   const int32_t pageNo = page->PageNo();
   page->SetDirty();
   if (previous == kPageValueFree) {
-    TDVXPageHeader::Format(page->Buffer(), PageTypeIDTableRows, kNoPage, table_.tableID);
-    std::memset(page->Data(), 0xFF, static_cast<size_t>(layout_.bitmapSize));
+    TDVXPageHeader::Format(page->WritableBuffer(), PageTypeIDTableRows, kNoPage, table_.tableID);
+    std::memset(page->WritableData(), 0xFF, static_cast<size_t>(layout_.bitmapSize));
   } else {
     page.Release();
     page = GetRecordPage(session, pageNo);
@@ -262,8 +260,9 @@ TDVXRecordID TDVXDiskRecordManager::InsertSmall(int32_t session, const uint8_t* 
                         "Error loading record from disk. TableName = '%s', Offset = %d, Size = %d, PageNo = %d, "
                         "NextPageNo = %d",
                         {table_.tableName, layout_.SlotOffset(slot), layout_.recordSize, pageNo, kNoPage});
-  TDVXRecordPageLayout::SetSlotFree(page->Data(), slot, false);
-  std::memcpy(page->Data() + layout_.SlotOffset(slot), image, static_cast<size_t>(layout_.recordSize));
+  uint8_t* data = page->WritableData();
+  TDVXRecordPageLayout::SetSlotFree(data, slot, false);
+  std::memcpy(data + layout_.SlotOffset(slot), image, static_cast<size_t>(layout_.recordSize));
   page.Release();
   maps_.SetPageValue(session, pageNo, true, previous == kPageValueFree ? 1 : static_cast<uint16_t>(previous + 1));
   return {pageNo, static_cast<uint16_t>(slot)};
@@ -275,16 +274,15 @@ TDVXRecordID TDVXDiskRecordManager::InsertLarge(int32_t session, const uint8_t* 
   int offset = 0;
   bool first = true;
   for (;;) {
-    page->SetDirty();
-    TDVXPageHeader::Format(page->Buffer(), PageTypeIDTableRows, kNoPage, table_.tableID);
+    TDVXPageHeader::Format(page->WritableBuffer(), PageTypeIDTableRows, kNoPage, table_.tableID);
     const int piece = std::min(layout_.recordSize - offset, layout_.dataSize);
-    std::memcpy(page->Data(), image + offset, static_cast<size_t>(piece));
+    std::memcpy(page->WritableData(), image + offset, static_cast<size_t>(piece));
     offset += piece;
     const int32_t pageNo = page->PageNo();
     TDVXPageRef next;
     if (offset < layout_.recordSize) {
       next = maps_.AllocatePage(session, tpkContinuation);
-      TDVXPageHeader::SetNextPageNo(page->Buffer(), next->PageNo());
+      TDVXPageHeader::SetNextPageNo(page->WritableBuffer(), next->PageNo());
     }
     page.Release();
     maps_.SetPageValue(session, pageNo, first, first ? 1 : 0);
@@ -391,8 +389,7 @@ void TDVXDiskRecordManager::DeleteRecord(const TDVXRecordID& recordID, int32_t s
     }
     {
       TDVXPageRef page = GetRecordPage(session, recordID.pageNo);
-      page->SetDirty();
-      TDVXRecordPageLayout::SetSlotFree(page->Data(), recordID.itemNo, true);
+      TDVXRecordPageLayout::SetSlotFree(page->WritableData(), recordID.itemNo, true);
     }
     maps_.SetPageValue(session, recordID.pageNo, true, static_cast<uint16_t>(count - 1));
   });

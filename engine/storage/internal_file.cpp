@@ -47,11 +47,11 @@ void TDVXInternalDBFile::CheckPage(const uint8_t* page, int32_t pageNo) const {
 
 void TDVXInternalDBFile::Create(int32_t session, int32_t owner) {
   TDVXPageRef page(pageManager_, pageManager_.AddPage(session));
-  uint8_t* buffer = page->Buffer();
+  uint8_t* buffer = page->WritableBuffer();
   TDVXPageHeader::SetPageType(buffer, pageType_);
   TDVXPageHeader::SetOwnerID(buffer, owner);
   TDVXPageHeader::SetNextPageNo(buffer, kNoPage);
-  TDVXInternalFileHeader{0}.Encode(page->Data());
+  TDVXInternalFileHeader{0}.Encode(page->WritableData());
   firstPageNo_ = page->PageNo();
   chain_.assign(1, firstPageNo_);
   content_.clear();
@@ -161,26 +161,26 @@ void TDVXInternalDBFile::WriteFile(int32_t session) {
     } else {
       if (!previous.get()) throw EDVXException(kErrNilPointer, "Nil pointer occured");
       page = TDVXPageRef(pageManager_, pageManager_.AddPage(session));
-      TDVXPageHeader::SetPageType(page->Buffer(), pageType_);
-      TDVXPageHeader::SetOwnerID(page->Buffer(), TDVXPageHeader::OwnerID(previous->Buffer()));
-      TDVXPageHeader::SetNextPageNo(previous->Buffer(), page->PageNo());
+      TDVXPageHeader::SetPageType(page->WritableBuffer(), pageType_);
+      TDVXPageHeader::SetOwnerID(page->WritableBuffer(), TDVXPageHeader::OwnerID(previous->Buffer()));
+      TDVXPageHeader::SetNextPageNo(previous->WritableBuffer(), page->PageNo());
     }
     size_t start = 0;
     if (index == 0) {
-      TDVXInternalFileHeader{static_cast<int32_t>(content_.size())}.Encode(page->Data());
+      TDVXInternalFileHeader{static_cast<int32_t>(content_.size())}.Encode(page->WritableData());
       start = kInternalFileHeaderSize;
     }
     size_t take = std::min(content_.size() - stored, dataSize - start);
-    std::memcpy(page->Data() + start, content_.data() + stored, take);
+    std::memcpy(page->WritableData() + start, content_.data() + stored, take);
     stored += take;
     chain.push_back(page->PageNo());
     ++index;
     if (stored == content_.size()) {
-      TDVXPageHeader::SetNextPageNo(page->Buffer(), kNoPage);
+      TDVXPageHeader::SetNextPageNo(page->WritableBuffer(), kNoPage);
       break;
     }
     // A recorded page keeps its link; a page added next sets it.
-    if (index < chain_.size()) TDVXPageHeader::SetNextPageNo(page->Buffer(), chain_[index]);
+    if (index < chain_.size()) TDVXPageHeader::SetNextPageNo(page->WritableBuffer(), chain_[index]);
     previous = std::move(page);
   }
   previous.Release();
@@ -198,9 +198,9 @@ void TDVXInternalDBFile::EmptyFile(int32_t session) {
   {
     TDVXPageRef page(pageManager_, pageManager_.GetPage(session, firstPageNo_, hook_, hookContext_));
     page->SetDirty();
-    TDVXPageHeader::SetNextPageNo(page->Buffer(), kNoPage);
-    TDVXPageHeader::SetPageType(page->Buffer(), pageType_);
-    TDVXInternalFileHeader{0}.Encode(page->Data());
+    TDVXPageHeader::SetNextPageNo(page->WritableBuffer(), kNoPage);
+    TDVXPageHeader::SetPageType(page->WritableBuffer(), pageType_);
+    TDVXInternalFileHeader{0}.Encode(page->WritableData());
   }
   for (size_t i = 1; i < chain_.size(); ++i) pageManager_.RemovePage(session, chain_[i]);
   chain_.assign(1, firstPageNo_);

@@ -81,7 +81,7 @@ void TDVXMemoryPageManager::InternalAddPage(TDVXPage& page) {
   allocated_.Set(no, true);
   ++pageCount_;
   page.SetPageNo(no);
-  std::memset(page.Buffer(), 0, static_cast<size_t>(kPageSize));
+  std::memset(Frame(page), 0, static_cast<size_t>(kPageSize));
 }
 
 void TDVXMemoryPageManager::InternalRemovePage(int32_t pageNo) {
@@ -97,7 +97,7 @@ void TDVXMemoryPageManager::CheckPageNo(int32_t pageNo) {
 
 void TDVXMemoryPageManager::InternalReadPage(TDVXPage& page) {
   if (!IsAllocated(page.PageNo())) NotAllocated(kErrMemoryReadFreePage);
-  std::memcpy(page.Buffer(), Slot(page.PageNo()), static_cast<size_t>(kPageSize));
+  std::memcpy(Frame(page), Slot(page.PageNo()), static_cast<size_t>(kPageSize));
 }
 
 void TDVXMemoryPageManager::InternalWritePage(TDVXPage& page) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/core/exception.h"
+#include "engine/storage/page_manager.h"
 
 namespace dvx {
 TDVXPage::TDVXPage(TDVXPageManager* owner, int pageSize, int headerSize)
@@ -11,6 +12,11 @@ TDVXPage::TDVXPage(TDVXPageManager* owner, int pageSize, int headerSize)
   ownBuffer_ = AllocBuffer(static_cast<size_t>(pageSize));
   buffer_ = ownBuffer_.get();
   bufferSize_ = static_cast<size_t>(pageSize);
+}
+
+void TDVXPage::SetDirty() {
+  if (owner_) owner_->NoteWrite(*this);
+  dirty_ = true;
 }
 
 void TDVXPage::BorrowBuffer(uint8_t* buffer) {

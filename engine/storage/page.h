@@ -27,19 +27,28 @@ class TDVXPage {
 
   int32_t PageNo() const { return pageNo_; }
   void SetPageNo(int32_t pageNo) { pageNo_ = pageNo; }
-  // The whole page, PageSize bytes (or more after AssignBuffer).
-  uint8_t* Buffer() { return buffer_; }
+  // The whole page, PageSize bytes (or more after AssignBuffer), and the
+  // usable part after the page header, for reading.
   const uint8_t* Buffer() const { return buffer_; }
-  // The usable part after the page header.
-  uint8_t* Data() { return buffer_ + headerSize_; }
+  const uint8_t* Data() const { return buffer_ + headerSize_; }
+  // The only way to change a page: both mark it Dirty first (SetDirty),
+  // so its owner can save what it held before the change (a savepoint's
+  // image, page_manager.h invariant 5). A pointer taken here is for the
+  // change at hand; a later change asks again.
+  uint8_t* WritableBuffer() {
+    SetDirty();
+    return buffer_;
+  }
+  uint8_t* WritableData() { return WritableBuffer() + headerSize_; }
   int PageSize() const { return pageSize_; }
   int HeaderSize() const { return headerSize_; }
   int DataSize() const { return pageSize_ - headerSize_; }
   size_t BufferSize() const { return bufferSize_; }
 
-  // Callers set Dirty before they change the buffer.
+  // Callers set Dirty before they change the buffer (WritableBuffer does);
+  // the owner hears of it first.
   bool Dirty() const { return dirty_; }
-  void SetDirty(bool dirty = true) { dirty_ = dirty; }
+  void SetDirty();
   int UseCount() const { return useCount_; }
   int32_t SessionID() const { return sessionID_; }
   // The StateCounter value at which the buffer was read or last written.

@@ -99,16 +99,20 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
   }
   if (page->useCount_ >= 1 && page->sessionID_ != session)
     throw EDVXException(kErrUsedByOtherSession, "Page is used by other session");
-  if (set.savepoint) SaveImage(set, *page);
   page->sessionID_ = session;
   page->useCount_ += 1;
   return page;
 }
 
-// Callers mark a page Dirty and change it while they hold it, so the image
-// is taken when the page is lent, before any change of the savepoint's
-// operation can reach it. A page added since the savepoint needs none: a
-// rollback releases it.
+// Every change of a page marks it Dirty first (TDVXPage::SetDirty), so the
+// image is taken before the savepoint's first change reaches it. A page
+// added since the savepoint needs none: a rollback releases it.
+void TDVXPageManager::NoteWrite(TDVXPage& page) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet* set = FindChangeSet(page.sessionID_);
+  if (set && set->savepoint) SaveImage(*set, page);
+}
+
 void TDVXPageManager::SaveImage(TChangeSet& set, TDVXPage& page) {
   TSavepoint& sp = *set.savepoint;
   if (sp.images.count(page.pageNo_)) return;
@@ -128,12 +132,15 @@ void TDVXPageManager::BeginSavepoint(int32_t session) {
   auto sp = std::make_unique<TSavepoint>();
   sp->added = set.added.size();
   sp->removed = set.removed.size();
+  // Nothing is copied now: a page's image is taken at its first change
+  // under the savepoint (NoteWrite), pages held already included.
   set.savepoint = std::move(sp);
-  // Pages the session already holds may be changed by the operation too.
-  for (auto& p : set.dirty.items())
-    if (p->useCount_ > 0) SaveImage(set, *p);
-  for (auto& p : clean_.items())
-    if (p->useCount_ > 0 && p->sessionID_ == session) SaveImage(set, *p);
+}
+
+size_t TDVXPageManager::SavedImageCount(int32_t session) {
+  TDVXLockGuard guard(lock_);
+  TChangeSet* set = FindChangeSet(session);
+  return set && set->savepoint ? set->savepoint->images.size() : 0;
 }
 
 int32_t TDVXPageManager::BeginBracket(int32_t session) {
@@ -181,9 +188,10 @@ void TDVXPageManager::RollbackToSavepoint(int32_t session) {
   if (!set || !set->savepoint)
     throw EDVXException(kErrNoSavepoint, "Error - session %d has no savepoint", {session});
   // Checked before anything is restored, so a refused rollback changes
-  // nothing and may be repeated once the pages are back.
-  for (auto& p : set->dirty.items())
-    if (p->useCount_ > 0)
+  // nothing and may be repeated once the pages are back. Only the pages the
+  // rollback restores or releases must be back; it never touches others.
+  for (size_t i = set->savepoint->added; i < set->added.size(); ++i)
+    if (TDVXPage* p = set->dirty.Find(set->added[i]); p && p->useCount_ > 0)
       throw EDVXException(kErrSavepointUsedPage, "Cannot remove used page, pageNo = %d, UseCount = %d",
                           {p->pageNo_, p->useCount_});
   for (auto& [no, image] : set->savepoint->images) {

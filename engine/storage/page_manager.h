@@ -13,13 +13,18 @@
 //     session's uncommitted changes and is refused to every other session.
 //  4. A page that is in use or Dirty is never reread or discarded, so
 //     uncommitted changes are never overwritten.
-//  5. While a session has a savepoint, every page it takes holds the image
-//     the page had when the savepoint began (taken the first time the page
-//     is lent to the session after that), and the savepoint remembers how
-//     many pages the change set had added and removed. Rolling back to it
-//     puts those images back, releases the pages added since and forgets
-//     the removals since; the change set is then what it was at the
-//     savepoint, whatever the session changed in between.
+//  5. While a session has a savepoint, every page it changes holds the
+//     image the page had when the savepoint began, taken when the page is
+//     first marked Dirty under the savepoint (every change goes through
+//     TDVXPage::SetDirty, WritableBuffer or WritableData, before the bytes
+//     change); pages only read, and pages added since the savepoint, get
+//     none. So a savepoint costs nothing for the pages the session does
+//     not change under it, however many its change set holds. The
+//     savepoint also remembers how many pages the change set had added
+//     and removed. Rolling back to it puts exactly those images back,
+//     releases the pages added since and forgets the removals since; the
+//     change set is then what it was at the savepoint, whatever the
+//     session changed in between.
 //  6. A read bracket of a session (BeginBracket … EndBracket) reads the
 //     StateCounter once, when its outermost level begins, and for the rest
 //     of the bracket a cached clean page stamped with that counter is
@@ -77,8 +82,10 @@ class TDVXPageManager {
 
   // One savepoint per session, inside its change set (invariant 5). A
   // second BeginSavepoint before the first ends is refused; commit and
-  // cancel end it too. Rolling back needs every page of the session put
-  // back.
+  // cancel end it too. Rolling back needs every page it restores or
+  // releases put back.
+  // How many page images the session's savepoint holds (0 without one).
+  size_t SavedImageCount(int32_t session);
   void BeginSavepoint(int32_t session);
   void RollbackToSavepoint(int32_t session);
   void ReleaseSavepoint(int32_t session);
@@ -156,6 +163,10 @@ class TDVXPageManager {
   virtual const char* ClassName() const { return "TDVXPageManager"; }
   // Page size and header size become known when a file is created or
   // opened.
+  // The frame of a page, for the page manager's own transfers (reading
+  // it from its store, formatting a new page): no change of content a
+  // savepoint must see.
+  static uint8_t* Frame(TDVXPage& page) { return page.buffer_; }
   void SetPageGeometry(int pageSize, int headerSize) {
     pageSize_ = pageSize;
     headerSize_ = headerSize;
@@ -183,6 +194,9 @@ class TDVXPageManager {
     std::unique_ptr<TSavepoint> savepoint;
   };
 
+  friend class TDVXPage;
+  // Called by TDVXPage::SetDirty before the page changes.
+  void NoteWrite(TDVXPage& page);
   TChangeSet& ChangeSet(int32_t session);
   TChangeSet* FindChangeSet(int32_t session);
   TDVXPage* FindInOtherSessions(int32_t session, int32_t pageNo);

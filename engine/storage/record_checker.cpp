@@ -278,7 +278,7 @@ void TDVXRecordChecker::CheckLargeRecord(TTable& table, int32_t pageNo) {
 }
 
 void TDVXRecordChecker::CheckSmallDataPage(TTable& table, int32_t pageNo, const std::vector<uint8_t>& page) {
-  TDVXSmallDataPage layout{const_cast<uint8_t*>(page.data()) + kPageHeaderSize, dataSize_};
+  TDVXSmallDataView layout{page.data() + kPageHeaderSize, dataSize_};
   const TDVXTablePageKind kind = table.pages[pageNo].kind;
   const int count = layout.ItemCount();
   if (count < 1 || count > layout.MaxItems()) {

@@ -176,7 +176,7 @@ void TDVXTablePageMapsManager::SetPageValue(int32_t session, int32_t pageNo, boo
     state_.entries[entry].recordCount = static_cast<int32_t>(count);
     changed_ = true;
   }
-  layout_.SetValue(pfs->Data(), index, value);
+  layout_.SetValue(pfs->WritableData(), index, value);
   LowerHint(entry, index);
 }
 
@@ -189,8 +189,8 @@ void TDVXTablePageMapsManager::AddEntry(int32_t session) {
       throw EDVXException(kErrCannotAddTablePFS,
                           "Error - cannot add table PFS page. PageCount = %d, No = %d, Item[No].PageNo = %d, PageNo = %d",
                           {static_cast<int64_t>(state_.entries.size()), static_cast<int64_t>(i), pageNo, pageNo});
-  TDVXPageHeader::Format(pfs->Buffer(), PageTypeIDTablePFS, kNoPage, table_.tableID);
-  layout_.Format(pfs->Data());
+  TDVXPageHeader::Format(pfs->WritableBuffer(), PageTypeIDTablePFS, kNoPage, table_.tableID);
+  layout_.Format(pfs->WritableData());
   state_.entries.push_back({pageNo, 0});
   changed_ = true;
   ResetHints();
@@ -209,8 +209,7 @@ TDVXPageRef TDVXTablePageMapsManager::AllocatePage(int32_t session, TDVXTablePag
   }
   size_t entry = EntryOf(pageNo, kErrKindBeyondMap);
   TDVXPageRef pfs = GetPFSPage(session, entry);
-  pfs->SetDirty();
-  layout_.SetKind(pfs->Data(), pageNo % layout_.coverage, kind);
+  layout_.SetKind(pfs->WritableData(), pageNo % layout_.coverage, kind);
   LowerHint(entry, pageNo % layout_.coverage);
   return page;
 }

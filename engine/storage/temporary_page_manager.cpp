@@ -68,7 +68,7 @@ void TDVXTemporaryPageManager::InternalAddPage(TDVXPage& page) {
   fileAllocated_.Resize(bit + 1);
   fileAllocated_.Set(bit, true);
   page.SetPageNo(memoryLimit_ + bit);
-  std::memset(page.Buffer(), 0, static_cast<size_t>(kPageSize));
+  std::memset(Frame(page), 0, static_cast<size_t>(kPageSize));
 }
 
 void TDVXTemporaryPageManager::InternalRemovePage(int32_t pageNo) {
@@ -102,7 +102,7 @@ void TDVXTemporaryPageManager::InternalReadPage(TDVXPage& page) {
     return;
   }
   if (!IsAllocated(page.PageNo())) NotAllocated(kErrTemporaryReadFreePage);
-  ReadFilePage(page.PageNo(), page.Buffer());
+  ReadFilePage(page.PageNo(), Frame(page));
 }
 
 void TDVXTemporaryPageManager::InternalWritePage(TDVXPage& page) {

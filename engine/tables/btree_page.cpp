@@ -28,20 +28,20 @@ TDVXBTreePage::TDVXBTreePage(const TDVXBTreeContext& context, int32_t pageNo)
 TDVXBTreePage TDVXBTreePage::Allocate(const TDVXBTreeContext& context, bool leaf, bool rootLeaf) {
   TDVXBTreePage page(context, TDVXPageRef(context.pageManager, context.pageManager.AddPage(context.session)));
   if (page.pageSize_ < kHeaderSize || page.keyLength_ > 0xFFFF) page.Corrupt("the page cannot hold a B-tree header");
-  page.MarkDirty();
+  uint8_t* out = page.MarkDirty();
   // The page manager's own header bytes are overwritten; the rest of a new
   // page stays as the page manager made it (random in encrypted files).
   int clear = std::min(page.pageSize_, std::max(kHeaderSize, context.pageManager.HeaderSize()));
-  std::memset(page.buffer_, 0, static_cast<size_t>(clear));
-  page.buffer_[kRootFlag] = rootLeaf ? 1 : 0;
-  page.buffer_[kLeafFlag] = leaf ? 1 : 0;
-  PutI32(page.buffer_ + kPrevPage, -1);
-  PutI32(page.buffer_ + kNextPage, -1);
-  page.buffer_[kRootLeafInit] = rootLeaf ? 1 : 0;
-  page.buffer_[kExtendedFlag] = 0;
-  PutU16(page.buffer_ + kKeyLength, static_cast<uint16_t>(page.keyLength_));
-  PutU16(page.buffer_ + kCount, 0);
-  PutU16(page.buffer_ + kExtraHeaderLength, 0);
+  std::memset(out, 0, static_cast<size_t>(clear));
+  out[kRootFlag] = rootLeaf ? 1 : 0;
+  out[kLeafFlag] = leaf ? 1 : 0;
+  PutI32(out + kPrevPage, -1);
+  PutI32(out + kNextPage, -1);
+  out[kRootLeafInit] = rootLeaf ? 1 : 0;
+  out[kExtendedFlag] = 0;
+  PutU16(out + kKeyLength, static_cast<uint16_t>(page.keyLength_));
+  PutU16(out + kCount, 0);
+  PutU16(out + kExtraHeaderLength, 0);
   return page;
 }
 
@@ -64,7 +64,7 @@ void TDVXBTreePage::Validate() const {
     Corrupt("entry count runs past the page");
 }
 
-void TDVXBTreePage::MarkDirty() { ref_->SetDirty(); }
+uint8_t* TDVXBTreePage::MarkDirty() { return ref_->WritableBuffer(); }
 
 int32_t TDVXBTreePage::PrevPageNo() const { return GetI32(buffer_ + kPrevPage); }
 int32_t TDVXBTreePage::NextPageNo() const { return GetI32(buffer_ + kNextPage); }
@@ -103,47 +103,47 @@ int32_t TDVXBTreePage::Child(int i) const {
 }
 
 void TDVXBTreePage::SetRoot(bool root) {
-  MarkDirty();
-  buffer_[kRootFlag] = root ? 1 : 0;
+  uint8_t* out = MarkDirty();
+  out[kRootFlag] = root ? 1 : 0;
 }
 
 void TDVXBTreePage::SetLeaf(bool leaf) {
   if (Count() != 0) Corrupt("a page with entries cannot change kind");
-  MarkDirty();
-  buffer_[kLeafFlag] = leaf ? 1 : 0;
+  uint8_t* out = MarkDirty();
+  out[kLeafFlag] = leaf ? 1 : 0;
 }
 
 void TDVXBTreePage::SetPrevPageNo(int32_t pageNo) {
-  MarkDirty();
-  PutI32(buffer_ + kPrevPage, pageNo);
+  uint8_t* out = MarkDirty();
+  PutI32(out + kPrevPage, pageNo);
 }
 
 void TDVXBTreePage::SetNextPageNo(int32_t pageNo) {
-  MarkDirty();
-  PutI32(buffer_ + kNextPage, pageNo);
+  uint8_t* out = MarkDirty();
+  PutI32(out + kNextPage, pageNo);
 }
 
-void TDVXBTreePage::SetCount(int count) { PutU16(buffer_ + kCount, static_cast<uint16_t>(count)); }
+void TDVXBTreePage::SetCount(int count) { PutU16(MarkDirty() + kCount, static_cast<uint16_t>(count)); }
 
 void TDVXBTreePage::SetKey(int i, const uint8_t* key) {
   CheckIndex(i);
-  MarkDirty();
-  std::memcpy(buffer_ + EntriesStart() + static_cast<ptrdiff_t>(i) * EntrySize(), key, static_cast<size_t>(keyLength_));
+  uint8_t* out = MarkDirty();
+  std::memcpy(out + EntriesStart() + static_cast<ptrdiff_t>(i) * EntrySize(), key, static_cast<size_t>(keyLength_));
 }
 
 void TDVXBTreePage::SetChild(int i, int32_t pageNo) {
   CheckIndex(i);
   if (IsLeaf()) Corrupt("child set on a leaf page");
-  MarkDirty();
-  PutI32(buffer_ + EntriesStart() + static_cast<ptrdiff_t>(i) * EntrySize() + keyLength_, pageNo);
+  uint8_t* out = MarkDirty();
+  PutI32(out + EntriesStart() + static_cast<ptrdiff_t>(i) * EntrySize() + keyLength_, pageNo);
 }
 
 void TDVXBTreePage::InsertEntry(int position, const uint8_t* key, const uint8_t* tail) {
   int count = Count(), size = EntrySize();
   if (position < 0 || position > count) Corrupt("insert position outside the page");
   if (!HasRoomFor(1)) Corrupt("no room for another entry");
-  MarkDirty();
-  uint8_t* at = buffer_ + EntriesStart() + static_cast<ptrdiff_t>(position) * size;
+  uint8_t* out = MarkDirty();
+  uint8_t* at = out + EntriesStart() + static_cast<ptrdiff_t>(position) * size;
   std::memmove(at + size, at, static_cast<size_t>(count - position) * size);
   std::memcpy(at, key, static_cast<size_t>(keyLength_));
   std::memcpy(at + keyLength_, tail, static_cast<size_t>(size - keyLength_));
@@ -154,18 +154,18 @@ void TDVXBTreePage::RemoveEntry(int position) {
   int count = Count(), size = EntrySize();
   if (count == 0) throw EDVXException(kErrIndexPageEmpty, "Index error: page is empty");
   CheckIndex(position);
-  MarkDirty();
-  uint8_t* at = buffer_ + EntriesStart() + static_cast<ptrdiff_t>(position) * size;
+  uint8_t* out = MarkDirty();
+  uint8_t* at = out + EntriesStart() + static_cast<ptrdiff_t>(position) * size;
   std::memmove(at, at + size, static_cast<size_t>(count - position - 1) * size);
-  std::memset(buffer_ + EntriesStart() + static_cast<ptrdiff_t>(count - 1) * size, 0, static_cast<size_t>(size));
+  std::memset(out + EntriesStart() + static_cast<ptrdiff_t>(count - 1) * size, 0, static_cast<size_t>(size));
   SetCount(count - 1);
 }
 
 void TDVXBTreePage::ReplaceEntries(const uint8_t* entries, int count) {
   int old = Count(), size = EntrySize();
   if (count < 0 || static_cast<int64_t>(count) * size + EntriesStart() > pageSize_) Corrupt("entries do not fit the page");
-  MarkDirty();
-  uint8_t* start = buffer_ + EntriesStart();
+  uint8_t* out = MarkDirty();
+  uint8_t* start = out + EntriesStart();
   if (count > 0) std::memmove(start, entries, static_cast<size_t>(count) * size);
   if (old > count) std::memset(start + static_cast<ptrdiff_t>(count) * size, 0, static_cast<size_t>(old - count) * size);
   SetCount(count);
@@ -174,9 +174,9 @@ void TDVXBTreePage::ReplaceEntries(const uint8_t* entries, int count) {
 void TDVXBTreePage::AppendEntries(const uint8_t* entries, int count) {
   if (count == 0) return;
   if (count < 0 || !HasRoomFor(count)) Corrupt("entries do not fit the page");
-  MarkDirty();
+  uint8_t* out = MarkDirty();
   int old = Count();
-  std::memmove(buffer_ + EntriesStart() + static_cast<ptrdiff_t>(old) * EntrySize(), entries,
+  std::memmove(out + EntriesStart() + static_cast<ptrdiff_t>(old) * EntrySize(), entries,
                static_cast<size_t>(count) * EntrySize());
   SetCount(old + count);
 }
@@ -184,9 +184,9 @@ void TDVXBTreePage::AppendEntries(const uint8_t* entries, int count) {
 void TDVXBTreePage::PrependEntries(const uint8_t* entries, int count) {
   if (count == 0) return;
   if (count < 0 || !HasRoomFor(count)) Corrupt("entries do not fit the page");
-  MarkDirty();
+  uint8_t* out = MarkDirty();
   int old = Count(), size = EntrySize();
-  uint8_t* start = buffer_ + EntriesStart();
+  uint8_t* start = out + EntriesStart();
   std::memmove(start + static_cast<ptrdiff_t>(count) * size, start, static_cast<size_t>(old) * size);
   std::memmove(start, entries, static_cast<size_t>(count) * size);
   SetCount(old + count);

@@ -142,7 +142,8 @@ class TDVXBTreePage {
  private:
   TDVXBTreePage(const TDVXBTreeContext& context, TDVXPageRef ref);
   void Validate() const;
-  void MarkDirty();
+  // Marks the page Dirty before a change and gives the bytes to change.
+  uint8_t* MarkDirty();
   int EntriesStart() const { return btree_layout::kHeaderSize + ExtraHeaderLength(); }
   void SetCount(int count);
   void CheckIndex(int i) const;
@@ -150,7 +151,7 @@ class TDVXBTreePage {
 
   const TDVXBTreeContext* context_;
   TDVXPageRef ref_;
-  uint8_t* buffer_;
+  const uint8_t* buffer_;
   int32_t pageNo_;
   int pageSize_;
   int keyLength_;

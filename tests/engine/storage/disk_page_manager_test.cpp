@@ -52,7 +52,7 @@ TEST_F(DiskPageManagerTest, AddedPageGetsAnEmptyHeaderAndReachesTheFileAtCommit)
   EXPECT_EQ(TDVXPageHeader::PageType(page->Buffer()), PageTypeIDEmpty);
   EXPECT_EQ(TDVXPageHeader::NextPageNo(page->Buffer()), -1);
   EXPECT_EQ(TDVXPageHeader::OwnerID(page->Buffer()), -1);
-  page->Data()[0] = 0x5A;
+  page->WritableData()[0] = 0x5A;
   pm->PutPage(page);
   EXPECT_EQ(Bytes()[298 + 3 * 4096 + 40], 0);  // not written before the commit
   pm->ApplyChanges(1);
@@ -106,7 +106,7 @@ TEST_F(DiskPageManagerTest, DatabaseAfterLeadingBytesIsFoundAndUsed) {
   {
     auto pm = Create(512, 8);
     TDVXPage* page = pm->AddPage(1);
-    page->Data()[0] = 0x77;
+    page->WritableData()[0] = 0x77;
     pm->PutPage(page);
     pm->ApplyChanges(1);
     pm->CloseDatabaseFile();

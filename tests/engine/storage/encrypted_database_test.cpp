@@ -77,15 +77,15 @@ class EncryptedDatabaseTest : public TDiskFixture {
   // Adds a cached page whose data area is `fill` followed by `text`.
   static int32_t AddPage(TDVXDiskPageManager& pm, uint8_t fill, const std::string& text) {
     TDVXPage* page = pm.AddPage(1);
-    std::memset(page->Data(), fill, static_cast<size_t>(pm.PageDataSize()));
-    std::memcpy(page->Data(), text.data(), text.size());
+    std::memset(page->WritableData(), fill, static_cast<size_t>(pm.PageDataSize()));
+    std::memcpy(page->WritableData(), text.data(), text.size());
     int32_t no = page->PageNo();
     pm.PutPage(page);
     return no;
   }
   static std::string PageText(TDVXDiskPageManager& pm, int32_t pageNo, size_t length) {
     TDVXPage* page = pm.GetPage(1, pageNo);
-    std::string text(reinterpret_cast<char*>(page->Data()), length);
+    std::string text(reinterpret_cast<const char*>(page->Data()), length);
     pm.PutPage(page);
     return text;
   }

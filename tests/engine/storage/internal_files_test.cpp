@@ -245,7 +245,7 @@ TEST_F(InternalFileTest, EncryptedDatabaseRunsEveryTransferThroughTheCipher) {
     pm->SetCryptoProvider(XorProvider());
     pm->CreateDatabaseFile(kFile, 512, 8, crypto);
     TDVXPage* page = pm->AddPage(1);
-    std::memcpy(page->Data(), "plain text", 10);
+    std::memcpy(page->WritableData(), "plain text", 10);
     pm->PutPage(page);
     pm->ApplyChanges(1);
     pm->CloseDatabaseFile();
@@ -272,7 +272,7 @@ TEST_F(InternalFileTest, EncryptedDatabaseRunsEveryTransferThroughTheCipher) {
   EXPECT_NO_THROW(open("wrong", true));
   auto pm = open("k", false);
   TDVXPage* page = pm->GetPage(1, 3);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(page->Data()), 10), "plain text");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(page->Data()), 10), "plain text");
   pm->PutPage(page);
   // The bitmaps read through the cipher are consistent.
   for (const auto& problem : TDVXDatabaseChecker(*pm).Check()) {

@@ -18,7 +18,7 @@ constexpr int32_t kSession = 1;
 // Adds a page holding `mark` in every byte and commits it.
 int32_t AddMarked(TDVXPageManager& pm, uint8_t mark) {
   TDVXPage* page = pm.AddPage(kSession);
-  std::memset(page->Buffer(), mark, static_cast<size_t>(page->PageSize()));
+  std::memset(page->WritableBuffer(), mark, static_cast<size_t>(page->PageSize()));
   const int32_t no = page->PageNo();
   pm.PutPage(page);
   pm.ApplyChanges(kSession);
@@ -82,7 +82,7 @@ TEST(MemoryPageManager, CancelledChangesNeverReachTheStoredPage) {
   {
     TDVXPageRef page(pm, pm.GetPage(kSession, no));
     page->SetDirty();
-    page->Buffer()[0] = 99;
+    page->WritableBuffer()[0] = 99;
   }
   pm.CancelChanges(kSession);
   EXPECT_EQ(FirstByte(pm, no), 7);
@@ -265,7 +265,7 @@ TEST_F(TemporaryPageManagerTest, AFailedFileWriteFailsTheCommitAndKeepsTheChange
   AddMarked(*pm, 1);
   TDVXPage* page = pm->GetPage(kSession, 0);
   page->SetDirty();
-  page->Buffer()[0] = 5;
+  page->WritableBuffer()[0] = 5;
   pm->PutPage(page);
   fs_.FailNthWrite(1);
   EXPECT_THAT([&] { pm->ApplyChanges(kSession); }, ThrowsDvx(kErrTemporaryPageWrite));
@@ -295,7 +295,7 @@ TEST_F(TemporaryPageManagerTest, PagesBeyondTheLimitMoveToTheFileAndBackWithoutL
         TDVXPageRef page(*pm, pm->GetPage(kSession, it->first));
         page->SetDirty();
         it->second = static_cast<uint8_t>(rng());
-        std::memset(page->Buffer(), it->second, 4096);
+        std::memset(page->WritableBuffer(), it->second, 4096);
         page.Release();
         pm->ApplyChanges(kSession);
       } else {

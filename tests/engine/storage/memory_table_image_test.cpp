@@ -33,7 +33,7 @@ class MemoryTableImage : public TMemoryRecordsFixture {
     // Two index pages with recognisable contents.
     for (uint8_t mark : {0x5A, 0xA5}) {
       TDVXPage* page = pages_.AddPage(session_);
-      std::memset(page->Buffer(), mark, 4096);
+      std::memset(page->WritableBuffer(), mark, 4096);
       pages_.PutPage(page);
     }
     pages_.ApplyChanges(session_);

@@ -16,7 +16,7 @@ class PageCacheTest : public TDiskFixture {
     auto pm = Create(pageSize, 8);
     for (int i = 0; i < n; ++i) {
       TDVXPage* p = pm->AddPage(1);
-      p->Data()[0] = static_cast<uint8_t>(p->PageNo());
+      p->WritableData()[0] = static_cast<uint8_t>(p->PageNo());
       pm->PutPage(p);
     }
     pm->ApplyChanges(1);
@@ -58,7 +58,7 @@ TEST_F(PageCacheTest, UncommittedChangesOfOneSessionAreRefusedToAnother) {
   auto pm = WithPages(1);
   TDVXPage* page = pm->GetPage(1, 3);
   page->SetDirty();
-  page->Data()[0] = 99;
+  page->WritableData()[0] = 99;
   pm->PutPage(page);
   EXPECT_THAT([&] { pm->GetPage(2, 3); }, ThrowsDvx(20090));
   pm->ApplyChanges(1);
@@ -76,7 +76,7 @@ TEST_F(PageCacheTest, DirtyPageIsNeverRereadWhenTheCounterMoves) {
   b->ApplyChanges(1);
   TDVXPage* page = a->GetPage(1, 3);
   page->SetDirty();
-  page->Data()[5] = 42;
+  page->WritableData()[5] = 42;
   // Another manager commits: the counter moves while `page` is dirty.
   TDVXPage* other = b->AddPage(1);
   b->PutPage(other);
@@ -100,7 +100,7 @@ TEST_F(PageCacheTest, SharedManagerRereadsAPageAnotherCommitChanged) {
   a->PutPage(a->GetPage(1, 3));
   TDVXPage* page = b->GetPage(1, 3);
   page->SetDirty();
-  page->Data()[0] = 0xAB;
+  page->WritableData()[0] = 0xAB;
   b->PutPage(page);
   b->ApplyChanges(1);
   TDVXPage* seen = a->GetPage(1, 3);
@@ -109,7 +109,7 @@ TEST_F(PageCacheTest, SharedManagerRereadsAPageAnotherCommitChanged) {
   // The hook can spare a page from revalidation.
   TDVXPage* p2 = b->GetPage(1, 3);
   p2->SetDirty();
-  p2->Data()[0] = 0xCD;
+  p2->WritableData()[0] = 0xCD;
   b->PutPage(p2);
   b->ApplyChanges(1);
   TDVXPage* spared = a->GetPage(1, 3, [](void*, int32_t, int32_t) { return false; }, nullptr);
@@ -122,7 +122,7 @@ TEST_F(PageCacheTest, SharedManagerSeesPagesAnotherProcessAdded) {
   auto a = Open(false);
   auto b = Open(false);
   TDVXPage* page = b->AddPage(1);
-  page->Data()[0] = 7;
+  page->WritableData()[0] = 7;
   b->PutPage(page);
   b->ApplyChanges(1);
   TDVXPage* seen = a->GetPage(1, 3);
@@ -134,7 +134,7 @@ TEST_F(PageCacheTest, RollbackFreesAddedPagesAndDropsChanges) {
   auto pm = WithPages(1);
   TDVXPage* changed = pm->GetPage(1, 3);
   changed->SetDirty();
-  changed->Data()[0] = 200;
+  changed->WritableData()[0] = 200;
   pm->PutPage(changed);
   for (int i = 0; i < 3; ++i) pm->PutPage(pm->AddPage(1));
   EXPECT_EQ(pm->GetPageCount(), 7);
@@ -259,7 +259,7 @@ TEST_F(PageCacheTest, FailedWriteInACommitKeepsTheChangeSetForARetry) {
   auto pm = WithPages(0);
   for (int i = 0; i < 3; ++i) {
     TDVXPage* p = pm->AddPage(1);
-    p->Data()[1] = static_cast<uint8_t>(10 + i);
+    p->WritableData()[1] = static_cast<uint8_t>(10 + i);
     pm->PutPage(p);
   }
   fs_.FailNthWrite(2);
@@ -281,7 +281,7 @@ TEST_F(PageCacheTest, FailedHeaderWriteAndFailedFlushSurfaceAndLeaveTheManagerUs
     fs_.FailNthWrite(w);
     int32_t code = DvxCodeOf([&] {
       TDVXPage* p = pm->AddPage(1);
-      p->Data()[0] = static_cast<uint8_t>(w);
+      p->WritableData()[0] = static_cast<uint8_t>(w);
       pm->PutPage(p);
       pm->ApplyChanges(1);
     });
@@ -318,7 +318,7 @@ TEST_F(PageCacheTest, ThreadsWithTheirOwnSessionsShareOneManager) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 100; ++i) {
         TDVXPage* page = pm->AddPage(t + 1);
-        page->Data()[0] = static_cast<uint8_t>(t + 1);
+        page->WritableData()[0] = static_cast<uint8_t>(t + 1);
         added[t].push_back(page->PageNo());
         pm->PutPage(page);
         if (i % 10 == 9) pm->ApplyChanges(t + 1);

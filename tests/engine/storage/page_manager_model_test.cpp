@@ -45,7 +45,7 @@ TEST_F(PageManagerModelTest, SessionsMatchTheModel) {
       case 8: {
         TDVXPage* page = pm->AddPage(s);
         ASSERT_FALSE(committed.count(page->PageNo())) << "live page handed out again";
-        page->Data()[0] = value;
+        page->WritableData()[0] = value;
         m.pending[page->PageNo()] = value;
         pm->PutPage(page);
         break;
@@ -64,7 +64,7 @@ TEST_F(PageManagerModelTest, SessionsMatchTheModel) {
         }
         TDVXPage* page = pm->GetPage(s, no);
         page->SetDirty();
-        page->Data()[0] = value;
+        page->WritableData()[0] = value;
         m.pending[no] = value;
         pm->PutPage(page);
         break;

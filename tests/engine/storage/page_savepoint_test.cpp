@@ -20,13 +20,13 @@ class PageSavepointTest : public TDiskFixture {
   }
   int32_t AddWith(uint8_t value) {
     TDVXPageRef page(*pm_, pm_->AddPage(1));
-    page->Data()[0] = value;
+    page->WritableData()[0] = value;
     return page->PageNo();
   }
   void Write(int32_t pageNo, uint8_t value) {
     TDVXPageRef page(*pm_, pm_->GetPage(1, pageNo));
     page->SetDirty();
-    page->Data()[0] = value;
+    page->WritableData()[0] = value;
   }
   uint8_t Read(int32_t pageNo, int32_t session = 1) {
     TDVXPageRef page(*pm_, pm_->GetPage(session, pageNo));

@@ -27,7 +27,7 @@ class ReadBracketProcessesTest : public ::testing::Test {
       for (int i = 0; i < 2; ++i) {
         TDVXPage* page = pm->AddPage(kSession);
         pages_[i] = page->PageNo();
-        page->Data()[0] = 1;
+        page->WritableData()[0] = 1;
         pm->PutPage(page);
       }
       pm->ApplyChanges(kSession);
@@ -71,7 +71,7 @@ class ReadBracketProcessesTest : public ::testing::Test {
         try {
           TDVXPageRef page(*pm, pm->GetPage(kSession, pages_[request[0] - '0']));
           page->SetDirty();
-          page->Data()[0] = static_cast<uint8_t>(request[1]);
+          page->WritableData()[0] = static_cast<uint8_t>(request[1]);
           page.Release();
           pm->ApplyChanges(kSession);
           answer = 'y';
@@ -159,7 +159,7 @@ TEST_F(ReadBracketProcessesTest, TheSessionsOwnCommitMovesItsBracketPastEverythi
   {
     TDVXPageRef page(*pm, pm->GetPage(kSession, pages_[0]));
     page->SetDirty();
-    page->Data()[0] = 6;
+    page->WritableData()[0] = 6;
   }
   pm->ApplyChanges(kSession);
   // The commit came after the other program's: the bracket now trusts

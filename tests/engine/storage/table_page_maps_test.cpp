@@ -40,14 +40,14 @@ class TScriptedPageManager : public TDVXPageManager {
     }
     pages_[no].assign(static_cast<size_t>(PageSize()), 0);
     page.SetPageNo(no);
-    std::fill(page.Buffer(), page.Buffer() + PageSize(), 0);
-    TDVXPageHeader::Format(page.Buffer(), PageTypeIDEmpty, kNoPage, -1);
+    std::fill(Frame(page), Frame(page) + PageSize(), 0);
+    TDVXPageHeader::Format(Frame(page), PageTypeIDEmpty, kNoPage, -1);
   }
   void InternalRemovePage(int32_t pageNo) override { pages_.erase(pageNo); }
   void InternalReadPage(TDVXPage& page) override {
     auto it = pages_.find(page.PageNo());
     if (it == pages_.end()) throw EDVXException(10471, "Invalid PageNo = %d", {page.PageNo()});
-    std::copy(it->second.begin(), it->second.end(), page.Buffer());
+    std::copy(it->second.begin(), it->second.end(), Frame(page));
   }
   void InternalWritePage(TDVXPage& page) override {
     pages_[page.PageNo()].assign(page.Buffer(), page.Buffer() + PageSize());

@@ -47,7 +47,7 @@ class TTestMemoryPageManager : public TDVXPageManager {
     }
     stored_[static_cast<size_t>(no)].assign(static_cast<size_t>(PageSize()), 0);
     page.SetPageNo(no);
-    std::memset(page.Buffer(), 0, static_cast<size_t>(PageSize()));
+    std::memset(Frame(page), 0, static_cast<size_t>(PageSize()));
   }
   void InternalRemovePage(int32_t pageNo) override {
     Check(pageNo);
@@ -56,7 +56,7 @@ class TTestMemoryPageManager : public TDVXPageManager {
   void InternalReadPage(TDVXPage& page) override {
     Check(page.PageNo());
     const auto& bytes = stored_[static_cast<size_t>(page.PageNo())];
-    std::memcpy(page.Buffer(), bytes.data(), bytes.size());
+    std::memcpy(Frame(page), bytes.data(), bytes.size());
   }
   void InternalWritePage(TDVXPage& page) override {
     Check(page.PageNo());
@@ -220,7 +220,7 @@ class TBTreeFixture : public ::testing::Test {
   void Patch(int32_t pageNo, size_t offset, const std::vector<uint8_t>& bytes) {
     TDVXPageRef ref(*pm_, pm_->GetPage(kSession, pageNo));
     ref->SetDirty();
-    std::memcpy(ref->Buffer() + offset, bytes.data(), bytes.size());
+    std::memcpy(ref->WritableBuffer() + offset, bytes.data(), bytes.size());
   }
 
   TDVXMemoryFileSystem fs_;
