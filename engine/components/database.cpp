@@ -8,6 +8,7 @@
 
 #include "engine/components/component_errors.h"
 #include "engine/components/database_error.h"
+#include "engine/components/object_names.h"
 #include "engine/components/session.h"
 #include "engine/components/session_list.h"
 #include "engine/core/locale.h"
@@ -158,11 +159,12 @@ bool TDVXDatabase::DatabaseExists() {
 }
 
 bool TDVXDatabase::TableExists(const std::string& tableName) {
+  const std::string engineName = EngineName(tableName);
   const bool wasConnected = Connected();
   if (!wasConnected) Open();
   bool exists = false;
   try {
-    exists = handle_->Database().TableExists(tableName);
+    exists = handle_->Database().TableExists(engineName);
   } catch (...) {
     if (!wasConnected) Close();
     throw;

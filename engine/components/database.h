@@ -122,7 +122,7 @@ class TDVXDatabase : public TComponent, public TDVXSessionMember {
   // Engine services: "Database is not opened" while disconnected, except
   // these two. DatabaseExists asks a handle made for the question when
   // disconnected; TableExists connects for the question and disconnects
-  // again.
+  // again. The table name is UTF-8 (object_names.h).
   bool DatabaseExists();
   bool TableExists(const std::string& tableName);
   void StartTransaction();

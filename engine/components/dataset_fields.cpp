@@ -10,7 +10,7 @@
 #include "engine/components/dataset.h"
 #include "engine/components/dataset_messages.h"
 #include "engine/components/field_classes.h"
-#include "engine/core/locale.h"
+#include "engine/components/object_names.h"
 
 namespace dvx {
 
@@ -63,7 +63,7 @@ void TDataSet::DestroyFields() {
 void TDataSet::AddCalculatedField(const std::string& name, TFieldType dataType, int size) {
   CheckInactive();
   for (const TCalcFieldDecl& decl : calcFieldDecls_)
-    if (SameName(decl.name, name)) DatabaseError(MessageText(kSDuplicateFieldName, {name}), this);
+    if (SameHostName(decl.name, name)) DatabaseError(MessageText(kSDuplicateFieldName, {name}), this);
   calcFieldDecls_.push_back({name, dataType, size});
 }
 

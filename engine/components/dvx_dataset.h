@@ -25,6 +25,11 @@
 // field is NULL. At post the non-BLOB fields of the active buffer are
 // copied into the cursor's buffer beside the BLOB slots it holds.
 //
+// Names are UTF-8 on this side: the field and index definitions, the
+// advanced and foreign-key definitions, the fields of Locate and Lookup and
+// the Filter text are converted to and from the engine's Windows-1252 by
+// object_names.h, and a name Windows-1252 cannot hold is refused.
+//
 // Changes through other cursors (another dataset, another program) arrive
 // through the cursor's observer: in browse state the window is re-read at
 // once and the links told (deDataSetChange); in edit and insert state, and

@@ -8,6 +8,7 @@
 #include "engine/components/dataset_errors.h"
 #include "engine/components/dataset_list.h"
 #include "engine/components/dvx_dataset.h"
+#include "engine/components/object_names.h"
 #include "engine/components/session.h"
 #include "engine/components/session_list.h"
 #include "engine/core/exception.h"
@@ -100,7 +101,7 @@ TDVXLocalCursor& TDVXDataSet::CheckHandle(int32_t code) const {
 TDVXLocalSession* TDVXDataSet::EngineSession() const { return database_ ? database_->Handle() : nullptr; }
 
 std::string TDVXDataSet::EventTableName() const {
-  if (cursor_ && !cursor_->TableName().empty()) return cursor_->TableName();
+  if (cursor_ && !cursor_->TableName().empty()) return HostName(cursor_->TableName());
   return kUnknownTableName;
 }
 
@@ -157,7 +158,7 @@ void TDVXDataSet::InternalOpen() {
     recordSize_ = cursor_->Table().RecordSize();
     if (recordSize_ + kDataSetBookmarkSize > 0xFFFF)
       throw EDVXException(kErrRecordTooLarge, kMsgRecordTooLarge,
-                          {cursor_->TableName(), recordSize_ + kDataSetBookmarkSize, 0xFFFF});
+                          {HostName(cursor_->TableName()), recordSize_ + kDataSetBookmarkSize, 0xFFFF});
     InitFieldDefs();
     InitIndexFieldMap();
     CreateFields();
@@ -225,7 +226,7 @@ void TDVXDataSet::InitFieldDefs() {
   for (int i = 0; i < cursor_->VisibleFieldCount(); ++i) {
     const int tableFieldNo = cursor_->VisibleFieldNo(i);
     const TDVXFieldDef& field = *fields.Items(tableFieldNo);
-    TDVXAdvFieldDef adv = MakeAdvFieldDef(field, cursor_->VisibleFieldName(i), constraints);
+    TDVXAdvFieldDef adv = MakeAdvFieldDef(field, HostName(cursor_->VisibleFieldName(i)), constraints);
     const TFieldType hostType = AdvancedToComponentType(field.AdvancedFieldType());
     // An autoincrement field gets its value from the engine, so the
     // framework must not ask the user for it.
@@ -242,14 +243,15 @@ void TDVXDataSet::InitFieldDefs() {
     const TDVXIndexDef& index = *static_cast<const TDVXIndexDef*>(indexes.Item(i));
     std::string names, desc, caseIns;
     for (const TDVXIndexColumn& column : index.Columns()) {
-      names += (names.empty() ? "" : ";") + column.fieldName;
-      if (column.descending) desc += (desc.empty() ? "" : ";") + column.fieldName;
-      if (column.caseInsensitive) caseIns += (caseIns.empty() ? "" : ";") + column.fieldName;
+      const std::string name = HostName(column.fieldName);
+      names += (names.empty() ? "" : ";") + name;
+      if (column.descending) desc += (desc.empty() ? "" : ";") + name;
+      if (column.caseInsensitive) caseIns += (caseIns.empty() ? "" : ";") + name;
     }
     TIndexOptions options;
     options.primary = index.Primary();
     options.unique = index.Unique() || index.Primary();
-    TIndexDef& def = IndexDefs().Add(index.ObjectName(), names, options);
+    TIndexDef& def = IndexDefs().Add(HostName(index.ObjectName()), names, options);
     def.SetDescFields(desc);
     def.SetCaseInsFields(caseIns);
   }
@@ -263,12 +265,12 @@ void TDVXDataSet::InitIndexFieldMap() {
   TDVXTableData& table = cursor_->Table();
   const TDVXIndexDefs& indexes = table.IndexManager().IndexDefs();
   const int at = indexes.FindByName(name);
-  if (at < 0) throw EDVXException(kErrFindIndex, kMsgFindIndex, {name});
+  if (at < 0) throw EDVXException(kErrFindIndex, kMsgFindIndex, {HostName(name)});
   const TDVXIndexDef& index = *static_cast<const TDVXIndexDef*>(indexes.Item(at));
   const TDVXFieldDefs& fields = table.Fields();
   for (const TDVXIndexColumn& column : index.Columns()) {
     const int tableFieldNo = fields.FindByName(column.fieldName);
-    if (tableFieldNo < 0) throw EDVXException(kErrFindIndex, kMsgFindIndex, {name});
+    if (tableFieldNo < 0) throw EDVXException(kErrFindIndex, kMsgFindIndex, {HostName(name)});
     for (size_t i = 0; i < tableFieldNos_.size(); ++i)
       if (tableFieldNos_[i] == tableFieldNo) indexFieldNos_.push_back(static_cast<int>(i));
     keySize_ += fields.Items(tableFieldNo)->MemoryDataSize();

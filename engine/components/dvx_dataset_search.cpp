@@ -5,6 +5,7 @@
 
 #include "engine/components/dataset_errors.h"
 #include "engine/components/dvx_dataset.h"
+#include "engine/components/object_names.h"
 #include "engine/core/exception.h"
 #include "engine/tables/local_cursor.h"
 
@@ -31,7 +32,7 @@ void TDVXDataSet::ApplyFilterToCursor(bool on) {
       TDVXFilterOptions options;
       options.caseInsensitive = FilterOptions().caseInsensitive;
       options.noPartialCompare = FilterOptions().noPartialCompare;
-      cursor.SetFilter(Filter(), options);
+      cursor.SetFilter(EngineFilterText(Filter()), options);
     } else if (cursor.HasFilter()) {
       cursor.ClearFilter();
     }
@@ -80,7 +81,7 @@ bool TDVXDataSet::Locate(const std::string& keyFields, const std::vector<TDVXVar
   {
     ++cursorCallDepth_;
     try {
-      found = cursor.Locate(keyFields, keyValues, engineOptions);
+      found = cursor.Locate(EngineName(keyFields), keyValues, engineOptions);
     } catch (...) {
       --cursorCallDepth_;
       throw;
@@ -107,7 +108,7 @@ std::vector<TDVXVariant> TDVXDataSet::Lookup(const std::string& keyFields, const
   std::vector<TDVXVariant> values;
   ++cursorCallDepth_;
   try {
-    if (cursor.Locate(keyFields, keyValues)) {
+    if (cursor.Locate(EngineName(keyFields), keyValues)) {
       TakeCursorRecord(filterBuffer_.data());
       const TDataSetState previous = SetTempState(dsCalcFields, filterBuffer_.data());
       try {

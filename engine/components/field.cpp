@@ -6,7 +6,7 @@
 #include "engine/components/dataset.h"
 #include "engine/components/dataset_messages.h"
 #include "engine/components/field_classes.h"
-#include "engine/core/locale.h"
+#include "engine/components/object_names.h"
 
 namespace dvx {
 
@@ -142,7 +142,7 @@ void TFields::Clear() { fields_.clear(); }
 
 TField* TFields::Find(const std::string& name) const {
   for (const auto& field : fields_)
-    if (SameName(field->FieldName(), name)) return field.get();
+    if (SameHostName(field->FieldName(), name)) return field.get();
   return nullptr;
 }
 

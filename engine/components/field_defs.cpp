@@ -2,7 +2,7 @@
 
 #include "engine/components/database_error.h"
 #include "engine/components/dataset_messages.h"
-#include "engine/core/locale.h"
+#include "engine/components/object_names.h"
 
 namespace dvx {
 
@@ -25,7 +25,7 @@ const TFieldDef* TFieldDefs::Find(const std::string& name) const {
 
 int TFieldDefs::IndexOf(const std::string& name) const {
   for (size_t i = 0; i < defs_.size(); ++i)
-    if (SameName(defs_[i]->Name(), name)) return static_cast<int>(i);
+    if (SameHostName(defs_[i]->Name(), name)) return static_cast<int>(i);
   return -1;
 }
 

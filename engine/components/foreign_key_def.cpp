@@ -1,5 +1,6 @@
 #include "engine/components/foreign_key_def.h"
 
+#include "engine/components/object_names.h"
 #include "engine/schema/constraint_defs.h"
 
 namespace dvx {
@@ -11,14 +12,14 @@ std::vector<TDVXForeignKeyDef> MakeForeignKeyDefs(const TDVXConstraintDefs& cons
     if (c->ConstraintType() != ctForeignKey) continue;
     const auto& fk = static_cast<const TDVXConstraintDefForeignKeyAction&>(*c);
     TDVXForeignKeyDef def;
-    def.name = fk.ObjectName();
-    def.referencedTable = fk.Table().name;
+    def.name = HostName(fk.ObjectName());
+    def.referencedTable = HostName(fk.Table().name);
     def.matchType = fk.MatchType();
     def.deleteAction = fk.DeleteAction();
     def.updateAction = fk.UpdateAction();
     for (const auto& column : fk.Columns()) {
       if (!def.columns.empty()) def.columns += ';';
-      def.columns += column.name;
+      def.columns += HostName(column.name);
     }
     result.push_back(std::move(def));
   }

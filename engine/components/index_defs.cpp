@@ -2,7 +2,7 @@
 
 #include "engine/components/database_error.h"
 #include "engine/components/dataset_messages.h"
-#include "engine/core/locale.h"
+#include "engine/components/object_names.h"
 
 namespace dvx {
 
@@ -41,7 +41,7 @@ void TIndexDefs::Clear() { defs_.clear(); }
 
 const TIndexDef* TIndexDefs::Find(const std::string& name) const {
   for (const auto& def : defs_)
-    if (SameName(def->Name(), name)) return def.get();
+    if (SameHostName(def->Name(), name)) return def.get();
   return nullptr;
 }
 
@@ -52,7 +52,7 @@ const TIndexDef* TIndexDefs::FindByFields(const std::string& fields, bool partia
     const std::vector<std::string> have = def->FieldList();
     if (have.size() < wanted.size() || (!partial && have.size() != wanted.size())) continue;
     bool same = true;
-    for (size_t i = 0; i < wanted.size() && same; ++i) same = SameName(have[i], wanted[i]);
+    for (size_t i = 0; i < wanted.size() && same; ++i) same = SameHostName(have[i], wanted[i]);
     if (same) return def.get();
   }
   return nullptr;

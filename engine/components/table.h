@@ -5,6 +5,10 @@
 // table-level maintenance operations (create, delete, empty, rename,
 // indexes, import, restructure).
 //
+// Every name the table takes or gives (TableName, IndexName,
+// IndexFieldNames, the definitions, MasterFields) is UTF-8; it meets the
+// engine's Windows-1252 names only through object_names.h.
+//
 // Key buffers: six buffers of the dataset's buffer size, made when the
 // table opens and freed when it closes. Each holds a key in the record
 // layout (the index fields' data and null flags), and where a record
@@ -79,8 +83,8 @@ class TDVXTable : public TDVXDataSet {
   std::string IndexFieldNames() const { return indexIsFieldNames_ ? indexText_ : std::string(); }
   // Field names separated by ";"; "" clears both.
   void SetIndexFieldNames(const std::string& names);
-  // The engine name of the index in force while open; "" for physical order.
-  const std::string& ActiveIndex() const { return activeIndex_; }
+  // The name of the index in force while open; "" for physical order.
+  std::string ActiveIndex() const;
   bool Exclusive() const { return exclusive_; }
   void SetExclusive(bool exclusive);
   int32_t MemoryTableAllocBy() const { return memoryTableAllocBy_; }
@@ -152,7 +156,8 @@ class TDVXTable : public TDVXDataSet {
   friend class TDVXTableMasterLink;
 
   // --- open and index choice ---
-  // The engine index the index text names on the open cursor ("" none).
+  // The engine index the index text names on the open cursor ("" none);
+  // activeIndex_ holds the engine's name.
   std::string ResolveIndex(const std::string& text, bool fieldNames) const;
   void ChangeIndex(const std::string& text, bool fieldNames);
 

@@ -26,6 +26,7 @@ void BuildEngineDefinitions(const TFieldDefs& hostFields, const TIndexDefs& host
 
 // The names a restructure of `table` uses beside it, and the recovery of
 // a restructure that a dying process left half done (table_restructure.cpp).
+// Engine names in, engine names out.
 std::string RestructureNewName(const std::string& table);
 std::string RestructureOldName(const std::string& table);
 void RecoverRestructure(TDVXLocalSession& session, const std::string& table);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "engine/components/dataset_errors.h"
+#include "engine/components/object_names.h"
 #include "engine/components/table.h"
 #include "engine/components/table_errors.h"
 #include "engine/core/byte_order.h"
@@ -124,7 +125,7 @@ void TDVXTable::FillKey(TKeyIndex key, size_t count, const std::function<void(TF
     ClearKeyBuffer(key);
     for (size_t i = 0; i < count; ++i) {
       if (i >= IndexFieldNos().size())
-        throw EDVXException(kErrCannotAccessIndexField, kMsgCannotAccessIndexField, {columns[i].fieldName});
+        throw EDVXException(kErrCannotAccessIndexField, kMsgCannotAccessIndexField, {HostName(columns[i].fieldName)});
       assign(Fields()[IndexFieldNos()[i]], i);
     }
     SetKeyFieldCount(static_cast<int32_t>(count), key);

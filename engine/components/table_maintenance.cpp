@@ -5,12 +5,12 @@
 
 #include "engine/components/database_error.h"
 #include "engine/components/dataset_messages.h"
+#include "engine/components/object_names.h"
 #include "engine/components/table.h"
 #include "engine/components/table_database.h"
 #include "engine/components/table_errors.h"
 #include "engine/components/table_internal.h"
 #include "engine/core/exception.h"
-#include "engine/core/locale.h"
 #include "engine/schema/constraint_defs.h"
 #include "engine/schema/field_def.h"
 #include "engine/schema/index_def.h"
@@ -26,7 +26,7 @@ namespace {
 
 bool ListHas(const std::vector<std::string>& names, const std::string& name) {
   return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& n) { return AnsiUpperCase(n) == AnsiUpperCase(name); });
+                     [&](const std::string& n) { return SameHostName(n, name); });
 }
 
 // The host size a field definition gives its engine field: characters of
@@ -52,18 +52,19 @@ void BuildEngineDefinitions(const TFieldDefs& hostFields, const TIndexDefs& host
     const TFieldDef& def = hostFields[i];
     int advanced = ComponentToAdvancedType(def.DataType());
     if (def.DataType() == ftMemo && def.WideMemo()) advanced = aftWideMemo;
-    fields.Add(def.Name(), advanced, EngineSize(def));
-    if (def.Required()) constraints.AddNotNull()->SetFieldName(def.Name());
+    const std::string name = EngineName(def.Name());
+    fields.Add(name, advanced, EngineSize(def));
+    if (def.Required()) constraints.AddNotNull()->SetFieldName(name);
   }
   for (int i = 0; i < hostIndexes.Count(); ++i) {
     const TIndexDef& def = hostIndexes[i];
-    TDVXIndexDef* index = indexes.Add(def.Name());
+    TDVXIndexDef* index = indexes.Add(EngineName(def.Name()));
     const TIndexDef caseIns("", def.CaseInsFields());
     const TIndexDef desc("", def.DescFields());
     const std::vector<std::string> caseInsList = caseIns.FieldList();
     const std::vector<std::string> descList = desc.FieldList();
     for (const std::string& field : def.FieldList())
-      index->AddColumn(field, def.Options().descending || ListHas(descList, field),
+      index->AddColumn(EngineName(field), def.Options().descending || ListHas(descList, field),
                        def.Options().caseInsensitive || ListHas(caseInsList, field));
     index->SetPrimary(def.Options().primary);
     index->SetUnique(def.Options().unique && !def.Options().primary);
@@ -87,7 +88,7 @@ void TDVXTable::CreateTable() {
   TDVXIndexDefs indexes;
   TDVXConstraintDefs constraints;
   BuildEngineDefs(fields, indexes, constraints);
-  TDVXLocalCursor cursor(db.Engine(), tableName_, true);
+  TDVXLocalCursor cursor(db.Engine(), EngineName(tableName_), true);
   cursor.CreateTable(fields, indexes, constraints);
 }
 
@@ -95,7 +96,7 @@ void TDVXTable::DeleteTable() {
   CheckMaintenance(true);
   TDVXTableDatabase db(nullptr, SessionName(), DatabaseName(), this);
   db.RequireWritable();
-  TDVXLocalCursor cursor(db.Engine(), tableName_, true);
+  TDVXLocalCursor cursor(db.Engine(), EngineName(tableName_), true);
   cursor.DeleteTable();
 }
 
@@ -107,7 +108,7 @@ void TDVXTable::EmptyTable() {
   CheckMaintenance(true);
   TDVXTableDatabase db(nullptr, SessionName(), DatabaseName(), this);
   db.RequireWritable();
-  TDVXLocalCursor cursor(db.Engine(), tableName_, exclusive_);
+  TDVXLocalCursor cursor(db.Engine(), EngineName(tableName_), exclusive_);
   cursor.EmptyTable();
 }
 
@@ -115,8 +116,9 @@ void TDVXTable::RenameTable(const std::string& newName) {
   CheckMaintenance(true);
   TDVXTableDatabase db(nullptr, SessionName(), DatabaseName(), this);
   db.RequireWritable();
-  TDVXLocalCursor cursor(db.Engine(), tableName_, true);
-  cursor.RenameTable(newName);
+  const std::string engineNewName = EngineName(newName);
+  TDVXLocalCursor cursor(db.Engine(), EngineName(tableName_), true);
+  cursor.RenameTable(engineNewName);
   tableName_ = newName;
 }
 
@@ -126,8 +128,9 @@ void TDVXTable::AddIndex(const std::string& name, const std::string& fields, TIn
   TDVXTableDatabase db(nullptr, SessionName(), DatabaseName(), this);
   db.RequireWritable();
   if (!exclusive_) throw EDVXException(kErrAddIndexNotExclusive, kMsgNotExclusive, {tableName_});
-  if (name.empty() || name.size() > 255) throw EDVXException(kErrAddIndexInvalidName, kMsgInvalidIndexName, {name});
-  TDVXLocalCursor cursor(db.Engine(), tableName_, true);
+  if (name.empty() || EngineName(name).size() > 255)
+    throw EDVXException(kErrAddIndexInvalidName, kMsgInvalidIndexName, {name});
+  TDVXLocalCursor cursor(db.Engine(), EngineName(tableName_), true);
   cursor.Open();
   const TDVXFieldDefs& tableFields = cursor.Table().Fields();
   TIndexDefs host;
@@ -136,7 +139,7 @@ void TDVXTable::AddIndex(const std::string& name, const std::string& fields, TIn
   def.SetCaseInsFields(caseInsFields);
   if (def.FieldList().empty()) throw EDVXException(kErrAddIndexField, kMsgCannotFindIndexField, {fields});
   for (const std::string& field : def.FieldList())
-    if (tableFields.FindByName(field) < 0) throw EDVXException(kErrAddIndexField, kMsgCannotFindIndexField, {field});
+    if (tableFields.FindByName(EngineName(field)) < 0) throw EDVXException(kErrAddIndexField, kMsgCannotFindIndexField, {field});
   TDVXFieldDefs noFields;
   TDVXIndexDefs indexes;
   TDVXConstraintDefs noConstraints;
@@ -150,8 +153,8 @@ void TDVXTable::DeleteIndex(const std::string& name) {
   db.RequireWritable();
   if (!exclusive_) throw EDVXException(kErrDeleteIndexNotExclusive, kMsgNotExclusive, {tableName_});
   if (name.empty()) throw EDVXException(kErrDeleteIndexInvalidName, kMsgInvalidIndexName, {name});
-  TDVXLocalCursor cursor(db.Engine(), tableName_, true);
-  cursor.DeleteIndex(name);
+  TDVXLocalCursor cursor(db.Engine(), EngineName(tableName_), true);
+  cursor.DeleteIndex(EngineName(name));
 }
 
 void TDVXTable::ImportTable(TDataSet& source) {

@@ -5,6 +5,7 @@
 #include "engine/components/data_source.h"
 #include "engine/components/database.h"
 #include "engine/components/dataset_errors.h"
+#include "engine/components/object_names.h"
 #include "engine/components/session.h"
 #include "engine/components/session_list.h"
 #include "engine/components/table.h"
@@ -49,17 +50,17 @@ std::string NormalFieldList(const std::string& names) {
   return AnsiUpperCase(result);
 }
 
-// The engine index an index text names: by name, or for field names the
-// first index whose columns are exactly the fields, else the first whose
-// leading columns are. "" for an empty text.
+// The engine index a (UTF-8) index text names: by name, or for field
+// names the first index whose columns are exactly the fields, else the
+// first whose leading columns are. "" for an empty text.
 std::string ResolveIndexOn(const TDVXIndexDefs& indexes, const std::string& text, bool fieldNames) {
   if (text.empty()) return std::string();
   if (!fieldNames) {
-    const int at = indexes.FindByName(text);
+    const int at = indexes.FindByName(EngineName(text));
     if (at < 0) throw EDVXException(kErrFindIndex, kMsgFindIndex, {text});
     return indexes.Items(at)->ObjectName();
   }
-  const std::string wanted = NormalFieldList(text);
+  const std::string wanted = NormalFieldList(EngineName(text));
   for (int pass = 0; pass < 2; ++pass) {
     for (int i = 0; i < indexes.Count(); ++i) {
       const std::string columns = AnsiUpperCase(JoinedColumns(*indexes.Items(i)));
@@ -82,6 +83,8 @@ TDVXTable::~TDVXTable() {
   }
   masterLink_.reset();
 }
+
+std::string TDVXTable::ActiveIndex() const { return HostName(activeIndex_); }
 
 void TDVXTable::SetTableName(const std::string& name) {
   CheckInactive();
@@ -137,12 +140,13 @@ std::unique_ptr<TDVXLocalCursor> TDVXTable::CreateHandle() {
   if (!session) throw EDVXException(kErrOpenCannotCreateCursor, kMsgCannotCreateCursor);
   // A restructure that a dying process left half done is finished or
   // undone before anyone reads the table.
-  if (recoverOnOpen_ && Database() && !Database()->ReadOnly()) RecoverRestructure(*session, tableName_);
-  auto cursor = std::make_unique<TDVXLocalCursor>(*session, tableName_, exclusive_);
+  const std::string engineName = EngineName(tableName_);
+  if (recoverOnOpen_ && Database() && !Database()->ReadOnly()) RecoverRestructure(*session, engineName);
+  auto cursor = std::make_unique<TDVXLocalCursor>(*session, engineName, exclusive_);
   // Only in-memory and temporary tables come into being at open; a stored
   // table must exist, and the cursor's open says so when it does not.
   const bool resident = InMemory() || temporary_ || AnsiUpperCase(DatabaseName()) == kTemporaryDatabaseName;
-  if (resident && !session->Database().TableExists(tableName_) && FieldDefs().Count() > 0) {
+  if (resident && !session->Database().TableExists(engineName) && FieldDefs().Count() > 0) {
     TDVXFieldDefs fields;
     TDVXIndexDefs indexes;
     TDVXConstraintDefs constraints;

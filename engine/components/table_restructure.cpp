@@ -27,6 +27,7 @@
 #include "engine/components/database_error.h"
 #include "engine/components/dataset_messages.h"
 #include "engine/components/field.h"
+#include "engine/components/object_names.h"
 #include "engine/components/table.h"
 #include "engine/components/table_database.h"
 #include "engine/components/table_errors.h"
@@ -171,9 +172,13 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
   db.RequireWritable();
   TDVXLocalSession& engine = db.Engine();
   TDVXDatabaseData& database = engine.Database();
-  RecoverRestructure(engine, tableName_);
-  const std::string newName = RestructureNewName(tableName_);
-  const std::string oldName = RestructureOldName(tableName_);
+  // Engine names from here on; the messages and the tables opened below
+  // take the component's (UTF-8) names.
+  const std::string table = EngineName(tableName_);
+  RecoverRestructure(engine, table);
+  const std::string newName = RestructureNewName(table);
+  const std::string oldName = RestructureOldName(table);
+  const std::string hostNewName = HostName(newName);
   auto fail = [&](const std::string& step, const std::exception& e) {
     const std::string cause = dynamic_cast<const EDVXException*>(&e)
                                   ? static_cast<const EDVXException&>(e).Message()
@@ -194,7 +199,7 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
     TDVXLocalCursor cursor(engine, newName, true);
     cursor.CreateTable(engineFields, engineIndexes, constraints);
   } catch (const std::exception& e) {
-    throw fail(FillText(kMsgStepCreateTemporary, newName), e);
+    throw fail(FillText(kMsgStepCreateTemporary, hostNewName), e);
   }
   auto dropNew = [&] {
     // The old table is untouched; a copy that failed must not stay. A
@@ -216,7 +221,7 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
     TDVXTable target(Owner());
     target.SetSessionName(SessionName());
     target.SetDatabaseName(DatabaseName());
-    target.SetTableName(newName);
+    target.SetTableName(hostNewName);
     target.SetExclusive(true);
     target.OnProgress = OnProgress;
     target.recoverOnOpen_ = false;
@@ -231,7 +236,7 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
     } catch (const std::exception& e) {
       source.Close();
       dropNew();
-      throw fail(FillText(kMsgStepOpenTemporary, newName), e);
+      throw fail(FillText(kMsgStepOpenTemporary, hostNewName), e);
     }
     try {
       target.CopyRecordsFrom(source, tbopRestructure);
@@ -250,22 +255,22 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
     }
   }
   try {
-    database.RenameTable(engine, tableName_, oldName);
+    database.RenameTable(engine, table, oldName);
   } catch (const std::exception& e) {
     dropNew();
-    throw fail(FillText(kMsgStepRenameTemporary, newName), e);
+    throw fail(FillText(kMsgStepRenameTemporary, hostNewName), e);
   }
   try {
-    database.RenameTable(engine, newName, tableName_);
+    database.RenameTable(engine, newName, table);
   } catch (const std::exception& e) {
     // Back to the old table; what cannot be undone now the recovery does.
     try {
-      database.RenameTable(engine, oldName, tableName_);
+      database.RenameTable(engine, oldName, table);
       database.DeleteTable(engine, newName);
     } catch (const std::exception& undo) {
       ReportException(undo);
     }
-    throw fail(FillText(kMsgStepRenameTemporary, newName), e);
+    throw fail(FillText(kMsgStepRenameTemporary, hostNewName), e);
   }
   try {
     database.DeleteTable(engine, oldName);

@@ -49,7 +49,7 @@ void PrintHostTable(const std::string& fileName, const std::string& password, co
   database.CryptoParams().SetPassword(password);
   TDVXTable table;
   table.SetDatabaseName(database.DatabaseName());
-  table.SetTableName(tableName);
+  table.SetTableName(AnsiToUtf8(tableName));
   table.SetReadOnly(true);
   table.Open();
   std::cout << "Table " << tableName << "\n  Fields:\n";

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "engine/core/locale.h"
-
 namespace dvx::tool {
 
 namespace {
@@ -25,7 +23,7 @@ std::string HostFieldTypeName(TFieldType type) {
 }
 
 std::string HostFieldText(const TFieldDef& field) {
-  std::string text = AnsiToUtf8(field.Name()) + " " + HostFieldTypeName(field.DataType());
+  std::string text = field.Name() + " " + HostFieldTypeName(field.DataType());
   if (field.Size() > 0) text += "(" + std::to_string(field.Size()) + ")";
   if (field.WideMemo()) text += " wide";
   if (field.Required()) text += " required";
@@ -33,14 +31,14 @@ std::string HostFieldText(const TFieldDef& field) {
 }
 
 std::string HostIndexText(const TIndexDef& index) {
-  std::string text = AnsiToUtf8(index.Name()) + " (" + AnsiToUtf8(index.Fields()) + ")";
+  std::string text = index.Name() + " (" + index.Fields() + ")";
   const TIndexOptions& options = index.Options();
   if (options.primary) text += " primary";
   if (options.unique) text += " unique";
   if (options.descending) text += " descending";
   if (options.caseInsensitive) text += " case-insensitive";
-  if (!index.DescFields().empty()) text += " descending " + AnsiToUtf8(index.DescFields());
-  if (!index.CaseInsFields().empty()) text += " case-insensitive " + AnsiToUtf8(index.CaseInsFields());
+  if (!index.DescFields().empty()) text += " descending " + index.DescFields();
+  if (!index.CaseInsFields().empty()) text += " case-insensitive " + index.CaseInsFields();
   return text;
 }
 

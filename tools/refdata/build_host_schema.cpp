@@ -1,9 +1,5 @@
 #include "tools/refdata/build_host_schema.h"
 
-#include <stdexcept>
-
-#include "tools/refdata/text_encoding.h"
-
 namespace refdata {
 
 dvx::TFieldType HostFieldType(TFieldType type) {
@@ -17,22 +13,16 @@ dvx::TFieldType HostFieldType(TFieldType type) {
   return dvx::ftUnknown;
 }
 
-std::string EngineName(std::string_view utf8) {
-  TWindows1252Result encoded = EncodeWindows1252(utf8);
-  if (!encoded.ok) throw std::invalid_argument("the name '" + std::string(utf8) + "' has no Windows-1252 form");
-  return std::move(encoded.bytes);
-}
-
 void AddHostDefinitions(const TTableSchema& table, dvx::TFieldDefs& fields, dvx::TIndexDefs& indexes) {
   for (const TFieldSchema& field : table.fields)
-    fields.Add(EngineName(field.name), HostFieldType(field.type), field.type == TFieldType::FixedChar ? field.size : 0);
+    fields.Add(std::string(field.name), HostFieldType(field.type), field.type == TFieldType::FixedChar ? field.size : 0);
   for (const TIndexSchema& index : table.indexes) {
     dvx::TIndexOptions options;
     options.primary = index.primary;
     options.unique = index.unique;
     options.caseInsensitive = !index.caseInsensitiveFields.empty();
-    dvx::TIndexDef& def = indexes.Add(EngineName(index.name), EngineName(index.fields), options);
-    def.SetCaseInsFields(EngineName(index.caseInsensitiveFields));
+    dvx::TIndexDef& def = indexes.Add(std::string(index.name), std::string(index.fields), options);
+    def.SetCaseInsFields(std::string(index.caseInsensitiveFields));
   }
 }
 

@@ -10,9 +10,8 @@
 //
 // An index with case-insensitive fields also has the caseInsensitive option.
 //
-// Names reach the component as the engine stores them, in Windows-1252
-// ("Abkürzung" as "Abk\xFCrzung"): the component layer hands object names
-// through unchanged, while field values cross it as UTF-8.
+// Names are handed to the component as the schema writes them, in UTF-8;
+// the component stores them in the engine's Windows-1252.
 #include <string>
 #include <string_view>
 
@@ -23,9 +22,6 @@
 namespace refdata {
 
 dvx::TFieldType HostFieldType(TFieldType type);
-
-// The Windows-1252 form of a field, index or field list name of the schema.
-std::string EngineName(std::string_view utf8);
 
 // Fills the (empty) collections with the table's fields and indexes in
 // declared order.

@@ -47,7 +47,7 @@ class TRecordWriter {
   TRecordWriter(dvx::TDVXTable& table, const TTableSchema& schema) : table_(table), schema_(schema) {
     for (size_t f = 0; f < schema.fields.size(); ++f)
       if (schema.fields[f].type == TFieldType::AutoInc) autoIncField_ = static_cast<int>(f);
-    for (const TFieldSchema& field : schema.fields) names_.push_back(EngineName(field.name));
+    for (const TFieldSchema& field : schema.fields) names_.push_back(std::string(field.name));
   }
 
   void Write(const TBuildRecord& record) {

@@ -60,7 +60,7 @@ inline std::vector<TRow> ReadTable(const fs::path& file, const refdata::TTableSc
   for (table.First(); !table.Eof(); table.Next()) {
     TRow row;
     for (const refdata::TFieldSchema& field : schema.fields) {
-      const dvx::TField& f = table.FieldByName(refdata::EngineName(field.name));
+      const dvx::TField& f = table.FieldByName(std::string(field.name));
       row[std::string(field.name)] = f.IsNull() ? "<NULL>" : f.AsString();
     }
     rows.push_back(std::move(row));
