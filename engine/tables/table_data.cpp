@@ -408,6 +408,12 @@ bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
     }
     throw;
   }
+  // The record's autoincrement values were mostly drawn when it was begun
+  // (InitRecord), outside any operation, so the state Touch took holds
+  // them already and Complete finds nothing to save. The sequence goes
+  // with the record all the same, or a table loaded again hands out the
+  // same numbers again.
+  if (Fields().HasAutoincFields()) SaveState(id);
   operation.Complete();
   blobs.Adopt();
   NoteChangeThrough(&cursor);
