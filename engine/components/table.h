@@ -127,6 +127,9 @@ class TDVXTable : public TDVXDataSet {
   void SetMasterFields(const std::string& fields);
 
   // --- maintenance (table_maintenance.cpp) ---
+  // A stored table of the name is refused ("Cannot create table. Table
+  // '%s' already exists"), by ImportTable too; an in-memory or temporary
+  // one is replaced.
   void CreateTable();
   void DeleteTable();
   // Closed: every record of the table; open: every record of the set.

@@ -41,6 +41,10 @@ constexpr int32_t kErrAddIndexField = 31416;
 // A table opened but not a table of the file (another table database).
 constexpr int32_t kErrOpenCannotCreateCursor = 31417;
 
+// CreateTable and ImportTable over a stored table of the same name: the
+// engine's own message and code (30394).
+constexpr const char* kMsgTableExists = "Cannot create table. Table '%s' already exists";
+
 // Import: each followed by a line break.
 constexpr const char* kMsgImportCreate = "Error importing table. Cannot create table due to error: %s";
 constexpr int32_t kErrImportCreate = 31420;

@@ -14,6 +14,8 @@
 #include "engine/schema/constraint_defs.h"
 #include "engine/schema/field_def.h"
 #include "engine/schema/index_def.h"
+#include "engine/storage/storage_errors.h"
+#include "engine/tables/disk_database_data.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
@@ -42,6 +44,15 @@ int32_t EngineSize(const TFieldDef& def) {
     default:
       return 0;
   }
+}
+
+// A stored table of that name is refused rather than replaced: the
+// engine's create drops it, and every record with it. In-memory and
+// temporary tables are replaced, as the cursor does for them.
+void RefuseStoredTable(TDVXLocalSession& engine, const std::string& hostName) {
+  TDVXDatabaseData& database = engine.Database();
+  if (dynamic_cast<TDVXDiskDatabaseData*>(&database) && database.TableExists(EngineName(hostName)))
+    throw EDVXException(kErrTableExists, kMsgTableExists, {hostName});
 }
 
 }  // namespace
@@ -88,6 +99,7 @@ void TDVXTable::CreateTable() {
   TDVXIndexDefs indexes;
   TDVXConstraintDefs constraints;
   BuildEngineDefs(fields, indexes, constraints);
+  RefuseStoredTable(db.Engine(), tableName_);
   TDVXLocalCursor cursor(db.Engine(), EngineName(tableName_), true);
   cursor.CreateTable(fields, indexes, constraints);
 }
@@ -161,6 +173,11 @@ void TDVXTable::ImportTable(TDataSet& source) {
   CheckMaintenance(true);
   const bool wasActive = source.Active();
   try {
+    {
+      // Before the component's definitions give way to the source's.
+      TDVXTableDatabase db(nullptr, SessionName(), DatabaseName(), this);
+      RefuseStoredTable(db.Engine(), tableName_);
+    }
     if (!wasActive) source.Open();
     FieldDefs().Clear();
     for (int i = 0; i < source.FieldDefs().Count(); ++i) {
