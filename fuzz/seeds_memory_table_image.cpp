@@ -38,7 +38,7 @@ std::vector<uint8_t> Image(int records, bool blobs, int deleteEvery, uint8_t alg
   defs.RecomputeLayout();
   indexes.IndexDefs().Add("ByName")->AddColumn("Name");
   dvx::TDVXPage* page = pages.AddPage(1);
-  std::memset(page->Buffer(), 0x11, 64);
+  std::memset(page->WritableBuffer(), 0x11, 64);
   pages.PutPage(page);
   pages.ApplyChanges(1);
   dvx::TDVXStorageTableInfo info;
