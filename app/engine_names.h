@@ -1,15 +1,14 @@
 #pragma once
 // Names of engine objects (tables, fields, indexes) as the component layer
-// takes them. The window writes its names in UTF-8; the components compare
-// and store them as Windows-1252 bytes ("Abkürzung" is "Abk\xFCrzung"), so
-// every name the window hands to a component passes through EngineName.
+// takes them. The components speak UTF-8 names, as the window writes them,
+// and convert them to the engine's Windows-1252 themselves; every name the
+// window hands to a component still passes through EngineName, so the
+// window states in one place what form its names take.
 #include <string>
 #include <string_view>
 
-#include "engine/core/locale.h"
-
 namespace fendra {
 
-inline std::string EngineName(std::string_view utf8) { return dvx::Utf8ToAnsi(utf8); }
+inline std::string EngineName(std::string_view utf8) { return std::string(utf8); }
 
 }  // namespace fendra
