@@ -4,6 +4,7 @@
 
 #include "engine/core/exception.h"
 #include "engine/storage/owner_ids.h"
+#include "engine/storage/table_files.h"
 #include "engine/tables/disk_table_data.h"
 #include "engine/tables/foreign_key_errors.h"
 #include "engine/tables/local_session.h"
@@ -60,6 +61,14 @@ std::unique_ptr<TDVXTableData> TDVXDiskDatabaseData::LoadTable(TDVXLocalSession&
 }
 
 void TDVXDiskDatabaseData::DropStructures(const TDVXTableListRecord& record) {
+  // A create that died between committing the table's files and committing
+  // its definitions leaves the files with an empty definition stream and
+  // nothing else: no index page or record of the table ever reached the
+  // file, so dropping the files is all there is to do. Loading such a table
+  // would fail and keep it from ever being dropped.
+  TDVXTableMetadataFile metadata(PageManager());
+  metadata.Open(record.metadataFirstPageNo);
+  if (metadata.ReadStream(kSystemSessionID).Size() == 0) return;
   TDVXDiskTableData table(*this, record, true);
   table.Load(kSystemSessionID);
   table.DropStructures(kSystemSessionID);

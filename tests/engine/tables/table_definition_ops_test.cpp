@@ -382,5 +382,20 @@ TEST_F(TableDefinitionOpsTest, IdentifiersAreUniqueAcrossTheFile) {
   for (int32_t id : fresh) EXPECT_GT(id, highestOld);
 }
 
+// A create that dies between committing the table's files and committing
+// its definitions leaves a table whose definition stream is empty. Such a
+// leftover can never be opened, so it must at least be droppable (a
+// restructure's recovery drops its half-made copy this way).
+TEST_F(TableDefinitionOpsTest, ATableWhoseDefinitionsNeverReachedTheFileCanBeDropped) {
+  db_->Storage().CreateTableFiles("Halb");
+  Reopen();
+  ASSERT_TRUE(db_->TableExists("Halb"));
+  db_->DeleteTable(*session_, "Halb");
+  EXPECT_FALSE(db_->TableExists("Halb"));
+  Reopen();
+  EXPECT_FALSE(db_->TableExists("Halb"));
+  EXPECT_TRUE(db_->TableExists("Remedies"));
+}
+
 }  // namespace
 }  // namespace dvx::test
