@@ -2,6 +2,7 @@
 // numbers and following changes made elsewhere.
 #include <cstring>
 
+#include "engine/components/cursor_call.h"
 #include "engine/components/dataset_errors.h"
 #include "engine/components/dvx_dataset.h"
 #include "engine/core/exception.h"
@@ -11,20 +12,6 @@
 namespace dvx {
 
 namespace {
-
-// Counts the dataset's own cursor calls, so that a change the cursor
-// reports from inside one waits instead of re-reading the window under
-// the framework's feet.
-class TCursorCall {
- public:
-  explicit TCursorCall(int& depth) : depth_(depth) { ++depth_; }
-  ~TCursorCall() { --depth_; }
-  TCursorCall(const TCursorCall&) = delete;
-  TCursorCall& operator=(const TCursorCall&) = delete;
-
- private:
-  int& depth_;
-};
 
 constexpr int kFlagOffset = kCursorRecordIDSize;  // from D
 

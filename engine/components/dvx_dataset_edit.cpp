@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "engine/components/database.h"
+#include "engine/components/cursor_call.h"
 #include "engine/components/dataset_errors.h"
 #include "engine/components/dvx_dataset.h"
 #include "engine/core/exception.h"
@@ -29,17 +30,6 @@
 namespace dvx {
 
 namespace {
-
-class TCursorCall {
- public:
-  explicit TCursorCall(int& depth) : depth_(depth) { ++depth_; }
-  ~TCursorCall() { --depth_; }
-  TCursorCall(const TCursorCall&) = delete;
-  TCursorCall& operator=(const TCursorCall&) = delete;
-
- private:
-  int& depth_;
-};
 
 // Empties the value arrays when the post or delete ends, however it ends.
 class TValuesReset {
