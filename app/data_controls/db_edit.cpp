@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+#include "app/data_controls/text_change_keys.h"
 #include "engine/components/dataset.h"
 #include "engine/components/field.h"
 
@@ -61,24 +62,6 @@ void TDBEdit::WriteField() {
   if (stored != typed) setText(stored);
 }
 
-bool TDBEdit::ChangesText(const QKeyEvent& event) {
-  if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut) || event.matches(QKeySequence::Undo) ||
-      event.matches(QKeySequence::Redo) || event.matches(QKeySequence::DeleteEndOfWord) ||
-      event.matches(QKeySequence::DeleteStartOfWord) || event.matches(QKeySequence::DeleteEndOfLine))
-    return true;
-  switch (event.key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-      return true;
-    default:
-      break;
-  }
-  const QString text = event.text();
-  if (text.isEmpty()) return false;
-  if (event.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
-  return text.at(0).isPrint();
-}
-
 void TDBEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && link_.Modified()) {
     link_.Reset();
@@ -86,7 +69,7 @@ void TDBEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  if (ChangesText(*event) && !isReadOnly()) {
+  if (KeyChangesText(*event, TTextKind::SingleLine) && !isReadOnly()) {
     // Edit state first: entering it re-reads the record, which must not
     // overwrite the key the user is typing.
     if (!link_.BeginEdit()) {

@@ -41,7 +41,6 @@ class TDBEdit : public QLineEdit {
   void UpdateAccess();
   void WriteField();
   void TextEdited();
-  static bool ChangesText(const QKeyEvent& event);
 
   TFieldDataLink link_;
 };

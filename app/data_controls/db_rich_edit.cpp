@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QTextDocument>
 
+#include "app/data_controls/text_change_keys.h"
 #include "app/data_controls/blob_bytes.h"
 #include "app/richtext/rtf_reader.h"
 #include "app/richtext/rtf_writer.h"
@@ -74,35 +75,13 @@ void TDBRichEdit::WriteField() {
   document()->setModified(false);
 }
 
-bool TDBRichEdit::ChangesText(const QKeyEvent& event) const {
-  if (event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Cut) || event.matches(QKeySequence::Undo) ||
-      event.matches(QKeySequence::Redo) || event.matches(QKeySequence::DeleteEndOfWord) ||
-      event.matches(QKeySequence::DeleteStartOfWord) || event.matches(QKeySequence::DeleteEndOfLine) ||
-      event.matches(QKeySequence::InsertParagraphSeparator) || event.matches(QKeySequence::InsertLineSeparator))
-    return true;
-  switch (event.key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Tab:
-      return true;
-    default:
-      break;
-  }
-  const QString text = event.text();
-  if (text.isEmpty()) return false;
-  if (event.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
-  return text.at(0).isPrint();
-}
-
 void TDBRichEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && link_.Modified()) {
     link_.Reset();
     event->accept();
     return;
   }
-  if (!isReadOnly() && ChangesText(*event) && !link_.Editing()) {
+  if (!isReadOnly() && KeyChangesText(*event, TTextKind::MultiLine) && !link_.Editing()) {
     // Entering edit state re-reads the record: the same text, which must
     // not be loaded again under the caret and selection the key acts on.
     startingEdit_ = true;

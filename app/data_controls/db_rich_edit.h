@@ -45,7 +45,6 @@ class TDBRichEdit : public TRichTextView {
   void UpdateAccess();
   void WriteField();
   void ContentChanged();
-  bool ChangesText(const QKeyEvent& event) const;
 
   TFieldDataLink link_;
   bool loading_ = false;
