@@ -1,8 +1,10 @@
 // The field classes: host formats, conversions, boundaries, NULL and the
 // conversion errors by text. One memory dataset carries a field of every
 // type and is in edit state.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "engine/components/field_classes.h"
 #include "engine/values/base_field_type.h"
@@ -38,10 +40,14 @@ class FieldClassesTest : public ::testing::Test {
     dataSet.Edit();
   }
   TField& F(const char* name) { return dataSet.FieldByName(name); }
+  // The leading bytes of the field's host value; GetData writes all of
+  // it (a wide string's whole buffer, a VarBytes' length and bytes).
   template <typename T>
   T Raw(const char* name) {
+    std::vector<uint8_t> bytes(std::max<size_t>(sizeof(T), static_cast<size_t>(F(name).DataSize())));
+    EXPECT_TRUE(F(name).GetData(bytes.data()));
     T value{};
-    EXPECT_TRUE(F(name).GetData(&value));
+    std::memcpy(&value, bytes.data(), sizeof(T));
     return value;
   }
   std::string ErrorOf(const std::function<void()>& action) { return DatabaseErrorOf(action); }
