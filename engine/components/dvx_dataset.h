@@ -125,6 +125,12 @@ class TDVXDataSet : public TDataSet, public TDVXDatabaseClient, private TDVXCurs
   virtual void UnprepareCursor() {}
 
   // --- for subclasses ---
+  // While opening: the source can only be read (a database that fell back
+  // to read-only), so the dataset becomes read-only too and refuses edits
+  // up front instead of failing at the post.
+  void TakeReadOnlyFromSource(bool readOnly) {
+    if (readOnly) readOnly_ = true;
+  }
   // The open cursor; null while closed.
   TDVXLocalCursor* Handle() const { return cursor_.get(); }
   // The engine session of the database in use; null while closed.

@@ -154,6 +154,7 @@ std::unique_ptr<TDVXLocalCursor> TDVXTable::CreateHandle() {
     cursor->CreateTable(fields, indexes, constraints);
   }
   cursor->Open();
+  TakeReadOnlyFromSource(Database() && Database()->ReadOnly());
   // The index is resolved on the cursor being opened, before the dataset
   // holds it.
   const std::string index = ResolveIndexOn(cursor->Table().IndexManager().IndexDefs(), indexText_, indexIsFieldNames_);

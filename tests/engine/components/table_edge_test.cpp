@@ -143,6 +143,22 @@ TEST_F(TableEdge, ReadOnlyDatabaseRefusesMaintenance) {
   EXPECT_THAT([&] { t.CreateTable(); }, ThrowsEngineText("Error - database is in read only mode"));
 }
 
+// A table on a database that can only be read becomes read-only itself:
+// an edit is refused before anything moves, not at the post.
+TEST_F(TableEdge, ATableOnAReadOnlyDatabaseIsReadOnly) {
+  TDVXTable& w = CreateAndOpen("Wort", DefineWort, "PK_Wort");
+  AddWort(w, "Arnica");
+  w.Close();
+  MakeDatabase(true);
+  TDVXTable& t = MakeTable("Wort");
+  EXPECT_FALSE(t.ReadOnly());
+  t.Open();
+  EXPECT_TRUE(t.ReadOnly());
+  EXPECT_THAT([&] { t.Edit(); }, ThrowsTableError("Cannot modify a read-only dataset"));
+  EXPECT_EQ(t.State(), dsBrowse);
+  EXPECT_EQ(t.FieldByName("Name").AsString(), "Arnica");
+}
+
 TEST_F(TableEdge, IndexMaintenanceMessages) {
   Words().Close();
   TDVXTable& t = MakeTable("Wort");
