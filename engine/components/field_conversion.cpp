@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/components/dataset_errors.h"
+#include "engine/components/sql_time_stamp.h"
 #include "engine/core/exception.h"
 #include "engine/schema/field_def.h"
 #include "engine/schema/record_buffer.h"
@@ -143,15 +144,7 @@ bool EngineToHost(const TDVXFieldDefs& fields, int fieldNo, const uint8_t* recor
       const int32_t ms = pair.milliseconds == kNoTimePart ? 0 : pair.milliseconds;
       if (hostType == ftTimeStamp) {
         TSQLTimeStamp stamp;
-        int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, f = 0;
-        if (!DecodeDayNumber(pair.day, y, mo, d) || !DecodeTimeMs(ms, h, mi, s, f)) InvalidDate(fieldName);
-        stamp.year = static_cast<int16_t>(y);
-        stamp.month = static_cast<uint16_t>(mo);
-        stamp.day = static_cast<uint16_t>(d);
-        stamp.hour = static_cast<uint16_t>(h);
-        stamp.minute = static_cast<uint16_t>(mi);
-        stamp.second = static_cast<uint16_t>(s);
-        stamp.fractions = static_cast<uint32_t>(f);
+        if (!PairToSQLTimeStamp(pair.day, ms, stamp)) InvalidDate(fieldName);
         std::memcpy(data, &stamp, sizeof stamp);
       } else {
         StoreHostDouble(static_cast<double>(pair.day) * kMillisecondsPerDay + ms, data);
@@ -234,10 +227,7 @@ void HostToEngine(const TDVXFieldDefs& fields, int fieldNo, uint8_t* record, TFi
         if (hostType == ftTimeStamp) {
           TSQLTimeStamp stamp;
           std::memcpy(&stamp, data, sizeof stamp);
-          if (!EncodeDayNumber(stamp.year, stamp.month, stamp.day, pair.day) ||
-              !EncodeTimeMs(stamp.hour, stamp.minute, stamp.second, static_cast<int>(stamp.fractions),
-                            pair.milliseconds))
-            InvalidDate(fieldName);
+          if (!SQLTimeStampToPair(stamp, pair.day, pair.milliseconds)) InvalidDate(fieldName);
         } else {
           const double v = LoadHostDouble(data);
           if (!std::isfinite(v)) InvalidDate(fieldName);

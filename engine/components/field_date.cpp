@@ -9,6 +9,7 @@
 #include "engine/components/dataset.h"
 #include "engine/components/field_classes.h"
 #include "engine/components/field_text_util.h"
+#include "engine/components/sql_time_stamp.h"
 #include "engine/core/locale.h"
 #include "engine/values/base_field_type.h"
 #include "engine/values/date_time_value.h"
@@ -238,9 +239,7 @@ TSQLTimeStamp TSQLTimeStampField::AsSQLTimeStamp() const {
 
 void TSQLTimeStampField::SetAsSQLTimeStamp(const TSQLTimeStamp& value) {
   int32_t day = 0, ms = 0;
-  if (!EncodeDayNumber(value.year, value.month, value.day, day) ||
-      !EncodeTimeMs(value.hour, value.minute, value.second, static_cast<int>(value.fractions), ms) ||
-      value.fractions > 999) {
+  if (!SQLTimeStampToPair(value, day, ms) || value.fractions > 999) {
     const std::string text = std::to_string(value.year) + "-" + std::to_string(value.month) + "-" +
                              std::to_string(value.day) + " " + std::to_string(value.hour) + ":" +
                              std::to_string(value.minute) + ":" + std::to_string(value.second) + "." +
@@ -259,17 +258,10 @@ bool TSQLTimeStampField::ReadPair(int32_t& day, int32_t& ms) const {
 }
 
 void TSQLTimeStampField::WritePair(int32_t day, int32_t ms) {
+  // The pair comes from SplitValue or another field's value, so it names
+  // an existing moment.
   TSQLTimeStamp value;
-  int year = 0, month = 0, d = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-  DecodeDayNumber(day, year, month, d);
-  DecodeTimeMs(ms, hour, minute, second, millisecond);
-  value.year = static_cast<int16_t>(year);
-  value.month = static_cast<uint16_t>(month);
-  value.day = static_cast<uint16_t>(d);
-  value.hour = static_cast<uint16_t>(hour);
-  value.minute = static_cast<uint16_t>(minute);
-  value.second = static_cast<uint16_t>(second);
-  value.fractions = static_cast<uint32_t>(millisecond);
+  PairToSQLTimeStamp(day, ms, value);
   SetData(&value);
 }
 
