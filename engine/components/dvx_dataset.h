@@ -67,7 +67,9 @@ class TDVXDataSet : public TDataSet, public TDVXDatabaseClient, private TDVXCurs
   // the locale's decimal separator.
   static std::string CurrentVersion();
 
-  // Whether the dataset keeps its own field definitions in its design.
+  // Whether the dataset keeps its own field and index definitions in its
+  // design. Any change to FieldDefs or IndexDefs from outside switches it
+  // on; with it on, closing keeps the definitions instead of clearing them.
   bool StoreDefs() const { return storeDefs_; }
   void SetStoreDefs(bool store) { storeDefs_ = store; }
   const std::string& DatabaseName() const { return databaseName_; }
@@ -227,6 +229,9 @@ class TDVXDataSet : public TDataSet, public TDVXDatabaseClient, private TDVXCurs
   bool readOnly_ = false;
   bool autoCalcFields_ = true;
   bool storeDefs_ = false;
+  // Set while the dataset fills or clears its definitions from the
+  // cursor, which is no change of the component's own design.
+  bool fillingDefs_ = false;
 
   TDVXDatabase* database_ = nullptr;
   bool registered_ = false;

@@ -40,7 +40,14 @@ int HostSize(const TDVXFieldDef& field) {
 
 }  // namespace
 
-TDVXDataSet::TDVXDataSet(TComponent* owner) : TDataSet(owner) { TDVXDataSetList::Instance().Add(*this); }
+TDVXDataSet::TDVXDataSet(TComponent* owner) : TDataSet(owner) {
+  auto ownChange = [this] {
+    if (!fillingDefs_) storeDefs_ = true;
+  };
+  FieldDefs().SetOnChange(ownChange);
+  IndexDefs().SetOnChange(ownChange);
+  TDVXDataSetList::Instance().Add(*this);
+}
 
 TDVXDataSet::~TDVXDataSet() {
   try {
@@ -203,9 +210,30 @@ void TDVXDataSet::InternalClose() {
   if (failure) std::rethrow_exception(failure);
 }
 
+namespace {
+
+class TFillingDefs {
+ public:
+  explicit TFillingDefs(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~TFillingDefs() { flag_ = was_; }
+  TFillingDefs(const TFillingDefs&) = delete;
+  TFillingDefs& operator=(const TFillingDefs&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
+
+}  // namespace
+
 void TDVXDataSet::ClearDefinitions() {
-  FieldDefs().Clear();
-  IndexDefs().Clear();
+  // Definitions the component keeps as its own outlive the open table;
+  // the others only described it.
+  if (!storeDefs_) {
+    TFillingDefs filling(fillingDefs_);
+    FieldDefs().Clear();
+    IndexDefs().Clear();
+  }
   tableFieldNos_.clear();
   indexFieldNos_.clear();
   keySize_ = 0;
@@ -220,6 +248,7 @@ void TDVXDataSet::InitFieldDefs() {
   TDVXTableData& table = cursor_->Table();
   const TDVXFieldDefs& fields = table.Fields();
   const TDVXConstraintDefs& constraints = table.ConstraintManager().ConstraintDefs();
+  TFillingDefs filling(fillingDefs_);
   FieldDefs().Clear();
   tableFieldNos_.clear();
   advFieldDefs_.clear();
@@ -271,8 +300,12 @@ void TDVXDataSet::InitIndexFieldMap() {
   for (const TDVXIndexColumn& column : index.Columns()) {
     const int tableFieldNo = fields.FindByName(column.fieldName);
     if (tableFieldNo < 0) throw EDVXException(kErrFindIndex, kMsgFindIndex, {HostName(name)});
+    // A column whose field the cursor does not show keeps its place with
+    // -1, so that column i stays index field i.
+    int fieldNo = -1;
     for (size_t i = 0; i < tableFieldNos_.size(); ++i)
-      if (tableFieldNos_[i] == tableFieldNo) indexFieldNos_.push_back(static_cast<int>(i));
+      if (tableFieldNos_[i] == tableFieldNo) fieldNo = static_cast<int>(i);
+    indexFieldNos_.push_back(fieldNo);
     keySize_ += fields.Items(tableFieldNo)->MemoryDataSize();
   }
 }

@@ -9,14 +9,29 @@ namespace dvx {
 TFieldDef::TFieldDef(std::string name, TFieldType dataType, int size, bool required)
     : name_(std::move(name)), dataType_(dataType), size_(size), required_(required) {}
 
+void TFieldDef::SetPrecision(int precision) {
+  precision_ = precision;
+  if (owner_ != nullptr) owner_->Changed();
+}
+
+void TFieldDef::SetWideMemo(bool wide) {
+  wideMemo_ = wide;
+  if (owner_ != nullptr) owner_->Changed();
+}
+
 TFieldDef& TFieldDefs::Add(const std::string& name, TFieldType dataType, int size, bool required) {
   if (Find(name) != nullptr) DatabaseError(MessageText(kSDuplicateFieldName, {name}));
   defs_.push_back(std::make_unique<TFieldDef>(name, dataType, size, required));
   defs_.back()->fieldNo_ = static_cast<int>(defs_.size());
+  defs_.back()->owner_ = this;
+  Changed();
   return *defs_.back();
 }
 
-void TFieldDefs::Clear() { defs_.clear(); }
+void TFieldDefs::Clear() {
+  defs_.clear();
+  Changed();
+}
 
 const TFieldDef* TFieldDefs::Find(const std::string& name) const {
   const int index = IndexOf(name);

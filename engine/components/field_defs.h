@@ -5,6 +5,7 @@
 // without regard to case. A dataset fills them from its source
 // (InternalInitFieldDefs); a table component's own definitions go the
 // other way, to the engine, when it creates its table.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "engine/components/dataset_types.h"
 
 namespace dvx {
+
+class TFieldDefs;
 
 class TFieldDef {
  public:
@@ -25,13 +28,14 @@ class TFieldDef {
   // 1-based position among the definitions.
   int FieldNo() const { return fieldNo_; }
   int Precision() const { return precision_; }
-  void SetPrecision(int precision) { precision_ = precision; }
+  void SetPrecision(int precision);
   // ftMemo holding UTF-16LE text instead of Windows-1252.
   bool WideMemo() const { return wideMemo_; }
-  void SetWideMemo(bool wide) { wideMemo_ = wide; }
+  void SetWideMemo(bool wide);
 
  private:
   friend class TFieldDefs;
+  TFieldDefs* owner_ = nullptr;
   std::string name_;
   TFieldType dataType_;
   int size_;
@@ -52,9 +56,17 @@ class TFieldDefs {
   // Null when no definition has the name.
   const TFieldDef* Find(const std::string& name) const;
   int IndexOf(const std::string& name) const;  // -1 when none
+  // Called after every change of the collection or of one of its
+  // definitions (the table component marks its definitions as its own).
+  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
  private:
+  friend class TFieldDef;
+  void Changed() const {
+    if (onChange_) onChange_();
+  }
   std::vector<std::unique_ptr<TFieldDef>> defs_;
+  std::function<void()> onChange_;
 };
 
 }  // namespace dvx

@@ -28,16 +28,31 @@ std::vector<std::string> SplitFields(const std::string& fields) {
 TIndexDef::TIndexDef(std::string name, std::string fields, TIndexOptions options)
     : name_(std::move(name)), fields_(std::move(fields)), options_(options) {}
 
+void TIndexDef::SetDescFields(std::string fields) {
+  descFields_ = std::move(fields);
+  if (owner_ != nullptr) owner_->Changed();
+}
+
+void TIndexDef::SetCaseInsFields(std::string fields) {
+  caseInsFields_ = std::move(fields);
+  if (owner_ != nullptr) owner_->Changed();
+}
+
 std::vector<std::string> TIndexDef::FieldList() const { return SplitFields(fields_); }
 
 TIndexDef& TIndexDefs::Add(const std::string& name, const std::string& fields, TIndexOptions options) {
   // Unnamed indexes (a primary key without a name) may come more than once.
   if (!name.empty() && Find(name) != nullptr) DatabaseError(MessageText(kSDuplicateIndexName, {name}));
   defs_.push_back(std::make_unique<TIndexDef>(name, fields, options));
+  defs_.back()->owner_ = this;
+  Changed();
   return *defs_.back();
 }
 
-void TIndexDefs::Clear() { defs_.clear(); }
+void TIndexDefs::Clear() {
+  defs_.clear();
+  Changed();
+}
 
 const TIndexDef* TIndexDefs::Find(const std::string& name) const {
   for (const auto& def : defs_)

@@ -2,11 +2,14 @@
 // TIndexDef / TIndexDefs: the indexes of a dataset's source as the host
 // framework sees them: a name, the key fields separated by ";", the
 // fields among them that sort descending or ignore case, and options.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace dvx {
+
+class TIndexDefs;
 
 struct TIndexOptions {
   bool primary = false;          // ixPrimary
@@ -25,13 +28,15 @@ class TIndexDef {
   const std::string& Fields() const { return fields_; }
   const std::string& DescFields() const { return descFields_; }
   const std::string& CaseInsFields() const { return caseInsFields_; }
-  void SetDescFields(std::string fields) { descFields_ = std::move(fields); }
-  void SetCaseInsFields(std::string fields) { caseInsFields_ = std::move(fields); }
+  void SetDescFields(std::string fields);
+  void SetCaseInsFields(std::string fields);
   const TIndexOptions& Options() const { return options_; }
   // The key fields one by one.
   std::vector<std::string> FieldList() const;
 
  private:
+  friend class TIndexDefs;
+  TIndexDefs* owner_ = nullptr;
   std::string name_;
   std::string fields_;
   std::string descFields_;
@@ -52,9 +57,17 @@ class TIndexDefs {
   // without regard to case), or whose leading fields are, when `partial`.
   const TIndexDef* FindByFields(const std::string& fields, bool partial = false) const;
   const TIndexDef* Primary() const;
+  // Called after every change of the collection or of one of its
+  // definitions.
+  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
  private:
+  friend class TIndexDef;
+  void Changed() const {
+    if (onChange_) onChange_();
+  }
   std::vector<std::unique_ptr<TIndexDef>> defs_;
+  std::function<void()> onChange_;
 };
 
 }  // namespace dvx

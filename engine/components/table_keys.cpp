@@ -124,7 +124,7 @@ void TDVXTable::FillKey(TKeyIndex key, size_t count, const std::function<void(TF
     });
     ClearKeyBuffer(key);
     for (size_t i = 0; i < count; ++i) {
-      if (i >= IndexFieldNos().size())
+      if (i >= IndexFieldNos().size() || IndexFieldNos()[i] < 0)
         throw EDVXException(kErrCannotAccessIndexField, kMsgCannotAccessIndexField, {HostName(columns[i].fieldName)});
       assign(Fields()[IndexFieldNos()[i]], i);
     }

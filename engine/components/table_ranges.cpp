@@ -197,7 +197,7 @@ void TDVXTable::CopyMasterValues() {
   uint8_t* buffer = ActiveBuffer();
   const TDataSetState old = SetTempState(dsSetKey, buffer);
   try {
-    for (size_t i = 0; i < values.size() && i < IndexFieldNos().size(); ++i) {
+    for (size_t i = 0; i < values.size() && i < IndexFieldNos().size() && IndexFieldNos()[i] >= 0; ++i) {
       TField& field = Fields()[IndexFieldNos()[i]];
       if (values[i].IsNull())
         field.Clear();

@@ -58,7 +58,7 @@ TEST_F(TableCreate, InMemoryTableIsReplaced) {
   t.Open();
   AddWort(t, "Apis");
   t.Close();
-  DefineWort(t);  // closing forgot the definitions read at open
+  // The component's own definitions outlive the close.
   t.CreateTable();
   t.Open();
   EXPECT_EQ(t.RecordCount(), 0);
