@@ -45,6 +45,7 @@
 
 #include "engine/components/dvx_dataset.h"
 #include "engine/components/progress_operations.h"
+#include "engine/core/exception.h"
 #include "engine/values/variant.h"
 
 namespace dvx {
@@ -54,6 +55,7 @@ class TDVXFieldDefs;
 class TDVXIndexDefs;
 class TDVXConstraintDefs;
 class TDVXTableMasterLink;
+class TDVXLocalSession;
 
 constexpr int32_t kDefaultMemoryTableAllocBy = 1000;
 constexpr const char* kTemporaryDatabaseName = "TEMP";
@@ -157,6 +159,13 @@ class TDVXTable : public TDVXDataSet {
 
  private:
   friend class TDVXTableMasterLink;
+
+  // --- restructure steps (table_restructure.cpp) ---
+  // Steps 1-5 of a restructure, foreign keys aside.
+  void RebuildThroughTemporary(TDVXLocalSession& engine, const std::string& table, const TDVXFieldDefs& engineFields,
+                               const TDVXIndexDefs& engineIndexes, const TDVXConstraintDefs& constraints);
+  // "Error - restructure table 'T' failed. " with the step and its cause.
+  EDVXException RestructureStepFailed(const std::string& step, const std::exception& e) const;
 
   // --- open and index choice ---
   // The engine index the index text names on the open cursor ("" none);

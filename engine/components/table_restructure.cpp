@@ -22,6 +22,13 @@
 //   T exists, "$O" + T exists                 died after 4: step 5 (new table)
 //
 // So T is always either the old table or the new one with every record.
+//
+// The new table is made from host definitions, which carry no foreign
+// keys: T's own keys and those of other tables that point at T are taken
+// off before step 1 and added again after step 5 (to the old table again
+// when a step fails), each re-added key checking the records it covers.
+// A process that dies between the two keeps the records but not those
+// keys.
 #include <algorithm>
 
 #include "engine/components/database_error.h"
@@ -58,6 +65,56 @@ TDVXSequenceDef* SequenceByID(TDVXTableData& table, int32_t id) {
   for (int i = 0; i < defs.Count(); ++i)
     if (defs.Items(i)->ObjectID() == id) return defs.Items(i);
   return nullptr;
+}
+
+// A foreign key that involves the table being rebuilt, with the table
+// that holds it.
+struct TDetachedKey {
+  std::string table;
+  TDVXConstraintDefForeignKey definition;
+};
+
+std::vector<TDetachedKey> ForeignKeysInvolving(TDVXLocalSession& engine, const std::string& table) {
+  std::vector<TDetachedKey> keys;
+  // A missing table is the source step's to report.
+  if (!engine.Database().TableExists(table)) return keys;
+  auto take = [&keys](const std::string& owner, const TDVXConstraintDefForeignKey& fk) {
+    TDetachedKey key{owner, {}};
+    key.definition.Assign(fk);
+    // Resolved again against the tables as they are when it is re-added.
+    key.definition.Table().id = 0;
+    key.definition.Key() = {};
+    for (TDVXNamedRef& column : key.definition.Columns()) column.id = -1;
+    keys.push_back(std::move(key));
+  };
+  TDVXLocalCursor probe(engine, table);
+  probe.Open();
+  const TDVXConstraintDefs& defs = probe.Table().ConstraintManager().ConstraintDefs();
+  for (int i = 0; i < defs.Count(); ++i) {
+    const TDVXConstraintDef& c = *defs.Items(i);
+    if (c.ConstraintType() == ctForeignKey) {
+      take(table, static_cast<const TDVXConstraintDefForeignKey&>(c));
+    } else if (c.ConstraintType() == ctForeignKeyAction) {
+      // The action of another table's key: that key points here.
+      const auto& action = static_cast<const TDVXConstraintDefForeignKeyAction&>(c);
+      if (SameName(action.Table().name, table)) continue;
+      TDVXLocalCursor other(engine, action.Table().name);
+      other.Open();
+      const TDVXConstraintDefs& theirs = other.Table().ConstraintManager().ConstraintDefs();
+      const int at = theirs.FindByName(action.Key().name);
+      if (at >= 0 && theirs.Items(at)->ConstraintType() == ctForeignKey)
+        take(action.Table().name, static_cast<const TDVXConstraintDefForeignKey&>(*theirs.Items(at)));
+    }
+  }
+  return keys;
+}
+
+void DetachKey(TDVXLocalSession& engine, const TDetachedKey& key) {
+  TDVXLocalCursor(engine, key.table, true).DeleteConstraint(key.definition.ObjectName());
+}
+
+void AttachKey(TDVXLocalSession& engine, const TDetachedKey& key) {
+  TDVXLocalCursor(engine, key.table, true).AddForeignKey(key.definition);
 }
 
 }  // namespace
@@ -166,26 +223,23 @@ void TDVXTable::CopyRecordsFrom(TDataSet& source, TDVXTableOperation operation) 
   if (!wasActive) Close();
 }
 
+EDVXException TDVXTable::RestructureStepFailed(const std::string& step, const std::exception& e) const {
+  const std::string cause =
+      dynamic_cast<const EDVXException*>(&e) ? static_cast<const EDVXException&>(e).Message() : std::string(e.what());
+  return EDVXException(kErrRestructure, MessageText(kMsgTableOperationFailed, {"restructure", tableName_}) + step +
+                                            kMsgStepDueToError + kLineBreak + cause + kLineBreak);
+}
+
 void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& indexes) {
   CheckMaintenance(true);
   TDVXTableDatabase db(nullptr, SessionName(), DatabaseName(), this);
   db.RequireWritable();
   TDVXLocalSession& engine = db.Engine();
-  TDVXDatabaseData& database = engine.Database();
   // Engine names from here on; the messages and the tables opened below
   // take the component's (UTF-8) names.
   const std::string table = EngineName(tableName_);
   RecoverRestructure(engine, table);
-  const std::string newName = RestructureNewName(table);
-  const std::string oldName = RestructureOldName(table);
-  const std::string hostNewName = HostName(newName);
-  auto fail = [&](const std::string& step, const std::exception& e) {
-    const std::string cause = dynamic_cast<const EDVXException*>(&e)
-                                  ? static_cast<const EDVXException&>(e).Message()
-                                  : std::string(e.what());
-    return EDVXException(kErrRestructure, MessageText(kMsgTableOperationFailed, {"restructure", tableName_}) + step +
-                                              kMsgStepDueToError + kLineBreak + cause + kLineBreak);
-  };
+  auto fail = [&](const std::string& step, const std::exception& e) { return RestructureStepFailed(step, e); };
   TDVXFieldDefs engineFields;
   TDVXIndexDefs engineIndexes;
   TDVXConstraintDefs constraints;
@@ -195,6 +249,54 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
   } catch (const std::exception& e) {
     throw fail(kMsgStepCreateStructure, e);
   }
+  std::vector<TDetachedKey> keys;
+  size_t detached = 0;
+  // Puts back the keys taken off so far; the first failure is the one
+  // reported, the others are left to the caller's report.
+  auto reattach = [&](bool report) {
+    std::exception_ptr first;
+    for (size_t i = 0; i < detached; ++i) {
+      try {
+        AttachKey(engine, keys[i]);
+      } catch (const std::exception& e) {
+        if (!first) first = std::current_exception();
+        if (!report) ReportException(e);
+      }
+    }
+    detached = 0;
+    if (first && report) std::rethrow_exception(first);
+  };
+  try {
+    keys = ForeignKeysInvolving(engine, table);
+    for (; detached < keys.size(); ++detached) DetachKey(engine, keys[detached]);
+  } catch (const std::exception& e) {
+    reattach(false);
+    throw fail(kMsgStepForeignKeys, e);
+  }
+  try {
+    RebuildThroughTemporary(engine, table, engineFields, engineIndexes, constraints);
+  } catch (...) {
+    // The old table stands: its keys go back onto it.
+    reattach(false);
+    throw;
+  }
+  try {
+    reattach(true);
+  } catch (const std::exception& e) {
+    throw fail(kMsgStepForeignKeys, e);
+  }
+}
+
+void TDVXTable::RebuildThroughTemporary(TDVXLocalSession& engine, const std::string& table,
+                                        const TDVXFieldDefs& engineFields, const TDVXIndexDefs& engineIndexes,
+                                        const TDVXConstraintDefs& constraints) {
+  TDVXDatabaseData& database = engine.Database();
+  const std::string newName = RestructureNewName(table);
+  const std::string oldName = RestructureOldName(table);
+  const std::string hostNewName = HostName(newName);
+  auto fail = [&](const std::string& step, const std::exception& e) {
+    return RestructureStepFailed(step, e);
+  };
   try {
     TDVXLocalCursor cursor(engine, newName, true);
     cursor.CreateTable(engineFields, engineIndexes, constraints);
