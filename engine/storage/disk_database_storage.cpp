@@ -121,7 +121,7 @@ TDVXLockByteGuard TDVXDiskDatabaseStorage::LockTables(int32_t code) {
 }
 
 TDVXTableListRecord TDVXDiskDatabaseStorage::CreateTableFiles(const std::string& tableName,
-                                                           const TDropHook& dropExisting) {
+                                                           const TDropHook& dropExisting, const TFillHook& fill) {
   TDVXDiskPageManager& pm = PageManager();
   TDVXLockByteGuard tablesLock = LockTables(kErrLockTablesCreate);
   TDVXInternalLockedDBFile locks(pm, PageTypeIDTableLocks);
@@ -143,6 +143,7 @@ TDVXTableListRecord TDVXDiskDatabaseStorage::CreateTableFiles(const std::string&
     locks.Create(static_cast<int64_t>(kTableLockBytesPerSession) * maxSessionCount_, record.tableID);
     record.locksFirstPageNo = locks.FirstPageNo();
     tableList_->Add(record);
+    if (fill) fill(record);
     CommitSystemChanges(committing);
   } catch (...) {
     // Nothing refers to the locks file's pages now: the commit that would

@@ -53,9 +53,16 @@ class TDVXDiskDatabaseStorage {
   // files go: frees what the table layer built (indexes, record pages).
   using TDropHook = std::function<void(const TDVXTableListRecord&)>;
 
+  // Called with a new table's record before its files are committed:
+  // writes what the table layer keeps in them (definitions, state) into the
+  // system change set, so the table reaches the file whole or not at all.
+  using TFillHook = std::function<void(const TDVXTableListRecord&)>;
+
   // Creates the table's record and internal files (an existing table of the
-  // name is dropped first) and commits them.
-  TDVXTableListRecord CreateTableFiles(const std::string& tableName, const TDropHook& dropExisting = {});
+  // name is dropped first), lets `fill` write into them and commits all of
+  // it as one change set.
+  TDVXTableListRecord CreateTableFiles(const std::string& tableName, const TDropHook& dropExisting = {},
+                                       const TFillHook& fill = {});
   void DropTableFiles(const std::string& tableName, const TDropHook& dropStructures = {});
   void RenameTable(const std::string& oldName, const std::string& newName);
   // The record a table's first opener reads, under the TablesLockByte.

@@ -85,23 +85,12 @@ void TDVXDiskDatabaseData::CreateTable(TDVXLocalSession& session, const std::str
   TDVXDiskTableData table(*this, pending, true);
   // Every definition is checked before the file changes.
   table.Define(fields, indexes, constraints);
-  const TDVXTableListRecord record =
-      storage_.CreateTableFiles(tableName, [&](const TDVXTableListRecord& old) { DropStructures(old); });
-  TDVXDiskPageManager& pm = PageManager();
-  try {
-    table.AttachNew(record, kSystemSessionID);
-    pm.ApplyChanges(kSystemSessionID);
-  } catch (...) {
-    // The table's files are committed already; a table without its
-    // definitions is removed again rather than left unreadable.
-    try {
-      pm.CancelChanges(kSystemSessionID);
-      storage_.DropTableFiles(tableName);
-    } catch (...) {
-    }
-    throw;
-  }
-  pm.FlushBuffers();
+  // The table's files, its record in the table list and its definitions
+  // are one change set: a failure or a kill anywhere leaves the table whole
+  // in the file or not there at all.
+  storage_.CreateTableFiles(
+      tableName, [&](const TDVXTableListRecord& old) { DropStructures(old); },
+      [&](const TDVXTableListRecord& record) { table.AttachNew(record, kSystemSessionID); });
 }
 
 void TDVXDiskDatabaseData::DeleteTable(TDVXLocalSession& session, const std::string& tableName) {

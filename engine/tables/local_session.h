@@ -18,6 +18,7 @@ namespace dvx {
 class TDVXDatabaseData;
 class TDVXLocalCursor;
 class TDVXTransaction;
+class TDVXUnitOfWork;
 
 class TDVXBaseSession : public TDVXSequenceSession {
  public:
@@ -90,6 +91,11 @@ class TDVXLocalSession : public TDVXBaseSession {
     // Cursors the operation opened on other tables (foreign key actions),
     // closed when it ends: a table it changed stays loaded until then.
     std::vector<std::shared_ptr<TDVXLocalCursor>> cursors;
+    // Why the pages of an operation (or a transaction) that failed could
+    // not be cancelled; they are cancelled before the next operation.
+    std::string leftover;
+    // The unit of work of the outermost operation, null between them.
+    TDVXUnitOfWork* work = nullptr;
   };
   TOperation& Operation() { return operation_; }
 

@@ -4,9 +4,9 @@
 //
 // Each operation edits the definitions of one or more tables in memory and
 // then writes all of them through the system change set, committed at
-// once: the definitions belong to the database, not to a session's
-// transaction, and either every table holds the change or none does (a
-// failed write puts the definitions in memory back as they were).
+// once as one unit of work: the definitions belong to the database, not to
+// a session's transaction, and either every table holds the change or none
+// does (a failed write puts the definitions in memory back as they were).
 #include <list>
 #include <memory>
 #include <string>
@@ -23,27 +23,21 @@
 #include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data.h"
 #include "engine/tables/table_data_errors.h"
+#include "engine/tables/unit_of_work.h"
 
 namespace dvx {
 
 namespace {
 
 // The tables whose constraint definitions one operation changes, each
-// locked, kept open and remembered as it was until Commit.
-class TDefinitionChange {
+// locked and kept open for the operation's length; the change is one unit
+// of work, which puts every table's constraints back unless it commits.
+class TConstraintChange {
  public:
-  explicit TDefinitionChange(TDVXLocalSession& session) : session_(session) {}
-  ~TDefinitionChange() {
-    if (committed_) return;
-    for (TEdited& e : edited_) {
-      try {
-        e.table->ConstraintManager().ConstraintDefs().Assign(e.before);
-      } catch (...) {
-      }
-    }
-  }
-  TDefinitionChange(const TDefinitionChange&) = delete;
-  TDefinitionChange& operator=(const TDefinitionChange&) = delete;
+  explicit TConstraintChange(TDVXLocalSession& session)
+      : session_(session), work_(session.Database().PageManager(), kSystemSessionID) {}
+  TConstraintChange(const TConstraintChange&) = delete;
+  TConstraintChange& operator=(const TConstraintChange&) = delete;
 
   // The constraints of `table`, to be changed.
   TDVXConstraintDefs& Edit(TDVXTableData& table) {
@@ -52,7 +46,12 @@ class TDefinitionChange {
     edited_.emplace_back(&table);
     TEdited& e = edited_.back();
     e.lock = std::unique_lock<TDVXCriticalSection>(table.Lock());
-    e.before.Assign(table.ConstraintManager().ConstraintDefs());
+    auto before = std::make_shared<TDVXConstraintDefs>();
+    before->Assign(table.ConstraintManager().ConstraintDefs());
+    // The definitions are durable with the pages the table's indexes live
+    // in (the database's for a disk table).
+    work_.OnUndo(table.IndexPageManager(),
+                 [&table, before] { table.ConstraintManager().ConstraintDefs().Assign(*before); });
     return table.ConstraintManager().ConstraintDefs();
   }
   // Another table by name, opened in the session for the operation's
@@ -63,40 +62,14 @@ class TDefinitionChange {
     cursors_.back()->Open();
     return &cursors_.back()->Table();
   }
+  TDVXUnitOfWork& Work() { return work_; }
 
   void Commit() {
-    TDVXPageManager& pm = session_.Database().PageManager();
-    try {
-      for (TEdited& e : edited_) e.table->SaveDefinitions(kSystemSessionID);
-      // Index pages of a storage of their own (in-memory tables) go first,
-      // as after a record operation.
-      for (TEdited& e : edited_)
-        if (&e.table->IndexPageManager() != &pm) e.table->IndexPageManager().ApplyChanges(kSystemSessionID);
-      pm.ApplyChanges(kSystemSessionID);
-    } catch (...) {
-      CancelPages();
-      throw;
-    }
-    committed_ = true;
+    for (TEdited& e : edited_) e.table->SaveDefinitions(kSystemSessionID);
+    work_.Commit(true);
     // The cursors this change opened have no observers; every other
     // cursor on an edited table hears of it.
     for (TEdited& e : edited_) e.table->NoteChangeThrough(nullptr);
-    pm.FlushBuffers();
-  }
-  // Drops the uncommitted pages of the change, in the database's page
-  // manager and in every edited table's own.
-  void CancelPages() noexcept {
-    TDVXPageManager& pm = session_.Database().PageManager();
-    for (TEdited& e : edited_) {
-      try {
-        if (&e.table->IndexPageManager() != &pm) e.table->IndexPageManager().CancelChanges(kSystemSessionID);
-      } catch (...) {
-      }
-    }
-    try {
-      pm.CancelChanges(kSystemSessionID);
-    } catch (...) {
-    }
   }
 
  private:
@@ -104,14 +77,14 @@ class TDefinitionChange {
     explicit TEdited(TDVXTableData* t) : table(t) {}
     TDVXTableData* table;
     std::unique_lock<TDVXCriticalSection> lock;
-    TDVXConstraintDefs before;
   };
 
   TDVXLocalSession& session_;
-  // Cursors first: they close after the locks are released.
+  // Destroyed in reverse order: the unit is undone while the tables are
+  // locked, and the cursors close after the locks are released.
   std::vector<std::unique_ptr<TDVXLocalCursor>> cursors_;
   std::list<TEdited> edited_;
-  bool committed_ = false;
+  TDVXUnitOfWork work_;
 };
 
 bool IsForeignKeyKind(const TDVXConstraintDef& c) {
@@ -120,7 +93,7 @@ bool IsForeignKeyKind(const TDVXConstraintDef& c) {
 
 // Removes a foreign key or action and, unless kept, its counterpart named
 // by the key pair in the table named by the table pair.
-void RemoveForeignKeyKind(TDefinitionChange& change, TDVXTableData& table, int position, bool keepCounterpart) {
+void RemoveForeignKeyKind(TConstraintChange& change, TDVXTableData& table, int position, bool keepCounterpart) {
   TDVXConstraintDefs& defs = change.Edit(table);
   const auto& c = static_cast<const TDVXConstraintDefForeignKeyAction&>(*defs.Items(position));
   const TDVXNamedRef other = c.Table();
@@ -188,7 +161,7 @@ void TDVXTableData::AddForeignKey(TDVXLocalCursor& cursor, const TDVXConstraintD
     throw EDVXException(kErrReferencedTableMissing,
                         "Invalid foreign key '%s' definition in table '%s' - referenced table '%s' does not exist",
                         {name, tableName_, referenced});
-  TDefinitionChange change(cursor.Session());
+  TConstraintChange change(cursor.Session());
   TDVXTableData& target = SameName(referenced, tableName_) ? *this : *change.Open(referenced);
   const TDVXIndexDef* primary = target.IndexManager().IndexDefs().FindPrimary();
   if (!primary)
@@ -237,7 +210,7 @@ void TDVXTableData::DeleteConstraint(TDVXLocalSession& session, const std::strin
   if (position < 0)
     throw EDVXException(kErrConstraintMissing, "Error - constraint '%s' does not exist in table '%s'",
                         {name, tableName_});
-  TDefinitionChange change(session);
+  TConstraintChange change(session);
   const TDVXConstraintDef& c = *mine.Items(position);
   if (IsForeignKeyKind(c)) {
     RemoveForeignKeyKind(change, *this, position, keepCounterpart);
@@ -253,17 +226,14 @@ void TDVXTableData::DeleteConstraint(TDVXLocalSession& session, const std::strin
     change.Edit(*this).Delete(mine.FindByName(name));
     // The primary index goes with its constraint; its definitions and
     // pages are put back as they were when the change is not committed.
-    TDVXIndexDefs indexesBefore;
-    indexesBefore.Assign(indexManager_.IndexDefs());
-    try {
-      DropIndexPages(indexID, kSystemSessionID);
-      change.Commit();
-    } catch (...) {
-      change.CancelPages();
-      indexManager_.IndexDefs().Assign(indexesBefore);
+    auto indexesBefore = std::make_shared<TDVXIndexDefs>();
+    indexesBefore->Assign(indexManager_.IndexDefs());
+    change.Work().OnUndo(IndexPageManager(), [this, indexesBefore] {
+      indexManager_.IndexDefs().Assign(*indexesBefore);
       BuildIndexes();
-      throw;
-    }
+    });
+    DropIndexPages(indexID, kSystemSessionID);
+    change.Commit();
     return;
   } else {
     // A unique constraint's index stays; it only no longer refuses
@@ -310,7 +280,7 @@ std::vector<TDVXTableData::TConstraintRef> TDVXTableData::ForeignKeyCounterparts
 void TDVXTableData::RemoveConstraints(TDVXLocalSession& session, const std::vector<TConstraintRef>& constraints) {
   TDVXChangeNotices::TScope notices;
   std::lock_guard foreignKeys(session.Database().ForeignKeyLock());
-  TDefinitionChange change(session);
+  TConstraintChange change(session);
   for (const TConstraintRef& ref : constraints) {
     TDVXTableData* table = change.Open(ref.tableName);
     if (!table) continue;
@@ -325,7 +295,7 @@ void TDVXTableData::FollowRenamedTable(TDVXLocalSession& session, const std::vec
                                        const std::string& oldName, const std::string& newName) {
   TDVXChangeNotices::TScope notices;
   std::lock_guard foreignKeys(session.Database().ForeignKeyLock());
-  TDefinitionChange change(session);
+  TConstraintChange change(session);
   for (const std::string& name : tables) {
     TDVXTableData* table = change.Open(name);
     if (!table) continue;

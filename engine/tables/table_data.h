@@ -34,6 +34,7 @@ class TDVXDatabaseData;
 class TDVXExpression;
 class TDVXLocalCursor;
 class TDVXLocalSession;
+class TDVXUnitOfWork;
 
 constexpr int32_t kNoTransaction = -1;
 
@@ -364,7 +365,11 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void DropIndexPages(int32_t indexID, int32_t session);
   // --- end of foreign keys ---
   // --- definition operations ---
-  class TDefinitionEdit;
+  // Puts the definitions as they are now back unless the unit commits.
+  void NoteDefinitions(TDVXUnitOfWork& work);
+  // Writes definitions and state into the system change set and commits
+  // the unit, flushing the file.
+  void CommitDefinitions(TDVXUnitOfWork& work);
   void RefuseInTransaction() const;
   // Drops one index with its constraint; the caller commits.
   void DropIndexDefinition(int32_t indexID, int32_t session);

@@ -4,10 +4,11 @@
 // Each operation edits the definitions in memory, puts the pages it
 // changes (index pages, record pages) into the system change set, writes
 // the definitions (metadata file) and the state (sequences and index
-// definitions) there too, and commits the whole set at once. Until the
-// commit succeeded a TDefinitionEdit holds the definitions as they were;
-// a failure cancels the change set and puts them back, so the table, its
-// pages and its file are as before the operation.
+// definitions) there too, and commits the whole set at once as one unit of
+// work (unit_of_work.h), which holds the definitions as they were: a
+// failure before the commit holds cancels the change set and puts them
+// back, so the table, its pages and its file are as before the operation.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,66 +23,34 @@
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data.h"
+#include "engine/tables/unit_of_work.h"
 
 namespace dvx {
 
-class TDVXTableData::TDefinitionEdit {
- public:
-  explicit TDefinitionEdit(TDVXTableData& table) : table_(table) {
-    fields_.Assign(table.Fields());
-    indexes_.Assign(table.indexManager_.IndexDefs());
-    constraints_.Assign(table.constraintManager_.ConstraintDefs());
-  }
-  ~TDefinitionEdit() {
-    if (!committed_) Restore();
-  }
-  TDefinitionEdit(const TDefinitionEdit&) = delete;
-  TDefinitionEdit& operator=(const TDefinitionEdit&) = delete;
+void TDVXTableData::NoteDefinitions(TDVXUnitOfWork& work) {
+  auto fields = std::make_shared<TDVXFieldDefs>();
+  auto indexes = std::make_shared<TDVXIndexDefs>();
+  auto constraints = std::make_shared<TDVXConstraintDefs>();
+  fields->Assign(Fields());
+  indexes->Assign(indexManager_.IndexDefs());
+  constraints->Assign(constraintManager_.ConstraintDefs());
+  // The definitions are durable with the pages the table's indexes live
+  // in: the database's for a disk table, the table's own otherwise.
+  work.OnUndo(IndexPageManager(), [this, fields, indexes, constraints] {
+    Fields().Assign(*fields);
+    Fields().RecomputeLayout();
+    indexManager_.IndexDefs().Assign(*indexes);
+    constraintManager_.ConstraintDefs().Assign(*constraints);
+    BuildIndexes();
+    Refresh();
+  });
+}
 
-  void Commit() {
-    TDVXPageManager& pm = table_.database_.PageManager();
-    TDVXPageManager& indexPages = table_.IndexPageManager();
-    table_.SaveDefinitions(kSystemSessionID);
-    table_.SaveState(kSystemSessionID);
-    // Index pages of a storage of their own go first, as after a record
-    // operation.
-    if (&indexPages != &pm) indexPages.ApplyChanges(kSystemSessionID);
-    pm.ApplyChanges(kSystemSessionID);
-    committed_ = true;
-    pm.FlushBuffers();
-  }
-
- private:
-  void Restore() noexcept {
-    TDVXPageManager& pm = table_.database_.PageManager();
-    TDVXPageManager& indexPages = table_.IndexPageManager();
-    try {
-      if (&indexPages != &pm) indexPages.CancelChanges(kSystemSessionID);
-    } catch (...) {
-    }
-    try {
-      pm.CancelChanges(kSystemSessionID);
-    } catch (...) {
-    }
-    try {
-      table_.Fields().Assign(fields_);
-      table_.Fields().RecomputeLayout();
-      table_.indexManager_.IndexDefs().Assign(indexes_);
-      table_.constraintManager_.ConstraintDefs().Assign(constraints_);
-      table_.BuildIndexes();
-      table_.Refresh();
-    } catch (...) {
-      // Copies of definitions that were valid a moment ago; nothing is
-      // left to report a failure to.
-    }
-  }
-
-  TDVXTableData& table_;
-  TDVXFieldDefs fields_;
-  TDVXIndexDefs indexes_;
-  TDVXConstraintDefs constraints_;
-  bool committed_ = false;
-};
+void TDVXTableData::CommitDefinitions(TDVXUnitOfWork& work) {
+  SaveDefinitions(kSystemSessionID);
+  SaveState(kSystemSessionID);
+  work.Commit(true);
+}
 
 namespace {
 
@@ -113,7 +82,8 @@ int32_t TDVXTableData::AddIndex(const TDVXIndexDef& definition, TDVXLocalCursor&
     all.Add(definition.ObjectName())->Assign(definition);
     ValidateTableCreation(tableName_, Fields(), all, TDVXConstraintDefs());
   }
-  TDefinitionEdit edit(*this);
+  TDVXUnitOfWork work(database_.PageManager(), kSystemSessionID);
+  NoteDefinitions(work);
   TDVXIndexDefs& defs = indexManager_.IndexDefs();
   TDVXIndexDef* added = defs.Add(definition.ObjectName());
   added->Assign(definition);
@@ -132,7 +102,7 @@ int32_t TDVXTableData::AddIndex(const TDVXIndexDef& definition, TDVXLocalCursor&
   BuildIndexes();
   TDVXIndex& index = *IndexByID(id);
   index.Create(kSystemSessionID, *this);
-  edit.Commit();
+  CommitDefinitions(work);
   FollowIndexChange();
   NoteChangeThrough(&cursor);
   return id;
@@ -166,9 +136,10 @@ void TDVXTableData::DropIndex(int32_t indexID, TDVXLocalCursor& cursor, bool for
         if (constraints.Items(i)->ConstraintType() == ctPrimaryKey && BuiltOn(*constraints.Items(i), indexID))
           primaryName = constraints.Items(i)->ObjectName();
     if (primaryName.empty()) {
-      TDefinitionEdit edit(*this);
+      TDVXUnitOfWork work(database_.PageManager(), kSystemSessionID);
+      NoteDefinitions(work);
       DropIndexDefinition(indexID, kSystemSessionID);
-      edit.Commit();
+      CommitDefinitions(work);
       FollowIndexChange();
       NoteChangeThrough(&cursor);
       return;
@@ -199,9 +170,10 @@ void TDVXTableData::DropAllIndexes(TDVXLocalCursor& cursor, bool force) {
     const TDVXConstraintDefs& constraints = constraintManager_.ConstraintDefs();
     if (!constraints.HasForeignKeyActions() || !indexManager_.IndexDefs().FindPrimary()) {
       // All at once: every index and its constraint, or none of them.
-      TDefinitionEdit edit(*this);
+      TDVXUnitOfWork work(database_.PageManager(), kSystemSessionID);
+      NoteDefinitions(work);
       for (const int32_t id : ids) DropIndexDefinition(id, kSystemSessionID);
-      edit.Commit();
+      CommitDefinitions(work);
       FollowIndexChange();
       NoteChangeThrough(&cursor);
       return;
@@ -221,14 +193,15 @@ void TDVXTableData::EmptyTable(TDVXLocalCursor& cursor) {
       throw EDVXException(kErrEmptyTableOpen, "Cannot delete table '%s'. Table is open by another dataset",
                           {tableName_});
   CheckDeleteAllowed();
-  TDefinitionEdit edit(*this);
+  TDVXUnitOfWork work(database_.PageManager(), kSystemSessionID);
+  NoteDefinitions(work);
   for (int i = 0; i < IndexCount(); ++i) {
     Index(i).Drop(kSystemSessionID);
     Index(i).IndexDef().SetRootPageNo(-1);
   }
   RecordManager().FreeAllPages(kSystemSessionID);
   BuildIndexes();
-  edit.Commit();
+  CommitDefinitions(work);
   cursor.SetPosition(true, false, kNoRecordID);
   cursor.FollowIndexChange();
   NoteChangeThrough(&cursor);
@@ -265,7 +238,8 @@ void TDVXTableData::RenameField(const std::string& oldName, const std::string& n
                             "Cannot rename field '%s' in table '%s' - foreign key '%s' includes this field",
                             {oldName, tableName_, c.ObjectName()});
   }
-  TDefinitionEdit edit(*this);
+  TDVXUnitOfWork work(database_.PageManager(), kSystemSessionID);
+  NoteDefinitions(work);
   const std::string previous = field.ObjectName();
   field.SetObjectName(newName);
   for (int i = 0; i < constraints.Count(); ++i) {
@@ -274,7 +248,7 @@ void TDVXTableData::RenameField(const std::string& oldName, const std::string& n
     auto& fieldConstraint = static_cast<TDVXConstraintDefNotNull&>(c);
     if (SameName(fieldConstraint.FieldName(), previous)) fieldConstraint.SetFieldName(newName);
   }
-  edit.Commit();
+  CommitDefinitions(work);
   // The operation's own cursor has no observer; every other one hears.
   NoteChangeThrough(nullptr);
 }

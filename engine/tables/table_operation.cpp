@@ -1,5 +1,6 @@
 #include "engine/tables/table_operation.h"
 
+#include "engine/core/exception.h"
 #include "engine/tables/transaction.h"
 
 namespace dvx {
@@ -7,17 +8,44 @@ namespace dvx {
 TDVXOperationScope::TDVXOperationScope(TDVXLocalSession& session)
     : session_(session), outermost_(session.Operation().depth == 0) {
   if (outermost_) {
+    if (TDVXTransaction* transaction = session_.Transaction()) transaction->CheckNotBroken();
+    if (!session_.Operation().leftover.empty()) DropLeftover();
     session_.Operation().tables.clear();
-    if (session_.InTransaction()) session_.PageManager().BeginSavepoint(session_.SessionID());
+    work_ = std::make_unique<TDVXUnitOfWork>(session_.PageManager(), session_.SessionID(), session_.Transaction());
+    session_.Operation().work = work_.get();
   }
   ++session_.Operation().depth;
 }
 
 TDVXOperationScope::~TDVXOperationScope() {
-  if (outermost_ && !completed_) Abort();
+  if (outermost_ && work_->Open()) {
+    try {
+      work_->Abort();
+    } catch (const EDVXException&) {
+      // A refused savepoint rollback broke the transaction already; pages
+      // left outside one are cancelled before the next operation.
+      if (!session_.InTransaction()) session_.Operation().leftover = work_->LastFailure();
+    }
+  }
   --session_.Operation().depth;
-  // Only now may the tables the operation reached be released.
-  if (outermost_) session_.Operation().cursors.clear();
+  if (outermost_) {
+    session_.Operation().tables.clear();
+    session_.Operation().work = nullptr;
+    // Only now may the tables the operation reached be released.
+    session_.Operation().cursors.clear();
+  }
+}
+
+void TDVXOperationScope::DropLeftover() {
+  const std::string cause = session_.Operation().leftover;
+  try {
+    session_.PageManager().CancelChanges(session_.SessionID());
+  } catch (const EDVXException& e) {
+    throw EDVXException(kErrLeftoverChanges,
+                        "Error - the changes of a failed operation could not be undone: %s (before: %s)",
+                        {e.Message(), cause});
+  }
+  session_.Operation().leftover.clear();
 }
 
 void TDVXOperationScope::Touch(TDVXTableData& table) {
@@ -25,55 +53,32 @@ void TDVXOperationScope::Touch(TDVXTableData& table) {
   for (auto& [t, state] : tables)
     if (t == &table) return;
   if (TDVXTransaction* transaction = session_.Transaction()) transaction->Enroll(table);
-  tables.emplace_back(&table, table.TakeState());
+  const TDVXTableState state = table.TakeState();
+  tables.emplace_back(&table, state);
+  // The table's state is durable with the pages its indexes live in.
+  session_.Operation().work->OnUndo(table.IndexPageManager(), [&table, state] {
+    table.PutState(state);
+    table.Refresh();
+  });
 }
 
 void TDVXOperationScope::Complete() {
   if (!outermost_) return;
   const int32_t id = session_.SessionID();
-  for (auto& [table, state] : session_.Operation().tables)
+  const bool inTransaction = session_.InTransaction();
+  auto& tables = session_.Operation().tables;
+  for (auto& [table, state] : tables)
     if (!(table->TakeState() == state)) table->SaveState(id);
-  if (session_.InTransaction()) {
-    session_.PageManager().ReleaseSavepoint(id);
-  } else {
-    session_.PageManager().ApplyChanges(id);
-    for (auto& [table, state] : session_.Operation().tables) table->NoteOwnCommit();
-  }
-  // Tables whose indexes live in pages of their own (memory and temporary
-  // tables) commit those too; their databases have no transactions.
-  for (auto& [table, state] : session_.Operation().tables)
-    if (&table->IndexPageManager() != &session_.PageManager()) table->IndexPageManager().ApplyChanges(id);
-  completed_ = true;
-}
-
-void TDVXOperationScope::Abort() noexcept {
-  const int32_t id = session_.SessionID();
-  TDVXPageManager& pm = session_.PageManager();
   try {
-    if (session_.InTransaction())
-      pm.RollbackToSavepoint(id);
-    else
-      pm.CancelChanges(id);
-  } catch (...) {
-    // The pages could not all be put back (a page still held, a failing
-    // free): the change set is dropped whole rather than left half undone.
-    try {
-      pm.CancelChanges(id);
-    } catch (...) {
-    }
+    work_->Commit();
+  } catch (const EDVXException&) {
+    // The commit undid what it could; pages it could not cancel wait for
+    // the next operation.
+    if (!inTransaction && session_.PageManager().HasChanges(id)) session_.Operation().leftover = work_->LastFailure();
+    throw;
   }
-  for (auto& [table, state] : session_.Operation().tables) {
-    try {
-      if (&table->IndexPageManager() != &pm) table->IndexPageManager().CancelChanges(id);
-    } catch (...) {
-    }
-    try {
-      table->PutState(state);
-      table->Refresh();
-    } catch (...) {
-    }
-  }
-  session_.Operation().tables.clear();
+  if (!inTransaction)
+    for (auto& [table, state] : tables) table->NoteOwnCommit();
 }
 
 }  // namespace dvx

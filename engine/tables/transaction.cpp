@@ -6,6 +6,7 @@
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data_errors.h"
+#include "engine/tables/unit_of_work.h"
 
 namespace dvx {
 
@@ -20,9 +21,17 @@ TDVXTransaction::TDVXTransaction(TDVXLocalSession& session, TDVXDatabaseData& da
 
 TDVXTransaction::~TDVXTransaction() {
   if (finished_) return;
+  RollbackAfterFailure();
+}
+
+void TDVXTransaction::RollbackAfterFailure() noexcept {
   try {
     Rollback();
-  } catch (...) {
+  } catch (const std::exception& e) {
+    // Rollback finished the transaction before it raised: the session's
+    // change set is what could not be cancelled, and the session's next
+    // operation meets it (table_operation.h) and reports it.
+    session_.Operation().leftover = e.what();
   }
 }
 
@@ -59,7 +68,28 @@ void TDVXTransaction::Enroll(TDVXTableData& table) {
   }
 }
 
+void TDVXTransaction::Break(const std::string& cause) {
+  if (brokenBy_.empty()) brokenBy_ = cause.empty() ? std::string("Unknown error") : cause;
+}
+
+void TDVXTransaction::CheckNotBroken() const {
+  if (Broken())
+    throw EDVXException(kErrTransactionBroken,
+                        "Transaction in database '%s' cannot go on - an operation of it could not be undone: %s",
+                        {database_.DatabaseName(), brokenBy_});
+}
+
 void TDVXTransaction::Commit(bool flush) {
+  if (Broken()) {
+    // The change set holds a half-undone operation: none of it may reach
+    // the file.
+    const std::string cause = brokenBy_;
+    Rollback();
+    throw EDVXException(kErrTransactionBroken,
+                        "Commit operation failed - rollback called. An operation of the transaction could not be "
+                        "undone: %s",
+                        {cause});
+  }
   std::vector<TDVXTableData*> locked;
   for (auto& [table, state] : tables_) {
     if (!table->LockTableRW(sessionID_)) {
@@ -71,17 +101,29 @@ void TDVXTransaction::Commit(bool flush) {
     }
     locked.push_back(table);
   }
+  TDVXPageManager& pm = session_.PageManager();
   try {
     // Every operation already wrote its tables' state into the change set.
-    session_.PageManager().ApplyChanges(sessionID_);
-    for (TDVXTableData* t : locked) t->NoteOwnCommit();
-    if (flush) session_.PageManager().FlushBuffers();
+    pm.ApplyChanges(sessionID_);
   } catch (...) {
     for (TDVXTableData* t : locked) t->UnlockTableRW(sessionID_);
-    try {
-      Rollback();
-    } catch (...) {
+    // The page manager drops a change set once its commit holds: a step
+    // after the commit point failed, and the file has the transaction.
+    // Rolling back would put the state before it over a file that holds it.
+    if (!pm.HasChanges(sessionID_)) {
+      Finish();
+      throw;
     }
+    RollbackAfterFailure();
+    throw;
+  }
+  for (TDVXTableData* t : locked) t->NoteOwnCommit();
+  try {
+    if (flush) pm.FlushBuffers();
+  } catch (...) {
+    // The commit has synced the file; a failed flush undoes nothing.
+    for (TDVXTableData* t : locked) t->UnlockTableRW(sessionID_);
+    Finish();
     throw;
   }
   for (TDVXTableData* t : locked) t->UnlockTableRW(sessionID_);

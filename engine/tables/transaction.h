@@ -7,6 +7,7 @@
 // and Rollback gives it back together with every cursor's position and
 // buffer as they were at the start.
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,9 +34,20 @@ class TDVXTransaction {
   // Write-locks every table taking part (refused: rollback and 10826),
   // commits the session's pages and, with `flush`, the file buffers. A
   // commit that fails rolls the transaction back and passes the error on.
+  // A commit that held although a step after its commit point failed is
+  // finished and passes the error on, with nothing rolled back.
   void Commit(bool flush);
   void Rollback();
   void Free();
+
+  // An operation of the transaction could not be undone (its rollback to
+  // the savepoint was refused): its changes are still in the change set.
+  // From here every operation is refused, and Commit rolls the whole
+  // transaction back and raises kErrTransactionBroken with `cause`.
+  void Break(const std::string& cause);
+  bool Broken() const { return !brokenBy_.empty(); }
+  // Raises kErrTransactionBroken when the transaction is broken.
+  void CheckNotBroken() const;
 
   bool Finished() const { return finished_; }
   int32_t SessionID() const { return sessionID_; }
@@ -43,6 +55,8 @@ class TDVXTransaction {
 
  private:
   void Finish();
+  // Rollback for a path that raises another error already.
+  void RollbackAfterFailure() noexcept;
 
   TDVXLocalSession& session_;
   int32_t sessionID_;
@@ -50,6 +64,7 @@ class TDVXTransaction {
   std::vector<std::pair<TDVXTableData*, TDVXTableState>> tables_;
   std::vector<std::pair<TDVXLocalCursor*, TDVXCursorSnapshot>> cursors_;
   bool finished_ = false;
+  std::string brokenBy_;
 };
 
 }  // namespace dvx

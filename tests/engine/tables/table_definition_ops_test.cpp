@@ -382,10 +382,10 @@ TEST_F(TableDefinitionOpsTest, IdentifiersAreUniqueAcrossTheFile) {
   for (int32_t id : fresh) EXPECT_GT(id, highestOld);
 }
 
-// A create that dies between committing the table's files and committing
-// its definitions leaves a table whose definition stream is empty. Such a
-// leftover can never be opened, so it must at least be droppable (a
-// restructure's recovery drops its half-made copy this way).
+// A file whose table has its files but an empty definition stream (left
+// by a create that committed the files before the definitions, as creates
+// once did). Such a leftover can never be opened, so it must at least be
+// droppable (a restructure's recovery drops its half-made copy this way).
 TEST_F(TableDefinitionOpsTest, ATableWhoseDefinitionsNeverReachedTheFileCanBeDropped) {
   db_->Storage().CreateTableFiles("Halb");
   Reopen();
