@@ -96,6 +96,30 @@ void TDVXTemporaryPageManager::WriteFilePage(int32_t pageNo, const uint8_t* buff
   file.WriteBuffer(buffer, static_cast<size_t>(kPageSize), kErrTemporaryPageWrite);
 }
 
+int32_t TDVXTemporaryPageManager::BeginCommit(const std::vector<TDVXPage*>& pages, const std::set<int32_t>& added) {
+  before_.clear();
+  for (TDVXPage* page : pages) {
+    // A page the change set took from the free space held nothing before.
+    if (added.count(page->PageNo())) continue;
+    TDVXPage stored(this, kPageSize, HeaderSize());
+    stored.SetPageNo(page->PageNo());
+    InternalReadPage(stored);
+    before_.emplace_back(page->PageNo(), std::vector<uint8_t>(stored.Buffer(), stored.Buffer() + kPageSize));
+  }
+  return TDVXPageManager::BeginCommit(pages, added);
+}
+
+void TDVXTemporaryPageManager::AbortCommit() {
+  std::vector<std::pair<int32_t, std::vector<uint8_t>>> before = std::move(before_);
+  before_.clear();
+  for (const auto& [pageNo, bytes] : before) {
+    TDVXPage stored(this, kPageSize, HeaderSize());
+    stored.SetPageNo(pageNo);
+    std::memcpy(Frame(stored), bytes.data(), bytes.size());
+    InternalWritePage(stored);
+  }
+}
+
 void TDVXTemporaryPageManager::InternalReadPage(TDVXPage& page) {
   if (!InFile(page.PageNo())) {
     inner_->InternalReadPage(page);

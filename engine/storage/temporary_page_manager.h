@@ -20,7 +20,10 @@
 // rising order.
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/core/platform/file.h"
 #include "engine/core/platform/temp_files.h"
@@ -60,6 +63,13 @@ class TDVXTemporaryPageManager : public TDVXPageManager {
  protected:
   void CheckPageNo(int32_t pageNo) override;
   const char* ClassName() const override { return "TDVXTemporaryPageManager"; }
+  // A commit that fails part way (a write of the file) puts back the pages
+  // it wrote: BeginCommit keeps what the pages about to be written hold,
+  // AbortCommit writes that back, so the change set, whole again, is what
+  // a cancel drops.
+  int32_t BeginCommit(const std::vector<TDVXPage*>& pages, const std::set<int32_t>& added) override;
+  void AbortCommit() override;
+  void EndCommit() override { before_.clear(); }
 
  private:
   bool InFile(int32_t pageNo) const { return pageNo >= memoryLimit_; }
@@ -75,6 +85,8 @@ class TDVXTemporaryPageManager : public TDVXPageManager {
   // Bit i: page M + i.
   TDVXBitArray fileAllocated_;
   std::unique_ptr<TDVXTemporaryStream> file_;
+  // The stored bytes of the pages the commit under way overwrites.
+  std::vector<std::pair<int32_t, std::vector<uint8_t>>> before_;
 };
 
 }  // namespace dvx

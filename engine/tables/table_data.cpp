@@ -19,6 +19,7 @@
 #include "engine/tables/btree_index.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/table_read_scope.h"
+#include "engine/tables/unit_of_work.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_change_notices.h"
 #include "engine/tables/table_data_errors.h"
@@ -395,19 +396,13 @@ bool TDVXTableData::Insert(TDVXLocalCursor& cursor) {
   CheckConstraints(cursor, true, buffer, nullptr);
   TPendingBlobWrite blobs(Fields(), buffer);
   const TDVXRecordID recordID = RecordManager().InsertRecord(blobs.Record(), id);
-  try {
-    for (auto& index : indexes_) index->InsertRecord(id, buffer, recordID);
-  } catch (...) {
-    // The index pages go back with the operation; a record kept outside
-    // pages is taken back here so the table and its indexes agree.
-    if (RecordsOutsidePages()) {
-      try {
-        RecordManager().DeleteRecord(recordID, id);
-      } catch (...) {
-      }
-    }
-    throw;
-  }
+  // The index pages go back with the operation; a record kept outside
+  // pages is taken back with them, whether an index or the commit of the
+  // index pages failed, so the table and its indexes agree.
+  if (RecordsOutsidePages())
+    session.Operation().work->OnUndo(IndexPageManager(),
+                                     [this, recordID, id] { RecordManager().DeleteRecord(recordID, id); });
+  for (auto& index : indexes_) index->InsertRecord(id, buffer, recordID);
   // The record's autoincrement values were mostly drawn when it was begun
   // (InitRecord), outside any operation, so the state Touch took holds
   // them already and Complete finds nothing to save. The sequence goes

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "engine/tables/table_checker.h"
+#include "engine/tables/temporary_database_data.h"
 #include "engine/tables/transaction.h"
 #include "engine/tables/unit_of_work.h"
 #include "tests/engine/tables/table_test_support.h"
@@ -279,6 +280,51 @@ TEST_F(UnitOfWorkFaultsTest, ARefusedSavepointRollbackBreaksTheTransaction) {
   EXPECT_EQ(Image(), before);
   EXPECT_THAT(Insert(62, "Silicea"), Succeeded());
   ExpectIndexesValid();
+}
+
+}  // namespace
+}  // namespace dvx::test
+
+namespace dvx::test {
+namespace {
+
+// A temporary table keeps its records outside pages and its index pages,
+// beyond the first one, in a file of its own. A write of that file failing
+// in the commit of an insert's index pages takes the record back too, so
+// the table and its indexes still agree.
+class TemporaryUnitOfWorkTest : public TTableFixture {
+ protected:
+  void TearDown() override {
+    cursor_.reset();
+    session_.reset();
+  }
+  TDVXTemporaryDatabaseData temporary_{[this] {
+    TDVXTemporaryTableSettings settings;
+    settings.memoryPages = 1;
+    settings.records.fileSystem = &fs_;
+    return settings;
+  }()};
+};
+
+TEST_F(TemporaryUnitOfWorkTest, AFailedCommitOfTheIndexPagesTakesTheInsertedRecordBack) {
+  UseDatabase(temporary_);
+  CreateRemedies();
+  OpenCursor();
+  for (int i = 1; i <= 60; ++i) ASSERT_THAT(Insert(i, "T" + std::to_string(i)), Succeeded());
+  int failures = 0;
+  for (int n = 1; n <= 3; ++n) {
+    for (int i = 0; i < 20; ++i) {
+      const int64_t count = cursor_->GetRecordCount();
+      fs_.FailNthWrite(n);
+      const TDVXCursorResult result = Insert(1000 + 20 * n + i, "F" + std::to_string(i));
+      fs_.FailNthWrite(0);
+      if (!result.ok()) ++failures;
+      EXPECT_EQ(cursor_->GetRecordCount(), count + (result.ok() ? 1 : 0)) << n << " " << result.message;
+      ExpectIndexesValid();
+      if (HasFailure()) return;
+    }
+  }
+  EXPECT_GT(failures, 0);
 }
 
 }  // namespace
