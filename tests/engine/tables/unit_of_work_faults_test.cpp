@@ -282,6 +282,30 @@ TEST_F(UnitOfWorkFaultsTest, ARefusedSavepointRollbackBreaksTheTransaction) {
   ExpectIndexesValid();
 }
 
+// Outside a transaction an operation fails while a page of the session's
+// change set is still held, so its pages cannot be cancelled. They are not
+// committed by the next operation: it cancels them first, and refuses to
+// run while that still fails.
+TEST_F(UnitOfWorkFaultsTest, PagesAFailedOperationCouldNotCancelAreDroppedBeforeTheNext) {
+  const TImage before = Image();
+  TDVXPageManager& pm = session_->PageManager();
+  const int32_t sessionID = session_->SessionID();
+  TDVXPage* stray = pm.AddPage(sessionID);
+  stray->WritableData()[0] = 1;
+  EXPECT_THAT(Insert(10, "Arnica"), ResultIs(::testing::_, HasSubstr("Duplicate found")));
+  EXPECT_THAT(Insert(60, "Pulsatilla"),
+              ResultIs(::testing::_, HasSubstr("could not be undone"), kErrLeftoverChanges));
+  EXPECT_EQ(Image(), before);
+  pm.PutPage(stray);
+  ASSERT_THAT(Insert(60, "Pulsatilla"), Succeeded());
+  EXPECT_FALSE(pm.HasChanges(sessionID));
+  // The stray page never reached the file: no page is marked used without
+  // an owner.
+  ReopenFresh();
+  EXPECT_THAT(Image().problems, ::testing::IsEmpty());
+  EXPECT_EQ(Image().rows.size(), before.rows.size() + 1);
+}
+
 }  // namespace
 }  // namespace dvx::test
 
