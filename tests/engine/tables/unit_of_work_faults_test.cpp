@@ -282,6 +282,38 @@ TEST_F(UnitOfWorkFaultsTest, ARefusedSavepointRollbackBreaksTheTransaction) {
   ExpectIndexesValid();
 }
 
+// A transaction's commit meets a failed write or flush at each of its
+// steps: the records it holds are in memory and in the file, or in
+// neither, and the transaction is over either way.
+TEST_F(UnitOfWorkFaultsTest, AFaultAtEachStepOfATransactionsCommitLeavesMemoryAndFileAlike) {
+  const std::vector<std::pair<const char*, std::function<void(int)>>> faults{
+      {"write", [&](int n) { fs_.FailNthWrite(n); }}, {"flush", [&](int n) { fs_.FailNthFlush(n); }}};
+  for (const auto& [what, fault] : faults) {
+    int failures = 0;
+    for (int n = 1; n < 100; ++n) {
+      Recreate();
+      const TImage before = Image();
+      session_->StartTransaction();
+      ASSERT_THAT(Insert(60, "Pulsatilla"), Succeeded());
+      ASSERT_THAT(Insert(70, "Sepia"), Succeeded());
+      fault(n);
+      const std::string error = Failure([&] { session_->Commit(true); });
+      fault(0);
+      EXPECT_FALSE(session_->InTransaction());
+      const TImage shown = Image();
+      EXPECT_TRUE(shown.Visible() == before.Visible() || shown.rows.size() == before.rows.size() + 2)
+          << what << " " << n << " (" << error << "): " << shown;
+      EXPECT_THAT(shown.problems, ::testing::IsEmpty()) << what << " " << n;
+      ReopenFresh();
+      EXPECT_EQ(Image(), shown) << what << " " << n << " (" << error << ") after a reopen";
+      EXPECT_THAT(Insert(99, "Zincum"), Succeeded()) << what << " " << n;
+      if (HasFailure() || error.empty()) break;
+      ++failures;
+    }
+    EXPECT_GT(failures, 1) << what;
+  }
+}
+
 // Outside a transaction an operation fails while a page of the session's
 // change set is still held, so its pages cannot be cancelled. They are not
 // committed by the next operation: it cancels them first, and refuses to
