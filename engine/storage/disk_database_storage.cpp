@@ -1,4 +1,5 @@
 #include "engine/storage/disk_database_storage.h"
+#include "engine/core/cleanup_failures.h"
 #include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
@@ -111,6 +112,7 @@ void TDVXDiskDatabaseStorage::CancelSystemChanges(bool committing) {
   try {
     PageManager().CancelChanges(kSystemSessionID);
   } catch (...) {
+    NoteCleanupFailure("cancelling the system session's changes");
   }
 }
 
@@ -153,6 +155,7 @@ TDVXTableListRecord TDVXDiskDatabaseStorage::CreateTableFiles(const std::string&
       if (locks.IsOpen())
         for (int32_t no : locks.Chain()) pm.FreePageNo(no);
     } catch (...) {
+      NoteCleanupFailure("freeing the pages of a table locks file");
     }
     throw;
   }

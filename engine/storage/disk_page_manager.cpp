@@ -1,4 +1,5 @@
 #include "engine/storage/disk_page_manager.h"
+#include "engine/core/cleanup_failures.h"
 #include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
@@ -376,6 +377,7 @@ TDVXLockByteGuard::~TDVXLockByteGuard() {
   try {
     Release();
   } catch (...) {
+    NoteCleanupFailure("releasing a lock byte");
   }
 }
 
@@ -401,6 +403,7 @@ int32_t TDVXDiskPageManager::IncrementStateCounter() {
     try {
       AbortCommit();
     } catch (...) {
+      NoteCleanupFailure("aborting a failed commit");
     }
     EndCommit();
     throw;
@@ -469,6 +472,7 @@ int32_t TDVXDiskPageManager::BeginCommit(const std::vector<TDVXPage*>& pages, co
     try {
       journal_.Invalidate(false, kErrWriteJournal);
     } catch (...) {
+      NoteCleanupFailure("invalidating the journal after a failed write");
     }
     throw;
   }

@@ -1,4 +1,5 @@
 #include "engine/storage/free_space_manager.h"
+#include "engine/core/cleanup_failures.h"
 #include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
@@ -59,6 +60,7 @@ void TDVXDatabaseFreeSpaceManager::Rollback(int64_t oldPageCount) {
         pageManager_.WriteWholePage(bitmap.original.data(), static_cast<int32_t>(no),
                                     encrypted ? kErrWritePartEncrypted : kErrWritePagePart);
   } catch (...) {
+    NoteCleanupFailure("writing back the free space bitmaps");
   }
 }
 

@@ -1,4 +1,5 @@
 #include "engine/storage/internal_locked_file.h"
+#include "engine/core/cleanup_failures.h"
 #include "engine/storage/storage_errors.h"
 #include "engine/storage/owner_ids.h"
 
@@ -48,6 +49,7 @@ void TDVXInternalLockedDBFile::Create(int64_t size, int32_t owner) {
       try {
         pageManager_.FreePageNo(no);
       } catch (...) {
+        NoteCleanupFailure("freeing the pages of a file that could not be made");
       }
     }
     throw;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/cleanup_failures.h"
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
 #include "engine/storage/database_file.h"
@@ -68,6 +69,7 @@ TDVXTableLocksManager::~TDVXTableLocksManager() {
         if (entry.recordLocked) ReleaseRecordByte(entry.recordID);
       SetHeld(item, {THeld::None, THeld::None, THeld::None});
     } catch (...) {
+      NoteCleanupFailure("releasing the lock bytes of a table");
     }
   }
 }

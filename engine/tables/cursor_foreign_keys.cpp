@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/core/exception.h"
+#include "engine/core/cleanup_failures.h"
 #include "engine/tables/cursor_checks.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/foreign_key_errors.h"
@@ -60,6 +61,7 @@ void TDVXLocalCursor::RenameTable(const std::string& newName) {
     try {
       database.RenameTable(session_, newName, oldName);
     } catch (...) {
+      NoteCleanupFailure("giving a table its old name back");
     }
     throw;
   }

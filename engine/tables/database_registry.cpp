@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/cleanup_failures.h"
 #include "engine/core/locale.h"
 #include "engine/tables/disk_database_data.h"
 #include "engine/tables/memory_database_data.h"
@@ -25,6 +26,7 @@ TDVXDatabaseRegistry::~TDVXDatabaseRegistry() {
     try {
       entry->database->CloseDatabase();
     } catch (...) {
+      NoteCleanupFailure("closing a database at the end of the run");
     }
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/core/cleanup_failures.h"
 #include "engine/core/exception.h"
 #include "engine/tables/database_data.h"
 #include "engine/tables/session_errors.h"
@@ -18,6 +19,7 @@ TDVXLocalSession::~TDVXLocalSession() {
   try {
     Disconnect();
   } catch (...) {
+    NoteCleanupFailure("disconnecting a session");
   }
 }
 

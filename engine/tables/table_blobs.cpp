@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/core/exception.h"
+#include "engine/core/cleanup_failures.h"
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/storage/disk_record_manager.h"
@@ -89,6 +90,7 @@ TDVXTableData::TPendingBlobWrite::~TPendingBlobWrite() {
   try {
     DiscardPendingBlobs(fields_, copy_.data());
   } catch (...) {
+    NoteCleanupFailure("freeing the pending values of a record write");
   }
 }
 
