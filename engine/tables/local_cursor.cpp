@@ -1,7 +1,9 @@
 #include "engine/tables/local_cursor.h"
 
 #include <cstring>
+#include <exception>
 
+#include "engine/core/cleanup_failures.h"
 #include "engine/core/exception.h"
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
@@ -24,6 +26,7 @@ TDVXLocalCursor::~TDVXLocalCursor() {
   try {
     Close();
   } catch (...) {
+    NoteCleanupFailure("closing a cursor");
   }
 }
 
@@ -74,7 +77,14 @@ void TDVXLocalCursor::Close() {
   ReleaseEditLock();
   DropBLOBStreams(false, false);
   ReleaseTableLocks();
-  DiscardPendingBlobs(table.Fields(), buffer_.data());
+  // A buffer that cannot give its pending values back must not keep the
+  // cursor registered: the close goes through and reports the error after.
+  std::exception_ptr discardFailure;
+  try {
+    DiscardPendingBlobs(table.Fields(), buffer_.data());
+  } catch (const EDVXException&) {
+    discardFailure = std::current_exception();
+  }
   // Expressions and the projection are bound to the layout of the table
   // as it was open.
   filter_.reset();
@@ -93,6 +103,7 @@ void TDVXLocalCursor::Close() {
   const bool drop = dropOnClose_ && database.KeepsTables() && table.CursorCount() == 0;
   database.ReleaseTable(table);
   if (drop) database.DeleteTable(session_, tableName_);
+  if (discardFailure) std::rethrow_exception(discardFailure);
 }
 
 void TDVXLocalCursor::NewRecord() {
@@ -258,15 +269,20 @@ TDVXCursorSnapshot TDVXLocalCursor::TakeSnapshot() const { return {bof_, eof_, r
 void TDVXLocalCursor::PutSnapshot(const TDVXCursorSnapshot& snapshot) {
   // Pending BLOB blocks belong to one buffer; a snapshot's copy of a slot
   // would name a block the live buffer may free, so the live slots are
-  // released and the snapshot's taken without pending values.
+  // released and the snapshot's taken without pending values. A released
+  // block's handle must leave the slot with its marker: the NULL flag alone
+  // does not stop a later release from freeing it again.
   if (table_) DiscardPendingBlobs(table_->Fields(), buffer_.data());
   buffer_ = snapshot.buffer;
   if (table_) {
     const TDVXFieldDefs& fields = table_->Fields();
-    for (int i = 0; i < fields.Count(); ++i)
-      if (IsAdvancedBlobType(fields.Items(i)->AdvancedFieldType()) &&
-          BlobSlotMarker(buffer_.data() + fields.Items(i)->MemoryOffset()) == kBlobSlotPending)
+    for (int i = 0; i < fields.Count(); ++i) {
+      uint8_t* slot = buffer_.data() + fields.Items(i)->MemoryOffset();
+      if (IsAdvancedBlobType(fields.Items(i)->AdvancedFieldType()) && BlobSlotMarker(slot) == kBlobSlotPending) {
+        std::memset(slot, 0, 8);
         SetNull(true, i, buffer_.data());
+      }
+    }
   }
   bof_ = snapshot.bof;
   eof_ = snapshot.eof;

@@ -437,6 +437,7 @@ bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
     throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
                         {recordID.pageNo, static_cast<int32_t>(recordID.itemNo), tableName_});
   uint8_t* buffer = cursor.Record();
+  CheckBlobReferences(buffer, old.data(), recordID);
   CheckConstraints(cursor, false, buffer, old.data());
   const bool hasActions = constraintManager_.ConstraintDefs().HasUpdateActions();
   // A record kept outside pages is not taken back with them: where the
@@ -455,6 +456,29 @@ bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
   NoteChangeThrough(&cursor);
   tableLock.Release();
   return true;
+}
+
+void TDVXTableData::CheckBlobReferences(const uint8_t* buffer, const uint8_t* stored, const TDVXRecordID& id) const {
+  // A BLOB value the buffer carries over from its read must still be the
+  // record's: a buffer read before another cursor replaced the value names
+  // a freed item, which a later insert may have taken, and writing it back
+  // would give this record the other one's value.
+  if (!hasBlobs_) return;
+  const TDVXFieldDefs& fields = Fields();
+  for (int i = 0; i < fields.Count(); ++i) {
+    const TDVXFieldDef& field = *fields.Items(i);
+    if (!IsAdvancedBlobType(field.AdvancedFieldType()) || IsNull(i, buffer)) continue;
+    const uint8_t* slot = buffer + field.MemoryOffset();
+    if (BlobSlotMarker(slot) != kBlobSlotCurrent) continue;
+    const uint8_t* now = stored + field.MemoryOffset();
+    if (!IsNull(i, stored) && BlobSlotMarker(now) == kBlobSlotCurrent &&
+        std::memcmp(slot, now, kBlobReferenceSize) == 0)
+      continue;
+    throw EDVXException(kErrStaleBlobReference,
+                        "Error updating record - field '%s' of the record (PageNo = %d, PageItemNo = %d) in table '%s' "
+                        "changed since it was read",
+                        {field.ObjectName(), id.pageNo, static_cast<int32_t>(id.itemNo), tableName_});
+  }
 }
 
 void TDVXTableData::StepAside(TDVXLocalCursor& cursor) {

@@ -343,6 +343,9 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void CheckRange(const TDVXConstraintDefCheck& constraint, const uint8_t* buffer);
   void DrawAutoincValues(TDVXLocalSession& session, uint8_t* buffer);
   bool ReadStored(int32_t session, const TDVXRecordID& id, std::vector<uint8_t>& buffer);
+  // 30987 when a BLOB field of `buffer` names a stored value that is no
+  // longer the one `stored` (the record as it is now) holds.
+  void CheckBlobReferences(const uint8_t* buffer, const uint8_t* stored, const TDVXRecordID& id) const;
   // Moves the cursor off the record it stands on before a delete.
   void StepAside(TDVXLocalCursor& cursor);
   // Sets the fields of each listed record (UpdateAll's work on a given set).

@@ -53,5 +53,6 @@ constexpr int32_t kErrInvalidScanCondition = 30970;    // "Invalid scan conditio
 constexpr int32_t kErrScanRowSource = 30971;           // "Scan expression of table '%s' is bound to another record layout"
 constexpr int32_t kErrUpdateAllField = 30972;          // "Cannot find field %s in table %s"
 constexpr int32_t kErrUpdateAllItemCount = 30973;      // "Invalid item number - ItemNo = %d, ItemCount = %d"
+constexpr int32_t kErrStaleBlobReference = 30987;      // "Error updating record - field '%s' of the record ... changed since it was read"
 
 }  // namespace dvx

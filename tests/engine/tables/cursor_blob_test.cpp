@@ -4,6 +4,9 @@
 // neither leak nor lose.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "engine/core/cleanup_failures.h"
 #include "engine/schema/blob_slot.h"
 #include "engine/tables/cursor_blob_errors.h"
 #include "engine/tables/local_blob_stream.h"
@@ -58,6 +61,12 @@ class CursorBlobTest : public TTableFixture {
     while (cursor_->GetRecord(grmNext) == grrDone)
       if (GetInt(kNoteId) == id) return;
     FAIL() << "no note " << id;
+  }
+
+  static int32_t GetIntOf(TDVXLocalCursor& cursor, int field) {
+    int32_t value = 0;
+    EXPECT_TRUE(GetFieldData(field, cursor.Fields(), &value, cursor.Record()));
+    return value;
   }
 
   bool compressed_ = false;
@@ -199,6 +208,93 @@ TEST_F(CursorBlobTest, ARefusedPostKeepsThePendingValueForTheNextPost) {
   ReopenNotes();
   SeekNote(1);
   EXPECT_EQ(ReadField(kNotePicture), Pattern(3000, 8));
+}
+
+// The transaction's snapshot of the buffer holds the pending value's slot;
+// the rollback frees the live block, so the buffer it gives back must not
+// name that block any more: every later read, new record and close of the
+// cursor would meet a handle that is gone.
+TEST_F(CursorBlobTest, ARollbackLeavesNoFreedPendingValueInTheBuffer) {
+  ASSERT_THAT(InsertNote(1, Pattern(40, 9)), Succeeded());
+  cursor_->SetCurrentIndex("PK_Notes");
+  cursor_->NewRecord();
+  SetInt(kNoteId, 2);
+  WriteField(kNotePicture, Pattern(600, 10));
+  session_->StartTransaction();
+  session_->Rollback();
+  EXPECT_EQ(PendingBlobCount(), pendingBefore_) << "the rollback frees the buffer's pending value";
+  EXPECT_TRUE(IsNull(kNotePicture, cursor_->Record()));
+  const int32_t one = 1;
+  SetFieldData(kNoteId, cursor_->Fields(), &one, cursor_->KeyBuffer().data());
+  cursor_->SetKeyFieldCount(1);
+  EXPECT_NO_THROW(EXPECT_TRUE(cursor_->GotoKey(ctEqual)));
+  EXPECT_EQ(ReadField(kNotePicture), Pattern(40, 9));
+  EXPECT_NO_THROW(cursor_->NewRecord());
+  EXPECT_NO_THROW(cursor_->Close());
+  EXPECT_FALSE(cursor_->IsOpen());
+  EXPECT_THAT(FileProblems(), ::testing::IsEmpty());
+}
+
+// A cursor destroyed while its buffer names a pending value it cannot free
+// (a handle that names no block) still leaves its session, and the failure
+// is in the cleanup log instead of being dropped.
+TEST_F(CursorBlobTest, ACursorThatCannotFreeItsPendingValueAtDestructionIsNoted) {
+  cursor_->NewRecord();
+  SetInt(kNoteId, 1);
+  WriteField(kNotePicture, Pattern(100, 4));
+  TDVXFieldDefs fields;
+  fields.Assign(cursor_->Fields());
+  const std::vector<uint8_t> saved(cursor_->Record(), cursor_->Record() + fields.RecordSize());
+  uint8_t* slot = cursor_->Record() + fields.Items(kNotePicture)->MemoryOffset();
+  const uint32_t bogus = BlobSlotHandle(slot) ^ 0x7FFF0000u;
+  std::memcpy(slot, &bogus, sizeof bogus);
+  ClearCleanupFailures();
+  cursor_.reset();
+  EXPECT_EQ(CleanupFailureCount(), 1u);
+  ASSERT_EQ(CleanupFailures().size(), 1u);
+  EXPECT_THAT(CleanupFailures().front(), ::testing::StartsWith("closing a cursor: "));
+  EXPECT_THAT(CleanupFailures().front(), ::testing::HasSubstr("30913"));
+  std::vector<uint8_t> real = saved;
+  DiscardPendingBlobs(fields, real.data());
+  EXPECT_NO_THROW(session_.reset()) << "no cursor of the session is left behind";
+  ClearCleanupFailures();
+}
+
+// A cursor's buffer names the BLOB value it read. Another cursor replaces
+// that value and a new record may take the freed item: a post of the stale
+// buffer must be refused, never give the record the new record's value.
+TEST_F(CursorBlobTest, APostFromABufferReadBeforeTheValueWasReplacedIsRefused) {
+  for (bool reuse : {true, false}) {
+    SCOPED_TRACE(reuse ? "freed item taken by a new record" : "freed item left free");
+    const int32_t id = reuse ? 1 : 11;
+    ASSERT_THAT(InsertNote(id, Pattern(2000, 1)), Succeeded());
+    TDVXLocalCursor stale(*session_, kNotes);
+    stale.Open();
+    stale.First();
+    while (stale.GetRecord(grmNext) == grrDone && GetIntOf(stale, kNoteId) != id) {
+    }
+    ASSERT_EQ(GetIntOf(stale, kNoteId), id);
+    SeekNote(id);
+    WriteField(kNotePicture, Pattern(2500, 2));
+    ASSERT_THAT(cursor_->Post(false), Succeeded());
+    if (reuse) {
+      ASSERT_THAT(InsertNote(id + 1, Pattern(1800, 3)), Succeeded());
+    }
+    SetInt(stale.Record(), kNoteId, id + 5);
+    const TDVXCursorResult refused = stale.Post(false);
+    EXPECT_EQ(refused.code, -2);
+    EXPECT_EQ(refused.nativeCode, 30987) << refused.message;
+    EXPECT_THAT(refused.message, ::testing::HasSubstr("field 'Picture'"));
+    EXPECT_THAT(refused.message, ::testing::HasSubstr("changed since it was read"));
+    stale.Close();
+    SeekNote(id);
+    EXPECT_EQ(ReadField(kNotePicture), Pattern(2500, 2)) << "the record keeps its own value";
+    if (reuse) {
+      SeekNote(id + 1);
+      EXPECT_EQ(ReadField(kNotePicture), Pattern(1800, 3));
+    }
+  }
+  EXPECT_THAT(FileProblems(), ::testing::IsEmpty());
 }
 
 struct TRoundTrip {
