@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/core/cleanup_failures.h"
 #include "engine/core/exception.h"
 
 namespace dvx {
@@ -55,6 +56,7 @@ TDVXPage* TDVXPageManager::AddPage(int32_t session) {
     }
     clean_.Take(stale);
   }
+  DropCommittedCopy(no);
   page->useCount_ = 1;
   page->dirty_ = true;
   page->sessionID_ = session;
@@ -69,9 +71,9 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
   TChangeSet& set = ChangeSet(session);
   TDVXPage* page = set.dirty.Find(pageNo);
   if (!page) {
-    if (FindInOtherSessions(session, pageNo))
-      throw EDVXException(kErrUsedByOtherSession, "Page is used by other session");
-    page = clean_.Find(pageNo);
+    const bool dirtyElsewhere = FindInOtherSessions(session, pageNo) != nullptr;
+    TDVXPageList& list = dirtyElsewhere ? committed_ : clean_;
+    page = list.Find(pageNo);
     if (!page) {
       CheckPageNo(pageNo);
       auto fresh = std::make_unique<TDVXPage>(this, pageSize_, headerSize_);
@@ -81,7 +83,7 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
       InternalReadPage(*fresh);  // a failed read leaves nothing in the cache
       fresh->stamp_ = stamp;
       page = fresh.get();
-      clean_.Append(std::move(fresh));
+      list.Append(std::move(fresh));
     } else if (!exclusive_ && page->useCount_ == 0 && !page->dirty_ &&
                (!hook || hook(context, page->stamp_, pageNo))) {
       auto bracket = brackets_.find(session);
@@ -89,8 +91,8 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
       if (counter != page->stamp_) {
         try {
           InternalReadPage(*page);
-        } catch (...) {
-          clean_.Take(page);
+        } catch (const EDVXException&) {
+          list.Take(page);
           throw;
         }
         page->stamp_ = counter;
@@ -109,6 +111,9 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
 // added since the savepoint needs none: a rollback releases it.
 void TDVXPageManager::NoteWrite(TDVXPage& page) {
   TDVXLockGuard guard(lock_);
+  // A committed copy stands for a page another session is changing: the
+  // reader may look, never write.
+  if (page.list_ == &committed_) throw EDVXException(kErrUsedByOtherSession, "Page is used by other session");
   TChangeSet* set = FindChangeSet(page.sessionID_);
   if (set && set->savepoint) SaveImage(*set, page);
 }
@@ -208,6 +213,7 @@ void TDVXPageManager::RollbackToSavepoint(int32_t session) {
   while (set->added.size() > sp->added) {
     const int32_t no = set->added.back();
     if (TDVXPage* p = set->dirty.Find(no)) set->dirty.Take(p);
+    DropCommittedCopy(no);
     set->added.pop_back();
     InternalRemovePage(no);
   }
@@ -223,7 +229,10 @@ void TDVXPageManager::RollbackToSavepoint(int32_t session) {
     if (!p || (list != &set->dirty && list != &clean_)) continue;
     std::memcpy(p->buffer_, image.bytes.data(), std::min(image.bytes.size(), p->bufferSize_));
     p->dirty_ = image.dirty;
-    if (!image.dirty && list == &set->dirty) clean_.Append(set->dirty.Take(p));
+    if (!image.dirty && list == &set->dirty) {
+      DropCommittedCopy(no);
+      clean_.Append(set->dirty.Take(p));
+    }
   }
   TrimCleanList();
 }
@@ -237,6 +246,10 @@ void TDVXPageManager::PutPage(TDVXPage* page) {
     throw EDVXException(kErrInvalidUseCount, "Error - invalid use count = %d, pageNo = %d",
                         {page->useCount_ - 1, page->pageNo_});
   page->useCount_ -= 1;
+  if (page->list_ == &committed_) {
+    if (page->useCount_ == 0 && !FindInOtherSessions(page->sessionID_, page->pageNo_)) committed_.Take(page);
+    return;
+  }
   if (page->useCount_ == 0 && page->list_ == &clean_) {
     auto owned = clean_.Take(page);
     if (page->dirty_)
@@ -308,6 +321,7 @@ void TDVXPageManager::ApplyChanges(int32_t session) {
     try {
       AbortCommit();
     } catch (...) {
+      NoteCleanupFailure("aborting a failed commit");
     }
     EndCommit();
     throw;
@@ -316,6 +330,7 @@ void TDVXPageManager::ApplyChanges(int32_t session) {
   // took from the free space are its own.
   while (!set->dirty.Empty()) {
     TDVXPage* p = set->dirty.items().front().get();
+    DropCommittedCopy(p->pageNo_);
     auto owned = set->dirty.Take(p);
     owned->dirty_ = false;
     owned->stamp_ = stamp;
@@ -337,6 +352,7 @@ void TDVXPageManager::ApplyChanges(int32_t session) {
   for (int32_t no : releases) {
     TDVXPageList* list = nullptr;
     if (TDVXPage* p = FindAnywhere(no, &list)) list->Take(p);
+    DropCommittedCopy(no);
     try {
       InternalRemovePage(no);
     } catch (const EDVXException&) {
@@ -358,6 +374,7 @@ void TDVXPageManager::CancelChanges(int32_t session) {
                           {p->pageNo_, p->useCount_});
   }
   ++generation_;
+  for (auto& p : set->dirty.items()) DropCommittedCopy(p->pageNo_);
   set->dirty.Clear();
   set->removed.clear();
   set->removedSet.clear();
@@ -366,6 +383,12 @@ void TDVXPageManager::CancelChanges(int32_t session) {
     set->added.pop_back();
   }
   changeSets_.erase(session);
+}
+
+void TDVXPageManager::DropCommittedCopy(int32_t pageNo) {
+  // A copy in use stays with its reader and goes when it is put back
+  // (PutPage), since no session holds the page dirty by then.
+  if (TDVXPage* copy = committed_.Find(pageNo); copy && copy->useCount_ == 0) committed_.Take(copy);
 }
 
 void TDVXPageManager::CheckNoDirtyPages() {
@@ -381,6 +404,7 @@ void TDVXPageManager::DiscardAllPages() {
   ++generation_;
   changeSets_.clear();
   clean_.Clear();
+  committed_.Clear();
 }
 
 void TDVXPageManager::DiscardCleanPages() {
@@ -418,6 +442,7 @@ TDVXPageRef::~TDVXPageRef() {
   try {
     Release();
   } catch (...) {
+    NoteCleanupFailure("putting back a page");
   }
 }
 

@@ -10,7 +10,8 @@
 //     count against CacheCapacity and are evicted, oldest first.
 //  3. A page in use (UseCount > 0) belongs to one session; another session
 //     asking for it is refused. A page in a session's dirty list holds that
-//     session's uncommitted changes and is refused to every other session.
+//     session's uncommitted changes and is never lent to another session,
+//     which reads the file's version instead (invariant 7).
 //  4. A page that is in use or Dirty is never reread or discarded, so
 //     uncommitted changes are never overwritten.
 //  5. While a session has a savepoint, every page it changes holds the
@@ -42,6 +43,15 @@
 //     bracket moves the bracket to the commit's stamp. Invariant 4 holds
 //     inside a bracket as outside: pages in use or Dirty are never reread.
 //     Outside every bracket each use of a cached page asks the file.
+//  7. A page dirty in one session's change set is read by every other
+//     session as the file holds it: from a committed copy, a page object
+//     of its own in the committed-copy list (the one exception to
+//     invariant 1), read from the file and revalidated like a clean page.
+//     A committed copy is never written (marking it Dirty is refused as
+//     "Page is used by other session"), and it goes when the change set
+//     holding the page commits or cancels, or when its last reader puts it
+//     back after that. So one session's uncommitted changes stay invisible
+//     to the others, which still read the table.
 //
 //   AddPage ──▶ dirty list ──ApplyChanges──▶ clean list ──evict──▶ gone
 //   GetPage (miss) ──▶ clean list ──PutPage(Dirty)──▶ dirty list
@@ -202,6 +212,8 @@ class TDVXPageManager {
   TDVXPage* FindInOtherSessions(int32_t session, int32_t pageNo);
   TDVXPage* FindAnywhere(int32_t pageNo, TDVXPageList** list);
   void TrimCleanList();
+  // Forgets the unused committed copy of a page (invariant 7).
+  void DropCommittedCopy(int32_t pageNo);
   void SaveImage(TChangeSet& set, TDVXPage& page);
 
   TDVXCriticalSection lock_;
@@ -210,6 +222,8 @@ class TDVXPageManager {
   bool exclusive_ = false;
   size_t cacheCapacity_ = kDefaultCacheCapacity;
   TDVXPageList clean_;
+  // Committed copies of pages dirty in another session (invariant 7).
+  TDVXPageList committed_;
   std::map<int32_t, TChangeSet> changeSets_;
   std::map<int32_t, TBracket> brackets_;
   uint64_t generation_ = 0;

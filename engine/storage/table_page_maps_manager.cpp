@@ -55,6 +55,15 @@ void TDVXTablePageMapsManager::Load(int32_t session) {
   const int32_t counter = pageManager_.SessionStateCounter(session);
   const uint64_t generation = pageManager_.Generation();
   if (loaded_ && loadedSession_ == session && loadedCounter_ == counter && loadedGeneration_ == generation) return;
+  // A kept map file holds the view of the session that last read or wrote
+  // it, at the page generation of then: another session's uncommitted
+  // change, or content a commit or cancel since has replaced. Reaching
+  // here, the pages are read again (another session's change set gives
+  // the committed version).
+  if (mayKeep_) {
+    TDVXInternalDBFile& file = mapFile_.File();
+    file.Open(file.FirstPageNo(), mayKeep_);
+  }
   loaded_ = false;
   TDVXTablePFSMapState before = state_;
   mapFile_.Load(session);

@@ -54,13 +54,20 @@ TEST_F(PageCacheTest, PageHeldByOneSessionIsRefusedToAnother) {
   pm->PutPage(pm->GetPage(2, 3));
 }
 
-TEST_F(PageCacheTest, UncommittedChangesOfOneSessionAreRefusedToAnother) {
+TEST_F(PageCacheTest, UncommittedChangesOfOneSessionStayInvisibleToAnother) {
   auto pm = WithPages(1);
   TDVXPage* page = pm->GetPage(1, 3);
+  const uint8_t before = page->Data()[0];
   page->SetDirty();
   page->WritableData()[0] = 99;
   pm->PutPage(page);
-  EXPECT_THAT([&] { pm->GetPage(2, 3); }, ThrowsDvx(20090));
+  TDVXPage* copy = pm->GetPage(2, 3);
+  EXPECT_NE(copy, page);
+  EXPECT_EQ(copy->Data()[0], before) << "the other session reads the file's version";
+  EXPECT_THAT([&] { copy->SetDirty(); }, ThrowsDvx(20090));
+  pm->PutPage(copy);
+  EXPECT_EQ(pm->GetPage(1, 3)->Data()[0], 99) << "the change stays its session's";
+  pm->PutPage(page);
   pm->ApplyChanges(1);
   TDVXPage* seen = pm->GetPage(2, 3);
   EXPECT_EQ(seen->Data()[0], 99);

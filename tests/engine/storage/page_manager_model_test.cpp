@@ -55,11 +55,16 @@ TEST_F(PageManagerModelTest, SessionsMatchTheModel) {
         int32_t no = pickCommitted();
         if (no < 0) break;
         if (touchedElsewhere(s, no)) {
-          // Uncommitted changes of another session are refused; a page it
-          // only marked for removal can still be read.
+          // Another session's uncommitted change stays its own: this one
+          // reads the committed version and may not write it.
           bool dirtyElsewhere = false;
           for (auto& [id, other] : sessions) dirtyElsewhere |= id != s && other.pending.count(no);
-          ASSERT_EQ(DvxCodeOf([&] { pm->PutPage(pm->GetPage(s, no)); }), dirtyElsewhere ? 20090 : 0) << "page " << no;
+          TDVXPage* seen = pm->GetPage(s, no);
+          ASSERT_EQ(seen->Data()[0], committed[no]) << "page " << no;
+          if (dirtyElsewhere) {
+            ASSERT_EQ(DvxCodeOf([&] { seen->SetDirty(); }), 20090) << "page " << no;
+          }
+          pm->PutPage(seen);
           break;
         }
         TDVXPage* page = pm->GetPage(s, no);
