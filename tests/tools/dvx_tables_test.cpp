@@ -115,3 +115,46 @@ TEST_F(DvxTablesTest, EmptyDatabaseHasNoTables) {
 }
 
 }  // namespace
+
+namespace {
+
+// The engine keeps names in Windows-1252; the command line and the output
+// are UTF-8, in any letter case the engine's comparison allows.
+TEST_F(DvxTablesTest, NamesOutsideAsciiAreTypedAndPrintedAsUtf8) {
+  CreateDatabase();
+  TDVXFieldDefs fields;
+  fields.Add("Gr\xF6\xDF" "e", aftInteger);  // "Größe"
+  TDVXIndexDefs indexes;
+  TDVXIndexDef* index = indexes.Add("Nach_Gr\xF6\xDF" "e");
+  index->AddColumn("Gr\xF6\xDF" "e");
+  db_->CreateTable(*session_, "Sch\xE4" "den", fields, indexes, TDVXConstraintDefs());  // "Schäden"
+  {
+    TDVXLocalCursor cursor(*session_, "Sch\xE4" "den");
+    cursor.Open();
+    const int32_t seven = 7;
+    cursor.NewRecord();
+    SetFieldData(0, cursor.Fields(), &seven, cursor.Record());
+    ASSERT_THAT(cursor.Post(true), Succeeded());
+  }
+  Export();
+  auto tables = RunDvx("tables " + file_);
+  EXPECT_EQ(tables.status, 0) << tables.out;
+  EXPECT_EQ(tables.out, "Schäden: 1 record, 1 field (Größe), 1 index (Nach_Größe)\n");
+  for (const char* typed : {"Schäden", "SCHÄDEN", "schäden"}) {
+    auto dump = RunDvx("dump " + file_ + " " + typed + " --index nach_grösse");
+    EXPECT_EQ(dump.status, 1) << typed << ": ss is not ß";
+    dump = RunDvx("dump " + file_ + " " + typed + " --index NACH_GRÖßE");
+    EXPECT_EQ(dump.status, 0) << typed << ": " << dump.out;
+    EXPECT_EQ(dump.out, "Größe\n7\n") << typed;
+  }
+  auto missing = RunDvx("dump " + file_ + " Schaden");
+  EXPECT_EQ(missing.out, "dvx: table 'Schaden' not found in " + file_ + "\n");
+  EXPECT_EQ(RunDvx("dump " + file_ + " 'Sch€den'").status, 1) << "a name Windows-1252 shows but no table has";
+  EXPECT_EQ(RunDvx("dump " + file_ + " 'Sch✓den'").status, 1) << "a name Windows-1252 cannot show";
+  auto schema = RunDvx("schema " + file_ + " schäden");
+  EXPECT_EQ(schema.status, 0) << schema.out;
+  EXPECT_NE(schema.out.find("Table Schäden\n  Fields:\n    Größe Integer"), std::string::npos) << schema.out;
+  EXPECT_NE(schema.out.find("    Nach_Größe (Größe)"), std::string::npos) << schema.out;
+}
+
+}  // namespace

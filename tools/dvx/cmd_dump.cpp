@@ -17,6 +17,7 @@
 #include "engine/tables/table_read_scope.h"
 #include "tools/dvx/command.h"
 #include "tools/dvx/dump_text.h"
+#include "tools/dvx/engine_text.h"
 #include "tools/dvx/table_database.h"
 
 namespace dvx::tool {
@@ -26,7 +27,7 @@ std::string HeaderLine(const TDVXFieldDefs& fields) {
   std::string line;
   for (int i = 0; i < fields.Count(); ++i) {
     if (i) line += '\t';
-    AppendEscaped(line, AnsiToUtf8(fields.Items(i)->ObjectName()));
+    AppendEscaped(line, Shown(fields.Items(i)->ObjectName()));
   }
   return line + '\n';
 }
@@ -35,7 +36,7 @@ std::string HeaderLine(const TDVXFieldDefs& fields) {
 // every line finished before it is written. Returns the exit status.
 int WriteRecords(TDVXLocalCursor& cursor, int32_t session, long limit, TDvxBlobText blobText) {
   TDVXDiskTableData* table = dynamic_cast<TDVXDiskTableData*>(&cursor.Table());
-  if (!table) throw std::runtime_error("table '" + cursor.TableName() + "' is not a table of a database file");
+  if (!table) throw std::runtime_error("table '" + Shown(cursor.TableName()) + "' is not a table of a database file");
   const TDVXFieldDefs& fields = cursor.Fields();
   const TDvxBlobOpener openBlob = [&](int fieldNo) -> std::unique_ptr<TDVXStream> {
     TDVXTableReadScope scope(*table, session);
@@ -49,7 +50,7 @@ int WriteRecords(TDVXLocalCursor& cursor, int32_t session, long limit, TDvxBlobT
     if (result == grrEOF) break;
     if (result != grrDone) {
       std::cout.flush();
-      std::cerr << "dvx: record " << written + 1 << " of table '" << cursor.TableName() << "' cannot be read\n";
+      std::cerr << "dvx: record " << written + 1 << " of table '" << Shown(cursor.TableName()) << "' cannot be read\n";
       return kExitFailure;
     }
     line.clear();
@@ -59,7 +60,7 @@ int WriteRecords(TDVXLocalCursor& cursor, int32_t session, long limit, TDvxBlobT
         AppendFieldText(line, fields, i, cursor.Record(), openBlob, blobText);
       } catch (const std::exception& e) {
         std::cout.flush();
-        std::cerr << "dvx: record " << written + 1 << ", field '" << AnsiToUtf8(fields.Items(i)->ObjectName()) << "': " << e.what()
+        std::cerr << "dvx: record " << written + 1 << ", field '" << Shown(fields.Items(i)->ObjectName()) << "': " << Shown(e.what())
                   << "\n";
         return kExitFailure;
       }
@@ -82,22 +83,22 @@ int RunDump(const std::vector<std::string>& args) {
   const std::string& fileName = parsed.positional[0];
   const std::string& wanted = parsed.positional[1];
   TDvxTableDatabase db(fileName, parsed.Get("--password"));
-  std::vector<std::string> names = db.Database().TableNames();
-  auto found = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, wanted); });
-  if (found == names.end()) {
+  const std::optional<std::string> found = FindName(db.Database().TableNames(), wanted);
+  if (!found) {
     std::cerr << "dvx: table '" << wanted << "' not found in " << fileName << "\n";
     return kExitFailure;
   }
   TDVXLocalCursor cursor(db.Session(), *found);
   cursor.Open();
   if (parsed.Has("--index")) {
-    const std::string index = parsed.Get("--index");
+    const std::string typed = parsed.Get("--index");
+    const std::optional<std::string> index = EngineName(typed);
     // An empty name would select physical order without a word.
-    if (index.empty() || !cursor.Table().IndexByName(index)) {
-      std::cerr << "dvx: index '" << index << "' not found in table '" << *found << "'\n";
+    if (!index || index->empty() || !cursor.Table().IndexByName(*index)) {
+      std::cerr << "dvx: index '" << typed << "' not found in table '" << Shown(*found) << "'\n";
       return kExitFailure;
     }
-    cursor.SetCurrentIndex(index);
+    cursor.SetCurrentIndex(*index);
   }
   const TDvxBlobText blobText = parsed.Has("--blob-hash") ? TDvxBlobText::SizeAndHash : TDvxBlobText::Size;
   return WriteRecords(cursor, db.Session().SessionID(), limit, blobText);

@@ -17,6 +17,7 @@
 #include "engine/tables/table_data.h"
 #include "tools/dvx/command.h"
 #include "tools/dvx/host_schema_text.h"
+#include "tools/dvx/engine_text.h"
 #include "tools/dvx/schema_text.h"
 #include "tools/dvx/table_database.h"
 
@@ -27,14 +28,14 @@ void PrintTable(TDVXTableData& table) {
   const TDVXFieldDefs& fields = table.Fields();
   const TDVXIndexDefs& indexes = table.IndexManager().IndexDefs();
   const TDVXConstraintDefs& constraints = table.ConstraintManager().ConstraintDefs();
-  std::cout << "Table " << table.TableName() << "\n  Fields:\n";
-  for (int i = 0; i < fields.Count(); ++i) std::cout << "    " << FieldText(*fields.Items(i)) << "\n";
+  std::cout << "Table " << Shown(table.TableName()) << "\n  Fields:\n";
+  for (int i = 0; i < fields.Count(); ++i) std::cout << "    " << Shown(FieldText(*fields.Items(i))) << "\n";
   std::cout << "  Indexes:\n";
   if (indexes.Count() == 0) std::cout << "    (none)\n";
-  for (int i = 0; i < indexes.Count(); ++i) std::cout << "    " << IndexText(*indexes.Items(i)) << "\n";
+  for (int i = 0; i < indexes.Count(); ++i) std::cout << "    " << Shown(IndexText(*indexes.Items(i))) << "\n";
   std::cout << "  Constraints:\n";
   if (constraints.Count() == 0) std::cout << "    (none)\n";
-  for (int i = 0; i < constraints.Count(); ++i) std::cout << "    " << ConstraintText(*constraints.Items(i)) << "\n";
+  for (int i = 0; i < constraints.Count(); ++i) std::cout << "    " << Shown(ConstraintText(*constraints.Items(i))) << "\n";
 }
 
 // Opens the table through a database and a table component, read-only and
@@ -52,7 +53,7 @@ void PrintHostTable(const std::string& fileName, const std::string& password, co
   table.SetTableName(AnsiToUtf8(tableName));
   table.SetReadOnly(true);
   table.Open();
-  std::cout << "Table " << tableName << "\n  Fields:\n";
+  std::cout << "Table " << Shown(tableName) << "\n  Fields:\n";
   for (int i = 0; i < table.FieldDefs().Count(); ++i) std::cout << "    " << HostFieldText(table.FieldDefs()[i]) << "\n";
   std::cout << "  Indexes:\n";
   if (table.IndexDefs().Count() == 0) std::cout << "    (none)\n";
@@ -69,9 +70,8 @@ int RunSchema(const std::vector<std::string>& args) {
   std::vector<std::string> names = db->Database().TableNames();
   if (parsed.positional.size() == 2) {
     const std::string& wanted = parsed.positional[1];
-    // Table names compare as the engine compares them (without regard to case).
-    auto found = std::find_if(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, wanted); });
-    if (found == names.end()) {
+    const std::optional<std::string> found = FindName(names, wanted);
+    if (!found) {
       std::cerr << "dvx: table '" << wanted << "' not found in " << parsed.positional[0] << "\n";
       return kExitFailure;
     }
@@ -85,10 +85,10 @@ int RunSchema(const std::vector<std::string>& args) {
       try {
         PrintHostTable(parsed.positional[0], parsed.Get("--password"), names[i]);
       } catch (const EDatabaseError& e) {
-        std::cout << "Table " << names[i] << ": cannot be opened: " << e.Message() << "\n";
+        std::cout << "Table " << Shown(names[i]) << ": cannot be opened: " << e.Message() << "\n";
         ++failures;
       } catch (const std::exception& e) {
-        std::cout << "Table " << names[i] << ": cannot be opened: " << e.what() << "\n";
+        std::cout << "Table " << Shown(names[i]) << ": cannot be opened: " << e.what() << "\n";
         ++failures;
       }
       continue;
@@ -98,7 +98,7 @@ int RunSchema(const std::vector<std::string>& args) {
       cursor.Open();
       PrintTable(cursor.Table());
     } catch (const EDVXException& e) {
-      std::cout << "Table " << names[i] << ": cannot be opened: " << e.what() << "\n";
+      std::cout << "Table " << Shown(names[i]) << ": cannot be opened: " << Shown(e.what()) << "\n";
       ++failures;
     }
   }

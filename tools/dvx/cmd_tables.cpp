@@ -1,5 +1,5 @@
 // dvx tables FILE [--password TEXT]: one line per table of the table list,
-// in list order: its name, record count, fields and indexes. A table that
+// in list order: its name, record count, fields and indexes, names in UTF-8. A table that
 // cannot be opened gets a line saying why, and the command exits 1.
 #include <iostream>
 
@@ -7,6 +7,7 @@
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/table_data.h"
 #include "tools/dvx/command.h"
+#include "tools/dvx/engine_text.h"
 #include "tools/dvx/schema_text.h"
 #include "tools/dvx/table_database.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 std::string Names(const TDVXMetaObjectDefs& defs) {
   std::string text;
-  for (int i = 0; i < defs.Count(); ++i) text += (i ? ", " : "") + defs.Item(i)->ObjectName();
+  for (int i = 0; i < defs.Count(); ++i) text += (i ? ", " : "") + Shown(defs.Item(i)->ObjectName());
   return text;
 }
 
@@ -32,13 +33,13 @@ int RunTables(const std::vector<std::string>& args) {
       cursor.Open();
       TDVXTableData& table = cursor.Table();
       const TDVXIndexDefs& indexes = table.IndexManager().IndexDefs();
-      std::cout << name << ": " << CountText(table.RecordCount(db.Session().SessionID()), "record", "records")
+      std::cout << Shown(name) << ": " << CountText(table.RecordCount(db.Session().SessionID()), "record", "records")
                 << ", " << CountText(table.Fields().Count(), "field", "fields") << " (" << Names(table.Fields())
                 << "), " << CountText(indexes.Count(), "index", "indexes");
       if (indexes.Count() > 0) std::cout << " (" << Names(indexes) << ")";
       std::cout << "\n";
     } catch (const EDVXException& e) {
-      std::cout << name << ": cannot be opened: " << e.what() << "\n";
+      std::cout << Shown(name) << ": cannot be opened: " << Shown(e.what()) << "\n";
       ++failures;
     }
   }
