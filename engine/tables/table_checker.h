@@ -9,6 +9,9 @@
 //    give;
 //  - every index entry points at a live record;
 //  - no record leaves a NOT NULL field or a primary key column NULL;
+//  - every BLOB, memo and picture value reads whole (block headers,
+//    checksums, decompression); variable strings are read with their
+//    records;
 //  - no two records share the key of a unique or primary constraint, with
 //    keys compared as the constraint's index compares them (NULLs equal to
 //    one another, case ignored where the index ignores it), which is how
@@ -45,6 +48,8 @@ class TDVXTableChecker {
  private:
   struct TKeyed;
   void Problem(const std::string& text);
+  // Reads every BLOB value of the record whole.
+  void CheckValues(const TDVXRecordID& id, const uint8_t* record);
   void CheckIndexEntries(int indexNo, std::vector<TKeyed>& keys);
   void CheckUnique(const TDVXConstraintDefUnique& constraint, const std::vector<std::vector<TKeyed>>& keys);
 

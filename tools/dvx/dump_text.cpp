@@ -154,7 +154,14 @@ void AppendFieldText(std::string& out, const TDVXFieldDefs& fields, int fieldNo,
     }
     case bftBytes:
     case bftVarBytes: out += HexText(slot, size); return;
-    case bftBlob: out += "<" + std::to_string(openBlob(fieldNo)->Size()) + " bytes>"; return;
+    case bftBlob: {
+      // The value is read whole although only its size is shown: a damaged
+      // block (a CRC or a decompression that fails) is an error, never a
+      // size printed as if the value were sound.
+      const std::string bytes = ReadAllBytes(*openBlob(fieldNo));
+      out += "<" + std::to_string(bytes.size()) + " bytes>";
+      return;
+    }
     case bftMemo: return AppendEscaped(out, AnsiToUtf8(ReadAllBytes(*openBlob(fieldNo))));
     case bftWideMemo: return AppendEscaped(out, WideToUtf8(WideFromBytes(ReadAllBytes(*openBlob(fieldNo)))));
     default: throw std::runtime_error("field of unknown type " + std::to_string(type));
