@@ -448,10 +448,13 @@ void TDVXDiskRecordManager::LoadRecord(int32_t session, const TDVXRecordID& reco
         SetNull(true, i, buffer);
       }
     }
-  } catch (const EDVXException&) {
+  } catch (const EDVXException& e) {
+    // The record's own message, followed by what made it fail (a damaged
+    // item, a page that cannot be read), so the cause reaches the user.
     throw EDVXException(hasVariableFields_ ? kErrLoadRecordVar : kErrLoadRecordNoVar,
-                        "Error loading record. TableName = %s, SessionID = %d, PageNo = %d, ItemNo = %d",
-                        {table_.tableName, session, recordID.pageNo, static_cast<int>(recordID.itemNo)});
+                        "Error loading record. TableName = %s, SessionID = %d, PageNo = %d, ItemNo = %d: %s",
+                        {table_.tableName, session, recordID.pageNo, static_cast<int>(recordID.itemNo),
+                         std::string(e.what())});
   }
 }
 

@@ -263,9 +263,13 @@ TEST_F(DamagedStrings, AStringLongerThanItsSlotFailsTheRead) {
   request.recordID = id_;
   request.buffer = r.data();
   EXPECT_THAT([&] { rm_->GetRecord(request); },
-              ThrowsDvx(kErrLoadRecordVar, "Error loading record. TableName = Remedies, SessionID = " +
-                                               std::to_string(session_) + ", PageNo = " + std::to_string(id_.pageNo) +
-                                               ", ItemNo = " + std::to_string(id_.itemNo)));
+              ThrowsDvx(kErrLoadRecordVar,
+                        ::testing::AllOf(::testing::StartsWith("Error loading record. TableName = Remedies, SessionID = " +
+                                                               std::to_string(session_) + ", PageNo = " +
+                                                               std::to_string(id_.pageNo) + ", ItemNo = " +
+                                                               std::to_string(id_.itemNo) + ": "),
+                                         ::testing::HasSubstr("Native error"))))
+      << "the message names the cause of the failed read";
 }
 
 TEST_F(DamagedStrings, WhileRepairingTheStringBecomesNull) {
