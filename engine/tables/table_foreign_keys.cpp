@@ -64,6 +64,35 @@ TDVXRecordIDList FindRows(TDVXLocalCursor& cursor, const std::vector<std::string
   return ids;
 }
 
+// Whether the cursor's table holds a record whose primary key equals the
+// values, one for each key column: a probe of the primary index, then the
+// record found compared with the values as the scan compares them (the
+// index may ignore case, and a value longer than its key column is cut in
+// the key).
+bool HasPrimaryKey(TDVXLocalCursor& cursor, const TDVXIndexDef& primary, const std::vector<TDVXVariant>& values) {
+  const TDVXFieldDefs& fields = cursor.Fields();
+  std::vector<int> fieldNos;
+  for (const TDVXIndexColumn& column : primary.Columns()) {
+    const int fieldNo = fields.FindByName(column.fieldName);
+    if (fieldNo < 0) return false;
+    fieldNos.push_back(fieldNo);
+  }
+  cursor.SetCurrentIndex(primary.ObjectName());
+  uint8_t* key = cursor.KeyBuffer().data();
+  for (size_t i = 0; i < fieldNos.size(); ++i) {
+    const TDVXFieldDef& f = *fields.Items(fieldNos[i]);
+    const bool stored = WriteFieldSlot(values[i], f.BaseFieldType(), key + f.MemoryOffset(), f.MemoryDataSize());
+    SetNull(!stored, fieldNos[i], key);
+  }
+  cursor.SetKeyFieldCount(static_cast<int32_t>(fieldNos.size()));
+  if (!cursor.GotoKey(ctEqual)) return false;
+  for (size_t i = 0; i < fieldNos.size(); ++i) {
+    const TDVXVariant found = FieldValue(fields, fieldNos[i], cursor.Record());
+    if (found.IsNull() || found.Compare(values[i]) != 0) return false;
+  }
+  return true;
+}
+
 // The referenced side of every foreign key; null when the table has none.
 const TDVXIndexDef* PrimaryKey(TDVXTableData& table) { return table.IndexManager().IndexDefs().FindPrimary(); }
 
@@ -150,7 +179,11 @@ void TDVXTableData::CheckForeignKey(TDVXLocalCursor& cursor, const TDVXConstrain
     names.push_back(primary->Columns()[i].fieldName);
     values.push_back(FieldValue(Fields(), fieldNos[i], buffer));
   }
-  if (FindRows(target, names, values).empty())
+  // A whole key is probed in the referenced primary index; a partial match
+  // (some columns NULL) looks for any row with the other columns' values.
+  const bool found = names.size() == columns.size() ? HasPrimaryKey(target, *primary, values)
+                                                    : !FindRows(target, names, values).empty();
+  if (!found)
     throw EDVXException(kErrForeignKeyViolated, "Constraint foreign key '%s' violated in table '%s'",
                         {name, tableName_});
 }
