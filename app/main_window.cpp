@@ -15,6 +15,7 @@
 #include "app/control_bindings.h"
 #include "app/emergency_explanation.h"
 #include "app/impressum_dialog.h"
+#include "app/result_cell.h"
 #include "app/rich_text_view.h"
 #include "engine/core/locale.h"
 
@@ -410,16 +411,8 @@ void TfrmMain::paNFStart_Click() {
     const EmergencyRemedy& remedy = emergencyRemedies_[n];
     f.lbAM[n]->setText(QString::fromStdString(remedy.Name));
     f.lbPunkt[n]->setText(QString::number(remedy.Points));
-    // Which ticks gave the points, for these ticks even once they change:
-    // on hovering over or clicking the row, and for screen readers.
-    QStringList lines;
-    for (const std::string& line : ExplainEmergencyPoints(remedy.Name, ticks))
-      lines << QString::fromStdString(line);
-    const QString why = lines.join(QLatin1Char('\n'));
-    for (QLabel* cell : {f.lbRang[n], f.lbAM[n], f.lbPunkt[n]}) {
-      cell->setToolTip(why);
-      cell->setAccessibleDescription(why);
-    }
+    // Which ticks gave the points, for these ticks even once they change.
+    SetRowExplanation({f.lbRang[n], f.lbAM[n], f.lbPunkt[n]}, ExplainEmergencyPoints(remedy.Name, ticks));
   }
 }
 
