@@ -1,0 +1,91 @@
+// The children's finder on small screens: at 1024 x 640 every check box is
+// reached by scrolling its box down only and the five results with their
+// points and "Auswerten" are in view; at 800 x 600 the same holds.
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include "main_window_fixture.h"
+
+namespace fendra::testing {
+namespace {
+
+class ChildrenScreenTest : public MainWindowTest {
+ protected:
+  void ShowFinderAt(int width, int height) {
+    window_->resize(width, height);
+    QApplication::processEvents();
+    PickTab("TsKinder");
+    // The longest name the finder ranks comes first.
+    Find<QCheckBox>("clbSchlaf3")->setChecked(true);
+    Click("PaBtKindAusw");
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_EQ(window_->size(), QSize(width, height)) << "the window must fit the screen";
+    ASSERT_EQ(Find<QLabel>("LaKMBezLb17")->text(), "Phosphoricum acid");
+  }
+  QScrollArea* Box() const { return Find<QScrollArea>("ScrollBox1"); }
+  // All of `widget` shows inside `area` (a viewport or the window).
+  static bool WhollyIn(QWidget* widget, QWidget* area) {
+    const QRect rect(widget->mapTo(area, QPoint(0, 0)), widget->size());
+    return widget->isVisible() && area->rect().contains(rect);
+  }
+  // Whether each of the widget's ancestors up to the window shows all of it.
+  bool Unclipped(QWidget* widget) const {
+    for (QWidget* area = widget->parentWidget(); area; area = area->parentWidget()) {
+      if (!WhollyIn(widget, area)) return false;
+      if (area == window_.get()) break;
+    }
+    return true;
+  }
+  std::vector<QWidget*> Results() const {
+    std::vector<QWidget*> results{Find("PaBtKindAusw")};
+    for (const char* name : {"LaKMLbNr48", "LaKMBezLb17", "LaKMPktLb30", "LaKMLbNr16", "LaKMBezLb49",
+                             "LaKMPktLb50", "LaKMLbNr52", "LaKMBezLb53", "LaKMPktLb54", "LaKMLbNr56",
+                             "LaKMBezLb57", "LaKMPktLb58", "LaKMLbNr32", "LaKMBezLb33", "LaKMPktLb34"})
+      results.push_back(Find(name));
+    return results;
+  }
+  static bool TextFits(QLabel* label) {
+    return label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text());
+  }
+  void ExpectEverythingReachable() {
+    EXPECT_FALSE(Box()->horizontalScrollBar()->isVisible());
+    const QList<QCheckBox*> boxes = Box()->widget()->findChildren<QCheckBox*>();
+    ASSERT_EQ(boxes.size(), 111);
+    for (QCheckBox* box : boxes) {
+      Box()->ensureWidgetVisible(box, 0, 0);
+      EXPECT_TRUE(WhollyIn(box, Box()->viewport())) << qPrintable(box->objectName());
+      EXPECT_GE(box->width(), box->sizeHint().width()) << qPrintable(box->objectName()) << " is cut";
+    }
+    for (QWidget* result : Results()) EXPECT_TRUE(Unclipped(result)) << qPrintable(result->objectName());
+    EXPECT_TRUE(TextFits(Find<QLabel>("LaKMBezLb17")));
+    EXPECT_TRUE(Unclipped(Find("reKindKM")));
+    EXPECT_GE(Find("reKindKM")->width(), 200);
+    EXPECT_GE(Find("reKindKM")->height(), 100);
+  }
+};
+
+TEST_F(ChildrenScreenTest, At1024x640ResultsAreInViewAndEveryCheckBoxIsReachedDownwards) {
+  ShowFinderAt(1024, 640);
+  ExpectEverythingReachable();
+}
+
+TEST_F(ChildrenScreenTest, At800x600EverythingIsStillReachable) {
+  ShowFinderAt(800, 600);
+  ExpectEverythingReachable();
+}
+
+TEST_F(ChildrenScreenTest, OnALargeScreenTheRemedyListStandsBesideTheText) {
+  ShowFinderAt(1366, 768);
+  const QRect list(Find("GbKindAuswGrp2")->mapTo(window_.get(), QPoint(0, 0)), Find("GbKindAuswGrp2")->size());
+  const QRect text(Find("reKindKM")->mapTo(window_.get(), QPoint(0, 0)), Find("reKindKM")->size());
+  EXPECT_LE(list.right(), text.left());
+  window_->resize(800, 600);
+  QApplication::processEvents();
+  const QRect narrowList(Find("GbKindAuswGrp2")->mapTo(window_.get(), QPoint(0, 0)), Find("GbKindAuswGrp2")->size());
+  const QRect narrowText(Find("reKindKM")->mapTo(window_.get(), QPoint(0, 0)), Find("reKindKM")->size());
+  EXPECT_LE(narrowText.bottom(), narrowList.top()) << "the text above the list on a narrow screen";
+}
+
+}  // namespace
+}  // namespace fendra::testing
