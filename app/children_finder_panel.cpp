@@ -153,6 +153,8 @@ QFrame* BuildResultPanel(QWidget* parent, TChildrenFinderPanel& f) {
     grid->addWidget(f.PointsLabels[n], n, 2);
   }
   rows->addLayout(grid);
+  // Beside a taller remedy list the rows keep their height.
+  rows->addStretch(1);
 
   // The remedy names behind the result, and the best one's name.
   f.lbKMListe = new QListWidget(panel);
@@ -166,16 +168,10 @@ QFrame* BuildResultPanel(QWidget* parent, TChildrenFinderPanel& f) {
 }
 
 // The remedy list: a search line, the navigator to the first or last remedy
-// and the grid of every remedy of "KindKM"; below it the display-only list
-// of remedies with its small tool bar.
-QWidget* BuildRemedyList(QWidget* parent, TChildrenFinderPanel& f) {
-  auto* column = new QWidget(parent);
-  column->setObjectName("PaKindKMListen");
-  auto* rows = new QVBoxLayout(column);
-  rows->setContentsMargins(0, 0, 0, 0);
-  rows->setSpacing(6);
-
-  QFrame* list = MakeSidePanel(column, "GbKindAuswGrp2", 210, 170);
+// and the grid of every remedy of "KindKM".
+QFrame* BuildRemedyList(QWidget* parent, TChildrenFinderPanel& f) {
+  QFrame* list = MakePanel(parent, "GbKindAuswGrp2", TPanelRole::Side);
+  list->setMinimumWidth(170);
   auto* listRows = new QVBoxLayout(list);
   listRows->setContentsMargins(6, 6, 6, 6);
   listRows->setSpacing(6);
@@ -191,11 +187,14 @@ QWidget* BuildRemedyList(QWidget* parent, TChildrenFinderPanel& f) {
   TDBGrid* grid = Grid(list, "GrKindKM");
   grid->SetShowTitles(false);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-  grid->setMinimumHeight(90);
+  grid->setMinimumHeight(72);
   listRows->addWidget(grid, 1);
-  rows->addWidget(list, 3);
+  return list;
+}
 
-  QFrame* panel9 = MakeSidePanel(column, "Panel9", 210, 170);
+// The display-only list of remedies with its small tool bar.
+QFrame* BuildRemedyOverview(QWidget* parent) {
+  QFrame* panel9 = MakeSidePanel(parent, "Panel9", 190, 150);
   auto* panelRows = new QVBoxLayout(panel9);
   panelRows->setContentsMargins(6, 4, 6, 6);
   panelRows->setSpacing(4);
@@ -223,10 +222,9 @@ QWidget* BuildRemedyList(QWidget* parent, TChildrenFinderPanel& f) {
   for (const char* name : kMittelliste) remedies->addItem(QString::fromUtf8(name));
   remedies->setSelectionMode(QAbstractItemView::NoSelection);
   remedies->setFocusPolicy(Qt::NoFocus);
-  remedies->setMinimumHeight(60);
+  remedies->setMinimumHeight(48);
   panelRows->addWidget(remedies, 1);
-  rows->addWidget(panel9, 2);
-  return column;
+  return panel9;
 }
 
 QFrame* BuildRemedyText(QWidget* parent, TChildrenFinderPanel& f) {
@@ -270,29 +268,26 @@ TChildrenFinderPanel BuildChildrenFinderPanel(QWidget* parent) {
   split->setSpacing(8);
   split->addWidget(BuildCheckLists(f.PaKindKM, f));
 
-  // Results on top; under them the remedy's text with the remedy list.
-  auto* right = new QWidget(f.PaKindKM);
+  // Results and the remedy list on top, under them the remedy's text beside
+  // the overview list; each pair goes one above the other where the width
+  // is short, and where then the height is short too, the whole scrolls.
+  auto* right = new TVerticalScrollBox(f.PaKindKM);
   right->setObjectName("PaKindKMErgebnis");
-  auto* rows = new QVBoxLayout(right);
+  right->setFrameShape(QFrame::NoFrame);
+  right->setWidgetResizable(true);
+  right->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  right->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  auto* inner = new QWidget(right);
+  inner->setObjectName("PaKindKMErgebnisSheet");
+  auto* rows = new QVBoxLayout(inner);
   rows->setContentsMargins(0, 6, 0, 0);
   rows->setSpacing(6);
-  QFrame* results = BuildResultPanel(right, f);
-  auto* resultRow = new QHBoxLayout();
-  resultRow->setContentsMargins(0, 0, 0, 0);
-  resultRow->addWidget(results);
-  resultRow->addStretch(1);
-  rows->addLayout(resultRow);
-  // Side by side where the text still gets about 420 pixels beside the list;
-  // where the screen is too short for the stacked parts, they scroll.
-  auto* scroller = new TVerticalScrollBox(right);
-  scroller->setObjectName("PaKindKMTextScroll");
-  scroller->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  scroller->setFrameShape(QFrame::NoFrame);
-  scroller->setWidgetResizable(true);
-  scroller->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  scroller->setWidget(new TFlipBox(scroller, "PaKindKMText", 640, BuildRemedyList(scroller, f),
-                                   BuildRemedyText(scroller, f)));
-  rows->addWidget(scroller, 1);
+  rows->addWidget(new TFlipBox(inner, "PaKindKMAuswahl", 390, BuildResultPanel(inner, f), BuildRemedyList(inner, f),
+                               TFlipBox::TStacked::FirstOnTop));
+  rows->addWidget(new TFlipBox(inner, "PaKindKMText", 400, BuildRemedyOverview(inner), BuildRemedyText(inner, f),
+                               TFlipBox::TStacked::SecondOnTop),
+                  1);
+  right->setWidget(inner);
   split->addWidget(right, 1);
   return f;
 }

@@ -59,6 +59,8 @@ class ChildrenScreenTest : public MainWindowTest {
     }
     for (QWidget* result : Results()) EXPECT_TRUE(Unclipped(result)) << qPrintable(result->objectName());
     EXPECT_TRUE(TextFits(Find<QLabel>("LaKMBezLb17")));
+    // The text is there too, scrolled to where the screen is short.
+    Find<QScrollArea>("PaKindKMErgebnis")->ensureWidgetVisible(Find("reKindKM"), 0, 0);
     EXPECT_TRUE(Unclipped(Find("reKindKM")));
     EXPECT_GE(Find("reKindKM")->width(), 200);
     EXPECT_GE(Find("reKindKM")->height(), 100);
@@ -75,16 +77,20 @@ TEST_F(ChildrenScreenTest, At800x600EverythingIsStillReachable) {
   ExpectEverythingReachable();
 }
 
-TEST_F(ChildrenScreenTest, OnALargeScreenTheRemedyListStandsBesideTheText) {
+TEST_F(ChildrenScreenTest, PartsStandSideBySideOnALargeScreenAndStackOnANarrowOne) {
+  auto rect = [this](const char* name) {
+    return QRect(Find(name)->mapTo(window_.get(), QPoint(0, 0)), Find(name)->size());
+  };
   ShowFinderAt(1366, 768);
-  const QRect list(Find("GbKindAuswGrp2")->mapTo(window_.get(), QPoint(0, 0)), Find("GbKindAuswGrp2")->size());
-  const QRect text(Find("reKindKM")->mapTo(window_.get(), QPoint(0, 0)), Find("reKindKM")->size());
-  EXPECT_LE(list.right(), text.left());
+  EXPECT_LT(rect("LaKindAuswGrp1").right(), rect("GbKindAuswGrp2").left());
+  EXPECT_LT(rect("Panel9").right(), rect("PaKindKMLayer2").left());
+  EXPECT_LT(rect("LaKindAuswGrp1").bottom(), rect("PaKindKMLayer2").top());
   window_->resize(800, 600);
   QApplication::processEvents();
-  const QRect narrowList(Find("GbKindAuswGrp2")->mapTo(window_.get(), QPoint(0, 0)), Find("GbKindAuswGrp2")->size());
-  const QRect narrowText(Find("reKindKM")->mapTo(window_.get(), QPoint(0, 0)), Find("reKindKM")->size());
-  EXPECT_LE(narrowText.bottom(), narrowList.top()) << "the text above the list on a narrow screen";
+  QApplication::processEvents();
+  EXPECT_LT(rect("LaKindAuswGrp1").bottom(), rect("GbKindAuswGrp2").top()) << "the list under the results";
+  EXPECT_LT(rect("PaKindKMLayer2").bottom(), rect("Panel9").top()) << "the text above the overview";
+  EXPECT_FALSE(Find<QScrollArea>("PaKindKMErgebnis")->horizontalScrollBar()->isVisible());
 }
 
 }  // namespace
