@@ -503,6 +503,7 @@ void TfrmMain::PaBtKindAusw_Click() {
   // could be shown.
   if (best.Points == 0) {
     SetPanel(kAdvicePanel, QStringLiteral("Bitte kreuzen Sie zuerst Merkmale an."));
+    f.EdKindKMGrp2->setFocus(Qt::OtherFocusReason);
     return;
   }
   dvx::TDVXTable& texts = data_->TableComponent(kChildTexts);
