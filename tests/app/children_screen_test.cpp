@@ -3,6 +3,7 @@
 // points and "Auswerten" are in view; at 800 x 600 the same holds.
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextEdit>
 
 #include "main_window_fixture.h"
 
@@ -60,7 +61,8 @@ class ChildrenScreenTest : public MainWindowTest {
     for (QWidget* result : Results()) EXPECT_TRUE(Unclipped(result)) << qPrintable(result->objectName());
     EXPECT_TRUE(TextFits(Find<QLabel>("LaKMBezLb17")));
     // The text is there too, scrolled to where the screen is short.
-    Find<QScrollArea>("PaKindKMErgebnis")->ensureWidgetVisible(Find("reKindKM"), 0, 0);
+    // (A text edit would only have its cursor brought into view.)
+    Find<QScrollArea>("PaKindKMErgebnis")->ensureWidgetVisible(Find("PaKindKMLayer2"), 0, 0);
     EXPECT_TRUE(Unclipped(Find("reKindKM")));
     EXPECT_GE(Find("reKindKM")->width(), 200);
     EXPECT_GE(Find("reKindKM")->height(), 100);
@@ -91,6 +93,17 @@ TEST_F(ChildrenScreenTest, PartsStandSideBySideOnALargeScreenAndStackOnANarrowOn
   EXPECT_LT(rect("LaKindAuswGrp1").bottom(), rect("GbKindAuswGrp2").top()) << "the list under the results";
   EXPECT_LT(rect("PaKindKMLayer2").bottom(), rect("Panel9").top()) << "the text above the overview";
   EXPECT_FALSE(Find<QScrollArea>("PaKindKMErgebnis")->horizontalScrollBar()->isVisible());
+}
+
+// The text of the first remedy was loaded while its tab was hidden and its
+// view small; shown, it starts at its beginning, not scrolled to its end.
+TEST_F(ChildrenScreenTest, TheRemedyTextShowsFromItsStartWhenTheTabIsFirstShown) {
+  auto* text = Find<QTextEdit>("reKindKM");
+  PickTab("TsKinder");
+  QApplication::processEvents();
+  ASSERT_GT(text->verticalScrollBar()->maximum(), 0) << "the text must be longer than its view";
+  EXPECT_EQ(text->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(text->textCursor().position(), 0);
 }
 
 }  // namespace
