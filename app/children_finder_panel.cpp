@@ -6,6 +6,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -71,6 +72,34 @@ class TVerticalScrollBox : public QScrollArea {
   }
 };
 
+// Up and Down move the keyboard from item to item across all seven lists,
+// as in a list box, and the scroll box follows; Space ticks, Tab leaves as
+// everywhere.
+class TCheckListKeys : public QObject {
+ public:
+  TCheckListKeys(QScrollArea* box, const std::array<QCheckBox*, kChildFeatureCount>& items)
+      : QObject(box), box_(box), items_(items) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int step = key->key() == Qt::Key_Down ? 1 : key->key() == Qt::Key_Up ? -1 : 0;
+    if (step == 0 || key->modifiers() != Qt::NoModifier) return false;
+    const auto it = std::find(items_.begin(), items_.end(), watched);
+    if (it == items_.end()) return false;
+    const int next = int(it - items_.begin()) + step;
+    if (next < 0 || next >= kChildFeatureCount) return true;
+    items_[next]->setFocus(Qt::TabFocusReason);
+    box_->ensureWidgetVisible(items_[next]);
+    return true;
+  }
+
+ private:
+  QScrollArea* box_;
+  const std::array<QCheckBox*, kChildFeatureCount> items_;
+};
+
 QScrollArea* BuildCheckLists(QWidget* parent, TChildrenFinderPanel& f) {
   auto* box = new TVerticalScrollBox(parent);
   box->setObjectName("ScrollBox1");
@@ -108,6 +137,8 @@ QScrollArea* BuildCheckLists(QWidget* parent, TChildrenFinderPanel& f) {
   }
   rows->addStretch(1);
   box->setWidget(sheet);
+  auto* keys = new TCheckListKeys(box, f.Items);
+  for (QCheckBox* item : f.Items) item->installEventFilter(keys);
   return box;
 }
 

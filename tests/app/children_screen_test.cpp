@@ -95,6 +95,25 @@ TEST_F(ChildrenScreenTest, PartsStandSideBySideOnALargeScreenAndStackOnANarrowOn
   EXPECT_FALSE(Find<QScrollArea>("PaKindKMErgebnis")->horizontalScrollBar()->isVisible());
 }
 
+// Up and Down go from item to item, across the lists, and the box follows.
+TEST_F(ChildrenScreenTest, ArrowKeysMoveThroughTheItemsAndTheBoxFollows) {
+  ShowFinderAt(1024, 640);
+  Box()->verticalScrollBar()->setValue(0);
+  auto* last = Find<QCheckBox>("clbKonst35");
+  last->setFocus();
+  QTest::keyClick(last, Qt::Key_Down);
+  EXPECT_EQ(QApplication::focusWidget(), Find("clbFolg0"));
+  EXPECT_TRUE(WhollyIn(Find("clbFolg0"), Box()->viewport()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+  EXPECT_EQ(QApplication::focusWidget(), last);
+  QTest::keyClick(last, Qt::Key_Space);
+  EXPECT_TRUE(last->isChecked());
+  auto* first = Find<QCheckBox>("clbKonst0");
+  first->setFocus();
+  QTest::keyClick(first, Qt::Key_Up);
+  EXPECT_EQ(QApplication::focusWidget(), first) << "nothing before the first item";
+}
+
 // The text of the first remedy was loaded while its tab was hidden and its
 // view small; shown, it starts at its beginning, not scrolled to its end.
 TEST_F(ChildrenScreenTest, TheRemedyTextShowsFromItsStartWhenTheTabIsFirstShown) {
