@@ -62,6 +62,16 @@ QWidget[tabSheet="true"] QLabel[resultCell="true"] { font-size: 15px; font-weigh
 QLabel#lbAM1, QLabel#lbAM2, QLabel#lbAM3, QLabel#lbAM4, QLabel#lbAM5 {
   background: #ffffff; border: 1px solid #d3dbe5; border-radius: 3px; padding: 0 8px; color: #1f3a68;
 }
+QLabel[remedyCell="true"] {
+  background: #ffffff; border: 1px solid #d3dbe5; border-radius: 3px; padding: 0 8px; color: #1f3a68;
+}
+QLabel[remedyCell="true"][bestResult="true"] { background: #fff1b8; border-color: #e0c25c; }
+QWidget[tabSheet="true"] QLabel[resultCell="true"][noPoints="true"] { color: #8d99a8; }
+QLabel[remedyCell="true"][noPoints="true"] { background: #f4f6f9; border-color: #e1e6ec; }
+QWidget[tabSheet="true"] QLabel[notice="true"] {
+  color: #7a4b00; background: #fff6dc; border: 1px solid #e8c777; border-radius: 5px;
+  padding: 12px; font-size: 15px;
+}
 QLabel#lbPunkt1, QLabel#lbPunkt2, QLabel#lbPunkt3, QLabel#lbPunkt4, QLabel#lbPunkt5 { padding-right: 6px; }
 
 QPushButton[navi="true"] {

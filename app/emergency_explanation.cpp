@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/emergency_incidence.h"
+#include "app/finder_explanation.h"
 
 namespace fendra {
 
@@ -17,44 +18,18 @@ int RemedyEntry(std::string_view remedy) {
   return static_cast<int>(it - names.begin());
 }
 
-std::string_view Trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// "Besser durch:" reads as a line's lead-in as it stands; "Allgemeiner
-// Zustand" gets its colon here.
-std::string Line(const EmergencyModality& modality) {
-  std::string_view group = EmergencyGroupCaption(modality.Group);
-  if (group.ends_with(':')) group.remove_suffix(1);
-  std::string line(group);
-  line += ": ";
-  line += Trimmed(modality.Caption);
-  return line;
-}
-
 }  // namespace
 
 std::vector<int> EmergencyPointSources(std::string_view remedy, const EmergencyTicks& ticks) {
-  const int entry = RemedyEntry(remedy);
-  std::vector<int> sources;
-  for (int box = 0; box < kEmergencyModalityCount; ++box) {
-    if (!ticks[box]) continue;
-    const std::vector<int>& listed = EmergencyModalityRemedies(box);
-    if (std::find(listed.begin(), listed.end(), entry) != listed.end()) sources.push_back(box);
-  }
-  return sources;
+  return PointSources(RemedyEntry(remedy), ticks, EmergencyModalityRemedies);
 }
 
 std::vector<std::string> ExplainEmergencyPoints(std::string_view remedy,
                                                 const EmergencyTicks& ticks) {
-  const std::vector<int> sources = EmergencyPointSources(remedy, ticks);
-  if (sources.empty()) return {std::string(kNoPointsLine)};
-  std::vector<std::string> lines;
-  lines.reserve(sources.size());
-  for (int box : sources) lines.push_back(Line(EmergencyModalities()[box]));
-  return lines;
+  return ExplanationLines(EmergencyPointSources(remedy, ticks), [](int box) {
+    const EmergencyModality& modality = EmergencyModalities()[box];
+    return ExplanationLine(EmergencyGroupCaption(modality.Group), modality.Caption);
+  });
 }
 
 }  // namespace fendra

@@ -1,16 +1,16 @@
 #pragma once
 // Why a remedy of the emergency finder has its points: the ticked modalities
-// whose incidence row lists it. It sits beside the scoring and, like it,
-// needs no widget, so every explanation can be checked without a screen.
+// whose incidence row lists it, read by the finders' shared explanation
+// (finder_explanation.h). It needs no widget, so every explanation can be
+// checked without a screen.
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/emergency_remedies.h"
+#include "app/finder_explanation.h"
 
 namespace fendra {
-
-inline constexpr std::string_view kNoPointsLine = "keine Punkte";
 
 // The ticked modalities (check box indices, cb1BeKa = 0) whose rows list the
 // remedy, in check box order. Their number is the remedy's points. A name

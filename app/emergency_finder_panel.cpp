@@ -3,14 +3,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMouseEvent>
 #include <QScrollArea>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "app/emergency_incidence.h"
 #include "app/finder_layout.h"
 #include "app/main_tabs.h"
+#include "app/result_cell.h"
 #include "app/tab_parts.h"
 
 namespace fendra {
@@ -37,58 +36,16 @@ QGroupBox* GroupOf(EmergencyModalityGroup group, QGroupBox* better, QGroupBox* w
   return state;
 }
 
-// A cell of a result row. Its hint, the row's explanation, shows on hovering
-// and also on a click, for those who do not wait for it.
-class TResultCell : public QLabel {
- public:
-  using QLabel::QLabel;
-
- protected:
-  // Both halves of a click stay here: a release passed on to the parent
-  // would meet the new tip's own event filter and close the tip at once.
-  void mousePressEvent(QMouseEvent* event) override {
-    if (ShowsOnClick(event))
-      event->accept();
-    else
-      QLabel::mousePressEvent(event);
-  }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (!ShowsOnClick(event)) {
-      QLabel::mouseReleaseEvent(event);
-      return;
-    }
-    event->accept();
-    QToolTip::showText(event->globalPosition().toPoint(), toolTip(), this);
-  }
-
- private:
-  bool ShowsOnClick(const QMouseEvent* event) const {
-    return event->button() == Qt::LeftButton && !toolTip().isEmpty();
-  }
-};
-
-// A result row's remedy name, as wide as the longest name the finder knows
-// whatever it shows at the moment, so no name is ever cut and the panel does
-// not change width from one evaluation to the next.
-class TRemedyNameLabel : public TResultCell {
- public:
-  using TResultCell::TResultCell;
-  QSize minimumSizeHint() const override {
-    QSize size = QLabel::minimumSizeHint();
-    int widest = 0;
-    for (std::string_view name : EmergencyRemedyNames())
-      widest = std::max(widest, fontMetrics().horizontalAdvance(
-                                    QString::fromUtf8(name.data(), qsizetype(name.size()))));
-    const QMargins m = contentsMargins();
-    size.setWidth(std::max(size.width(), widest + m.left() + m.right() + 2 * margin() + 2));
-    return size;
-  }
-  QSize sizeHint() const override { return QLabel::sizeHint().expandedTo(minimumSizeHint()); }
-};
+QStringList RemedyNames() {
+  QStringList names;
+  for (std::string_view name : EmergencyRemedyNames())
+    names << QString::fromUtf8(name.data(), qsizetype(name.size()));
+  return names;
+}
 
 QLabel* Cell(QWidget* parent, const QString& name, const QString& text, Qt::Alignment align,
              bool remedyName = false) {
-  auto* label = remedyName ? new TRemedyNameLabel(text, parent) : new TResultCell(text, parent);
+  auto* label = remedyName ? new TResultNameCell(RemedyNames(), text, parent) : new TResultCell(text, parent);
   label->setObjectName(name);
   label->setAlignment(align | Qt::AlignVCenter);
   label->setProperty("resultCell", true);

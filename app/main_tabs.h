@@ -10,11 +10,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableView>
 #include <QTreeWidget>
 #include <array>
 
+#include "app/children_remedies.h"
 #include "app/emergency_remedies.h"
 #include "app/rich_text_view.h"
 #include "app/ui_widgets.h"
@@ -42,10 +45,30 @@ struct TAtoZTab {
 };
 TAtoZTab BuildAtoZTab(QWidget* parent);
 
+// The constitutional remedy finder PaKindKM of the children's tab.
+struct TChildrenFinderPanel {
+  QFrame* PaKindKM = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  std::array<QFrame*, kChildCheckListCount> CheckLists{};  // clbKonst .. clbMD
+  std::array<QCheckBox*, kChildFeatureCount> Items{};       // in feature order
+  QPushButton* PaBtKindAusw = nullptr;
+  std::array<QLabel*, kChildResultRows> RankLabels{};    // LaKMLbNr48, ...
+  std::array<QLabel*, kChildResultRows> NameLabels{};    // LaKMBezLb17, ...
+  std::array<QLabel*, kChildResultRows> PointsLabels{};  // LaKMPktLb30, ...
+  QListWidget* lbKMListe = nullptr;  // hidden: the 70 remedy names
+  QLabel* lbKM = nullptr;            // hidden: the best remedy's name
+  QLineEdit* EdKindKMGrp2 = nullptr;
+  QLabel* DbTxtKindKMHeadl = nullptr;
+  TRichTextView* reKindKM = nullptr;
+  // Shown instead of heading and text when the remedy has no text of its own.
+  QFrame* NoTextNotice = nullptr;
+  QLabel* NoTextRemedy = nullptr;
+};
+TChildrenFinderPanel BuildChildrenFinderPanel(QWidget* parent);
+
 struct TChildrenTab {
   QWidget* TsKinder = nullptr;
-  QFrame* PaKindKM = nullptr;
-  TRichTextView* reKindKM = nullptr;
+  TChildrenFinderPanel Finder;
   QFrame* PaKindLagIndik = nullptr;
   TRichTextView* DbReKindSuN = nullptr;
   QPushButton* PaPtKindNaviKonst = nullptr;
@@ -79,6 +102,12 @@ TEmergencyTab BuildEmergencyTab(QWidget* parent);
 
 struct TMateriaMedicaTab {
   QWidget* TsAML = nullptr;
+  QLineEdit* edAMEingabe = nullptr;
+  QPushButton* PaMMBezeich = nullptr;
+  QPushButton* PaMMGesBild = nullptr;
+  QPushButton* PaMMIndik = nullptr;
+  QPushButton* PaMMGoNew = nullptr;
+  QPushButton* PaMMGoDel = nullptr;
   QFrame* PaMMNaviHerk = nullptr;
   QFrame* PaMMweissRand = nullptr;
   TRichTextView* DbReMMGesBild = nullptr;
@@ -87,10 +116,21 @@ struct TMateriaMedicaTab {
 };
 TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent);
 
+// A topic button of the basics tab and the topic key of "tblGrdlgn" it
+// shows, in button order ("Lehre" first, then "Praxis").
+struct TBasicsTopic {
+  const char* Button;
+  const char* Caption;  // exact, blanks included
+  const char* Key;      // UTF-8
+};
+inline constexpr int kBasicsTopicCount = 12;
+inline constexpr int kTeachingTopicCount = 7;  // the first seven stand under "Lehre"
+const std::array<TBasicsTopic, kBasicsTopicCount>& BasicsTopics();
+
 struct TBasicsTab {
   QWidget* TsGrundlage = nullptr;
   TRichTextView* DbReGrundl = nullptr;
-  std::array<QPushButton*, 12> TopicButtons{};
+  std::array<QPushButton*, kBasicsTopicCount> TopicButtons{};
 };
 TBasicsTab BuildBasicsTab(QWidget* parent);
 

@@ -12,10 +12,17 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include "app/children_explanation.h"
 #include "app/control_bindings.h"
 #include "app/emergency_explanation.h"
 #include "app/impressum_dialog.h"
+#include "app/key_search.h"
+#include "app/result_cell.h"
+#include "app/engine_names.h"
 #include "app/rich_text_view.h"
+#include "engine/components/data_source.h"
+#include "engine/components/field.h"
+#include "engine/components/table.h"
 #include "engine/core/locale.h"
 
 namespace fendra {
@@ -25,6 +32,14 @@ namespace {
 constexpr int kTitlePanel = 0;
 constexpr int kAdvicePanel = 1;
 constexpr int kDatePanel = 2;
+
+// The tables the handlers position, and the name fields they search.
+constexpr const char* kChildTexts = "tbKIndKM";
+constexpr const char* kChildTextKey = "Bez";
+constexpr const char* kRemedies = "TblAML";
+constexpr const char* kRemedyKey = "Hom Bezeichnung";
+constexpr const char* kBasics = "tbGrdlg";
+constexpr const char* kBasicsKey = "Verzeichnis";
 }  // namespace
 
 TfrmMain::TfrmMain(std::unique_ptr<TDataModule> data, QWidget* parent)
@@ -35,6 +50,7 @@ TfrmMain::TfrmMain(std::unique_ptr<TDataModule> data, QWidget* parent)
   ConnectHandlers();
   BindDataControls(*this, *data_);
   data_->Activate();
+  ConnectDataHandlers();
   FormCreate();
 }
 
@@ -161,6 +177,28 @@ void TfrmMain::ConnectHandlers() {
   connect(emergency_.PaBtNotfNaviMod, &QPushButton::clicked, this, &TfrmMain::PaBtNotfNaviModClick);
   connect(emergency_.PaPtKindNaviInd, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviIndClick);
   connect(emergency_.Finder.paNFStart, &QPushButton::clicked, this, &TfrmMain::paNFStart_Click);
+
+  connect(children_.Finder.PaBtKindAusw, &QPushButton::clicked, this, &TfrmMain::PaBtKindAusw_Click);
+  connect(children_.Finder.EdKindKMGrp2, &QLineEdit::textChanged, this, &TfrmMain::EdKindKMGrp2Change);
+  connect(materiaMedica_.PaMMBezeich, &QPushButton::clicked, this, &TfrmMain::PaMMBezeichClick);
+  connect(materiaMedica_.PaMMGesBild, &QPushButton::clicked, this, &TfrmMain::PaMMGesBildClick);
+  connect(materiaMedica_.PaMMIndik, &QPushButton::clicked, this, &TfrmMain::PaMMIndikClick);
+  connect(materiaMedica_.edAMEingabe, &QLineEdit::textChanged, this, &TfrmMain::edAMEingabeChange);
+  for (int topic = 0; topic < kBasicsTopicCount; ++topic)
+    connect(basics_.TopicButtons[topic], &QPushButton::clicked, this, [this, topic] { TopicClick(topic); });
+}
+
+void TfrmMain::ConnectDataHandlers() {
+  // The search lines take no more than their name fields hold.
+  MakeKeySearchLine(children_.Finder.EdKindKMGrp2,
+                    data_->TableComponent(kChildTexts).FieldByName(EngineName(kChildTextKey)).Size());
+  MakeKeySearchLine(materiaMedica_.edAMEingabe,
+                    data_->TableComponent(kRemedies).FieldByName(EngineName(kRemedyKey)).Size());
+  // Moving "KindKM" by its list, navigator or search line shows that
+  // remedy's text again in place of a notice.
+  data_->DataSource("dsKindKM").OnDataChange = [this](dvx::TDataSource&, dvx::TField* field) {
+    if (field == nullptr && !positioningChildText_) ShowChildRemedyText();
+  };
 }
 
 void TfrmMain::FormCreate() {
@@ -184,7 +222,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::FormShow() {
   // The indication tree is built here once its database is there.
   // Each view is narrowed once, 15 pixels on either side, in this order.
-  for (TRichTextView* view : {tree_.DbReBaum, children_.reKindKM, children_.DbReKindSuN,
+  for (TRichTextView* view : {tree_.DbReBaum, children_.Finder.reKindKM, children_.DbReKindSuN,
                               basics_.DbReGrundl, emergency_.DbReNotfInd, atoz_.DbReIndAZ})
     view->NarrowTextArea(15, 15);
   SetPanel(kTitlePanel, QStringLiteral("Indikationen als Baumstruktur"));
@@ -253,16 +291,20 @@ void TfrmMain::SbSuchAbidZClick() {
   SetToolbarMode(1);
 }
 
+// The commands that lead to the children's, materia medica and basics tabs
+// run what choosing the tab runs, less its title in panel 0 (and the basics
+// page's marker), which stay until the tab itself is picked; the children's
+// advice is the one of the area shown.
 void TfrmMain::SbSuchSymKindClick() {
   SetPageDirectly(children_.TsKinder);
-  ShowChildrenIndications(false);
+  SetToolbarMode(4);
+  PaPtKindNaviKonstClick();
 }
 
 void TfrmMain::SbSuchIndKindClick() {
   SetPageDirectly(children_.TsKinder);
-  ShowChildrenIndications(true);
   SetToolbarMode(1);
-  SetPanel(kAdvicePanel, QStringLiteral("Konstitutionsmittel für Kinder"));
+  PaPtKindNaviIndikClick();
 }
 
 void TfrmMain::SbSuchIndNotfClick() {
@@ -279,9 +321,16 @@ void TfrmMain::SbSuchModNotfClick() {
 void TfrmMain::SbSuchMMClick() {
   SetPageDirectly(materiaMedica_.TsAML);
   ShowMateriaMedicaOrigin();
+  SetToolbarMode(2);
+  SetPanel(kAdvicePanel, QString());
 }
 
-void TfrmMain::MuGrdlgClick() { SetPageDirectly(basics_.TsGrundlage); }
+void TfrmMain::MuGrdlgClick() {
+  SetPageDirectly(basics_.TsGrundlage);
+  SeekNearestText(data_->TableComponent(kBasics), kBasicsKey, QString::fromUtf8(BasicsTopics()[0].Key));
+  SetToolbarMode(4);
+  SetPanel(kAdvicePanel, QString());
+}
 
 void TfrmMain::MuImpressClick() {
   if (frmImpressum_) frmImpressum_->exec();
@@ -315,7 +364,7 @@ void TfrmMain::PageControl1Change() {
     SetPanel(kTitlePanel, QStringLiteral("Arzneimittellehre"));
     SetPanel(kAdvicePanel, QString());
   } else if (page == basics_.TsGrundlage) {
-    // Positioning the basics table on "Methode" comes with its database.
+    SeekNearestText(data_->TableComponent(kBasics), kBasicsKey, QString::fromUtf8(BasicsTopics()[0].Key));
     SetToolbarMode(4);
     SetPanel(kTitlePanel, QStringLiteral("Grundlagen"));
     SetPanel(kAdvicePanel, QString());
@@ -355,9 +404,9 @@ void TfrmMain::ShowChildrenIndications(bool indications) {
   // The area coming forward is shown before the other one goes.
   if (indications) {
     children_.PaKindLagIndik->setVisible(true);
-    children_.PaKindKM->setVisible(false);
+    children_.Finder.PaKindKM->setVisible(false);
   } else {
-    children_.PaKindKM->setVisible(true);
+    children_.Finder.PaKindKM->setVisible(true);
     children_.PaKindLagIndik->setVisible(false);
   }
 }
@@ -410,17 +459,139 @@ void TfrmMain::paNFStart_Click() {
     const EmergencyRemedy& remedy = emergencyRemedies_[n];
     f.lbAM[n]->setText(QString::fromStdString(remedy.Name));
     f.lbPunkt[n]->setText(QString::number(remedy.Points));
-    // Which ticks gave the points, for these ticks even once they change:
-    // on hovering over or clicking the row, and for screen readers.
-    QStringList lines;
-    for (const std::string& line : ExplainEmergencyPoints(remedy.Name, ticks))
-      lines << QString::fromStdString(line);
-    const QString why = lines.join(QLatin1Char('\n'));
-    for (QLabel* cell : {f.lbRang[n], f.lbAM[n], f.lbPunkt[n]}) {
-      cell->setToolTip(why);
-      cell->setAccessibleDescription(why);
-    }
+    // Which ticks gave the points, for these ticks even once they change.
+    SetRowExplanation({f.lbRang[n], f.lbAM[n], f.lbPunkt[n]}, ExplainEmergencyPoints(remedy.Name, ticks));
   }
+}
+
+// --- Children's finder -----------------------------------------------------
+
+void TfrmMain::MarkResultRow(std::initializer_list<QLabel*> cells, bool points, bool best) {
+  for (QLabel* cell : cells) {
+    cell->setProperty("noPoints", !points);
+    cell->setProperty("bestResult", best && points && cell->property("remedyCell").toBool());
+    cell->style()->unpolish(cell);
+    cell->style()->polish(cell);
+  }
+}
+
+void TfrmMain::ShowChildResults(const ChildTicks& ticks) {
+  const TChildrenFinderPanel& f = children_.Finder;
+  for (int n = 0; n < kChildResultRows; ++n) {
+    const ChildRemedyScore& entry = childScores_[n];
+    f.NameLabels[n]->setText(f.lbKMListe->item(entry.RemedyIndex)->text());
+    f.PointsLabels[n]->setText(QString::number(entry.Points));
+    MarkResultRow({f.RankLabels[n], f.NameLabels[n], f.PointsLabels[n]}, entry.Points > 0, n == 0);
+    // Which ticks gave the points, for these ticks even once they change.
+    SetRowExplanation({f.RankLabels[n], f.NameLabels[n], f.PointsLabels[n]},
+                      ExplainChildPoints(entry.RemedyIndex, ticks));
+  }
+}
+
+void TfrmMain::PaBtKindAusw_Click() {
+  const TChildrenFinderPanel& f = children_.Finder;
+  ChildTicks ticks{};
+  for (int feature = 0; feature < kChildFeatureCount; ++feature) ticks[feature] = f.Items[feature]->isChecked();
+  EvaluateChildScores(childScores_, ticks);
+  ShowChildResults(ticks);
+  const ChildRemedyScore& best = childScores_[0];
+  const QString name = f.lbKMListe->item(best.RemedyIndex)->text();
+  f.lbKM->setText(name);
+  f.lbKMListe->setCurrentRow(best.RemedyIndex);
+  // Every item lists a remedy, so the best has points exactly when
+  // something is ticked; a remedy without points is no result whose text
+  // could be shown.
+  if (best.Points == 0) {
+    SetPanel(kAdvicePanel, QStringLiteral("Bitte kreuzen Sie zuerst Merkmale an."));
+    f.EdKindKMGrp2->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  dvx::TDVXTable& texts = data_->TableComponent(kChildTexts);
+  {
+    positioningChildText_ = true;
+    struct TReset {
+      bool& flag;
+      ~TReset() { flag = false; }
+    } reset{positioningChildText_};
+    SeekNearestText(texts, kChildTextKey, name);
+  }
+  const int keySize = texts.FieldByName(EngineName(kChildTextKey)).Size();
+  if (IsRemedysRecord(name, CurrentText(texts, kChildTextKey), keySize))
+    ShowChildRemedyText();
+  else
+    ShowNoChildRemedyText(name);
+  f.EdKindKMGrp2->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmMain::ShowChildRemedyText() {
+  const TChildrenFinderPanel& f = children_.Finder;
+  if (f.NoTextNotice->isHidden()) return;
+  f.NoTextNotice->setVisible(false);
+  f.DbTxtKindKMHeadl->setVisible(true);
+  f.reKindKM->setVisible(true);
+}
+
+void TfrmMain::ShowNoChildRemedyText(const QString& remedy) {
+  const TChildrenFinderPanel& f = children_.Finder;
+  f.DbTxtKindKMHeadl->setVisible(false);
+  f.reKindKM->setVisible(false);
+  f.NoTextRemedy->setText(remedy);
+  f.NoTextNotice->setVisible(true);
+}
+
+void TfrmMain::EdKindKMGrp2Change() {
+  SeekNearestText(data_->TableComponent(kChildTexts), kChildTextKey, children_.Finder.EdKindKMGrp2->text());
+}
+
+// --- Materia medica ----------------------------------------------------------
+
+void TfrmMain::PaMMBezeichClick() {
+  ShowMateriaMedicaOrigin();
+  tb_.SbMMBildLaden->setVisible(true);
+  SetToolbarMode(2);
+  data_->TableComponent(kRemedies).Refresh();
+  SetPanel(kAdvicePanel, QStringLiteral("Achten Sie auf die Bildgröße, sie beträgt maximal 200 X 200 pix."));
+}
+
+void TfrmMain::PaMMGesBildClick() {
+  materiaMedica_.PaMMNaviHerk->setVisible(false);
+  materiaMedica_.PaMMweissRand->setVisible(true);
+  materiaMedica_.DbReMMGesBild->setVisible(true);
+  materiaMedica_.DbReMMIndik->setVisible(false);
+  materiaMedica_.PaMMGlobNew->setVisible(false);
+  SetToolbarMode(1);
+  tb_.SbMMBildLaden->setVisible(false);
+  SetMarkerColor(tb_.lbFarbschalter, marker::kRemedyPicture);
+  data_->TableComponent(kRemedies).Refresh();
+  SetPanel(kAdvicePanel,
+           QStringLiteral("Sie können auch .rtf Textformate über Zwischenspeicher (Strg + C) einfügen (Strg + V)"));
+}
+
+void TfrmMain::PaMMIndikClick() {
+  materiaMedica_.PaMMNaviHerk->setVisible(false);
+  materiaMedica_.PaMMweissRand->setVisible(true);
+  materiaMedica_.DbReMMGesBild->setVisible(false);
+  materiaMedica_.DbReMMIndik->setVisible(true);
+  materiaMedica_.PaMMGlobNew->setVisible(false);
+  SetToolbarMode(1);
+  tb_.SbMMBildLaden->setVisible(false);
+  SetMarkerColor(tb_.lbFarbschalter, marker::kRemedyIndications);
+  data_->TableComponent(kRemedies).Refresh();
+  SetPanel(kAdvicePanel,
+           QStringLiteral("Bei den Indikationen bewähren sich die Leitsymptome und Modalitäten besonders."));
+}
+
+void TfrmMain::edAMEingabeChange() {
+  SeekNearestText(data_->TableComponent(kRemedies), kRemedyKey, materiaMedica_.edAMEingabe->text());
+}
+
+// --- Basics ------------------------------------------------------------------
+
+void TfrmMain::TopicClick(int topic) {
+  const TBasicsTopic& t = BasicsTopics().at(static_cast<size_t>(topic));
+  SeekNearestText(data_->TableComponent(kBasics), kBasicsKey, QString::fromUtf8(t.Key));
+  if (topic == 0) SetMarkerColor(tb_.lbFarbschalter, marker::kBasicsMethod);
+  if (topic == 1) SetMarkerColor(tb_.lbFarbschalter, marker::kBasicsHumanImage);
 }
 
 }  // namespace fendra

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/data_module.h"
+#include "app/children_remedies.h"
 #include "app/emergency_remedies.h"
 #include "app/main_menu.h"
 #include "app/main_tabs.h"
@@ -33,6 +34,7 @@ class TfrmMain : public QMainWindow {
   QLabel* Marker() const { return tb_.lbFarbschalter; }
   int ToolbarMode() const { return toolbarMode_; }
   const EmergencyRemedyTable& EmergencyRemedies() const { return emergencyRemedies_; }
+  const ChildScoreTable& ChildScores() const { return childScores_; }
   TDataModule& Data() { return *data_; }
 
  public slots:
@@ -62,10 +64,20 @@ class TfrmMain : public QMainWindow {
   // Children's tab: remedy finder or proven indications.
   void PaPtKindNaviKonstClick();
   void PaPtKindNaviIndikClick();
+  // The children's finder: the evaluation, and the remedy search line.
+  void PaBtKindAusw_Click();
+  void EdKindKMGrp2Change();
   // Emergency tab: modality finder or indications, and the evaluation.
   void PaBtNotfNaviModClick();
   void PaPtKindNaviIndClick();
   void paNFStart_Click();
+  // Materia medica: the three pages and the search line.
+  void PaMMBezeichClick();
+  void PaMMGesBildClick();
+  void PaMMIndikClick();
+  void edAMEingabeChange();
+  // Basics: topic button `topic` (0..11, "Definition" first).
+  void TopicClick(int topic);
 
  protected:
   bool event(QEvent* event) override;
@@ -74,6 +86,8 @@ class TfrmMain : public QMainWindow {
  private:
   void BuildWindow();
   void ConnectHandlers();
+  // Handlers that need the opened tables.
+  void ConnectDataHandlers();
   void FormCreate();
   void FormShow();
   void SetPageDirectly(QWidget* page);
@@ -90,6 +104,13 @@ class TfrmMain : public QMainWindow {
   void ShowEmergencyEntryCommands(bool shown);
   // The materia medica opens on a remedy's origin page, other pages hidden.
   void ShowMateriaMedicaOrigin();
+  // The children's remedy text, or the notice that the remedy has none.
+  void ShowChildRemedyText();
+  void ShowNoChildRemedyText(const QString& remedy);
+  // The five result rows of the children's finder for these ticks.
+  void ShowChildResults(const ChildTicks& ticks);
+  // Shown without its points: a 0-point row is no result.
+  static void MarkResultRow(std::initializer_list<QLabel*> cells, bool points, bool best);
 
   // Outlives the controls: the destructor frees them first.
   std::unique_ptr<TDataModule> data_;
@@ -108,6 +129,8 @@ class TfrmMain : public QMainWindow {
   TfrmImpressum* frmImpressum_ = nullptr;
 
   EmergencyRemedyTable emergencyRemedies_;
+  ChildScoreTable childScores_;
+  bool positioningChildText_ = false;  // the finder itself moves "KindKM"
   int toolbarMode_ = 0;  // 0: as designed, before any mode was set
   bool settingPageDirectly_ = false;
   bool shown_ = false;

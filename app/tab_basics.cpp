@@ -7,32 +7,24 @@ namespace fendra {
 
 using namespace tabparts;
 
-namespace {
-
-struct TTopic {
-  const char* Button;
-  const char* Caption;
-};
-
-// The topic buttons under their two headings, captions exact.
-constexpr TTopic kTeaching[] = {
-    {"PaBtGrunfNaviMeth", "  Definition           "},
-    {"PaBtGrunfNaviMen", "  Menschenbild    "},
-    {"PaBtGrunfNaviKon", "  Konstitution       "},
-    {"PaBtGrunfNaviAMB", " Arzneimittelbild "},
-    {"PaBtGrunfNaviMod", " Modalität           "},
-    {"PaBtGrunfNaviChro", " Chronizität        "},
-    {"PaBtGrunfNaviArzf", " Arzneiformen   "},
-};
-constexpr TTopic kPractice[] = {
-    {"PaBtGrunfNaviAnam", "Anamnese          "},
-    {"PaBtGrunfNaviRep", "Repertorisation  "},
-    {"PaBtGrunfNaviDos", "Dosierung          "},
-    {"PaBtGrunfNaviGab", "Gabenhäufigkeit"},
-    {"PaBtGrunfNaviHinw", "Reaktionen        "},
-};
-
-}  // namespace
+const std::array<TBasicsTopic, kBasicsTopicCount>& BasicsTopics() {
+  // Button, caption, and the topic it shows (key of "Verzeichnis").
+  static constexpr std::array<TBasicsTopic, kBasicsTopicCount> kTopics{{
+      {"PaBtGrunfNaviMeth", "  Definition           ", "Methode"},
+      {"PaBtGrunfNaviMen", "  Menschenbild    ", "Menschenbild"},
+      {"PaBtGrunfNaviKon", "  Konstitution       ", "Konstitution"},
+      {"PaBtGrunfNaviAMB", " Arzneimittelbild ", "Arzneimittelbild"},
+      {"PaBtGrunfNaviMod", " Modalität           ", "Modalitäten"},
+      {"PaBtGrunfNaviChro", " Chronizität        ", "chron. Leiden"},
+      {"PaBtGrunfNaviArzf", " Arzneiformen   ", "Potenzierung"},
+      {"PaBtGrunfNaviAnam", "Anamnese          ", "Anamnese"},
+      {"PaBtGrunfNaviRep", "Repertorisation  ", "Repertorisation"},
+      {"PaBtGrunfNaviDos", "Dosierung          ", "Potenzwahl"},
+      {"PaBtGrunfNaviGab", "Gabenhäufigkeit", "Gabenhäufigkeit"},
+      {"PaBtGrunfNaviHinw", "Reaktionen        ", "Verordnung"},
+  }};
+  return kTopics;
+}
 
 TBasicsTab BuildBasicsTab(QWidget* parent) {
   TBasicsTab t;
@@ -50,20 +42,18 @@ TBasicsTab BuildBasicsTab(QWidget* parent) {
   right->setContentsMargins(8, 8, 8, 8);
   // Twelve topics under two headings still fit an 800 x 600 screen.
   right->setSpacing(3);
-  int index = 0;
-  auto addGroup = [&](const char* heading, const char* caption, const auto& topics) {
-    right->addWidget(MakeHeading(s.Right, heading, QString::fromUtf8(caption)));
-    for (const TTopic& topic : topics) {
-      QPushButton* button = MakeNaviButton(s.Right, topic.Button, QString::fromUtf8(topic.Caption));
-      button->setMinimumHeight(26);
-      MarkInert(button);
-      right->addWidget(button);
-      t.TopicButtons[index++] = button;
+  const auto& topics = BasicsTopics();
+  for (int i = 0; i < kBasicsTopicCount; ++i) {
+    if (i == 0) right->addWidget(MakeHeading(s.Right, "PaGrundlLehre", QStringLiteral("Lehre")));
+    if (i == kTeachingTopicCount) {
+      right->addSpacing(8);
+      right->addWidget(MakeHeading(s.Right, "PaGrundlPraxis", QStringLiteral("Praxis")));
     }
-  };
-  addGroup("PaGrundlLehre", "Lehre", kTeaching);
-  right->addSpacing(8);
-  addGroup("PaGrundlPraxis", "Praxis", kPractice);
+    QPushButton* button = MakeNaviButton(s.Right, topics[i].Button, QString::fromUtf8(topics[i].Caption));
+    button->setMinimumHeight(26);
+    right->addWidget(button);
+    t.TopicButtons[i] = button;
+  }
   right->addStretch(1);
   return t;
 }

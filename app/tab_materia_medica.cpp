@@ -90,7 +90,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   search->setStatusTip(QStringLiteral("Name eintippen"));
   search->setPlaceholderText(QStringLiteral("Name eintippen"));
   search->setClearButtonEnabled(true);
-  MarkInert(search);
+  t.edAMEingabe = search;
   topRow->addWidget(search, 1);
   left->addWidget(top);
   auto* navigator = new TDbNavigator(s.Left, "DbNaMM");
@@ -135,12 +135,15 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
       {"PaMMGoNew", QStringLiteral("  Neuer Eintrag    ")},
       {"PaMMGoDel", QStringLiteral("  Eintrag löschen ")},
   };
+  QPushButton** targets[] = {&t.PaMMBezeich, &t.PaMMGesBild, &t.PaMMIndik, &t.PaMMGoNew, &t.PaMMGoDel};
   int index = 0;
   for (const auto& [name, caption] : buttons) {
-    if (index++ == 3) right->addSpacing(12);
+    if (index == 3) right->addSpacing(12);
     QPushButton* button = MakeNaviButton(s.Right, name, caption);
-    MarkInert(button);
+    // New and delete stay in their place; they come with the entry form.
+    if (index >= 3) MarkInert(button);
     right->addWidget(button);
+    *targets[index++] = button;
   }
   right->addStretch(1);
   right->addWidget(DummyEdit(s.Right, "DbEdMMDummy"));

@@ -57,6 +57,9 @@ void TDBRichEdit::ShowField() {
     loading_ = false;
     throw;
   }
+  // A record's text is read from its start: a cursor left at the end, where
+  // loading put it, scrolls a view shown or resized later to the text's end.
+  moveCursor(QTextCursor::Start);
   document()->setModified(false);
   loading_ = false;
   UpdateAccess();

@@ -59,6 +59,32 @@ TEST(ScreenshotReview, RendersEveryTab) {
       ASSERT_TRUE(top->grab().save(dir + "/7_explanation.png"));
     }
   }
+  // The children's finder after an evaluation, and its first row explained.
+  window->PageControl()->setCurrentIndex(2);
+  for (const char* box : {"clbKonst12", "clbFolg3", "clbMD3", "clbSchlaf1"})
+    window->findChild<QCheckBox*>(box)->setChecked(true);
+  window->findChild<QPushButton*>("PaBtKindAusw")->click();
+  QApplication::processEvents();
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/9_kinder_auswertung.png"));
+  QTest::mouseClick(window->findChild<QWidget*>("LaKMBezLb17"), Qt::LeftButton);
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->objectName() == "qtooltip_label" && top->isVisible()) {
+      ASSERT_TRUE(top->grab().save(dir + "/9_kinder_erklaerung.png"));
+    }
+  }
+  // The materia medica on its overall picture, after typing a name.
+  window->PageControl()->setCurrentIndex(4);
+  QTest::keyClicks(window->findChild<QWidget*>("edAMEingabe"), "Bel");
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/10_mm_suche.png"));
+  window->findChild<QPushButton*>("PaMMGesBild")->click();
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/10_mm_gesamtbild.png"));
+  window->PageControl()->setCurrentIndex(5);
+  window->findChild<QPushButton*>("PaBtGrunfNaviDos")->click();
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/11_grundlagen_dosierung.png"));
   auto* imprint = window->findChild<TfrmImpressum*>();
   ASSERT_NE(imprint, nullptr);
   imprint->show();

@@ -86,9 +86,8 @@ TEST_F(WindowCompositionTest, FieldTextsAcceptTypingOnlyWhileBound) {
 
 TEST_F(WindowCompositionTest, CommandsAndSearchesWithoutTheirHandlersAreDisabled) {
   for (const char* name : {"PaBtBaumNeu", "PaBtBaumDel", "PaBtIndAZNaviNeu", "PaBtIndAZNaviDel",
-                           "PaBtNotfNaviNew", "PaBtNotfNaviDel", "PaMMBezeich", "PaMMGesBild",
-                           "PaMMIndik", "PaMMGoNew", "PaMMGoDel", "EdIndAZNaviSuch", "EdNotfIndSuche",
-                           "edAMEingabe", "DbEdIndAZNew", "DbEdNotfallNew", "DbEdMMNew"})
+                           "PaBtNotfNaviNew", "PaBtNotfNaviDel",
+                           "PaMMGoNew", "PaMMGoDel", "EdIndAZNaviSuch", "EdNotfIndSuche", "DbEdIndAZNew", "DbEdNotfallNew", "DbEdMMNew"})
     EXPECT_FALSE(Find(name)->isEnabled()) << name;
   // The navigators follow their tables, which open on their first record.
   EXPECT_FALSE(Find("NaIndAZFirst")->isEnabled());

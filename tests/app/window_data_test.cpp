@@ -21,43 +21,10 @@
 #include "engine/components/table.h"
 #include "engine/core/locale.h"
 #include "main_window_fixture.h"
+#include "source_tables.h"
 
 namespace fendra::testing {
 namespace {
-
-// One bound table as the sources see it: its folder, the field its active
-// index orders by (empty: insertion order) and whether that index ignores
-// case.
-struct TSourceTable {
-  const char* Table;    // table component
-  const char* Folder;   // under data/
-  const char* Key;      // ordering field, UTF-8
-  bool IgnoreCase;
-};
-
-constexpr TSourceTable kIndList{"TblIndList", "IndList", "Indikationen", false};
-constexpr TSourceTable kRemedies{"TblAML", "TABHOM", "Hom Bezeichnung", false};
-constexpr TSourceTable kEmergencies{"TblNotfall", "Emerg", "Indikation", true};
-constexpr TSourceTable kChildRemedies{"tbKIndKM", "KindKM", "Bez", true};
-constexpr TSourceTable kBasics{"tbGrdlg", "Grundlagen", "Verzeichnis", true};
-constexpr TSourceTable kChildIndications{"tblKinderS", "KindInd", "", false};
-
-// The engine's collation of Windows-1252 text, whatever form the component
-// layer takes names in.
-int Compare(const std::string& a, const std::string& b, bool ignoreCase) {
-  return dvx::CompareAnsi(dvx::Utf8ToAnsi(a), dvx::Utf8ToAnsi(b), ignoreCase);
-}
-
-// The entries in the order of the table's active index, by the engine's
-// collation; ties keep insertion order, as the index does for equal keys.
-std::vector<TSourceEntry> InIndexOrder(const TSourceTable& table) {
-  std::vector<TSourceEntry> entries = ReadSourceEntries(table.Folder);
-  if (*table.Key != '\0')
-    std::stable_sort(entries.begin(), entries.end(), [&](const TSourceEntry& a, const TSourceEntry& b) {
-      return Compare(a.Field(table.Key), b.Field(table.Key), table.IgnoreCase) < 0;
-    });
-  return entries;
-}
 
 class WindowDataTest : public MainWindowTest {
  protected:
