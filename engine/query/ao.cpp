@@ -1,0 +1,189 @@
+#include "engine/query/ao.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "engine/core/exception.h"
+#include "engine/core/locale.h"
+#include "engine/values/field_types.h"
+
+namespace dvx {
+
+int CompareForSort(const TDVXVariant& a, const TDVXVariant& b, bool caseInsensitive) {
+  const bool an = a.IsNull(), bn = b.IsNull();
+  if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
+  return a.Compare(b, false, caseInsensitive);
+}
+
+namespace {
+
+bool RowLess(const TDVXRow& a, const TDVXRow& b, const std::vector<TDVXSortKey>& keys) {
+  for (const TDVXSortKey& key : keys) {
+    const size_t no = static_cast<size_t>(key.fieldNo);
+    int c = CompareForSort(a[no], b[no], key.caseInsensitive);
+    if (c != 0) return key.descending ? c > 0 : c < 0;
+  }
+  return false;
+}
+
+bool SameValues(const TDVXRow& a, const TDVXRow& b, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    if (CompareForSort(a[i], b[i], false) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+TDVXAO::~TDVXAO() = default;
+
+void TDVXAO::Rewind() {
+  if (materialized_)
+    row_ = -1;
+  else
+    DoRewind();
+}
+
+bool TDVXAO::NextRow() {
+  if (materialized_) return ++row_ < static_cast<int64_t>(materialized_->size());
+  while (DoNextRow())
+    if (PassesFilter()) return true;
+  return false;
+}
+
+bool TDVXAO::PassesFilter() { return filterApplied_ || !filter_ || !filter_->Root() || filter_->IsTrue(); }
+
+void TDVXAO::BindFilter() {
+  if (!filter_ || !filter_->Root()) return;
+  filter_->BindToOperator(*this);
+  filter_->Prepare();
+}
+
+int64_t TDVXAO::RecordCount() {
+  if (materialized_) return static_cast<int64_t>(materialized_->size());
+  int64_t count = 0;
+  Rewind();
+  while (NextRow()) ++count;
+  Rewind();
+  return count;
+}
+
+void TDVXAO::GetExprFieldValue(int fieldNo, TDVXVariant& value) {
+  if (materialized_) {
+    // Outside the rows (an empty input's group) every field is NULL.
+    if (row_ < 0 || row_ >= static_cast<int64_t>(materialized_->size())) {
+      value.Clear(AdvancedToBaseType(Field(fieldNo).fieldType));
+      return;
+    }
+    value.Assign((*materialized_)[static_cast<size_t>(row_)][static_cast<size_t>(fieldNo)], false);
+    return;
+  }
+  DoGetValue(fieldNo, value);
+}
+
+std::vector<int> TDVXAO::FindExprFields(std::string_view qualifier, std::string_view name) {
+  std::vector<int> found;
+  for (int i = 0; i < FieldCount(); ++i) {
+    const TDVXFieldLink& f = fields_[static_cast<size_t>(i)];
+    if (!qualifier.empty() && !SameName(qualifier, f.tableName) && !SameName(qualifier, f.tableAlias)) continue;
+    if (name == "*" || SameName(name, f.fieldName) || (!f.displayName.empty() && SameName(name, f.displayName)))
+      found.push_back(i);
+  }
+  return found;
+}
+
+void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort) {
+  if (materialized_) {
+    if (!sort.empty()) std::stable_sort(materialized_->begin(), materialized_->end(),
+                                        [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, sort); });
+    return;
+  }
+  auto rows = std::make_unique<std::vector<TDVXRow>>();
+  const size_t count = fields_.size();
+  TDVXVariant scratch;
+  Rewind();
+  while (NextRow()) {
+    TDVXRow row(count);
+    for (size_t i = 0; i < count; ++i) {
+      DoGetValue(static_cast<int>(i), scratch);
+      row[i].Assign(scratch, true);
+    }
+    rows->push_back(std::move(row));
+  }
+  if (!sort.empty())
+    std::stable_sort(rows->begin(), rows->end(), [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, sort); });
+  materialized_ = std::move(rows);
+  row_ = -1;
+  ReleaseInputs();
+}
+
+void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
+  const size_t columns = shape.columns.size();
+  const size_t width = columns + shape.extraFields.size();
+  std::vector<TDVXRow> rows;
+  Rewind();
+  TDVXVariant scratch;
+  while (NextRow()) {
+    TDVXRow row(width);
+    for (size_t i = 0; i < columns; ++i) {
+      const TDVXResultColumn& column = shape.columns[i];
+      if (column.expression) {
+        const TDVXVariant* v = column.expression->GetValue(true);
+        if (v) row[i].Assign(*v, true);
+      } else {
+        GetExprFieldValue(column.fieldNo, scratch);
+        row[i].Assign(scratch, true);
+      }
+      // Values keep the type of their column, so equal values compare
+      // equal whichever row they came from.
+      const uint8_t base = AdvancedToBaseType(column.link.fieldType);
+      if (row[i].IsNull())
+        row[i].Clear(base);
+      else if (row[i].DataType() != base && base != bftUnknown && !IsBlobType(base))
+        row[i].ConvertTo(base);
+    }
+    for (size_t e = 0; e < shape.extraFields.size(); ++e) {
+      GetExprFieldValue(shape.extraFields[e], scratch);
+      row[columns + e].Assign(scratch, true);
+    }
+    rows.push_back(std::move(row));
+  }
+  if (shape.distinct) {
+    // Each combination of result values once, NULLs alike; the rows come
+    // ordered by the result columns, which the sort below keeps for rows
+    // that its own keys leave equal.
+    std::vector<TDVXSortKey> all;
+    for (size_t i = 0; i < columns; ++i) all.push_back({static_cast<int>(i), false, false});
+    std::stable_sort(rows.begin(), rows.end(), [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, all); });
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [&](const TDVXRow& a, const TDVXRow& b) { return SameValues(a, b, columns); }),
+               rows.end());
+  }
+  if (!shape.sort.empty())
+    std::stable_sort(rows.begin(), rows.end(), [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, shape.sort); });
+  // TOP counts result rows: after filtering, grouping and sorting.
+  if (shape.topStart > 1 || shape.topCount >= 0) {
+    const size_t skip = static_cast<size_t>(std::max<int64_t>(shape.topStart - 1, 0));
+    if (skip >= rows.size()) {
+      rows.clear();
+    } else {
+      rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(skip));
+      if (shape.topCount >= 0 && static_cast<size_t>(shape.topCount) < rows.size())
+        rows.resize(static_cast<size_t>(shape.topCount));
+    }
+  }
+  if (!shape.extraFields.empty())
+    for (TDVXRow& row : rows) row.resize(columns);
+  std::vector<TDVXFieldLink> links;
+  for (const TDVXResultColumn& column : shape.columns) links.push_back(column.link);
+  SetMaterialized(std::move(links), std::move(rows));
+}
+
+void TDVXAO::SetMaterialized(std::vector<TDVXFieldLink> fields, std::vector<TDVXRow> rows) {
+  fields_ = std::move(fields);
+  materialized_ = std::make_unique<std::vector<TDVXRow>>(std::move(rows));
+  row_ = -1;
+  filter_.reset();
+  ReleaseInputs();
+}
+
+}  // namespace dvx

@@ -1,0 +1,210 @@
+#include "engine/query/ao_join.h"
+
+#include "engine/core/exception.h"
+#include "engine/core/locale.h"
+#include "engine/query/query_errors.h"
+#include "engine/query/select_statement.h"
+#include "engine/values/field_types.h"
+
+namespace dvx {
+
+TDVXAOJoin::TDVXAOJoin(int joinKind, std::unique_ptr<TDVXAO> left, std::unique_ptr<TDVXAO> right)
+    : kind_(joinKind), left_(std::move(left)), right_(std::move(right)) {
+  for (int i = 0; i < left_->FieldCount(); ++i) fields_.push_back(left_->Field(i));
+  for (int i = 0; i < right_->FieldCount(); ++i) fields_.push_back(right_->Field(i));
+}
+
+TDVXAOJoin::~TDVXAOJoin() = default;
+
+void TDVXAOJoin::SetJoinFields(std::vector<TDVXFieldReference> leftFields, std::vector<TDVXFieldReference> rightFields,
+                               bool natural) {
+  leftRefs_ = std::move(leftFields);
+  rightRefs_ = std::move(rightFields);
+  natural_ = natural;
+}
+
+std::vector<TDVXExprOperator*> TDVXAOJoin::ConditionInputs() {
+  switch (kind_) {
+    case jkCross:
+    case jkInner: return {left_.get(), right_.get()};
+    case jkLeft: return {left_.get()};
+    case jkRight: return {right_.get()};
+    default: return {};
+  }
+}
+
+bool TDVXAOJoin::TKeyLess::operator()(const TDVXRow& a, const TDVXRow& b) const {
+  for (size_t i = 0; i < a.size(); ++i) {
+    int c = CompareForSort(a[i], b[i], false);
+    if (c != 0) return c < 0;
+  }
+  return false;
+}
+
+void TDVXAOJoin::ResolvePairs() {
+  const int leftCount = left_->FieldCount();
+  std::vector<int> leftNos, rightNos;
+  if (natural_) {
+    for (int l = 0; l < leftCount; ++l)
+      for (int r = 0; r < right_->FieldCount(); ++r)
+        if (SameName(left_->Field(l).fieldName, right_->Field(r).fieldName)) {
+          leftNos.push_back(l);
+          rightNos.push_back(r);
+        }
+  } else if (kind_ != jkCross) {
+    if (leftRefs_.size() != rightRefs_.size())
+      throw EDVXException(kErrJoinListLength, "Error - different lists length. L1 = %d, L2 = %d",
+                          {static_cast<int32_t>(leftRefs_.size()), static_cast<int32_t>(rightRefs_.size())});
+    for (size_t i = 0; i < leftRefs_.size(); ++i) {
+      std::vector<int> a = FindExprFields(leftRefs_[i].qualifier, leftRefs_[i].fieldName);
+      if (a.size() != 1)
+        throw EDVXException(kErrJoinFieldLeft, kMsgInvalidJoinField,
+                            {leftRefs_[i].qualifier, leftRefs_[i].fieldName, static_cast<int32_t>(i),
+                             static_cast<int32_t>(a.size())});
+      std::vector<int> b = FindExprFields(rightRefs_[i].qualifier, rightRefs_[i].fieldName);
+      if (b.size() != 1)
+        throw EDVXException(kErrJoinFieldRight, kMsgInvalidJoinField,
+                            {rightRefs_[i].qualifier, rightRefs_[i].fieldName, static_cast<int32_t>(i),
+                             static_cast<int32_t>(b.size())});
+      int x = a[0], y = b[0];
+      if ((x < leftCount) == (y < leftCount))
+        throw EDVXException(kErrJoinSameTable,
+                            "Both join fields are from the same table. Field1 = '%s', Field2 = '%s', No1 = %d, No2 = %d.",
+                            {leftRefs_[i].fieldName, rightRefs_[i].fieldName, x, y});
+      if (x >= leftCount) std::swap(x, y);
+      leftNos.push_back(x);
+      rightNos.push_back(y - leftCount);
+    }
+    // Without pairs (ON terms that compare no two fields) every pair of
+    // rows is a candidate and the conditions decide.
+  }
+  drivingKeys_ = DrivingIsLeft() ? leftNos : rightNos;
+  probedKeys_ = DrivingIsLeft() ? rightNos : leftNos;
+}
+
+void TDVXAOJoin::Open() {
+  left_->Open();
+  right_->Open();
+  ResolvePairs();
+  if (match_ && match_->Root()) {
+    match_->BindToOperator(*this);
+    match_->Prepare();
+  }
+  BindFilter();
+  // The probed side is read once, in its own order, and keyed.
+  TDVXAO& probed = DrivingIsLeft() ? *right_ : *left_;
+  probed.Materialize();
+  probed_ = probed.Rows();
+  index_.clear();
+  for (size_t r = 0; r < probed_.size(); ++r) {
+    TDVXRow key;
+    bool hasNull = false;
+    for (int k : probedKeys_) {
+      key.push_back(probed_[r][static_cast<size_t>(k)]);
+      hasNull = hasNull || key.back().IsNull();
+    }
+    if (!hasNull) index_.emplace(std::move(key), r);
+  }
+  DoRewind();
+}
+
+void TDVXAOJoin::DoRewind() {
+  (DrivingIsLeft() ? *left_ : *right_).Rewind();
+  probedMatched_.assign(probed_.size(), false);
+  candidates_.clear();
+  candidate_ = 0;
+  drivingValid_ = false;
+  tail_ = false;
+  tailRow_ = 0;
+  drivingNull_ = probedNull_ = false;
+}
+
+bool TDVXAOJoin::Matches() { return !match_ || !match_->Root() || match_->IsTrue(); }
+
+bool TDVXAOJoin::DoNextRow() {
+  TDVXAO& driving = DrivingIsLeft() ? *left_ : *right_;
+  const bool outer = kind_ == jkLeft || kind_ == jkRight || kind_ == jkFull;
+  while (!tail_) {
+    if (drivingValid_) {
+      while (candidate_ < candidates_.size()) {
+        probedRow_ = candidates_[candidate_++];
+        probedNull_ = false;
+        if (!Matches()) continue;
+        drivingMatched_ = true;
+        if (kind_ == jkFull) probedMatched_[probedRow_] = true;
+        return true;
+      }
+      drivingValid_ = false;
+      if (outer && !drivingMatched_) {
+        probedNull_ = true;
+        return true;
+      }
+    }
+    if (!driving.NextRow()) {
+      if (kind_ != jkFull) return false;
+      tail_ = true;
+      break;
+    }
+    drivingValid_ = true;
+    drivingMatched_ = false;
+    drivingNull_ = false;
+    candidates_.clear();
+    candidate_ = 0;
+    if (drivingKeys_.empty()) {
+      for (size_t r = 0; r < probed_.size(); ++r) candidates_.push_back(r);
+      continue;
+    }
+    TDVXRow key(drivingKeys_.size());
+    bool hasNull = false;
+    TDVXVariant v;
+    for (size_t k = 0; k < drivingKeys_.size(); ++k) {
+      driving.GetExprFieldValue(drivingKeys_[k], v);
+      key[k].Assign(v, true);
+      hasNull = hasNull || key[k].IsNull();
+    }
+    if (hasNull) continue;
+    auto range = index_.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it) candidates_.push_back(it->second);
+  }
+  // FULL join: the probed rows nothing matched.
+  while (tailRow_ < probed_.size()) {
+    const size_t r = tailRow_++;
+    if (probedMatched_[r]) continue;
+    probedRow_ = r;
+    probedNull_ = false;
+    drivingNull_ = true;
+    return true;
+  }
+  return false;
+}
+
+void TDVXAOJoin::DoGetValue(int fieldNo, TDVXVariant& value) {
+  const int leftCount = left_ ? left_->FieldCount() : 0;
+  const bool fromLeft = fieldNo < leftCount;
+  const bool fromDriving = fromLeft == DrivingIsLeft();
+  const int local = fromLeft ? fieldNo : fieldNo - leftCount;
+  if (fromDriving) {
+    if (drivingNull_) {
+      value.Clear(AdvancedToBaseType(Field(fieldNo).fieldType));
+      return;
+    }
+    (DrivingIsLeft() ? *left_ : *right_).GetExprFieldValue(local, value);
+    return;
+  }
+  if (probedNull_) {
+    value.Clear(AdvancedToBaseType(Field(fieldNo).fieldType));
+    return;
+  }
+  value.Assign(probed_[probedRow_][static_cast<size_t>(local)], false);
+}
+
+void TDVXAOJoin::ReleaseInputs() {
+  // Materialized: the rows are the join's own now; the field numbers of
+  // its inputs are no longer needed.
+  probed_.clear();
+  index_.clear();
+  left_.reset();
+  right_.reset();
+}
+
+}  // namespace dvx
