@@ -433,19 +433,19 @@ void TDVXSelectParser::ParseOrderBy(TDVXSelectStatement& select) {
     return;
   }
   while (true) {
-    TDVXSortSpecification spec;
+    TDVXSortSpecification ordering;
     int64_t number = 0;
     if (ReadInteger(current_, number)) {
-      spec.columnNumber = number > 1000000 ? 1000000 : static_cast<int>(number);
+      ordering.columnNumber = number > 1000000 ? 1000000 : static_cast<int>(number);
       Next();
     } else if (IsName()) {
-      spec.fieldName = current_.text;
+      ordering.fieldName = current_.text;
       Next();
       if (current_.kind == tkPoint) {
         Next();
         if (!IsName()) Fail(kErrSortAfterPoint, kMsgFieldNameExpected);
-        spec.qualifier = spec.fieldName;
-        spec.fieldName = current_.text;
+        ordering.qualifier = ordering.fieldName;
+        ordering.fieldName = current_.text;
         Next();
       }
     } else {
@@ -454,14 +454,14 @@ void TDVXSelectParser::ParseOrderBy(TDVXSelectStatement& select) {
     if (Is(kwAsc)) {
       Next();
     } else if (Is(kwDesc)) {
-      spec.descending = true;
+      ordering.descending = true;
       Next();
     }
     if (Is(kwNocase)) {
-      spec.caseInsensitive = true;
+      ordering.caseInsensitive = true;
       Next();
     }
-    select.sort.push_back(std::move(spec));
+    select.sort.push_back(std::move(ordering));
     if (current_.kind != tkComma) break;
     Next();
   }

@@ -201,22 +201,22 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildOperatorTree(bool allowLive, std::un
   // ORDER BY: a result column (by number, or by name), else another field
   // of the top operator.
   const int columnCount = static_cast<int>(shape.columns.size());
-  for (const TDVXSortSpecification& spec : s.sort) {
+  for (const TDVXSortSpecification& ordering : s.sort) {
     int key = -1;
-    if (spec.columnNumber >= 0) {
-      if (spec.columnNumber < 1 || spec.columnNumber > columnCount)
-        throw EDVXException(kErrOrderColumnNumber, "Invalid column number in ORDER BY clause = %d", {spec.columnNumber});
-      key = spec.columnNumber - 1;
+    if (ordering.columnNumber >= 0) {
+      if (ordering.columnNumber < 1 || ordering.columnNumber > columnCount)
+        throw EDVXException(kErrOrderColumnNumber, "Invalid column number in ORDER BY clause = %d", {ordering.columnNumber});
+      key = ordering.columnNumber - 1;
     } else {
       for (int c = 0; c < columnCount && key < 0; ++c) {
         const TDVXFieldLink& link = shape.columns[static_cast<size_t>(c)].link;
-        if (!spec.qualifier.empty() && !SameName(spec.qualifier, link.tableName) &&
-            !SameName(spec.qualifier, link.tableAlias))
+        if (!ordering.qualifier.empty() && !SameName(ordering.qualifier, link.tableName) &&
+            !SameName(ordering.qualifier, link.tableAlias))
           continue;
-        if (SameName(spec.fieldName, link.displayName) || SameName(spec.fieldName, link.fieldName)) key = c;
+        if (SameName(ordering.fieldName, link.displayName) || SameName(ordering.fieldName, link.fieldName)) key = c;
       }
       if (key < 0 && !group) {
-        std::vector<int> found = tree->FindExprFields(spec.qualifier, spec.fieldName);
+        std::vector<int> found = tree->FindExprFields(ordering.qualifier, ordering.fieldName);
         if (found.size() == 1) {
           key = columnCount + static_cast<int>(shape.extraFields.size());
           shape.extraFields.push_back(found[0]);
@@ -224,9 +224,9 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildOperatorTree(bool allowLive, std::un
       }
       if (key < 0)
         throw EDVXException(kErrOrderColumnNotFound, "Column '%s' from ORDER BY clause not found",
-                            {Written(spec.qualifier, spec.fieldName)});
+                            {Written(ordering.qualifier, ordering.fieldName)});
     }
-    shape.sort.push_back({key, spec.descending, spec.caseInsensitive});
+    shape.sort.push_back({key, ordering.descending, ordering.caseInsensitive});
   }
   tree->MaterializeResult(shape);
   return tree;
