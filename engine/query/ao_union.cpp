@@ -45,8 +45,10 @@ void TDVXAOUnion::ReleaseInputs() {
 }
 
 void TDVXAOUnion::Open() {
-  left_->Open();
-  right_->Open();
+  if (Materialized()) return;
+  // The inputs are query results, materialized when they were run.
+  if (!left_->Materialized()) left_->Open();
+  if (!right_->Materialized()) right_->Open();
   std::vector<std::pair<int, int>> pairs;
   if (corresponding_ && !correspondingBy_.empty()) {
     for (const TDVXFieldReference& ref : correspondingBy_) {
