@@ -57,6 +57,8 @@ class TDVXSQLCursorCommand : public TDVXSQLCommand {
 
   void Execute(bool open, bool& readOnly, bool requestLive) override;
   TDVXLocalCursor* GetResultCursor() override { return result_.get(); }
+  // Hands the result cursor over (the query component's dataset keeps it).
+  std::unique_ptr<TDVXLocalCursor> TakeResultCursor() { return std::move(result_); }
   // Runs the statement to its materialized result rows (never live, never
   // INTO): what a subquery reads.
   std::unique_ptr<TDVXAO> ExecuteToRows();

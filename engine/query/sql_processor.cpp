@@ -97,6 +97,11 @@ TDVXLocalCursor* TDVXLocalSQLProcessor::Execute(bool open) {
   return result_ ? result_->GetResultCursor() : nullptr;
 }
 
+std::unique_ptr<TDVXLocalCursor> TDVXLocalSQLProcessor::TakeResultCursor() {
+  auto* command = dynamic_cast<TDVXSQLCursorCommand*>(result_.get());
+  return command ? command->TakeResultCursor() : nullptr;
+}
+
 std::unique_ptr<TDVXAO> TDVXLocalSQLProcessor::ExecuteToRows() {
   command_.reset();
   result_.reset();

@@ -61,6 +61,10 @@ class TDVXLocalSQLProcessor : public TDVXSQLProcessor {
   // single query raises as Execute would.
   std::unique_ptr<TDVXAO> ExecuteToRows();
 
+  // Hands the cursor Execute returned over to the caller; it needs the
+  // sessions this processor was made with, not the processor.
+  std::unique_ptr<TDVXLocalCursor> TakeResultCursor();
+
   bool ReadOnlyResult() const { return readOnly_; }
   int64_t RowsAffected() const { return rowsAffected_; }
 
