@@ -3,6 +3,7 @@
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
 #include "engine/query/query_errors.h"
+#include "engine/query/ao_table.h"
 #include "engine/query/select_statement.h"
 #include "engine/values/field_types.h"
 
@@ -78,8 +79,44 @@ void TDVXAOJoin::ResolvePairs() {
     // Without pairs (ON terms that compare no two fields) every pair of
     // rows is a candidate and the conditions decide.
   }
-  drivingKeys_ = DrivingIsLeft() ? leftNos : rightNos;
-  probedKeys_ = DrivingIsLeft() ? rightNos : leftNos;
+  leftKeys_ = std::move(leftNos);
+  rightKeys_ = std::move(rightNos);
+}
+
+void TDVXAOJoin::ChooseSides() {
+  drivingLeft_ = kind_ != jkRight;
+  probedTable_ = nullptr;
+  auto indexed = [&](TDVXAO& side, const std::vector<int>& keys, size_t& pair) -> std::string {
+    auto* table = dynamic_cast<TDVXAOTable*>(&side);
+    if (!table || table->Materialized()) return std::string();
+    for (size_t k = 0; k < keys.size(); ++k) {
+      std::string index = table->IndexOnField(keys[k]);
+      if (!index.empty()) {
+        pair = k;
+        return index;
+      }
+    }
+    return std::string();
+  };
+  // FULL joins read the probed side whole: its unmatched rows come last.
+  if (kind_ != jkFull && !leftKeys_.empty()) {
+    size_t pair = 0;
+    std::string index;
+    if (kind_ != jkRight) index = indexed(*right_, rightKeys_, pair);
+    if (!index.empty()) {
+      drivingLeft_ = true;
+    } else if (kind_ != jkLeft) {
+      index = indexed(*left_, leftKeys_, pair);
+      if (!index.empty()) drivingLeft_ = false;
+    }
+    if (!index.empty()) {
+      probedTable_ = static_cast<TDVXAOTable*>(drivingLeft_ ? right_.get() : left_.get());
+      probeIndex_ = index;
+      probePair_ = pair;
+    }
+  }
+  drivingKeys_ = drivingLeft_ ? leftKeys_ : rightKeys_;
+  probedKeys_ = drivingLeft_ ? rightKeys_ : leftKeys_;
 }
 
 void TDVXAOJoin::Open() {
@@ -91,6 +128,13 @@ void TDVXAOJoin::Open() {
     match_->Prepare();
   }
   BindFilter();
+  ChooseSides();
+  probed_.clear();
+  index_.clear();
+  if (probedTable_) {
+    DoRewind();
+    return;
+  }
   // The probed side is read once, in its own order, and keyed.
   TDVXAO& probed = DrivingIsLeft() ? *right_ : *left_;
   probed.Materialize();
@@ -119,6 +163,25 @@ void TDVXAOJoin::DoRewind() {
   drivingNull_ = probedNull_ = false;
 }
 
+bool TDVXAOJoin::NextCandidate() {
+  if (!probedTable_) {
+    if (candidate_ >= candidates_.size()) return false;
+    probedRow_ = candidates_[candidate_++];
+    return true;
+  }
+  // An index walk over the first pair's key; the other pairs are compared.
+  TDVXVariant v;
+  while (probedTable_->NextRow()) {
+    bool equal = true;
+    for (size_t k = 0; k < probedKeys_.size() && equal; ++k) {
+      probedTable_->GetExprFieldValue(probedKeys_[k], v);
+      equal = !v.IsNull() && CompareForSort(v, drivingKey_[k], false) == 0;
+    }
+    if (equal) return true;
+  }
+  return false;
+}
+
 bool TDVXAOJoin::Matches() { return !match_ || !match_->Root() || match_->IsTrue(); }
 
 bool TDVXAOJoin::DoNextRow() {
@@ -126,12 +189,11 @@ bool TDVXAOJoin::DoNextRow() {
   const bool outer = kind_ == jkLeft || kind_ == jkRight || kind_ == jkFull;
   while (!tail_) {
     if (drivingValid_) {
-      while (candidate_ < candidates_.size()) {
-        probedRow_ = candidates_[candidate_++];
+      while (NextCandidate()) {
         probedNull_ = false;
         if (!Matches()) continue;
         drivingMatched_ = true;
-        if (kind_ == jkFull) probedMatched_[probedRow_] = true;
+        if (kind_ == jkFull && !probedTable_) probedMatched_[probedRow_] = true;
         return true;
       }
       drivingValid_ = false;
@@ -154,7 +216,8 @@ bool TDVXAOJoin::DoNextRow() {
       for (size_t r = 0; r < probed_.size(); ++r) candidates_.push_back(r);
       continue;
     }
-    TDVXRow key(drivingKeys_.size());
+    TDVXRow& key = drivingKey_;
+    key.resize(drivingKeys_.size());
     bool hasNull = false;
     TDVXVariant v;
     for (size_t k = 0; k < drivingKeys_.size(); ++k) {
@@ -162,7 +225,19 @@ bool TDVXAOJoin::DoNextRow() {
       key[k].Assign(v, true);
       hasNull = hasNull || key[k].IsNull();
     }
-    if (hasNull) continue;
+    if (hasNull) {
+      // No partner: the probe finds nothing.
+      if (probedTable_) {
+        probedTable_->SetProbe(probeIndex_, probedKeys_[probePair_], TDVXVariant());
+        probedTable_->Rewind();
+      }
+      continue;
+    }
+    if (probedTable_) {
+      probedTable_->SetProbe(probeIndex_, probedKeys_[probePair_], key[probePair_]);
+      probedTable_->Rewind();
+      continue;
+    }
     auto range = index_.equal_range(key);
     for (auto it = range.first; it != range.second; ++it) candidates_.push_back(it->second);
   }
@@ -193,6 +268,10 @@ void TDVXAOJoin::DoGetValue(int fieldNo, TDVXVariant& value) {
   }
   if (probedNull_) {
     value.Clear(AdvancedToBaseType(Field(fieldNo).fieldType));
+    return;
+  }
+  if (probedTable_) {
+    probedTable_->GetExprFieldValue(local, value);
     return;
   }
   value.Assign(probed_[probedRow_][static_cast<size_t>(local)], false);

@@ -57,21 +57,33 @@ class TDVXAOJoin : public TDVXAO {
   };
   void ResolvePairs();
   bool Matches();
-  bool DrivingIsLeft() const { return kind_ != 3; }
+  bool DrivingIsLeft() const { return drivingLeft_; }
+  // Chooses the sides, and whether the probed side is a table whose index
+  // on a join field is walked for each driving row instead of reading it
+  // whole.
+  void ChooseSides();
+  bool NextCandidate();
 
   int kind_;
+  bool drivingLeft_ = true;
+  class TDVXAOTable* probedTable_ = nullptr;
+  std::string probeIndex_;
+  size_t probePair_ = 0;
   std::unique_ptr<TDVXAO> left_;
   std::unique_ptr<TDVXAO> right_;
   std::vector<TDVXFieldReference> leftRefs_, rightRefs_;
   bool natural_ = false;
   std::unique_ptr<TDVXExpression> match_;
 
-  // Field numbers of the join pairs in the driving and the probed input.
+  // Field numbers of the join pairs in each input, and in the driving and
+  // the probed input.
+  std::vector<int> leftKeys_, rightKeys_;
   std::vector<int> drivingKeys_, probedKeys_;
   std::vector<TDVXRow> probed_;
   std::multimap<TDVXRow, size_t, TKeyLess> index_;
   std::vector<bool> probedMatched_;
   // Iteration state.
+  TDVXRow drivingKey_;
   std::vector<size_t> candidates_;
   size_t candidate_ = 0;
   bool drivingValid_ = false;

@@ -37,13 +37,38 @@ class TDVXAOTable : public TDVXAO {
   // condition; the operator is spent afterwards.
   std::unique_ptr<TDVXLocalCursor> TakeLiveCursor();
 
+  // The name of an ascending index whose first column is the field, for
+  // number and date fields; "" when there is none.
+  std::string IndexOnField(int fieldNo) const;
+  // From now on the operator walks that index over the records whose
+  // first column equals `key` (a join's probe of one driving row), still
+  // testing its filter. The walk starts at the next Rewind.
+  void SetProbe(const std::string& indexName, int fieldNo, const TDVXVariant& key);
+
  protected:
   void DoRewind() override;
   bool DoNextRow() override;
   void DoGetValue(int fieldNo, TDVXVariant& value) override;
 
  private:
+  // A walk of one index between two bounds of its first column.
+  struct TIndexWalk {
+    bool active = false;
+    std::string indexName;
+    int fieldNo = -1;
+    bool hasLow = false, lowInclusive = true;
+    bool hasHigh = false, highInclusive = true;
+    TDVXVariant low, high;
+    bool started = false;
+  };
+  // Both bounds of a field served by an index in the filter: then the walk
+  // over them beats a scan that can use only one.
+  bool PlanRangeWalk();
+  bool StepIndexWalk();
+  bool PastHigh();
+
   std::unique_ptr<TDVXLocalCursor> cursor_;
+  TIndexWalk walk_;
   std::string tableName_;
   std::string alias_;
   bool scanned_ = false;

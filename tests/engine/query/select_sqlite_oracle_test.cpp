@@ -349,6 +349,7 @@ class SelectOracle : public TQueryFixture {
     }
     AddIndex("t1", "IX_t1_a", {"a"});
     AddIndex("t2", "IX_t2_c", {"c"});
+    AddIndex("t2", "IX_t2_a", {"a"});
     AddIndex("t3", "IX_t3_d", {"d"});
   }
 
@@ -424,6 +425,7 @@ TEST_F(SelectOracle, RandomSelectsAgreeWithSQLite) {
     // gives the same rows in the same order.
     DropIndex("t1", "IX_t1_a");
     DropIndex("t2", "IX_t2_c");
+    DropIndex("t2", "IX_t2_a");
     DropIndex("t3", "IX_t3_d");
     for (size_t i = 0; i < queries.size(); ++i) {
       std::vector<std::string> again;
