@@ -1,5 +1,7 @@
 #include "engine/query/ao_sql_top_row_count.h"
 
+#include "engine/query/ao_table.h"
+
 namespace dvx {
 
 TDVXAOSQLTopRowCount::TDVXAOSQLTopRowCount(std::unique_ptr<TDVXAO> input) : input_(std::move(input)) {
@@ -17,5 +19,7 @@ int64_t TDVXAOSQLTopRowCount::RecordCount() {
   if (Materialized() || (filter_ && filter_->Root())) return TDVXAO::RecordCount();
   return input_->RecordCount();
 }
+
+TDVXAOTable* TDVXAOSQLTopRowCount::InputTable() { return dynamic_cast<TDVXAOTable*>(input_.get()); }
 
 }  // namespace dvx

@@ -17,6 +17,8 @@ class TDVXAOSQLTopRowCount : public TDVXAO {
   void Open() override;
   int64_t RecordCount() override;
   std::vector<TDVXExprOperator*> ConditionInputs() override { return {input_.get()}; }
+  // The table operator below, if that is the input.
+  class TDVXAOTable* InputTable();
 
  protected:
   void DoRewind() override { input_->Rewind(); }

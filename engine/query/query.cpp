@@ -8,6 +8,7 @@
 #include "engine/components/session_list.h"
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
+#include "engine/query/query_services.h"
 #include "engine/query/query_sessions.h"
 #include "engine/query/sql_processor.h"
 #include "engine/tables/local_cursor.h"
@@ -23,7 +24,10 @@ constexpr const char* kMsgNoResultSet = "The statement returns no result set";
 
 }  // namespace
 
-TDVXQuery::TDVXQuery(TComponent* owner) : TDVXDataSet(owner) {}
+TDVXQuery::TDVXQuery(TComponent* owner) : TDVXDataSet(owner) {
+  // Filters of any dataset may hold subqueries from now on.
+  InstallQueryServices();
+}
 
 TDVXQuery::~TDVXQuery() {
   try {

@@ -29,7 +29,7 @@ constexpr int32_t kErrEndAfterRename = 30353;
 constexpr int32_t kErrStatementKeyword = 30153;  // kMsgSQLTokenExpected
 constexpr int32_t kErrStatementToken = 30154;    // kMsgSQLTokenExpected
 // Our own: a statement the processor recognises but does not run yet.
-constexpr int32_t kErrStatementNotSupported = 30950;  // "Statement '%s' is not supported yet"
+constexpr int32_t kErrStatementNotSupported = 31100;  // "Statement '%s' is not supported yet"
 
 // --- SELECT grammar ----------------------------------------------------------------
 constexpr int32_t kErrSelectExpected = 30156;      // kMsgSQLTokenExpected
@@ -66,14 +66,15 @@ constexpr int32_t kErrOrderIndexName = 11244;      // kMsgTableNameExpected-like
 constexpr int32_t kErrIntoAfterFrom = 11337;       // "INTO clause should be before FROM, line %d, column %d"
 constexpr int32_t kErrOrderColumnNumber = 11395;   // "Invalid column number in ORDER BY clause = %d"
 // Our own codes.
-constexpr int32_t kErrTrailingTokens = 30951;      // kMsgUnexpectedToken
-constexpr int32_t kErrNestingTooDeep = 30952;      // "Query nested too deeply at line %d, column %d"
-constexpr int32_t kErrJoinCondition = 30953;       // kMsgQueryTokenExpected, "ON' or 'USING"
-constexpr int32_t kErrCorrespondingClose = 30954;  // kMsgQueryTokenExpected, ")"
-constexpr int32_t kErrPrimaryClose = 30955;        // kMsgQueryTokenExpected, ")"
-constexpr int32_t kErrReferenceClose = 30956;      // kMsgQueryTokenExpected, ")"
-constexpr int32_t kErrUsingClose = 30957;          // kMsgQueryTokenExpected, ")"
-constexpr int32_t kErrSubQueryTooDeep = 30958;     // "Subqueries nested too deeply"
+constexpr int32_t kErrTrailingTokens = 31101;      // kMsgUnexpectedToken
+constexpr int32_t kErrNestingTooDeep = 31102;      // "Query nested too deeply at line %d, column %d"
+constexpr int32_t kErrJoinCondition = 31103;       // kMsgQueryTokenExpected, "ON' or 'USING"
+constexpr int32_t kErrCorrespondingClose = 31104;  // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrPrimaryClose = 31105;        // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrReferenceClose = 31106;      // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrUsingClose = 31107;          // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrSubQueryTooDeep = 31108;     // "Subqueries nested too deeply"
+constexpr int32_t kErrOrderIndexMissing = 31109;   // "Index '%s' not found"
 
 // --- Operators -------------------------------------------------------------------------
 constexpr int32_t kErrProjectionField = 10305;     // "Cannot find field %s"
@@ -92,9 +93,9 @@ constexpr int32_t kErrGroupFieldInvalid = 10343;   // kMsgInvalidJoinField
 constexpr int32_t kErrIntoCopy = 10403;            // "Error importing table. Cannot copy data due to error: %s\r\n"
 constexpr int32_t kErrMemoryTableMissing = 11505;  // "Table '%s' does not exist"
 // Our own codes.
-constexpr int32_t kErrUnionColumnCount = 30960;    // "Set operation of selects with %d and %d columns"
-constexpr int32_t kErrIntoExists = 30961;          // "Cannot create table '%s': it already exists"
-constexpr int32_t kErrResultWrite = 30962;         // "Error - cannot copy records, error log: %s" (10851)
+constexpr int32_t kErrUnionColumnCount = 31110;    // "Set operation of selects with %d and %d columns"
+constexpr int32_t kErrIntoExists = 31111;          // "Cannot create table '%s': it already exists"
+constexpr int32_t kErrResultWrite = 31112;         // "Error - cannot copy records, error log: %s" (10851)
 constexpr int32_t kErrCopyRecords = 10851;
 
 }  // namespace dvx

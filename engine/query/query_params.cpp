@@ -10,7 +10,7 @@ namespace dvx {
 
 namespace {
 
-constexpr int32_t kErrParamNotFound = 30963;
+constexpr int32_t kErrParamNotFound = 31113;
 
 bool NameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || static_cast<unsigned char>(c) >= 0x80; }
 

@@ -109,6 +109,7 @@ std::unique_ptr<TDVXAO> TDVXLocalSQLProcessor::ExecuteToRows() {
   if (!lexer_->NextStatement()) return nullptr;
   std::unique_ptr<TDVXSQLCommand> command = Dispatch(*lexer_);
   auto* query = dynamic_cast<TDVXSQLCursorCommand*>(command.get());
+  if (!query) return nullptr;
   std::unique_ptr<TDVXAO> rows = query->ExecuteToRows();
   command_ = std::move(command);
   return rows;

@@ -11,7 +11,9 @@
 #include "engine/query/query_errors.h"
 #include "engine/query/query_sessions.h"
 #include "engine/sql/sql_errors.h"
+#include "engine/tables/index.h"
 #include "engine/tables/local_cursor.h"
+#include "engine/tables/table_data.h"
 #include "engine/values/field_types.h"
 
 namespace dvx {
@@ -114,6 +116,17 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildOperatorTree(bool allowLive, std::un
     }
   }
   bool grouped = !s.groupBy.empty();
+  if (grouped && s.selectAll) {
+    // "*" with grouping: every field, each of which must be grouped.
+    s.selectAll = false;
+    for (int i = 0; i < tree->FieldCount(); ++i) {
+      TDVXSelectListItem item;
+      const TDVXFieldLink& f = tree->Field(i);
+      item.qualifier = f.tableAlias.empty() ? f.tableName : f.tableAlias;
+      item.fieldName = f.fieldName;
+      s.items.push_back(std::move(item));
+    }
+  }
   if (!s.selectAll)
     for (const TDVXSelectListItem& item : s.items)
       if (item.isExpression && item.expression->HasAggregate()) grouped = true;
@@ -133,8 +146,9 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildOperatorTree(bool allowLive, std::un
   const bool hasTop = s.topCount >= 0 || s.topStart > 1;
   if (hasTop && dynamic_cast<TDVXAOTable*>(tree.get())) tree = std::make_unique<TDVXAOSQLTopRowCount>(std::move(tree));
 
-  // A live result: the table itself.
-  bool plain = !s.distinct && !grouped && s.sort.empty() && s.orderByIndex.empty() && !hasTop;
+  // A live result: the table itself (ORDER BY INDEX makes that index its
+  // order).
+  bool plain = !s.distinct && !grouped && s.sort.empty() && !hasTop;
   if (!s.selectAll)
     for (const TDVXSelectListItem& item : s.items) plain = plain && !item.isExpression;
   auto* table = dynamic_cast<TDVXAOTable*>(tree.get());
@@ -150,6 +164,11 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildOperatorTree(bool allowLive, std::un
           aliases.push_back(item.allColumns ? table->Field(no).fieldName : DisplayName(item, table->Field(no)));
         }
       }
+    }
+    if (!s.orderByIndex.empty()) {
+      if (!table->Cursor().Table().IndexByName(s.orderByIndex))
+        throw EDVXException(kErrOrderIndexMissing, "Index '%s' not found", {s.orderByIndex});
+      table->Cursor().SetCurrentIndex(s.orderByIndex);
     }
     live = table->TakeLiveCursor();
     if (!s.selectAll) live->SetProjection(names, aliases);
@@ -227,6 +246,27 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildOperatorTree(bool allowLive, std::un
                             {Written(ordering.qualifier, ordering.fieldName)});
     }
     shape.sort.push_back({key, ordering.descending, ordering.caseInsensitive});
+  }
+  // ORDER BY INDEX: the columns of that index of the table read.
+  if (!s.orderByIndex.empty()) {
+    TDVXAOTable* base = dynamic_cast<TDVXAOTable*>(tree.get());
+    if (!base)
+      if (auto* top = dynamic_cast<TDVXAOSQLTopRowCount*>(tree.get())) base = top->InputTable();
+    const TDVXIndex* index = base ? base->Cursor().Table().IndexByName(s.orderByIndex) : nullptr;
+    if (!index) throw EDVXException(kErrOrderIndexMissing, "Index '%s' not found", {s.orderByIndex});
+    for (const TDVXIndexColumn& column : index->IndexDef().Columns()) {
+      std::vector<int> found = tree->FindExprFields("", column.fieldName);
+      if (found.size() != 1)
+        throw EDVXException(kErrOrderColumnNotFound, "Column '%s' from ORDER BY clause not found", {column.fieldName});
+      int key = -1;
+      for (int c = 0; c < columnCount && key < 0; ++c)
+        if (shape.columns[static_cast<size_t>(c)].fieldNo == found[0]) key = c;
+      if (key < 0) {
+        key = columnCount + static_cast<int>(shape.extraFields.size());
+        shape.extraFields.push_back(found[0]);
+      }
+      shape.sort.push_back({key, column.descending, column.caseInsensitive});
+    }
   }
   tree->MaterializeResult(shape);
   return tree;

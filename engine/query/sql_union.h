@@ -20,7 +20,7 @@ class TDVXSQLUnion : public TDVXSQLCursorCommand {
   ~TDVXSQLUnion() override;
 
   // Parses the query from the lexer's current token to the end of the
-  // statement; tokens after a whole query raise 30951.
+  // statement; tokens after a whole query raise 31101.
   void Parse() override;
   const TDVXQueryExprNode& Root() const { return *root_; }
 

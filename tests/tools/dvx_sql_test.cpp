@@ -70,7 +70,7 @@ TEST_F(DvxSqlTest, ReachesTheInMemoryDatabase) {
 TEST_F(DvxSqlTest, StatementsNotRunYetAreRefused) {
   dvxtest::TRun run = Sql("DELETE FROM Remedies");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "dvx: Statement 'DELETE' is not supported yet - Native error: 30950\n");
+  EXPECT_EQ(run.out, "dvx: Statement 'DELETE' is not supported yet - Native error: 31100\n");
   EXPECT_EQ(RunDvx("sql").status, 2);
 }
 

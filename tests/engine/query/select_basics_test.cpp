@@ -67,6 +67,17 @@ TEST_F(SelectBasics, SubQueries) {
               ElementsAre("Chamomilla"));
 }
 
+TEST_F(SelectBasics, SubqueriesNestOnlySoDeep) {
+  auto nested = [](int depth) {
+    std::string sql = "SELECT Baum_ID FROM Mittel";
+    for (int i = 0; i < depth; ++i) sql = "SELECT Baum_ID FROM Baum WHERE Baum_ID IN (" + sql + ")";
+    return sql;
+  };
+  EXPECT_THAT(Rows(nested(3)), ElementsAre("1", "3"));
+  std::string message;
+  EXPECT_EQ(ErrorOf(nested(40), &message), 31108) << message;
+}
+
 TEST_F(SelectBasics, LiveResultReadsTheTable) {
   TQueryResult live = Run("SELECT Baum_ID, BezTree FROM Baum WHERE Ebene = 0", true);
   EXPECT_FALSE(live.readOnly);
