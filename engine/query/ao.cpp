@@ -36,6 +36,11 @@ bool SameValues(const TDVXRow& a, const TDVXRow& b, size_t count) {
 
 TDVXAO::~TDVXAO() = default;
 
+void TDVXAOScopes::Add(TDVXAO* input) {
+  if (!input || input->Materialized()) return;
+  if (std::unique_ptr<TDVXAOReadScope> scope = input->ReadingScope()) scopes_.push_back(std::move(scope));
+}
+
 void TDVXAO::Rewind() {
   if (materialized_)
     row_ = -1;
@@ -100,6 +105,7 @@ void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort) {
   auto rows = std::make_unique<std::vector<TDVXRow>>();
   const size_t count = fields_.size();
   TDVXVariant scratch;
+  std::unique_ptr<TDVXAOReadScope> scope = ReadingScope();
   Rewind();
   while (NextRow()) {
     TDVXRow row(count);
@@ -109,6 +115,7 @@ void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort) {
     }
     rows->push_back(std::move(row));
   }
+  scope.reset();
   if (!sort.empty())
     std::stable_sort(rows->begin(), rows->end(), [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, sort); });
   materialized_ = std::move(rows);
@@ -120,6 +127,7 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
   const size_t columns = shape.columns.size();
   const size_t width = columns + shape.extraFields.size();
   std::vector<TDVXRow> rows;
+  std::unique_ptr<TDVXAOReadScope> scope = materialized_ ? nullptr : ReadingScope();
   Rewind();
   TDVXVariant scratch;
   while (NextRow()) {
@@ -147,6 +155,7 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
     }
     rows.push_back(std::move(row));
   }
+  scope.reset();
   if (shape.distinct) {
     // Each combination of result values once, NULLs alike; the rows come
     // ordered by the result columns, which the sort below keeps for rows

@@ -72,6 +72,31 @@ struct TDVXResultShape {
 // NULL.
 int CompareForSort(const TDVXVariant& a, const TDVXVariant& b, bool caseInsensitive);
 
+
+// What an operator holds while its rows are read in one go (a
+// materialization): for tables a read scope, so a walk pays for the table's
+// lock and state check once instead of once per record. Scopes end in the
+// reverse order of their beginning.
+class TDVXAOReadScope {
+ public:
+  // Ending a table's scope can fail as its own destructor can.
+  virtual ~TDVXAOReadScope() noexcept(false) = default;
+};
+
+class TDVXAO;
+
+// The scopes of several inputs, ended last first.
+class TDVXAOScopes : public TDVXAOReadScope {
+ public:
+  void Add(TDVXAO* input);
+  ~TDVXAOScopes() noexcept(false) override {
+    while (!scopes_.empty()) scopes_.pop_back();
+  }
+
+ private:
+  std::vector<std::unique_ptr<TDVXAOReadScope>> scopes_;
+};
+
 class TDVXAO : public TDVXExprOperator {
  public:
   ~TDVXAO() override;
@@ -121,6 +146,8 @@ class TDVXAO : public TDVXExprOperator {
   // The operator's own next row, before its filter.
   virtual bool DoNextRow() = 0;
   virtual void DoGetValue(int fieldNo, TDVXVariant& value) = 0;
+  // The scope held around reading every row; null when nothing needs one.
+  virtual std::unique_ptr<TDVXAOReadScope> ReadingScope() { return nullptr; }
   // Binds and prepares the filter against this operator (Open calls it).
   void BindFilter();
   // Frees the inputs once the operator is materialized.
@@ -128,6 +155,7 @@ class TDVXAO : public TDVXExprOperator {
 
   std::vector<TDVXFieldLink> fields_;
   std::unique_ptr<TDVXExpression> filter_;
+  friend class TDVXAOScopes;
   // The operator applies its filter itself while it reads (a table's scan).
   bool filterApplied_ = false;
 

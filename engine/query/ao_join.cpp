@@ -277,6 +277,13 @@ void TDVXAOJoin::DoGetValue(int fieldNo, TDVXVariant& value) {
   value.Assign(probed_[probedRow_][static_cast<size_t>(local)], false);
 }
 
+std::unique_ptr<TDVXAOReadScope> TDVXAOJoin::ReadingScope() {
+  auto scopes = std::make_unique<TDVXAOScopes>();
+  scopes->Add(left_.get());
+  scopes->Add(right_.get());
+  return scopes;
+}
+
 void TDVXAOJoin::ReleaseInputs() {
   // Materialized: the rows are the join's own now; the field numbers of
   // its inputs are no longer needed.

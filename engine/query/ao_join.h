@@ -50,6 +50,7 @@ class TDVXAOJoin : public TDVXAO {
   bool DoNextRow() override;
   void DoGetValue(int fieldNo, TDVXVariant& value) override;
   void ReleaseInputs() override;
+  std::unique_ptr<TDVXAOReadScope> ReadingScope() override;
 
  private:
   struct TKeyLess {

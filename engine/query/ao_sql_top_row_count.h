@@ -25,6 +25,11 @@ class TDVXAOSQLTopRowCount : public TDVXAO {
   bool DoNextRow() override { return input_->NextRow(); }
   void DoGetValue(int fieldNo, TDVXVariant& value) override { input_->GetExprFieldValue(fieldNo, value); }
   void ReleaseInputs() override { input_.reset(); }
+  std::unique_ptr<TDVXAOReadScope> ReadingScope() override {
+    auto scopes = std::make_unique<TDVXAOScopes>();
+    scopes->Add(input_.get());
+    return scopes;
+  }
 
  private:
   std::unique_ptr<TDVXAO> input_;

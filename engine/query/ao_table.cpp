@@ -10,6 +10,7 @@
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_data.h"
+#include "engine/tables/table_read_scope.h"
 #include "engine/tables/table_scan.h"
 #include "engine/values/value_slot.h"
 
@@ -56,6 +57,7 @@ void TDVXAOTable::Open() {
   if (filter_->IsNeverTrue()) return;
   TDVXScanOptions options;
   options.list = &ids_;
+  TDVXTableReadScope scope(cursor_->Table(), cursor_->SessionID());
   cursor_->Table().Scan(*cursor_, filter_.get(), options);
 }
 
@@ -72,6 +74,22 @@ std::unique_ptr<TDVXLocalCursor> TDVXAOTable::TakeLiveCursor() {
   walk_.active = false;
   cursor_->First();
   return std::move(cursor_);
+}
+
+namespace {
+
+class TTableScope : public TDVXAOReadScope {
+ public:
+  TTableScope(TDVXTableData& table, int32_t session) : scope_(table, session) {}
+
+ private:
+  TDVXTableReadScope scope_;
+};
+
+}  // namespace
+
+std::unique_ptr<TDVXAOReadScope> TDVXAOTable::ReadingScope() {
+  return std::make_unique<TTableScope>(cursor_->Table(), cursor_->SessionID());
 }
 
 void TDVXAOTable::DoRewind() {

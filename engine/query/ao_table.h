@@ -49,6 +49,7 @@ class TDVXAOTable : public TDVXAO {
   void DoRewind() override;
   bool DoNextRow() override;
   void DoGetValue(int fieldNo, TDVXVariant& value) override;
+  std::unique_ptr<TDVXAOReadScope> ReadingScope() override;
 
  private:
   // A walk of one index between two bounds of its first column.
