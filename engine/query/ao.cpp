@@ -6,6 +6,7 @@
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
 #include "engine/values/field_types.h"
+#include "engine/values/type_promotion.h"
 
 namespace dvx {
 
@@ -30,6 +31,45 @@ bool SameValues(const TDVXRow& a, const TDVXRow& b, size_t count) {
   for (size_t i = 0; i < count; ++i)
     if (CompareForSort(a[i], b[i], false) != 0) return false;
   return true;
+}
+
+// An expression's declared type is what its operands promise (an integer
+// division may still give a real, a concatenation more characters than
+// its operands' sizes): a column takes the common type of the values it
+// got, and a text column the length of its longest value, so no value is
+// cut to fit.
+void FitExpressionColumns(const TDVXResultShape& shape, std::vector<TDVXFieldLink>& links, std::vector<TDVXRow>& rows) {
+  for (size_t c = 0; c < shape.columns.size(); ++c) {
+    if (!shape.columns[c].expression) continue;
+    TDVXFieldLink& link = links[c];
+    const uint8_t declared = AdvancedToBaseType(link.fieldType);
+    uint8_t common = 0;
+    int32_t longest = 0;
+    for (const TDVXRow& row : rows) {
+      const TDVXVariant& v = row[c];
+      if (v.IsNull()) continue;
+      common = common == 0 ? v.DataType() : PromoteBaseTypes(common, v.DataType());
+      if (IsFixedStringType(v.DataType())) longest = std::max(longest, v.GetStringLength());
+    }
+    if (common == 0) common = declared;
+    if (common == 0 || IsBlobType(common)) continue;
+    if (common != declared && declared != bftUnknown && !IsBlobType(declared)) {
+      const uint8_t promoted = PromoteBaseTypes(common, declared);
+      // A wider declared type stays; otherwise the values' type wins.
+      if (promoted != declared) link.fieldType = BaseToAdvancedType(common);
+    } else if (declared == bftUnknown) {
+      link.fieldType = BaseToAdvancedType(common);
+    }
+    const uint8_t target = AdvancedToBaseType(link.fieldType);
+    if (IsFixedStringType(target)) link.size = std::max({link.size, longest, 1});
+    for (TDVXRow& row : rows) {
+      TDVXVariant& v = row[c];
+      if (v.IsNull())
+        v.Clear(target);
+      else if (v.DataType() != target)
+        v.ConvertTo(target);
+    }
+  }
 }
 
 }  // namespace
@@ -141,12 +181,12 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
         GetExprFieldValue(column.fieldNo, scratch);
         row[i].Assign(scratch, true);
       }
-      // Values keep the type of their column, so equal values compare
-      // equal whichever row they came from.
+      // Field values keep their field's type; expression values are fitted
+      // to one type per column once all rows are in.
       const uint8_t base = AdvancedToBaseType(column.link.fieldType);
       if (row[i].IsNull())
         row[i].Clear(base);
-      else if (row[i].DataType() != base && base != bftUnknown && !IsBlobType(base))
+      else if (!column.expression && row[i].DataType() != base && base != bftUnknown && !IsBlobType(base))
         row[i].ConvertTo(base);
     }
     for (size_t e = 0; e < shape.extraFields.size(); ++e) {
@@ -156,6 +196,9 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
     rows.push_back(std::move(row));
   }
   scope.reset();
+  std::vector<TDVXFieldLink> links;
+  for (const TDVXResultColumn& column : shape.columns) links.push_back(column.link);
+  FitExpressionColumns(shape, links, rows);
   if (shape.distinct) {
     // Each combination of result values once, NULLs alike; the rows come
     // ordered by the result columns, which the sort below keeps for rows
@@ -182,8 +225,6 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
   }
   if (!shape.extraFields.empty())
     for (TDVXRow& row : rows) row.resize(columns);
-  std::vector<TDVXFieldLink> links;
-  for (const TDVXResultColumn& column : shape.columns) links.push_back(column.link);
   SetMaterialized(std::move(links), std::move(rows));
 }
 
