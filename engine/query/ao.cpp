@@ -27,6 +27,68 @@ bool RowLess(const TDVXRow& a, const TDVXRow& b, const std::vector<TDVXSortKey>&
   return false;
 }
 
+// Sorts rows stably by the keys. Keys whose values are all numbers (or
+// NULL) are compared as plain numbers, the others as values.
+void SortRows(std::vector<TDVXRow>& rows, const std::vector<TDVXSortKey>& keys) {
+  if (keys.empty() || rows.size() < 2) return;
+  struct TNumber {
+    bool null;
+    bool integer;
+    int64_t i;
+    double d;
+  };
+  bool numeric = true;
+  for (const TDVXRow& row : rows) {
+    for (const TDVXSortKey& key : keys) {
+      const TDVXVariant& v = row[static_cast<size_t>(key.fieldNo)];
+      if (!v.IsNull() && !IsNumericType(v.DataType())) numeric = false;
+    }
+    if (!numeric) break;
+  }
+  std::vector<size_t> order(rows.size());
+  std::iota(order.begin(), order.end(), 0);
+  if (numeric) {
+    const size_t width = keys.size();
+    std::vector<TNumber> flat(rows.size() * width);
+    for (size_t r = 0; r < rows.size(); ++r)
+      for (size_t k = 0; k < width; ++k) {
+        const TDVXVariant& v = rows[r][static_cast<size_t>(keys[k].fieldNo)];
+        TNumber& n = flat[r * width + k];
+        n.null = v.IsNull();
+        if (n.null) continue;
+        n.integer = v.DataType() != bftSingle && v.DataType() != bftFloat && v.DataType() != bftExtended &&
+                    v.DataType() != bftCurrency;
+        if (n.integer) {
+          n.i = v.GetAsSignedInt64();
+          n.d = static_cast<double>(n.i);
+        } else {
+          n.d = v.GetAsDouble();
+        }
+      }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+      for (size_t k = 0; k < width; ++k) {
+        const TNumber& x = flat[a * width + k];
+        const TNumber& y = flat[b * width + k];
+        int c;
+        if (x.null || y.null)
+          c = x.null == y.null ? 0 : (x.null ? -1 : 1);
+        else if (x.integer && y.integer)
+          c = x.i < y.i ? -1 : (x.i > y.i ? 1 : 0);
+        else
+          c = x.d < y.d ? -1 : (x.d > y.d ? 1 : 0);
+        if (c != 0) return keys[k].descending ? c > 0 : c < 0;
+      }
+      return false;
+    });
+  } else {
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return RowLess(rows[a], rows[b], keys); });
+  }
+  std::vector<TDVXRow> sorted;
+  sorted.reserve(rows.size());
+  for (size_t r : order) sorted.push_back(std::move(rows[r]));
+  rows = std::move(sorted);
+}
+
 bool SameValues(const TDVXRow& a, const TDVXRow& b, size_t count) {
   for (size_t i = 0; i < count; ++i)
     if (CompareForSort(a[i], b[i], false) != 0) return false;
@@ -138,8 +200,7 @@ std::vector<int> TDVXAO::FindExprFields(std::string_view qualifier, std::string_
 
 void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort) {
   if (materialized_) {
-    if (!sort.empty()) std::stable_sort(materialized_->begin(), materialized_->end(),
-                                        [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, sort); });
+    SortRows(*materialized_, sort);
     return;
   }
   auto rows = std::make_unique<std::vector<TDVXRow>>();
@@ -156,8 +217,7 @@ void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort) {
     rows->push_back(std::move(row));
   }
   scope.reset();
-  if (!sort.empty())
-    std::stable_sort(rows->begin(), rows->end(), [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, sort); });
+  SortRows(*rows, sort);
   materialized_ = std::move(rows);
   row_ = -1;
   ReleaseInputs();
@@ -205,13 +265,12 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
     // that its own keys leave equal.
     std::vector<TDVXSortKey> all;
     for (size_t i = 0; i < columns; ++i) all.push_back({static_cast<int>(i), false, false});
-    std::stable_sort(rows.begin(), rows.end(), [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, all); });
+    SortRows(rows, all);
     rows.erase(std::unique(rows.begin(), rows.end(),
                            [&](const TDVXRow& a, const TDVXRow& b) { return SameValues(a, b, columns); }),
                rows.end());
   }
-  if (!shape.sort.empty())
-    std::stable_sort(rows.begin(), rows.end(), [&](const TDVXRow& a, const TDVXRow& b) { return RowLess(a, b, shape.sort); });
+  SortRows(rows, shape.sort);
   // TOP counts result rows: after filtering, grouping and sorting.
   if (shape.topStart > 1 || shape.topCount >= 0) {
     const size_t skip = static_cast<size_t>(std::max<int64_t>(shape.topStart - 1, 0));
