@@ -195,10 +195,22 @@ std::vector<int> TDVXAO::FindExprFields(std::string_view qualifier, std::string_
     if (name == "*" || SameName(name, f.fieldName) || (!f.displayName.empty() && SameName(name, f.displayName)))
       found.push_back(i);
   }
+  if (marking_)
+    for (int i : found) marks_[static_cast<size_t>(i)] = true;
   return found;
 }
 
-void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort) {
+void TDVXAO::StartMarking() {
+  marks_.assign(fields_.size(), false);
+  marking_ = true;
+}
+
+std::vector<bool> TDVXAO::TakeMarks() {
+  marking_ = false;
+  return std::move(marks_);
+}
+
+void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort, const std::vector<bool>* needed) {
   if (materialized_) {
     SortRows(*materialized_, sort);
     return;
@@ -211,6 +223,7 @@ void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort) {
   while (NextRow()) {
     TDVXRow row(count);
     for (size_t i = 0; i < count; ++i) {
+      if (needed && (i >= needed->size() || !(*needed)[i])) continue;
       DoGetValue(static_cast<int>(i), scratch);
       row[i].Assign(scratch, true);
     }

@@ -116,8 +116,14 @@ class TDVXAO : public TDVXExprOperator {
   bool Materialized() const { return materialized_ != nullptr; }
 
   // Reads every row into the operator's own row set, ordered by `sort`
-  // (stable: rows of equal keys keep their order).
-  void Materialize(const std::vector<TDVXSortKey>& sort = {});
+  // (stable: rows of equal keys keep their order). With `needed`, only
+  // those fields are kept (the others read as NULL): the reader promises
+  // to read no other.
+  void Materialize(const std::vector<TDVXSortKey>& sort = {}, const std::vector<bool>* needed = nullptr);
+  // Between these two calls every field a lookup finds is noted; the notes
+  // say which fields the expressions bound meanwhile read.
+  void StartMarking();
+  std::vector<bool> TakeMarks();
   // Reads every row, projected and ordered as `shape` says, into the row
   // set; the fields become the result columns.
   void MaterializeResult(const TDVXResultShape& shape);
@@ -164,6 +170,8 @@ class TDVXAO : public TDVXExprOperator {
 
   std::unique_ptr<std::vector<TDVXRow>> materialized_;
   int64_t row_ = -1;
+  bool marking_ = false;
+  std::vector<bool> marks_;
 };
 
 }  // namespace dvx

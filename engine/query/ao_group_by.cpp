@@ -22,6 +22,9 @@ std::string RandomExprName() {
 TDVXAOGroupBy::TDVXAOGroupBy(std::unique_ptr<TDVXAO> input, const std::vector<TDVXFieldReference>& groupBy,
                              std::vector<TDVXSelectListItem>& items)
     : input_(std::move(input)) {
+  // What the items, the grouping and HAVING read of the input is all the
+  // input keeps of its rows.
+  input_->StartMarking();
   for (const TDVXFieldReference& ref : groupBy) {
     std::vector<int> found = input_->FindExprFields(ref.qualifier, ref.fieldName);
     if (found.empty())
@@ -118,15 +121,16 @@ void TDVXAOGroupBy::EmitGroup(std::vector<TDVXRow>& out, size_t lastRow, bool po
 }
 
 void TDVXAOGroupBy::Open() {
-  input_->Open();
   building_ = true;
   if (having_ && having_->Root()) {
     having_->BindToOperator(*this);
     having_->Prepare();
   }
+  const std::vector<bool> needed = input_->TakeMarks();
+  input_->Open();
   std::vector<TDVXSortKey> keys;
   for (int f : groupFields_) keys.push_back({f, false, false});
-  input_->Materialize(keys);
+  input_->Materialize(keys, &needed);
   const std::vector<TDVXRow>& rows = input_->Rows();
   std::vector<TDVXRow> out;
   auto reset = [&] {
