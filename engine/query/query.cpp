@@ -2,12 +2,16 @@
 
 #include <sstream>
 
+#include "engine/components/data_source.h"
 #include "engine/components/database.h"
+#include "engine/components/table.h"
+#include "engine/components/table_errors.h"
 #include "engine/components/dataset_messages.h"
 #include "engine/components/session.h"
 #include "engine/components/session_list.h"
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
+#include "engine/query/query_data_link.h"
 #include "engine/query/query_services.h"
 #include "engine/query/query_sessions.h"
 #include "engine/query/sql_processor.h"
@@ -35,8 +39,26 @@ TDVXQuery::~TDVXQuery() {
   } catch (const std::exception& e) {
     HandleException(e);
   }
+  dataLink_.reset();
   processor_.reset();
   sessions_.reset();
+}
+
+TDataSource* TDVXQuery::DataSource() const { return dataLink_ ? dataLink_->DataSource() : nullptr; }
+
+void TDVXQuery::SetDataSource(TDataSource* source) {
+  for (TDataSource* at = source; at != nullptr;) {
+    TDataSet* dataSet = at->DataSet();
+    if (dataSet == this) Fail(kMsgCircularDataLink);
+    if (auto* query = dynamic_cast<TDVXQuery*>(dataSet))
+      at = query->DataSource();
+    else if (auto* table = dynamic_cast<TDVXTable*>(dataSet))
+      at = table->MasterSource();
+    else
+      at = nullptr;
+  }
+  if (!dataLink_) dataLink_ = std::make_unique<TDVXQueryDataLink>(*this);
+  dataLink_->SetDataSource(source);
 }
 
 void TDVXQuery::SetSQL(const std::vector<std::string>& lines) {
@@ -102,6 +124,19 @@ void TDVXQuery::ReleaseStatement() {
 }
 
 void TDVXQuery::PassParams() {
+  // Parameters not given a value take the master's field of their name.
+  if (TDataSet* master = dataLink_ ? dataLink_->DataSet() : nullptr; master && master->Active()) {
+    for (int i = 0; i < params_.Count(); ++i) {
+      TDVXQueryParam& p = params_.Items(i);
+      if (p.Bound()) continue;
+      if (TField* field = master->FindField(p.Name())) {
+        TDVXVariant value = field->AsVariant();
+        if (p.DataType() == ftUnknown) p.SetDataType(field->DataType());
+        p.SetValue(value);
+        p.SetBound(false);
+      }
+    }
+  }
   TDVXSQLParams& target = processor_->Params();
   target.Clear();
   for (int i = 0; i < params_.Count(); ++i) {

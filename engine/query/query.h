@@ -22,8 +22,10 @@
 
 namespace dvx {
 
+class TDataSource;
 class TDVXLocalSQLProcessor;
 class TDVXLocalQuerySessions;
+class TDVXQueryDataLink;
 
 class TDVXQuery : public TDVXDataSet {
  public:
@@ -36,6 +38,13 @@ class TDVXQuery : public TDVXDataSet {
   // The text split into lines.
   void SetSQLText(const std::string& text);
   std::string SQLText() const;
+
+  // The master: unbound parameters take the values of its fields of the
+  // same names, and the query follows its record. A source whose chain of
+  // masters leads back to the query is refused ("Circular datalinks are
+  // not allowed").
+  TDataSource* DataSource() const;
+  void SetDataSource(TDataSource* source);
 
   bool ParamCheck() const { return paramCheck_; }
   void SetParamCheck(bool on) { paramCheck_ = on; }
@@ -72,6 +81,7 @@ class TDVXQuery : public TDVXDataSet {
   bool paramCheck_ = true;
   bool requestLive_ = false;
   TDVXQueryParams params_;
+  std::unique_ptr<TDVXQueryDataLink> dataLink_;
   std::unique_ptr<TDVXLocalQuerySessions> sessions_;
   std::unique_ptr<TDVXLocalSQLProcessor> processor_;
   int64_t rowsAffected_ = -1;

@@ -98,6 +98,27 @@ TEST_F(QueryComponent, ResultsAreReadOnlyUnlessLiveAndDirect) {
   EXPECT_THAT(Column(check, "Text"), ElementsAre("Zahnung"));
 }
 
+TEST_F(QueryComponent, FollowsItsMasterSource) {
+  TDVXQuery& master = MakeQuery("SELECT Baum_ID, Text FROM Baum WHERE Parent = 0 ORDER BY Baum_ID");
+  master.Open();
+  TDVXQuery& detail = MakeQuery("SELECT Text FROM Baum WHERE Parent = :Baum_ID ORDER BY Text");
+  detail.SetDataSource(&MakeSource(master));
+  detail.Open();
+  EXPECT_THAT(Column(detail, "Text"), ElementsAre("Ohrenschmerz", "Zahnen"));
+  master.Next();
+  EXPECT_THAT(Column(detail, "Text"), ElementsAre("Blähungen"));
+  // An explicitly given value wins over the master's field.
+  detail.ParamByName("Baum_ID").SetAsInteger(1);
+  detail.Close();
+  detail.Open();
+  EXPECT_THAT(Column(detail, "Text"), ElementsAre("Ohrenschmerz", "Zahnen"));
+
+  EXPECT_THAT([&] { master.SetDataSource(&MakeSource(detail)); },
+              ThrowsTableError(HasSubstr("Circular datalinks are not allowed")));
+  EXPECT_THAT([&] { detail.SetDataSource(&MakeSource(detail)); },
+              ThrowsTableError(HasSubstr("Circular datalinks are not allowed")));
+}
+
 TEST_F(QueryComponent, MessagesAndRowCounts) {
   TDVXQuery& empty = MakeQuery("");
   EXPECT_THAT([&] { empty.Open(); }, ThrowsTableError(HasSubstr("No SQL statement available")));
