@@ -203,14 +203,6 @@ void BM_OrderByUnindexed(benchmark::State& state) {
   Beside(state, [](int64_t) { return std::string("SELECT Id, Val FROM Big ORDER BY Val"); });
 }
 
-void BM_ProbeWalk(benchmark::State& state) {
-  Beside(state, [](int64_t) { return std::string("SELECT COUNT(*) FROM Big WHERE Grp >= 0"); });
-}
-void BM_ProbeMat(benchmark::State& state) {
-  Beside(state, [](int64_t) { return std::string("SELECT COUNT(*), SUM(Val) FROM Big"); });
-}
-BENCHMARK(BM_ProbeWalk)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ProbeMat)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PointSelect)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_IndexedRange)->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_ScanFilter)->Unit(benchmark::kMillisecond)->Iterations(10);

@@ -73,6 +73,8 @@ constexpr int32_t kErrCorrespondingClose = 31104;  // kMsgQueryTokenExpected, ")
 constexpr int32_t kErrPrimaryClose = 31105;        // kMsgQueryTokenExpected, ")"
 constexpr int32_t kErrReferenceClose = 31106;      // kMsgQueryTokenExpected, ")"
 constexpr int32_t kErrUsingClose = 31107;          // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrQueryRunTwice = 31114;       // "A parsed query runs once"
+constexpr int32_t kErrJoinSameTable = 31115;       // "Both join fields are from the same table. ..."
 constexpr int32_t kErrSubQueryTooDeep = 31108;     // "Subqueries nested too deeply"
 constexpr int32_t kErrOrderIndexMissing = 31109;   // "Index '%s' not found"
 
@@ -83,7 +85,6 @@ constexpr int32_t kErrJoinListLength = 10330;      // "Error - different lists l
 constexpr int32_t kErrJoinFieldLeft = 10331;       // kMsgInvalidJoinField
 constexpr int32_t kErrJoinFieldRight = 10332;      // kMsgInvalidJoinField
 constexpr int32_t kErrJoinEmpty = 10333;           // kMsgEmptyFieldList
-constexpr int32_t kErrJoinSameTable = 10334;       // "Both join fields are from the same table. ..."
 constexpr int32_t kErrUnionByEmpty = 10337;        // kMsgEmptyFieldList
 constexpr int32_t kErrUnionPairs = 10338;          // kMsgEmptyFieldList
 constexpr int32_t kErrUnionNoPairs = 10339;        // kMsgEmptyFieldList

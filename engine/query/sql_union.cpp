@@ -41,7 +41,7 @@ std::unique_ptr<TDVXAO> TDVXSQLUnion::BuildNode(TDVXQueryExprNode& node, bool al
     // Building moves conditions into the operators, so a statement runs
     // once; the SELECT command keeps it (and the expressions the tree
     // reads) for as long as this command lives.
-    if (!node.select) throw EDVXException(kErrStatementNotSupported, "Statement '%s' is not supported yet", {"re-run"});
+    if (!node.select) throw EDVXException(kErrQueryRunTwice, "A parsed query runs once; parse it again to run it again");
     selects_.push_back(std::make_unique<TDVXSQLSelect>(lexer_, context_, std::move(node.select)));
     return selects_.back()->BuildOperatorTree(allowLive, live);
   }

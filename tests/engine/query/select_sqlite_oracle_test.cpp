@@ -407,7 +407,7 @@ TEST_F(SelectOracle, RandomSelectsAgreeWithSQLite) {
         engine = Rows(q.sql.ours);
       } catch (const std::exception& e) {
         ADD_FAILURE() << q.sql.ours << "\n  raised " << e.what();
-        ours.emplace_back();
+        ours.push_back({std::string("raised ") + e.what()});
         continue;
       }
       std::vector<std::string> lite = Lite(q.sql.lite);
@@ -431,7 +431,8 @@ TEST_F(SelectOracle, RandomSelectsAgreeWithSQLite) {
       std::vector<std::string> again;
       try {
         again = Rows(queries[i].sql.ours);
-      } catch (const std::exception&) {
+      } catch (const std::exception& e) {
+        again = {std::string("raised ") + e.what()};
       }
       std::vector<std::string> before = ours[i];
       if (!queries[i].ordered) {
