@@ -148,11 +148,52 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildOperatorTree(bool allowLive, std::un
 
   // A live result: the table itself (ORDER BY INDEX makes that index its
   // order).
-  bool plain = !s.distinct && !grouped && s.sort.empty() && !hasTop;
+  bool plain = !s.distinct && !grouped && !hasTop;
   if (!s.selectAll)
     for (const TDVXSelectListItem& item : s.items) plain = plain && !item.isExpression;
   auto* table = dynamic_cast<TDVXAOTable*>(tree.get());
+  // ORDER BY keeps a result live when an index of the table gives that
+  // order.
+  std::string sortIndex;
+  if (allowLive && plain && table && !s.sort.empty()) {
+    std::vector<std::string> names, directions, cases;
+    for (const TDVXSortSpecification& ordering : s.sort) {
+      std::string name = ordering.fieldName;
+      std::string qualifier = ordering.qualifier;
+      if (ordering.columnNumber >= 0) {
+        const int n = ordering.columnNumber;
+        if (s.selectAll && n >= 1 && n <= table->FieldCount()) {
+          name = table->Field(n - 1).fieldName;
+        } else if (!s.selectAll && n >= 1 && n <= static_cast<int>(s.items.size()) &&
+                   !s.items[static_cast<size_t>(n - 1)].allColumns) {
+          name = s.items[static_cast<size_t>(n - 1)].fieldName;
+          qualifier = s.items[static_cast<size_t>(n - 1)].qualifier;
+        } else {
+          names.clear();
+          break;
+        }
+      } else if (!s.selectAll) {
+        // A select alias names its field.
+        for (const TDVXSelectListItem& item : s.items)
+          if (!item.alias.empty() && ordering.qualifier.empty() && SameName(item.alias, ordering.fieldName)) {
+            name = item.fieldName;
+            qualifier = item.qualifier;
+          }
+      }
+      std::vector<int> found = table->FindExprFields(qualifier, name);
+      if (found.size() != 1) {
+        names.clear();
+        break;
+      }
+      names.push_back(table->Field(found[0]).fieldName);
+      directions.push_back(ordering.descending ? "DESC" : "ASC");
+      cases.push_back(ordering.caseInsensitive ? "NO_CASE" : "CASE");
+    }
+    if (!names.empty()) sortIndex = table->Cursor().FindIndexByFields(names, directions, cases);
+  }
+  if (!s.sort.empty() && sortIndex.empty()) plain = false;
   if (allowLive && plain && table) {
+    if (!sortIndex.empty()) table->Cursor().SetCurrentIndex(sortIndex);
     std::vector<std::string> names, aliases;
     if (!s.selectAll) {
       for (const TDVXSelectListItem& item : s.items) {
