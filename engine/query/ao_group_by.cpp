@@ -6,6 +6,7 @@
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
 #include "engine/query/query_errors.h"
+#include "engine/sql/expr_node.h"
 #include "engine/values/field_types.h"
 
 namespace dvx {
@@ -128,6 +129,20 @@ void TDVXAOGroupBy::Open() {
   }
   const std::vector<bool> needed = input_->TakeMarks();
   input_->Open();
+  // SELECT COUNT(*) alone: the input's record count, its rows unread.
+  if (groupFields_.empty() && columns_.size() == 1 && columns_[0].expression &&
+      columns_[0].expression->Root() && columns_[0].expression->Root()->Kind() == nkCountAll &&
+      !(having_ && having_->Root())) {
+    TDVXVariant count(bftSignedInt32);
+    count.SetAsSignedInt32(static_cast<int32_t>(input_->RecordCount()));
+    count.ConvertTo(AdvancedToBaseType(fields_[0].fieldType));
+    std::vector<TDVXRow> out(1, TDVXRow(1));
+    out[0][0].Assign(count, true);
+    building_ = false;
+    std::vector<TDVXFieldLink> links(fields_.begin(), fields_.begin() + 1);
+    SetMaterialized(std::move(links), std::move(out));
+    return;
+  }
   std::vector<TDVXSortKey> keys;
   for (int f : groupFields_) keys.push_back({f, false, false});
   input_->Materialize(keys, &needed);
