@@ -203,7 +203,7 @@ void BM_OrderByUnindexed(benchmark::State& state) {
   Beside(state, [](int64_t) { return std::string("SELECT Id, Val FROM Big ORDER BY Val"); });
 }
 
-BENCHMARK(BM_PointSelect)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_PointSelect)->Unit(benchmark::kMillisecond)->Iterations(3000);
 BENCHMARK(BM_IndexedRange)->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_ScanFilter)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_GroupBy)->Unit(benchmark::kMillisecond)->Iterations(5);

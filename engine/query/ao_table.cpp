@@ -19,12 +19,16 @@ namespace dvx {
 TDVXAOTable::TDVXAOTable(TDVXLocalSession& session, const std::string& tableName, const std::string& alias,
                          bool inMemory)
     : tableName_(tableName), alias_(alias) {
-  if (!session.Database().TableExists(tableName)) {
+  cursor_ = std::make_unique<TDVXLocalCursor>(session, tableName);
+  try {
+    cursor_->Open();
+  } catch (const EDVXException&) {
+    // A table that is not there gets the statement's own message; any
+    // other failure to open keeps its cause.
+    if (session.Database().TableExists(tableName)) throw;
     if (inMemory) throw EDVXException(kErrMemoryTableMissing, "Table '%s' does not exist", {tableName});
     throw EDVXException(kErrTableOpen, "Cannot open table %s, InMemory = %d", {tableName, inMemory ? 1 : 0});
   }
-  cursor_ = std::make_unique<TDVXLocalCursor>(session, tableName);
-  cursor_->Open();
   const TDVXFieldDefs& defs = cursor_->Fields();
   for (int i = 0; i < defs.Count(); ++i) {
     const TDVXFieldDef& def = *defs.Items(i);
