@@ -180,6 +180,7 @@ std::unique_ptr<TDVXLocalCursor> TDVXQuery::Execute(TDVXDatabase& database, bool
     if (withResult) {
       cursor = processor_->TakeResultCursor();
       if (!cursor) Fail(kMsgNoResultSet);
+      resultMadeReadOnly_ = !ReadOnly() && processor_->ReadOnlyResult();
       TakeReadOnlyFromSource(processor_->ReadOnlyResult());
     }
   } catch (...) {
@@ -201,6 +202,10 @@ void TDVXQuery::InternalClose() {
   // of the statement's.
   TDVXDataSet::InternalClose();
   ReleaseStatement();
+  if (resultMadeReadOnly_) {
+    resultMadeReadOnly_ = false;
+    SetReadOnly(false);
+  }
 }
 
 void TDVXQuery::Prepare() {

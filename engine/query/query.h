@@ -85,6 +85,9 @@ class TDVXQuery : public TDVXDataSet {
   std::unique_ptr<TDVXLocalQuerySessions> sessions_;
   std::unique_ptr<TDVXLocalSQLProcessor> processor_;
   int64_t rowsAffected_ = -1;
+  // The last open made the query read-only because its result was; the
+  // close gives the query back its own setting.
+  bool resultMadeReadOnly_ = false;
   bool rememberRowsAffected_ = false;
 };
 

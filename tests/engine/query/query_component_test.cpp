@@ -84,7 +84,13 @@ TEST_F(QueryComponent, ResultsAreReadOnlyUnlessLiveAndDirect) {
   EXPECT_ANY_THROW(q.Edit());
   q.Close();
 
-  TDVXQuery& live = MakeQuery("SELECT * FROM Baum WHERE Parent = 1");
+  TDVXQuery& live = MakeQuery("SELECT * FROM Baum WHERE Parent = 1 ORDER BY Text");
+  live.Open();
+  EXPECT_FALSE(live.CanModify());
+  live.Close();
+  // A read-only result leaves the query's own setting as it was.
+  EXPECT_FALSE(live.ReadOnly());
+  live.SetSQLText("SELECT * FROM Baum WHERE Parent = 1");
   live.SetRequestLive(true);
   live.Open();
   EXPECT_TRUE(live.CanModify());
