@@ -62,13 +62,19 @@ std::unique_ptr<TDVXAO> TDVXSQLSelect::BuildReference(TDVXTableReference& refere
   std::vector<TDVXFieldReference> leftFields, rightFields;
   if (!reference.natural && reference.joinKind != jkCross) {
     if (!reference.usingFields.empty()) {
-      auto qualifierOf = [](const TDVXTableReference& side) {
-        if (side.kind != TDVXTableReference::rkTable) return std::string();
-        return side.alias.empty() ? side.tableName : side.alias;
+      // A side that is itself a join names the field by the table of its
+      // last occurrence there (a.x JOIN b USING (x) JOIN c USING (x) joins
+      // c.x with b.x).
+      auto qualifierOf = [](const TDVXTableReference& side, TDVXAO& op, const std::string& name) {
+        if (side.kind == TDVXTableReference::rkTable) return side.alias.empty() ? side.tableName : side.alias;
+        std::vector<int> found = op.FindExprFields("", name);
+        if (found.size() < 2) return std::string();
+        const TDVXFieldLink& last = op.Field(found.back());
+        return last.tableAlias.empty() ? last.tableName : last.tableAlias;
       };
       for (const TDVXFieldReference& f : reference.usingFields) {
-        leftFields.push_back({qualifierOf(*reference.left), f.fieldName});
-        rightFields.push_back({qualifierOf(*reference.right), f.fieldName});
+        leftFields.push_back({qualifierOf(*reference.left, *left, f.fieldName), f.fieldName});
+        rightFields.push_back({qualifierOf(*reference.right, *right, f.fieldName), f.fieldName});
       }
     } else {
       if (reference.onCondition) reference.onCondition->ExtractJoinFields(*left, *right, leftFields, rightFields);
