@@ -88,10 +88,14 @@ void WriteRows(TDVXAO& op, TDVXLocalCursor& cursor) {
         cursor.CloseBLOB(i);
         continue;
       }
-      TDVXVariant converted(value);
-      if (converted.DataType() != def.BaseFieldType()) converted.ConvertTo(static_cast<uint8_t>(def.BaseFieldType()));
-      const bool written =
-          WriteFieldSlot(converted, def.BaseFieldType(), record + def.MemoryOffset(), def.MemoryDataSize());
+      bool written;
+      if (value.DataType() == def.BaseFieldType()) {
+        written = WriteFieldSlot(value, def.BaseFieldType(), record + def.MemoryOffset(), def.MemoryDataSize());
+      } else {
+        TDVXVariant converted(value);
+        converted.ConvertTo(static_cast<uint8_t>(def.BaseFieldType()));
+        written = WriteFieldSlot(converted, def.BaseFieldType(), record + def.MemoryOffset(), def.MemoryDataSize());
+      }
       SetNull(!written, i, record);
     }
     TDVXCursorResult result = cursor.InsertRecord();
