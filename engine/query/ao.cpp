@@ -225,7 +225,7 @@ void TDVXAO::Materialize(const std::vector<TDVXSortKey>& sort, const std::vector
     for (size_t i = 0; i < count; ++i) {
       if (needed && (i >= needed->size() || !(*needed)[i])) continue;
       DoGetValue(static_cast<int>(i), scratch);
-      row[i].Assign(scratch, true);
+      arena_.Store(scratch, row[i]);
     }
     rows->push_back(std::move(row));
   }
@@ -249,10 +249,10 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
       const TDVXResultColumn& column = shape.columns[i];
       if (column.expression) {
         const TDVXVariant* v = column.expression->GetValue(true);
-        if (v) row[i].Assign(*v, true);
+        if (v) arena_.Store(*v, row[i]);
       } else {
         GetExprFieldValue(column.fieldNo, scratch);
-        row[i].Assign(scratch, true);
+        arena_.Store(scratch, row[i]);
       }
       // Field values keep their field's type; expression values are fitted
       // to one type per column once all rows are in.
@@ -264,7 +264,7 @@ void TDVXAO::MaterializeResult(const TDVXResultShape& shape) {
     }
     for (size_t e = 0; e < shape.extraFields.size(); ++e) {
       GetExprFieldValue(shape.extraFields[e], scratch);
-      row[columns + e].Assign(scratch, true);
+      arena_.Store(scratch, row[columns + e]);
     }
     rows.push_back(std::move(row));
   }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/sql/expr_row_access.h"
+#include "engine/query/value_arena.h"
 #include "engine/sql/expression.h"
 #include "engine/values/variant.h"
 
@@ -162,12 +163,18 @@ class TDVXAO : public TDVXExprOperator {
   std::vector<TDVXFieldLink> fields_;
   std::unique_ptr<TDVXExpression> filter_;
   friend class TDVXAOScopes;
+  // The bytes of this operator's materialized rows; rows a subclass builds
+  // for SetMaterialized may borrow from it.
+  TDVXValueArena& Arena() { return arena_; }
   // The operator applies its filter itself while it reads (a table's scan).
   bool filterApplied_ = false;
 
  private:
   bool PassesFilter();
 
+  // Holds the bytes of the materialized values (declared first, so the rows
+  // that borrow them go before it).
+  TDVXValueArena arena_;
   std::unique_ptr<std::vector<TDVXRow>> materialized_;
   int64_t row_ = -1;
   bool marking_ = false;

@@ -118,7 +118,9 @@ void TDVXAOGroupBy::EmitGroup(std::vector<TDVXRow>& out, size_t lastRow, bool po
     if (current_[i].IsNull()) current_[i].Clear(base);
   }
   if (having_ && having_->Root() && !having_->IsTrue()) return;
-  out.push_back(current_);
+  TDVXRow row(current_.size());
+  for (size_t i = 0; i < current_.size(); ++i) Arena().Store(current_[i], row[i]);
+  out.push_back(std::move(row));
 }
 
 void TDVXAOGroupBy::Open() {
@@ -137,7 +139,7 @@ void TDVXAOGroupBy::Open() {
     count.SetAsSignedInt32(static_cast<int32_t>(input_->RecordCount()));
     count.ConvertTo(AdvancedToBaseType(fields_[0].fieldType));
     std::vector<TDVXRow> out(1, TDVXRow(1));
-    out[0][0].Assign(count, true);
+    Arena().Store(count, out[0][0]);
     building_ = false;
     std::vector<TDVXFieldLink> links(fields_.begin(), fields_.begin() + 1);
     SetMaterialized(std::move(links), std::move(out));

@@ -129,7 +129,7 @@ void TDVXAOJoin::Open() {
   }
   BindFilter();
   ChooseSides();
-  probed_.clear();
+  probedRows_ = nullptr;
   index_.clear();
   if (probedTable_) {
     DoRewind();
@@ -138,14 +138,16 @@ void TDVXAOJoin::Open() {
   // The probed side is read once, in its own order, and keyed.
   TDVXAO& probed = DrivingIsLeft() ? *right_ : *left_;
   probed.Materialize();
-  probed_ = probed.Rows();
+  probedRows_ = &probed.Rows();
+  const std::vector<TDVXRow>& rows = *probedRows_;
   index_.clear();
-  for (size_t r = 0; r < probed_.size(); ++r) {
-    TDVXRow key;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    TDVXRow key(probedKeys_.size());
     bool hasNull = false;
-    for (int k : probedKeys_) {
-      key.push_back(probed_[r][static_cast<size_t>(k)]);
-      hasNull = hasNull || key.back().IsNull();
+    for (size_t k = 0; k < probedKeys_.size(); ++k) {
+      // The keys borrow the rows' values, which outlive the index.
+      key[k].Assign(rows[r][static_cast<size_t>(probedKeys_[k])], false);
+      hasNull = hasNull || key[k].IsNull();
     }
     if (!hasNull) index_.emplace(std::move(key), r);
   }
@@ -154,7 +156,7 @@ void TDVXAOJoin::Open() {
 
 void TDVXAOJoin::DoRewind() {
   (DrivingIsLeft() ? *left_ : *right_).Rewind();
-  probedMatched_.assign(probed_.size(), false);
+  probedMatched_.assign(probedRows_ ? probedRows_->size() : 0, false);
   candidates_.clear();
   candidate_ = 0;
   drivingValid_ = false;
@@ -213,7 +215,8 @@ bool TDVXAOJoin::DoNextRow() {
     candidates_.clear();
     candidate_ = 0;
     if (drivingKeys_.empty()) {
-      for (size_t r = 0; r < probed_.size(); ++r) candidates_.push_back(r);
+      const size_t count = probedRows_ ? probedRows_->size() : 0;
+      for (size_t r = 0; r < count; ++r) candidates_.push_back(r);
       continue;
     }
     TDVXRow& key = drivingKey_;
@@ -242,7 +245,7 @@ bool TDVXAOJoin::DoNextRow() {
     for (auto it = range.first; it != range.second; ++it) candidates_.push_back(it->second);
   }
   // FULL join: the probed rows nothing matched.
-  while (tailRow_ < probed_.size()) {
+  while (probedRows_ && tailRow_ < probedRows_->size()) {
     const size_t r = tailRow_++;
     if (probedMatched_[r]) continue;
     probedRow_ = r;
@@ -274,7 +277,7 @@ void TDVXAOJoin::DoGetValue(int fieldNo, TDVXVariant& value) {
     probedTable_->GetExprFieldValue(local, value);
     return;
   }
-  value.Assign(probed_[probedRow_][static_cast<size_t>(local)], false);
+  value.Assign((*probedRows_)[probedRow_][static_cast<size_t>(local)], false);
 }
 
 std::unique_ptr<TDVXAOReadScope> TDVXAOJoin::ReadingScope() {
@@ -287,8 +290,8 @@ std::unique_ptr<TDVXAOReadScope> TDVXAOJoin::ReadingScope() {
 void TDVXAOJoin::ReleaseInputs() {
   // Materialized: the rows are the join's own now; the field numbers of
   // its inputs are no longer needed.
-  probed_.clear();
   index_.clear();
+  probedRows_ = nullptr;
   left_.reset();
   right_.reset();
 }

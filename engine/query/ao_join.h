@@ -80,7 +80,8 @@ class TDVXAOJoin : public TDVXAO {
   // the probed input.
   std::vector<int> leftKeys_, rightKeys_;
   std::vector<int> drivingKeys_, probedKeys_;
-  std::vector<TDVXRow> probed_;
+  // The probed side's rows, borrowed from it while it lives.
+  const std::vector<TDVXRow>* probedRows_ = nullptr;
   std::multimap<TDVXRow, size_t, TKeyLess> index_;
   std::vector<bool> probedMatched_;
   // Iteration state.

@@ -95,11 +95,15 @@ void TDVXAOUnion::Open() {
       TDVXRow p(pairs.size());
       for (size_t i = 0; i < pairs.size(); ++i) {
         const TDVXVariant& v = row[static_cast<size_t>(left ? pairs[i].first : pairs[i].second)];
-        p[i].Assign(v, true);
-        if (p[i].IsNull())
+        if (v.IsNull()) {
           p[i].Clear(bases[i]);
-        else if (p[i].DataType() != bases[i] && !IsBlobType(bases[i]))
-          p[i].ConvertTo(bases[i]);
+        } else if (v.DataType() != bases[i] && !IsBlobType(bases[i])) {
+          TDVXVariant converted(v);
+          converted.ConvertTo(bases[i]);
+          Arena().Store(converted, p[i]);
+        } else {
+          Arena().Store(v, p[i]);
+        }
       }
       out.push_back(std::move(p));
     }
@@ -112,10 +116,9 @@ void TDVXAOUnion::Open() {
     result = std::move(a);
     for (TDVXRow& row : b) result.push_back(std::move(row));
   } else {
-    std::vector<TDVXRow> lookup = b;
-    std::sort(lookup.begin(), lookup.end(), RowsLess);
+    std::sort(b.begin(), b.end(), RowsLess);
     for (TDVXRow& row : a) {
-      const bool found = std::binary_search(lookup.begin(), lookup.end(), row, RowsLess);
+      const bool found = std::binary_search(b.begin(), b.end(), row, RowsLess);
       if (found == (kind_ == ukIntersect)) result.push_back(std::move(row));
     }
   }
