@@ -1,0 +1,102 @@
+#pragma once
+// Native error codes of the SELECT statement, its operators and the SQL
+// processor. Messages shared by several codes are kept beside them.
+#include <cstdint>
+
+namespace dvx {
+
+// --- Messages shared by several codes -----------------------------------------
+inline constexpr const char* kMsgSQLTokenExpected = "SQL token expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgQueryTokenExpected = "Token '%s' expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgIntegerExpected = "Integer expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgFieldNameExpected = "Field name expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgTableNameExpected = "Table name expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgUnexpectedToken = "Unexpected token '%s' found at line %d, column %d";
+inline constexpr const char* kMsgSortExpected = "Sort specification expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgObjectTypeExpected = "Object type keyword expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgInvalidJoinField =
+    "Invalid field for join operation. Table name = '%s', FieldName = '%s', i = %d, FieldExists = %d";
+inline constexpr const char* kMsgEmptyFieldList = "Empty field list, item count = %d";
+
+// --- Statement dispatch ---------------------------------------------------------
+constexpr int32_t kErrObjectTypeCreate = 30147;
+constexpr int32_t kErrEndAfterCreate = 30148;
+constexpr int32_t kErrObjectTypeDrop = 30149;
+constexpr int32_t kErrEndAfterDrop = 30150;
+constexpr int32_t kErrObjectTypeAlter = 30151;
+constexpr int32_t kErrEndAfterAlter = 30152;
+constexpr int32_t kErrEndAfterRename = 30353;
+constexpr int32_t kErrStatementKeyword = 30153;  // kMsgSQLTokenExpected
+constexpr int32_t kErrStatementToken = 30154;    // kMsgSQLTokenExpected
+// Our own: a statement the processor recognises but does not run yet.
+constexpr int32_t kErrStatementNotSupported = 31100;  // "Statement '%s' is not supported yet"
+
+// --- SELECT grammar ----------------------------------------------------------------
+constexpr int32_t kErrSelectExpected = 30156;      // kMsgSQLTokenExpected
+constexpr int32_t kErrTopCount = 30158;            // kMsgIntegerExpected
+constexpr int32_t kErrTopStart = 30159;            // kMsgIntegerExpected
+constexpr int32_t kErrItemExpression = 30160;      // "Expression expected, but '%s' found at line %d, column %d"
+constexpr int32_t kErrAliasExpected = 30162;       // "Field pseudonym expected, but '%s' found at line %d, column %d"
+constexpr int32_t kErrItemAfterComma = 30163;      // kMsgFieldNameExpected
+constexpr int32_t kErrFieldListExpected = 30164;   // "Field list expected, but '%s' found at line %d, column %d"
+constexpr int32_t kErrIntoTable = 30165;           // kMsgTableNameExpected
+constexpr int32_t kErrIntoTableAfterPoint = 30166; // kMsgTableNameExpected
+constexpr int32_t kErrUsingOpen = 30167;           // kMsgQueryTokenExpected, "("
+constexpr int32_t kErrJoinWord = 30168;            // kMsgUnexpectedToken (30168 .. 30174)
+constexpr int32_t kErrJoinExpected = 30175;        // kMsgQueryTokenExpected, "JOIN"
+constexpr int32_t kErrJoinTable = 30176;           // kMsgTableNameExpected
+constexpr int32_t kErrTableAlias = 30177;          // "Table alias expected, but '%s' found at line %d, column %d"
+constexpr int32_t kErrPasswordExpected = 30178;
+constexpr int32_t kErrInnerReference = 30179;      // kMsgTableNameExpected
+constexpr int32_t kErrTableName = 30180;           // kMsgTableNameExpected (30180 .. 30183)
+constexpr int32_t kErrTableNameAfterPoint = 30181;
+constexpr int32_t kErrFromExpected = 30184;        // kMsgQueryTokenExpected, "FROM"
+constexpr int32_t kErrGroupBy = 30185;             // kMsgQueryTokenExpected, "BY"
+constexpr int32_t kErrSortAfterPoint = 30186;      // kMsgFieldNameExpected
+constexpr int32_t kErrSortFieldName = 30187;       // kMsgFieldNameExpected
+constexpr int32_t kErrOrderBy = 30188;             // kMsgQueryTokenExpected, "BY"
+constexpr int32_t kErrSortExpected = 30189;        // kMsgSortExpected
+constexpr int32_t kErrCorrespondingOpen = 30193;   // kMsgQueryTokenExpected, "("
+constexpr int32_t kErrPrimaryExpected = 30194;     // kMsgQueryTokenExpected, "SELECT"
+constexpr int32_t kErrOrderColumnNotFound = 30195; // "Column '%s' from ORDER BY clause not found"
+constexpr int32_t kErrConditionNotApplicable = 30144;  // "Search condition is not applicable"
+constexpr int32_t kErrGroupFieldExpected = 10409;  // kMsgFieldNameExpected (10409, 10411, 10412)
+constexpr int32_t kErrGroupSeparator = 10410;      // kMsgUnexpectedToken
+constexpr int32_t kErrOrderIndexName = 11244;      // kMsgTableNameExpected-like: index name
+constexpr int32_t kErrIntoAfterFrom = 11337;       // "INTO clause should be before FROM, line %d, column %d"
+constexpr int32_t kErrOrderColumnNumber = 11395;   // "Invalid column number in ORDER BY clause = %d"
+// Our own codes.
+constexpr int32_t kErrTrailingTokens = 31101;      // kMsgUnexpectedToken
+constexpr int32_t kErrNestingTooDeep = 31102;      // "Query nested too deeply at line %d, column %d"
+constexpr int32_t kErrJoinCondition = 31103;       // kMsgQueryTokenExpected, "ON' or 'USING"
+constexpr int32_t kErrCorrespondingClose = 31104;  // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrPrimaryClose = 31105;        // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrReferenceClose = 31106;      // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrUsingClose = 31107;          // kMsgQueryTokenExpected, ")"
+constexpr int32_t kErrQueryRunTwice = 31114;       // "A parsed query runs once"
+constexpr int32_t kErrJoinSameTable = 31115;       // "Both join fields are from the same table. ..."
+constexpr int32_t kErrSubQueryTooDeep = 31108;     // "Subqueries nested too deeply"
+constexpr int32_t kErrOrderIndexMissing = 31109;   // "Index '%s' not found"
+
+// --- Operators -------------------------------------------------------------------------
+constexpr int32_t kErrProjectionField = 10305;     // "Cannot find field %s"
+constexpr int32_t kErrTableOpen = 10303;           // "Cannot open table %s, InMemory = %d"
+constexpr int32_t kErrJoinListLength = 10330;      // "Error - different lists length. L1 = %d, L2 = %d"
+constexpr int32_t kErrJoinFieldLeft = 10331;       // kMsgInvalidJoinField
+constexpr int32_t kErrJoinFieldRight = 10332;      // kMsgInvalidJoinField
+constexpr int32_t kErrJoinEmpty = 10333;           // kMsgEmptyFieldList
+constexpr int32_t kErrUnionByEmpty = 10337;        // kMsgEmptyFieldList
+constexpr int32_t kErrUnionPairs = 10338;          // kMsgEmptyFieldList
+constexpr int32_t kErrUnionNoPairs = 10339;        // kMsgEmptyFieldList
+constexpr int32_t kErrGroupFieldMissing = 10341;   // "Cannot find field %s in table %s"
+constexpr int32_t kErrNotInGroupBy = 10342;
+constexpr int32_t kErrGroupFieldInvalid = 10343;   // kMsgInvalidJoinField
+constexpr int32_t kErrIntoCopy = 10403;            // "Error importing table. Cannot copy data due to error: %s\r\n"
+constexpr int32_t kErrMemoryTableMissing = 11505;  // "Table '%s' does not exist"
+// Our own codes.
+constexpr int32_t kErrUnionColumnCount = 31110;    // "Set operation of selects with %d and %d columns"
+constexpr int32_t kErrIntoExists = 31111;          // "Cannot create table '%s': it already exists"
+constexpr int32_t kErrResultWrite = 31112;         // "Error - cannot copy records, error log: %s" (10851)
+constexpr int32_t kErrCopyRecords = 10851;
+
+}  // namespace dvx
