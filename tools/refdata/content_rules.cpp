@@ -23,7 +23,7 @@ constexpr std::array<std::string_view, 70> kChildFinderNames{
     "Belladonna",     "Benzoicum acid", "Borax",       "Bryonia",           "Calcium brom",
     "Calcium carb",   "Calcium phos.", "Carbo veg.",   "Chamomilla",        "Cina",
     "Coffea",         "Colocynthis",  "Cuprum met",    "Cypripedium",       "Drosera",
-    "Dulcamara",      "Ferrum",       "Ferrum ars",    "Ferrum phos",       "Gelsemium",
+    "Dulcamara",      "Ferrum met",   "Ferrum ars",    "Ferrum phos",       "Gelsemium",
     "Graphites",      "Hepar sulf",   "Ignatia",       "Ipecacuanha",       "Jalapa",
     "Jodum",          "Kalium carb",  "Kalium jod",    "Kalium brom",       "Kalium mur",
     "Lac caninum",    "Lachesis",     "Luesinum",      "Lycopodium",        "Magnesium carb",
@@ -33,6 +33,39 @@ constexpr std::array<std::string_view, 70> kChildFinderNames{
     "Sanguinaria",    "Sanicula",     "Sepia",         "Silicea",           "Staphisagria",
     "Stramonium",     "Sulfur",       "Thuja",         "Valeriana",         "Zincum",
 };
+
+// The 70 remedies of the emergency modality finder, in finder order, as its
+// result shows them (the application's remedy table holds the same list).
+constexpr std::array<std::string_view, 70> kEmergencyFinderNames{
+    "Abrotanum",        "Aconitum",         "Agaricus",       "Alumina",
+    "Ammonium carb.",   "Antimonium tart.", "Apis",           "Velarium nitr.",
+    "Arsenicum",        "Barium carb.",     "Belladonna",     "Benzoicum acid.",
+    "Borax",            "Bryonia",          "Calcium bromatum", "Calcium carb.",
+    "Calcium phosph.",  "Carbo veg.",       "Chamomilla",     "Cina",
+    "Coffea",           "Colocynthis",      "Cuprum",         "Cypripedium",
+    "Drosera",          "Dulcamara",        "Ferrum met.",    "Ferrum arsenic.",
+    "Ferrum phosph.",   "Gelsemium",        "Graphites",      "Hepar sulf.",
+    "Ignatia",          "Ipecacuanha",      "Jalapa",         "Jodum",
+    "Kalium carb.",     "Kalium jodatum",   "Kalium bromatum",  "Kalium phosph.",
+    "Kalium sulf.",    "Lachesis",         "Ledum",            "Lycopodium",
+    "Magnesium carb.",  "Magnesium phosph.", "Mercurius sol.",  "Natrium carb.",
+    "Natrium mur.",     "Natrium sulf.",   "Nux vomica",       "Opium",
+    "Petroleum",        "Phosphorus",       "Phytolacca",       "Podophyllum",
+    "Pulsatilla",       "Rheum",            "Rhus tox.",        "Ruta",
+    "Sambucus",         "Sepia",            "Silicea",          "Spongia",
+    "Staphisagria",     "Stramonium",       "Sulfur",           "Thuja",
+    "Veratrum album",   "Zincum",
+};
+
+// The three steps of every complaint's warning block, in order.
+constexpr std::array<std::string_view, 3> kTriageSteps{
+    "Sofort Notruf 112",
+    "Heute noch zum Arzt / ärztlicher Bereitschaftsdienst 116 117",
+    "Beobachten",
+};
+
+// The tables whose complaint entries already open with the warning block.
+constexpr std::array<std::string_view, 1> kTriageTables{"Emerg"};
 
 const std::vector<std::string>& StoredChildFinderNames() {
   static const std::vector<std::string> names = [] {
@@ -47,6 +80,8 @@ const std::vector<std::string>& StoredChildFinderNames() {
 }  // namespace
 
 std::span<const std::string_view> ChildFinderRemedyNames() { return kChildFinderNames; }
+
+std::span<const std::string_view> EmergencyFinderRemedyNames() { return kEmergencyFinderNames; }
 
 std::string CutToCharacters(std::string_view utf8, size_t characters) {
   size_t at = 0;
@@ -73,6 +108,12 @@ const TContentRules& DefaultContentRules() {
     r.basicsKeys = kBasicsKeys;
     r.childRemedyNames = StoredChildFinderNames();
     r.emergencyNoteMarker = "112";
+    r.triageSteps = kTriageSteps;
+    r.triageTables = kTriageTables;
+    r.emergencyRemedyNames = kEmergencyFinderNames;
+    r.remedyListFile = "TABHOM/remedies.tsv";
+    r.knownNamesFile = "TABHOM/ohne-seite.txt";
+    r.maxSingleChildShare = -1;
     return r;
   }();
   return rules;

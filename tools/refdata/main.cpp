@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
                   << ", level 2: " << report.treeLevels[2] << ", level 3: " << report.treeLevels[3] << ")";
       std::cout << '\n';
     }
+    std::cout << "Tree shape: " << report.treeShape << '\n';
     std::cout << report.problems.size() << (report.problems.size() == 1 ? " problem\n" : " problems\n");
     return report.problems.empty() ? 0 : 1;
   } catch (const std::exception& error) {

@@ -12,6 +12,9 @@ std::vector<TProblem> ValidateSourceTree(const TSourceTree& tree, const TContent
   checks::CheckReferences(tree, problems);
   checks::CheckPictures(tree, rules, problems);
   checks::CheckContent(tree, rules, problems);
+  checks::CheckTriage(tree, rules, problems);
+  checks::CheckRemedyList(tree, rules, problems);
+  checks::CheckRemedyNames(tree, rules, problems);
   SortProblems(problems);
   return problems;
 }
@@ -24,7 +27,9 @@ TValidationReport ValidateDataDirectory(const std::filesystem::path& root, const
     const bool tabFile = table.schema->form == TSourceForm::TabFile;
     report.counts.push_back({table.schema->tableName, static_cast<int>(tabFile ? table.rows.size() : table.entries.size())});
   }
-  report.treeLevels = AnalyseTree(tree.Table(kTreeTable).entries, rules.treeRootName).levelCount;
+  const TTreeShape shape = AnalyseTree(tree.Table(kTreeTable).entries, rules.treeRootName);
+  report.treeLevels = shape.levelCount;
+  report.treeShape = DescribeTreeShape(shape);
   return report;
 }
 

@@ -25,6 +25,7 @@ struct TValidationReport {
   std::vector<TProblem> problems;
   std::vector<TTableCount> counts;  // one per reference table
   std::array<int, kDeepestTreeLevel + 1> treeLevels{};
+  std::string treeShape;  // entries per level and children per entry
 };
 
 // Loads the tree below `root` and validates it.
