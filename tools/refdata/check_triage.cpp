@@ -56,6 +56,17 @@ void CheckEntry(const TSourceEntry& entry, const TMemoText& memo, const TContent
   if (found.empty()) return;
   const size_t emergencyEnd = found.size() > 1 ? found[1] : ParagraphEnd(text, found[0]);
   const size_t blockEnd = found.size() == steps.size() ? ParagraphEnd(text, found.back()) : emergencyEnd;
+  // The later steps may not give a sign that calls for the emergency number.
+  if (found.size() > 1) {
+    const std::string_view later = text.substr(found[1], blockEnd - found[1]);
+    for (std::string_view sign : rules.emergencySigns) {
+      const size_t at = later.find(sign);
+      if (at != std::string_view::npos)
+        problems.push_back({entry.file, LineOfOffset(text, found[1] + at, memo.line),
+                            "'" + std::string(sign) + "' is a sign that calls for the emergency number; within the warning block it belongs in the step '" +
+                                std::string(steps[0]) + "'"});
+    }
+  }
   for (const TMention& mention : FindRemedyMentions(text, names)) {
     if (mention.offset >= blockEnd) break;
     if (mention.offset >= found[0] && mention.offset < emergencyEnd)

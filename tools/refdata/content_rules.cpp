@@ -65,7 +65,16 @@ constexpr std::array<std::string_view, 3> kTriageSteps{
 };
 
 // The tables whose complaint entries already open with the warning block.
-constexpr std::array<std::string_view, 1> kTriageTables{"Emerg"};
+constexpr std::array<std::string_view, 4> kTriageTables{"Emerg", "IndList", "KindInd", "Baum"};
+
+// Signs of meningitis or sepsis, breathing difficulty, unconsciousness,
+// seizures and fever in young infants: the same signs take the same step in
+// every table, the emergency call.
+constexpr std::array<std::string_view, 13> kEmergencySigns{
+    "Atemnot",       "Bewusstlosigkeit", "bewusstlos",        "Krampfanfall", "Nackensteif",
+    "steifem Nacken", "steifer Nacken",  "unter drei Monaten", "punktförmig", "unter einem Glas",
+    "Glastest",      "vorgewölbt",       "keine Luft",
+};
 
 const std::vector<std::string>& StoredChildFinderNames() {
   static const std::vector<std::string> names = [] {
@@ -110,6 +119,7 @@ const TContentRules& DefaultContentRules() {
     r.emergencyNoteMarker = "112";
     r.triageSteps = kTriageSteps;
     r.triageTables = kTriageTables;
+    r.emergencySigns = kEmergencySigns;
     r.emergencyRemedyNames = kEmergencyFinderNames;
     r.remedyListFile = "TABHOM/remedies.tsv";
     r.knownNamesFile = "TABHOM/ohne-seite.txt";

@@ -33,6 +33,9 @@ struct TContentRules {
   // order, before any remedy; the first step is the emergency call, and no
   // remedy may be named before the second step begins. Empty: not checked.
   std::span<const std::string_view> triageSteps;
+  // Signs that always call for the emergency number: within the warning
+  // block they may stand only in its first step.
+  std::span<const std::string_view> emergencySigns;
   // The tables whose entries are held to the warning block ("Baum": its
   // second and third levels).
   std::span<const std::string_view> triageTables;
