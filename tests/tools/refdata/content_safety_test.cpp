@@ -126,6 +126,17 @@ TEST_F(ContentSafety, NoRemedyForASignThatCallsForTheEmergencyNumber) {
              ProblemAt("Emerg/a.md", 5, "'Allium cepa' is a remedy without a page; write it **Allium cepa**"));
 }
 
+TEST_F(ContentSafety, EmergencySignsTakeTheEmergencyStep) {
+  static constexpr std::array<std::string_view, 2> signs{"Atemnot", "Krampfanfall"};
+  small_.rules.emergencySigns = signs;
+  EXPECT_THAT(Validate(), IsEmpty());  // the valid tree names Atemnot in the first step only
+  Write("Emerg/a.md", "+++\nIndikation: Sturz\n+++\n**Sofort Notruf 112:** bei Bewusstlosigkeit.\n\n"
+                      "**Heute noch zum Arzt / ärztlicher Bereitschaftsdienst 116 117:** bei Atemnot.\n\n"
+                      "**Beobachten:** zwei Tage; nach einem Krampfanfall zum Arzt.\n\nNach Atemnot oder Krampfanfall ruhen.\n");
+  ExpectOnly(ProblemAt("Emerg/a.md", 6, "'Atemnot' is a sign that calls for the emergency number"),
+             ProblemAt("Emerg/a.md", 8, "'Krampfanfall' is a sign that calls for the emergency number"));
+}
+
 TEST_F(ContentSafety, NoRemedyBeforeTheWarningBlockEnds) {
   Write("Emerg/a.md",
         "+++\nIndikation: Sturz\n+++\n" + kWarning.substr(0, kWarning.find("**Beobachten")) +
