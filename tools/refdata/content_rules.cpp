@@ -123,7 +123,7 @@ const TContentRules& DefaultContentRules() {
     r.emergencyRemedyNames = kEmergencyFinderNames;
     r.remedyListFile = "TABHOM/remedies.tsv";
     r.knownNamesFile = "TABHOM/ohne-seite.txt";
-    r.maxSingleChildShare = -1;
+    r.maxSingleChildShare = 0.5;
     return r;
   }();
   return rules;
