@@ -27,6 +27,31 @@ size_t ParagraphEnd(std::string_view text, size_t offset) {
   }
 }
 
+// Lower case of the ASCII letters, enough for the phrases looked for.
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+// Remedies in an entry that tells to give nothing by mouth are only given
+// alongside and only to a fully conscious child, and the entry says so.
+void CheckOnlyAlongside(const TSourceEntry& entry, const TMemoText& memo, const TContentRules& rules,
+                        const std::vector<TMention>& mentions, TProblems& problems) {
+  if (rules.onlyAlongsideNote.empty() || mentions.empty()) return;
+  const std::string lower = AsciiLower(memo.text);
+  for (std::string_view phrase : rules.nothingByMouthPhrases) {
+    const size_t at = lower.find(phrase);
+    if (at == std::string::npos) continue;
+    if (memo.text.find(rules.onlyAlongsideNote) == std::string::npos)
+      problems.push_back({entry.file, LineOfOffset(memo.text, at, memo.line),
+                          "the entry tells to give nothing by mouth ('" + std::string(phrase) + "') and names remedies; say that they are given only alongside, '" +
+                              std::string(rules.onlyAlongsideNote) + "'"});
+    return;
+  }
+}
+
 void CheckEntry(const TSourceEntry& entry, const TMemoText& memo, const TContentRules& rules, const TRemedyNames& names,
                 TProblems& problems) {
   const std::string_view text = memo.text;
@@ -67,7 +92,9 @@ void CheckEntry(const TSourceEntry& entry, const TMemoText& memo, const TContent
                                 std::string(steps[0]) + "'"});
     }
   }
-  for (const TMention& mention : FindRemedyMentions(text, names)) {
+  const std::vector<TMention> mentions = FindRemedyMentions(text, names);
+  CheckOnlyAlongside(entry, memo, rules, mentions, problems);
+  for (const TMention& mention : mentions) {
     if (mention.offset >= blockEnd) break;
     if (mention.offset >= found[0] && mention.offset < emergencyEnd)
       problems.push_back({entry.file, at(mention.offset),

@@ -76,6 +76,11 @@ constexpr std::array<std::string_view, 13> kEmergencySigns{
     "Glastest",      "vorgewölbt",       "keine Luft",
 };
 
+// What tells a parent to give nothing by mouth.
+constexpr std::array<std::string_view, 6> kNothingByMouth{
+    "nichts zu essen", "nichts zu trinken", "nichts essen", "nichts trinken", "nichts in den mund", "keine getränke",
+};
+
 const std::vector<std::string>& StoredChildFinderNames() {
   static const std::vector<std::string> names = [] {
     const TFieldSchema* bez = FindField(*FindTable(kChildRemedyTable), "Bez");
@@ -120,6 +125,8 @@ const TContentRules& DefaultContentRules() {
     r.triageSteps = kTriageSteps;
     r.triageTables = kTriageTables;
     r.emergencySigns = kEmergencySigns;
+    r.nothingByMouthPhrases = kNothingByMouth;
+    r.onlyAlongsideNote = "nur bei klarem Bewusstsein";
     r.emergencyRemedyNames = kEmergencyFinderNames;
     r.remedyListFile = "TABHOM/remedies.tsv";
     r.knownNamesFile = "TABHOM/ohne-seite.txt";

@@ -36,6 +36,11 @@ struct TContentRules {
   // Signs that always call for the emergency number: within the warning
   // block they may stand only in its first step.
   std::span<const std::string_view> emergencySigns;
+  // An entry that tells to give nothing by mouth (any of these phrases, in
+  // lower case) and still names remedies must say that they are given only
+  // alongside and only when the child is fully conscious (this note).
+  std::span<const std::string_view> nothingByMouthPhrases;
+  std::string_view onlyAlongsideNote;
   // The tables whose entries are held to the warning block ("Baum": its
   // second and third levels).
   std::span<const std::string_view> triageTables;

@@ -137,6 +137,20 @@ TEST_F(ContentSafety, EmergencySignsTakeTheEmergencyStep) {
              ProblemAt("Emerg/a.md", 8, "'Krampfanfall' is a sign that calls for the emergency number"));
 }
 
+TEST_F(ContentSafety, RemediesBesideNothingByMouthAreOnlyAlongside) {
+  static constexpr std::array<std::string_view, 1> phrases{"nichts zu trinken"};
+  small_.rules.nothingByMouthPhrases = phrases;
+  small_.rules.onlyAlongsideNote = "nur bei klarem Bewusstsein";
+  Write("Emerg/a.md", "+++\nIndikation: Sturz\n+++\n" + kWarning + "Dem Kind Nichts zu trinken geben.\n\n" + kRemedies);
+  ExpectOnly(ProblemAt("Emerg/a.md", 10, "tells to give nothing by mouth ('nichts zu trinken') and names remedies"));
+  Write("Emerg/a.md", "+++\nIndikation: Sturz\n+++\n" + kWarning + "Dem Kind Nichts zu trinken geben.\n\n"
+                      "Mittel nur begleitend, nur bei klarem Bewusstsein:\n\n" + kRemedies);
+  EXPECT_THAT(Validate(), IsEmpty());
+  // Without remedies there is nothing to mark.
+  Write("Emerg/a.md", "+++\nIndikation: Sturz\n+++\n" + kWarning + "Dem Kind nichts zu trinken geben.\n");
+  EXPECT_THAT(Validate(), IsEmpty());
+}
+
 TEST_F(ContentSafety, NoRemedyBeforeTheWarningBlockEnds) {
   Write("Emerg/a.md",
         "+++\nIndikation: Sturz\n+++\n" + kWarning.substr(0, kWarning.find("**Beobachten")) +
