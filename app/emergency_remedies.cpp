@@ -8,25 +8,23 @@ namespace fendra {
 
 namespace {
 
-// The names are spelt as the materia medica spells them (Alumina, Hepar sulf.),
-// so that each, typed into its search, finds the remedy's page.
 // Entries 0..37 are the remedies the incidence table scores; 38..69 continue
 // the alphabetical list and never receive points.
 constexpr std::array<std::string_view, kEmergencyRemedyCount> kNames{
-    "Abrotanum",        "Aconitum",         "Agaricus",       "Alumina",
+    "Abrotanum",        "Aconitum",         "Agaricus",       "Aluminia",
     "Ammonium carb.",   "Antimonium tart.", "Apis",           "Velarium nitr.",
     "Arsenicum",        "Barium carb.",     "Belladonna",     "Benzoicum acid.",
     "Borax",            "Bryonia",          "Calcium bromatum", "Calcium carb.",
     "Calcium phosph.",  "Carbo veg.",       "Chamomilla",     "Cina",
     "Coffea",           "Colocynthis",      "Cuprum",         "Cypripedium",
     "Drosera",          "Dulcamara",        "Ferrum met.",    "Ferrum arsenic.",
-    "Ferrum phosph.",   "Gelsemium",        "Graphites",      "Hepar sulf.",
+    "Ferrum phosph.",   "Gelsemium",        "Graphites",      "Hepar sulph.",
     "Ignatia",          "Ipecacuanha",      "Jalapa",         "Jodum",
     "Kalium carb.",     "Kalium jodatum",
     // 38..69
-    "Kalium bromatum",  "Kalium phosph.",   "Kalium sulf.",  "Lachesis",
+    "Kalium bromatum",  "Kalium phosph.",   "Kalium sulph.",  "Lachesis",
     "Ledum",            "Lycopodium",       "Magnesium carb.", "Magnesium phosph.",
-    "Mercurius sol.",   "Natrium carb.",    "Natrium mur.",   "Natrium sulf.",
+    "Mercurius sol.",   "Natrium carb.",    "Natrium mur.",   "Natrium sulph.",
     "Nux vomica",       "Opium",            "Petroleum",      "Phosphorus",
     "Phytolacca",       "Podophyllum",      "Pulsatilla",     "Rheum",
     "Rhus tox.",        "Ruta",             "Sambucus",       "Sepia",

@@ -103,14 +103,14 @@ TEST_F(EmergencyFinderTest, CheckBoxesUseTheSheetsFontArial13PixelsBoldNavy) {
 TEST_F(EmergencyFinderTest, StartWithNothingTickedListsTheFirstFiveWithZero) {
   Click("paNFStart");
   EXPECT_EQ(Rows(), (Rows_t{{"Abrotanum", "0"}, {"Aconitum", "0"}, {"Agaricus", "0"},
-                            {"Alumina", "0"}, {"Ammonium carb.", "0"}}));
+                            {"Aluminia", "0"}, {"Ammonium carb.", "0"}}));
 }
 
 TEST_F(EmergencyFinderTest, OnlyBetterAtNightRanksBryoniaFirst) {
   Tick({"cb9BeNa"});
   Click("paNFStart");
   EXPECT_EQ(Rows(), (Rows_t{{"Bryonia", "1"}, {"Abrotanum", "0"}, {"Aconitum", "0"},
-                            {"Agaricus", "0"}, {"Alumina", "0"}}));
+                            {"Agaricus", "0"}, {"Aluminia", "0"}}));
 }
 
 TEST_F(EmergencyFinderTest, AllTickedRanksApisAmmoniumAbrotanumAgaricusFerrumArsenic) {
@@ -130,11 +130,11 @@ TEST_F(EmergencyFinderTest, PressingStartTwiceDoesNotDoubleThePoints) {
 
 TEST_F(EmergencyFinderTest, WarmthBetterAndNightWorseHandComputed) {
   // Wärme (better) and nachts (worse) share Ammonium carb., Benzoicum acid.,
-  // Carbo veg., Cuprum, Hepar sulf., Ignatia, Ipecacuanha and Jalapa.
+  // Carbo veg., Cuprum, Hepar sulph., Ignatia, Ipecacuanha and Jalapa.
   Tick({"cb2BeWa", "cb20SNa"});
   Click("paNFStart");
   EXPECT_EQ(Rows(), (Rows_t{{"Ammonium carb.", "2"}, {"Benzoicum acid.", "2"}, {"Carbo veg.", "2"},
-                            {"Cuprum", "2"}, {"Hepar sulf.", "2"}}));
+                            {"Cuprum", "2"}, {"Hepar sulph.", "2"}}));
 }
 
 TEST_F(EmergencyFinderTest, TicksAndResultsSurviveSwitchingAwayAndBack) {

@@ -18,6 +18,10 @@ namespace {
 constexpr std::string_view kListHeader = "Hom Bezeichnung\tDt Bezeichnung\tDatei\tFinder";
 constexpr std::string_view kChildFinderTag = "K:";
 constexpr std::string_view kEmergencyFinderTag = "N:";
+// "N:Aluminia=Alumina": the finder spells the name otherwise than its page
+// ("Aluminia" for Alumina); the spelling after the mark is held to the rules
+// instead, and the finder's own spelling is reported as a note.
+constexpr char kSpeltAsMark = '=';
 
 std::vector<std::string> Split(std::string_view text, std::string_view separator) {
   std::vector<std::string> parts;
@@ -65,7 +69,7 @@ struct TFinder {
 
 }  // namespace
 
-void CheckRemedyList(const TSourceTree& tree, const TContentRules& rules, TProblems& problems) {
+void CheckRemedyList(const TSourceTree& tree, const TContentRules& rules, TProblems& problems, TProblems& notes) {
   if (rules.remedyListFile.empty()) return;
   const std::string file(rules.remedyListFile);
   std::string content;
@@ -130,7 +134,17 @@ void CheckRemedyList(const TSourceTree& tree, const TContentRules& rules, TProbl
         problems.push_back({file, lineNumber, "the finder name '" + item + "' must start with 'K:' (children's finder) or 'N:' (emergency finder)"});
         continue;
       }
-      const std::string name = item.substr(finder->tag.size());
+      std::string name = item.substr(finder->tag.size());
+      std::string spelling = name;  // the spelling the landing rules are checked on
+      const bool marked = name.find(kSpeltAsMark) != std::string::npos;
+      if (marked) {
+        spelling = name.substr(name.find(kSpeltAsMark) + 1);
+        name.resize(name.find(kSpeltAsMark));
+        if (name.empty() || spelling.empty() || spelling.find(kSpeltAsMark) != std::string::npos) {
+          problems.push_back({file, lineNumber, "the finder name '" + item + "' must read 'name" + kSpeltAsMark + "spelling of the page'"});
+          continue;
+        }
+      }
       // The children's finder shows the full name; its table keeps what the
       // name field holds of it.
       const auto known = finder->mapped.find(finder == &child ? CutToCharacters(name, childNameSize) : name);
@@ -139,13 +153,27 @@ void CheckRemedyList(const TSourceTree& tree, const TContentRules& rules, TProbl
         continue;
       }
       if (++known->second > 1) problems.push_back({file, lineNumber, "the " + std::string(finder->what) + "'s '" + name + "' is mapped more than once"});
-      const std::string* landing = Landing(sortedAnsi, sortedNames, name);
+      const std::string quoted = "the " + std::string(finder->what) + "'s '" + spelling + "'";
+      const std::string* landing = Landing(sortedAnsi, sortedNames, spelling);
       if (landing && *landing != page)
-        problems.push_back({file, lineNumber, "the " + std::string(finder->what) + "'s '" + name +
-                                                  "' lands on the page '" + *landing + "', not on '" + page + "'"});
-      if (!BeginsPageName(name, page))
-        problems.push_back({file, lineNumber, "the " + std::string(finder->what) + "'s '" + name + "' does not begin the page name '" + page +
-                                                  "' (ignoring case and a trailing '.')"});
+        problems.push_back({file, lineNumber, quoted + " lands on the page '" + *landing + "', not on '" + page + "'"});
+      if (!BeginsPageName(spelling, page))
+        problems.push_back({file, lineNumber, quoted + " does not begin the page name '" + page + "' (ignoring case and a trailing '.')"});
+      if (!marked) continue;
+      // The finder's own spelling: what a reader typing it would meet.
+      const std::string* own = Landing(sortedAnsi, sortedNames, name);
+      const bool ownLands = !own || *own == page;
+      const bool ownBegins = BeginsPageName(name, page);
+      std::string what = "the " + std::string(finder->what) + "'s '" + name + "' is marked as spelt '" + spelling + "' on its page '" + page + "'";
+      if (ownLands && ownBegins) {
+        problems.push_back({file, lineNumber, what + ", but it lands there as it stands and needs no mark"});
+        continue;
+      }
+      what += "; as it stands it";
+      if (!ownLands) what += " lands on '" + *own + "'";
+      if (!ownLands && !ownBegins) what += " and";
+      if (!ownBegins) what += " does not begin the page name";
+      notes.push_back({file, lineNumber, what});
     }
   }
   for (const auto& [page, entry] : pages)

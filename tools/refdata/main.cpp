@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
     const refdata::TValidationReport report = refdata::ValidateDataDirectory(root);
     for (const refdata::TProblem& problem : report.problems) std::cout << refdata::FormatProblem(problem) << '\n';
     if (!report.problems.empty()) std::cout << '\n';
+    for (const refdata::TProblem& note : report.notes) std::cout << "note: " << refdata::FormatProblem(note) << '\n';
+    if (!report.notes.empty()) std::cout << '\n';
     std::cout << "Entries per table:\n";
     for (const refdata::TTableCount& count : report.counts) {
       std::cout << "  " << count.table << ": " << count.entries;

@@ -231,6 +231,54 @@ TEST_F(ContentSafety, LandingFollowsTheIndexsCaseAndCollation) {
   ExpectOnly(ProblemAt("TABHOM/remedies.tsv", 4, "the emergency finder's 'Zz' does not begin the page name 'Sulfur'"));
 }
 
+// A finder that misspells a name ("Belledonna") cannot land on its page; the
+// list marks it with the page's spelling, which is then held to the rules.
+class MisspeltFinderName : public ContentSafety {
+ protected:
+  void SetUp() override {
+    ContentSafety::SetUp();
+    small_.rules.emergencyRemedyNames = kNames;
+  }
+  void WriteBelladonna(const std::string& finder) {
+    Write("TABHOM/remedies.tsv",
+          "Hom Bezeichnung\tDt Bezeichnung\tDatei\tFinder\n"
+          "Belladonna\tTollkirsche\tbelladonna.md\t" + finder + "\n"             // line 2
+          "Phosphoricum acidum\t\tphosphoricum-acidum.md\tK:Phosphoricum ac\n"  // line 3
+          "Sulfur\t\tsulfur.md\tK:Sulfur; N:Sulfur\n");                          // line 4
+  }
+  static constexpr std::array<std::string_view, 3> kNames{"Bellad.", "Belledonna", "Sulfur"};
+};
+
+TEST_F(MisspeltFinderName, MarkedWithThePagesSpellingIsReportedAsANoteNotAProblem) {
+  WriteBelladonna("N:Bellad.; N:Belledonna=Belladonna");
+  const refdata::TValidationReport report = refdata::ValidateDataDirectory(root_, small_.rules);
+  EXPECT_THAT(report.problems, IsEmpty()) << Describe(report.problems);
+  EXPECT_THAT(report.notes,
+              ElementsAre(ProblemAt("TABHOM/remedies.tsv", 2,
+                                    "the emergency finder's 'Belledonna' is marked as spelt 'Belladonna' on its page "
+                                    "'Belladonna'; as it stands it lands on 'Phosphoricum acidum' and does not begin "
+                                    "the page name")))
+      << Describe(report.notes);
+}
+
+TEST_F(MisspeltFinderName, UnmarkedStillFailsBothRules) {
+  WriteBelladonna("N:Bellad.; N:Belledonna");
+  ExpectOnly(ProblemAt("TABHOM/remedies.tsv", 2, "the emergency finder's 'Belledonna' lands on the page 'Phosphoricum acidum', not on 'Belladonna'"),
+             ProblemAt("TABHOM/remedies.tsv", 2, "the emergency finder's 'Belledonna' does not begin the page name 'Belladonna'"));
+  EXPECT_THAT(refdata::ValidateDataDirectory(root_, small_.rules).notes, IsEmpty());
+}
+
+TEST_F(MisspeltFinderName, TheMarkedSpellingMustLandAndANeedlessMarkIsAProblem) {
+  WriteBelladonna("N:Bellad.; N:Belledonna=Bellezza");
+  ExpectOnly(ProblemAt("TABHOM/remedies.tsv", 2, "the emergency finder's 'Bellezza' lands on the page 'Phosphoricum acidum', not on 'Belladonna'"),
+             ProblemAt("TABHOM/remedies.tsv", 2, "the emergency finder's 'Bellezza' does not begin the page name 'Belladonna'"));
+  WriteBelladonna("N:Bellad.=Belladonna; N:Belledonna=Belladonna");
+  ExpectOnly(ProblemAt("TABHOM/remedies.tsv", 2, "the emergency finder's 'Bellad.' is marked as spelt 'Belladonna' on its page 'Belladonna', but it lands there as it stands and needs no mark"));
+  WriteBelladonna("N:Bellad.; N:Belledonna=");
+  ExpectOnly(ProblemAt("TABHOM/remedies.tsv", 0, "the emergency finder's 'Belledonna' is mapped to no page"),
+             ProblemAt("TABHOM/remedies.tsv", 2, "the finder name 'N:Belledonna=' must read 'name=spelling of the page'"));
+}
+
 TEST_F(ContentSafety, RefusesATreeOfSingleChildren) {
   Write("Baum/01-kopf.md",
         "+++\nBezTree: Kopf\nLs: 01\nEltern: Indikationen mit Schlüssel\n+++\nKopf.\n" +
