@@ -23,7 +23,7 @@ constexpr std::array<std::string_view, 70> kChildFinderNames{
     "Belladonna",     "Benzoicum acid", "Borax",       "Bryonia",           "Calcium brom",
     "Calcium carb",   "Calcium phos.", "Carbo veg.",   "Chamomilla",        "Cina",
     "Coffea",         "Colocynthis",  "Cuprum met",    "Cypripedium",       "Drosera",
-    "Dulcamara",      "Ferrum met",   "Ferrum ars",    "Ferrum phos",       "Gelsemium",
+    "Dulcamara",      "Ferrum",       "Ferrum ars",    "Ferrum phos",       "Gelsemium",
     "Graphites",      "Hepar sulf",   "Ignatia",       "Ipecacuanha",       "Jalapa",
     "Jodum",          "Kalium carb",  "Kalium jod",    "Kalium brom",       "Kalium mur",
     "Lac caninum",    "Lachesis",     "Luesinum",      "Lycopodium",        "Magnesium carb",
