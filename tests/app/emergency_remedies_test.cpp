@@ -46,12 +46,12 @@ class EmergencyRemedyTest : public ::testing::Test {
 
 TEST_F(EmergencyRemedyTest, NothingTickedShowsTheFirstFiveEntriesWithoutPoints) {
   EXPECT_EQ(TopFive({}), (Ranking{{"Abrotanum", 0}, {"Aconitum", 0}, {"Agaricus", 0},
-                                  {"Alumina", 0}, {"Ammonium carb.", 0}}));
+                                  {"Aluminia", 0}, {"Ammonium carb.", 0}}));
 }
 
 TEST_F(EmergencyRemedyTest, OnlyBetterAtNightPutsBryoniaAloneOnTop) {
   EXPECT_EQ(TopFive(Ticks({"cb9BeNa"})), (Ranking{{"Bryonia", 1}, {"Abrotanum", 0}, {"Aconitum", 0},
-                                                  {"Agaricus", 0}, {"Alumina", 0}}));
+                                                  {"Agaricus", 0}, {"Aluminia", 0}}));
 }
 
 TEST_F(EmergencyRemedyTest, AllBoxesTickedRanksApisFirstAndGraphitesSixthOnItsEntryNumber) {
@@ -72,7 +72,7 @@ TEST_F(EmergencyRemedyTest, EvaluatingTwiceStartsFromZeroEachTime) {
 
 TEST_F(EmergencyRemedyTest, ColdBetterAndColdWorseShareNoRemedySoEntryOrderDecides) {
   EXPECT_EQ(TopFive(Ticks({"cb1BeKa", "cb12SKa"})),
-            (Ranking{{"Aconitum", 1}, {"Agaricus", 1}, {"Alumina", 1}, {"Ammonium carb.", 1},
+            (Ranking{{"Aconitum", 1}, {"Agaricus", 1}, {"Aluminia", 1}, {"Ammonium carb.", 1},
                      {"Apis", 1}}));
 }
 
@@ -107,7 +107,7 @@ TEST_F(EmergencyRemedyTest, SortIsStableForEqualPoints) {
   ResetEmergencyRemedies(table_);
   for (int i : {50, 3, 20}) table_[i].Points = 2;
   SortEmergencyRemedies(table_);
-  EXPECT_EQ(table_[0].Name, "Alumina");
+  EXPECT_EQ(table_[0].Name, "Aluminia");
   EXPECT_EQ(table_[1].Name, "Coffea");
   EXPECT_EQ(table_[2].Name, "Nux vomica");
   EXPECT_EQ(table_[3].Name, "Abrotanum");

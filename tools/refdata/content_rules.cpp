@@ -37,19 +37,19 @@ constexpr std::array<std::string_view, 70> kChildFinderNames{
 // The 70 remedies of the emergency modality finder, in finder order, as its
 // result shows them (the application's remedy table holds the same list).
 constexpr std::array<std::string_view, 70> kEmergencyFinderNames{
-    "Abrotanum",        "Aconitum",         "Agaricus",       "Alumina",
+    "Abrotanum",        "Aconitum",         "Agaricus",       "Aluminia",
     "Ammonium carb.",   "Antimonium tart.", "Apis",           "Velarium nitr.",
     "Arsenicum",        "Barium carb.",     "Belladonna",     "Benzoicum acid.",
     "Borax",            "Bryonia",          "Calcium bromatum", "Calcium carb.",
     "Calcium phosph.",  "Carbo veg.",       "Chamomilla",     "Cina",
     "Coffea",           "Colocynthis",      "Cuprum",         "Cypripedium",
     "Drosera",          "Dulcamara",        "Ferrum met.",    "Ferrum arsenic.",
-    "Ferrum phosph.",   "Gelsemium",        "Graphites",      "Hepar sulf.",
+    "Ferrum phosph.",   "Gelsemium",        "Graphites",      "Hepar sulph.",
     "Ignatia",          "Ipecacuanha",      "Jalapa",         "Jodum",
     "Kalium carb.",     "Kalium jodatum",   "Kalium bromatum",  "Kalium phosph.",
-    "Kalium sulf.",    "Lachesis",         "Ledum",            "Lycopodium",
+    "Kalium sulph.",  "Lachesis",         "Ledum",            "Lycopodium",
     "Magnesium carb.",  "Magnesium phosph.", "Mercurius sol.",  "Natrium carb.",
-    "Natrium mur.",     "Natrium sulf.",   "Nux vomica",       "Opium",
+    "Natrium mur.",     "Natrium sulph.", "Nux vomica",       "Opium",
     "Petroleum",        "Phosphorus",       "Phytolacca",       "Podophyllum",
     "Pulsatilla",       "Rheum",            "Rhus tox.",        "Ruta",
     "Sambucus",         "Sepia",            "Silicea",          "Spongia",
