@@ -13,6 +13,7 @@
 #include "app/emergency_remedies.h"
 #include "emergency_model.h"
 #include "engine/core/locale.h"
+#include "tools/refdata/content_rules.h"
 
 namespace fendra {
 namespace {
@@ -150,6 +151,15 @@ TEST_F(EmergencyTableDataTest, SeventyDistinctNamesThatFitTwentyFiveSingleByteCh
     EXPECT_FALSE(ansi.empty());
     EXPECT_LE(ansi.size(), 25u) << name;
   }
+}
+
+// The reference content maps every name the finder shows to a materia medica
+// page and checks that the name finds it; both must hold the same names.
+TEST_F(EmergencyTableDataTest, NamesAreTheOnesTheReferenceContentMapsToItsPages) {
+  const auto& names = EmergencyRemedyNames();
+  const auto mapped = refdata::EmergencyFinderRemedyNames();
+  ASSERT_EQ(mapped.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(mapped[i], names[i]) << i;
 }
 
 TEST_F(EmergencyTableDataTest, FurtherNamesRunAlphabeticallyFromKaliumBromatumToZincum) {

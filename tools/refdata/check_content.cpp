@@ -1,5 +1,6 @@
 // Content checks: the fixed sets of keys and names the application looks up,
 // the emergency note, and the size of each list.
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -70,7 +71,10 @@ void CheckContent(const TSourceTree& tree, const TContentRules& rules, TProblems
   CheckAtLeast(tree.Table(kIndicationTable), rules.minIndications, problems);
   CheckAtLeast(tree.Table(kChildIndicationTable), rules.minChildIndications, problems);
   CheckAtLeast(tree.Table(kEmergencyTable), rules.minEmergencies, problems);
-  CheckEmergencyNote(tree.Table(kEmergencyTable), rules.emergencyNoteMarker, problems);
+  // Emergency texts held to the warning block are checked with it.
+  const bool triaged = !rules.triageSteps.empty() &&
+                       std::find(rules.triageTables.begin(), rules.triageTables.end(), kEmergencyTable) != rules.triageTables.end();
+  if (!triaged) CheckEmergencyNote(tree.Table(kEmergencyTable), rules.emergencyNoteMarker, problems);
   const TTableSource& remedies = tree.Table(kRemedyTable);
   const int remedyCount = static_cast<int>(remedies.entries.size());
   if (rules.maxRemedies > 0 && remedyCount > rules.maxRemedies)

@@ -23,6 +23,18 @@ void CheckTree(const TSourceTree& tree, const TContentRules& rules, TProblems& p
                           "the tree has " + std::to_string(shape.levelCount[level]) + " " + kLevelNames[level] +
                               " entries; it needs at least " + std::to_string(minimum[level])});
   }
+  // A reader looks a subject up under its heading and finds as many entries
+  // there as the subject has; a tree in which most second-level entries carry
+  // exactly one child was shaped to meet the counts.
+  const int secondLevel = shape.levelCount[2];
+  if (rules.maxSingleChildShare >= 0 && secondLevel > 0) {
+    const int single = ChildrenPerEntry(shape, 2)[1];
+    if (single > rules.maxSingleChildShare * secondLevel)
+      problems.push_back({std::string(kTreeTable), 0,
+                          std::to_string(single) + " of the " + std::to_string(secondLevel) +
+                              " second-level entries have exactly one child; group the entries as the subjects need (" +
+                              DescribeTreeShape(shape) + ")"});
+  }
 }
 
 }  // namespace refdata::checks

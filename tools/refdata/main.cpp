@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
     const refdata::TValidationReport report = refdata::ValidateDataDirectory(root);
     for (const refdata::TProblem& problem : report.problems) std::cout << refdata::FormatProblem(problem) << '\n';
     if (!report.problems.empty()) std::cout << '\n';
+    for (const refdata::TProblem& note : report.notes) std::cout << "note: " << refdata::FormatProblem(note) << '\n';
+    if (!report.notes.empty()) std::cout << '\n';
     std::cout << "Entries per table:\n";
     for (const refdata::TTableCount& count : report.counts) {
       std::cout << "  " << count.table << ": " << count.entries;
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
                   << ", level 2: " << report.treeLevels[2] << ", level 3: " << report.treeLevels[3] << ")";
       std::cout << '\n';
     }
+    std::cout << "Tree shape: " << report.treeShape << '\n';
     std::cout << report.problems.size() << (report.problems.size() == 1 ? " problem\n" : " problems\n");
     return report.problems.empty() ? 0 : 1;
   } catch (const std::exception& error) {

@@ -13,8 +13,11 @@
 namespace refdata {
 
 // The problems of an already loaded tree (its reading problems included),
-// sorted by file and line.
-std::vector<TProblem> ValidateSourceTree(const TSourceTree& tree, const TContentRules& rules);
+// sorted by file and line. `notes`, when given, receives what is worth
+// knowing but no problem (finder names marked as spelt otherwise than their
+// page).
+std::vector<TProblem> ValidateSourceTree(const TSourceTree& tree, const TContentRules& rules,
+                                         std::vector<TProblem>* notes = nullptr);
 
 struct TTableCount {
   std::string_view table;
@@ -23,8 +26,10 @@ struct TTableCount {
 
 struct TValidationReport {
   std::vector<TProblem> problems;
+  std::vector<TProblem> notes;
   std::vector<TTableCount> counts;  // one per reference table
   std::array<int, kDeepestTreeLevel + 1> treeLevels{};
+  std::string treeShape;  // entries per level and children per entry
 };
 
 // Loads the tree below `root` and validates it.

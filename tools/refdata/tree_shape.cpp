@@ -46,6 +46,7 @@ void ResolveParents(std::span<const TSourceEntry> entries, std::string_view root
       continue;
     }
     shape.parent[i] = found->second;
+    ++shape.children[static_cast<size_t>(found->second)];
   }
 }
 
@@ -107,6 +108,7 @@ TTreeShape AnalyseTree(std::span<const TSourceEntry> entries, std::string_view r
   TTreeShape shape;
   shape.parent.assign(entries.size(), -1);
   shape.depth.assign(entries.size(), -1);
+  shape.children.assign(entries.size(), 0);
   ResolveParents(entries, rootName, shape);
   if (shape.root < 0) {
     shape.problems.push_back({std::string(kTreeTable), 0, "the tree has no root entry '" + std::string(rootName) + "' without 'Eltern'"});
@@ -119,6 +121,31 @@ TTreeShape AnalyseTree(std::span<const TSourceEntry> entries, std::string_view r
   MeasureDepths(entries, shape);
   CountLevels(entries, shape);
   return shape;
+}
+
+std::array<int, 8> ChildrenPerEntry(const TTreeShape& shape, int level) {
+  std::array<int, 8> counts{};
+  for (size_t i = 0; i < shape.depth.size(); ++i)
+    if (shape.depth[i] == level) ++counts[std::min<size_t>(static_cast<size_t>(shape.children[i]), counts.size() - 1)];
+  return counts;
+}
+
+std::string DescribeTreeShape(const TTreeShape& shape) {
+  std::string text;
+  for (int level = 0; level <= kDeepestTreeLevel; ++level) {
+    if (level > 0) text += "; ";
+    text += "level " + std::to_string(level) + ": " + std::to_string(shape.levelCount[level]) + " entries";
+    if (level == kDeepestTreeLevel) break;
+    const std::array<int, 8> counts = ChildrenPerEntry(shape, level);
+    text += ", children per entry";
+    bool first = true;
+    for (size_t n = 0; n < counts.size(); ++n) {
+      if (counts[n] == 0) continue;
+      text += (first ? " " : ", ") + std::to_string(counts[n]) + " x " + std::to_string(n) + (n + 1 == counts.size() ? "+" : "");
+      first = false;
+    }
+  }
+  return text;
 }
 
 }  // namespace refdata

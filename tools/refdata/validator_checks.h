@@ -24,4 +24,15 @@ void CheckPictures(const TSourceTree& tree, const TContentRules& rules, TProblem
 // Topic keys, finder names, the emergency note and the size of each list.
 void CheckContent(const TSourceTree& tree, const TContentRules& rules, TProblems& problems);
 
+// The warning block every complaint entry opens with: its steps in order and
+// no remedy named before the step after the emergency call.
+void CheckTriage(const TSourceTree& tree, const TContentRules& rules, TProblems& problems);
+// The list of materia medica pages and the finder names mapped to them. A
+// finder name marked as spelt otherwise than its page is not a problem but a
+// note, so that the exception stays visible.
+void CheckRemedyList(const TSourceTree& tree, const TContentRules& rules, TProblems& problems, TProblems& notes);
+// Remedy names in the texts: pages marked {{...}}, names without a page
+// listed in the known names and written in bold.
+void CheckRemedyNames(const TSourceTree& tree, const TContentRules& rules, TProblems& problems);
+
 }  // namespace refdata::checks
