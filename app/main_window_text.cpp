@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -146,6 +147,10 @@ void TfrmMain::UpdateTextCommands() {
   tb_.TBLeftAlign->setChecked(alignment == Qt::AlignLeft);
   tb_.TBCenter->setChecked(alignment == Qt::AlignHCenter);
   tb_.TBRightAlign->setChecked(alignment == Qt::AlignRight);
+  // The font box names the font at the caret, as the system resolves it.
+  const QFont atCaret = view->currentCharFormat().font().resolve(view->document()->defaultFont());
+  const int family = tb_.CBFonts->findText(QFontInfo(atCaret).family());
+  if (family >= 0) tb_.CBFonts->setCurrentIndex(family);
 }
 
 void TfrmMain::ShowMessage(const QString& message) {
