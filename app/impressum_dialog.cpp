@@ -7,26 +7,29 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "app/imprint_content.h"
 #include "app/toolbar_glyphs.h"
 
 namespace fendra {
 
 namespace {
 
-// A read-only, borderless, disabled text block.
-QTextEdit* Block(QWidget* parent, const char* name, const QString& text) {
+// A read-only, borderless text block. Unlike a disabled one it scrolls, so
+// a text longer than the dialog's design leaves room for stays readable;
+// it takes no part in the keyboard's round.
+QTextEdit* Block(QWidget* parent, const char* name, const QString& markdown) {
   auto* block = new QTextEdit(parent);
   block->setObjectName(name);
-  block->setPlainText(text);
   block->setReadOnly(true);
   block->setFrameShape(QFrame::NoFrame);
-  block->setEnabled(false);
-  block->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  block->setFocusPolicy(Qt::NoFocus);
+  block->setTextInteractionFlags(Qt::NoTextInteraction);
+  block->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   block->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   block->setProperty("imprintBlock", true);
   block->document()->setDocumentMargin(0);
-  const int lines = int(text.count(QLatin1Char('\n'))) + 1;
-  block->setFixedHeight(block->fontMetrics().lineSpacing() * lines + 4);
+  block->setMarkdown(markdown);
+  block->setMinimumHeight(block->fontMetrics().lineSpacing() * 2 + 4);
   return block;
 }
 
@@ -52,7 +55,8 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   picture->setObjectName("ImImpressum");
   picture->setPixmap(ToolbarGlyph(TToolbarGlyph::MateriaMedica).pixmap(48, 48));
   head->addWidget(picture);
-  auto* title = new QLabel(QStringLiteral("Fendra"), this);
+  const TImprintContent content = ParseImprint(ImprintSource(), QDate::currentDate().year());
+  auto* title = new QLabel(content.Title, this);
   title->setObjectName("LaImpressTitel");
   QFont titleFont(QStringLiteral("Arial"));
   titleFont.setPixelSize(24);
@@ -61,7 +65,7 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   auto* titles = new QVBoxLayout();
   titles->setSpacing(0);
   titles->addWidget(title);
-  auto* edition = new QLabel(QStringLiteral("Homöopathie für Kinder und Notfälle · Ausgabe 2026"), this);
+  auto* edition = new QLabel(content.Edition, this);
   edition->setObjectName("LaImpressAusgabe");
   edition->setWordWrap(true);
   titles->addWidget(edition);
@@ -70,25 +74,21 @@ TfrmImpressum::TfrmImpressum(QWidget* parent) : QDialog(parent) {
   rows->addLayout(head);
   rows->addSpacing(4);
 
-  // The publisher's data are not settled yet; the block says so instead of
-  // inventing an address.
-  auto* publisher = new QLabel(QStringLiteral("Herausgeber: noch nicht festgelegt (Platzhalter)"), this);
+  auto* publisher = new QLabel(content.Publisher, this);
   publisher->setObjectName("LaImpressVerlag");
   publisher->setProperty("imprintPublisher", true);
   publisher->setWordWrap(true);
   rows->addWidget(publisher);
-  rows->addWidget(Block(this, "ReImpressAdresse",
-                        QStringLiteral("Platzhalter für die Postanschrift des Herausgebers.\n"
-                                       "Die endgültigen Angaben folgen.")));
-  rows->addWidget(Block(this, "ReImpressKontakt",
-                        QStringLiteral("Platzhalter für Telefon, E-Mail und Internetadresse.\n"
-                                       "Die endgültigen Angaben folgen.")));
-  auto* rights = new QLabel(
-      QStringLiteral("© %1 Fendra. Alle Rechte vorbehalten.").arg(QDate::currentDate().year()), this);
+  const char* blocks[] = {"ReImpressText1", "ReImpressText2"};
+  for (int i = 0; i < 2; ++i) {
+    QTextEdit* block = Block(this, blocks[i], i < content.Blocks.size() ? content.Blocks[i] : QString());
+    block->setVisible(i < content.Blocks.size());
+    rows->addWidget(block, 1);
+  }
+  auto* rights = new QLabel(content.Rights, this);
   rights->setObjectName("LaImpressRechte");
   rights->setWordWrap(true);
   rows->addWidget(rights);
-  rows->addStretch(1);
 
   auto* buttons = new QHBoxLayout();
   buttons->addStretch(1);

@@ -27,6 +27,8 @@ TMainMenu BuildMainMenu(QWidget* parent) {
   // Each menu opens with Alt and its first letter, which is underlined; the
   // captions read as written.
   m.MuPrg = Menu(m.MainMenu1, "MuPrg", QStringLiteral("&Programm"));
+  m.MuPdf = Item(m.MuPrg, "MuPdf", QStringLiteral("Als PDF speichern…"));
+  m.MuPrg->addSeparator();
   m.MuEnd = Item(m.MuPrg, "MuEnd", QStringLiteral("Beenden"));
 
   m.MuInhalt = Menu(m.MainMenu1, "MuInhalt", QStringLiteral("&Inhalte"));

@@ -10,6 +10,7 @@ namespace fendra {
 struct TMainMenu {
   QMenuBar* MainMenu1 = nullptr;
   QMenu* MuPrg = nullptr;
+  QAction* MuPdf = nullptr;
   QAction* MuEnd = nullptr;
   QMenu* MuInhalt = nullptr;
   QAction* MuIndBaum = nullptr;

@@ -109,10 +109,12 @@ struct TMateriaMedicaTab {
   QPushButton* PaMMGoNew = nullptr;
   QPushButton* PaMMGoDel = nullptr;
   QFrame* PaMMNaviHerk = nullptr;
+  TRichTextView* DbReMMHerk = nullptr;
   QFrame* PaMMweissRand = nullptr;
   TRichTextView* DbReMMGesBild = nullptr;
   TRichTextView* DbReMMIndik = nullptr;
   QFrame* PaMMGlobNew = nullptr;
+  TRichTextView* ReMMDruck = nullptr;  // the tab's print buffer, never shown
 };
 TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent);
 

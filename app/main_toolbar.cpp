@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 
+#include "app/font_combo.h"
 #include "app/tool_bar_layout.h"
 #include "app/toolbar_glyphs.h"
 
@@ -88,7 +89,7 @@ TMainToolBar BuildMainToolBar(QWidget* parent) {
   tb.LaMMSchriftart->setObjectName("LaMMSchriftart");
   tb.LaMMSchriftart->setContentsMargins(4, 0, 6, 0);
   bar3->addWidget(tb.LaMMSchriftart);
-  tb.CBFonts = new QComboBox(tb.ToolBar3);
+  tb.CBFonts = new TFontCombo(tb.ToolBar3);
   tb.CBFonts->setObjectName("CBFonts");
   tb.CBFonts->setToolTip(QStringLiteral("Schriftart"));
   tb.CBFonts->setStatusTip(QStringLiteral("Schriftart"));

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "app/font_combo.h"
+
 namespace fendra {
 
 // Colours of the active-text marker: which text was brought up last.
@@ -38,7 +40,7 @@ struct TMainToolBar {
   QToolButton* TBCopy = nullptr;
   QToolButton* TBPaste = nullptr;
   QLabel* LaMMSchriftart = nullptr;
-  QComboBox* CBFonts = nullptr;
+  TFontCombo* CBFonts = nullptr;
   QFrame* ToolBar4 = nullptr;
   QToolButton* TBBold = nullptr;
   QToolButton* TBItalic = nullptr;

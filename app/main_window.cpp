@@ -52,11 +52,14 @@ TfrmMain::TfrmMain(std::unique_ptr<TDataModule> data, QWidget* parent)
   data_->Activate();
   ConnectDataHandlers();
   FormCreate();
+  UpdateTextCommands();
 }
 
 // Controls bound to the data module's components go before the module:
 // QWidget would free them only after the members.
 TfrmMain::~TfrmMain() {
+  destroying_ = true;
+  disconnect(focusConnection_);
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
@@ -121,22 +124,10 @@ void TfrmMain::ConnectHandlers() {
   connect(tb_.SbSuchModNotf, &QToolButton::clicked, this, &TfrmMain::SbSuchModNotfClick);
   connect(tb_.SbSuchMM, &QToolButton::clicked, this, &TfrmMain::SbSuchMMClick);
 
-  // Text commands whose behaviour arrives with the stored texts say so
-  // plainly instead of doing nothing.
-  for (QToolButton* b : {tb_.TBMMGBSave, tb_.SbMMPrint, tb_.SbMMBildLaden, tb_.TBCut, tb_.TBCopy,
-                         tb_.TBPaste, tb_.TBBold, tb_.TBItalic, tb_.TBUnderline, tb_.TBLeftAlign,
-                         tb_.TBCenter, tb_.TBRightAlign}) {
-    connect(b, &QToolButton::clicked, this, [this, b] {
-      if (b->isCheckable()) b->setChecked(false);
-      NotYetAvailable(b->toolTip());
-    });
-  }
-  // The font choice is not there yet: after saying so, the box goes back to
-  // the font the texts are set in rather than showing a choice not made.
-  connect(tb_.CBFonts, &QComboBox::activated, this, [this] {
-    NotYetAvailable(tb_.CBFonts->toolTip());
-    ShowFontInUse();
-  });
+  // The picture command comes with the remedy pictures' loading.
+  connect(tb_.SbMMBildLaden, &QToolButton::clicked, this,
+          [this] { NotYetAvailable(tb_.SbMMBildLaden->toolTip()); });
+  ConnectTextCommands();
 
   connect(menu_.MuEnd, &QAction::triggered, this, &TfrmMain::SbPrgEndClick);
   connect(menu_.MuIndBaum, &QAction::triggered, this, &TfrmMain::SbSuchBaumClick);
@@ -388,6 +379,7 @@ void TfrmMain::SetToolbarMode(int mode) {
                      static_cast<QWidget*>(tb_.CBFonts), static_cast<QWidget*>(tb_.ToolBar4)})
     w->setVisible(formatting);
   toolbarMode_ = mode;
+  UpdateTextCommands();
 }
 
 void TfrmMain::ShowMateriaMedicaOrigin() {
@@ -409,6 +401,7 @@ void TfrmMain::ShowChildrenIndications(bool indications) {
     children_.Finder.PaKindKM->setVisible(true);
     children_.PaKindLagIndik->setVisible(false);
   }
+  UpdateTextCommands();
 }
 
 void TfrmMain::PaPtKindNaviKonstClick() {
@@ -426,6 +419,7 @@ void TfrmMain::PaPtKindNaviIndikClick() {
 void TfrmMain::ShowEmergencyFinder(bool finder) {
   emergency_.PaNotfIndLag->setVisible(!finder);
   emergency_.Finder.PaNotfModLag->setVisible(finder);
+  UpdateTextCommands();
 }
 
 void TfrmMain::ShowEmergencyEntryCommands(bool shown) {
@@ -529,6 +523,7 @@ void TfrmMain::ShowChildRemedyText() {
   f.NoTextNotice->setVisible(false);
   f.DbTxtKindKMHeadl->setVisible(true);
   f.reKindKM->setVisible(true);
+  UpdateTextCommands();
 }
 
 void TfrmMain::ShowNoChildRemedyText(const QString& remedy) {
@@ -537,6 +532,7 @@ void TfrmMain::ShowNoChildRemedyText(const QString& remedy) {
   f.reKindKM->setVisible(false);
   f.NoTextRemedy->setText(remedy);
   f.NoTextNotice->setVisible(true);
+  UpdateTextCommands();
 }
 
 void TfrmMain::EdKindKMGrp2Change() {

@@ -3,8 +3,13 @@
 // bar, main menu, and the handlers that tie them together.
 #include <QMainWindow>
 #include <QTabWidget>
+#include <QDialog>
+#include <QFont>
+#include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/data_module.h"
 #include "app/children_remedies.h"
@@ -18,6 +23,16 @@ namespace fendra {
 
 class TfrmImpressum;
 class TRichTextView;
+
+// The text the tool bar's commands address: the active page's visible
+// rich text, the table it is stored in, the heading it is printed under
+// and the print buffer that takes it.
+struct TActiveText {
+  TRichTextView* View = nullptr;  // null: the page shows no text
+  const char* Table = nullptr;    // table component
+  QString Heading;
+  TRichTextView* PrintBuffer = nullptr;
+};
 
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -36,6 +51,25 @@ class TfrmMain : public QMainWindow {
   const EmergencyRemedyTable& EmergencyRemedies() const { return emergencyRemedies_; }
   const ChildScoreTable& ChildScores() const { return childScores_; }
   TDataModule& Data() { return *data_; }
+
+  // The active page's visible text, as the text commands address it; the
+  // heading is read from the current record only when asked for.
+  TActiveText ActiveText(bool withHeading = false) const;
+  // The print buffer of the window, behind the page control.
+  TRichTextView* PrintBuffer() const { return rePrint_; }
+
+  // What the commands ask of the user, replaceable so tests run without
+  // blocking dialogs: the font dialog (nothing when cancelled), the PDF's
+  // file name (empty when cancelled), running the print preview (by
+  // default modal) and showing a German message.
+  using TFontChooser = std::function<std::optional<QFont>(const QFont& initial)>;
+  using TFileChooser = std::function<QString()>;
+  using TPreviewRunner = std::function<int(QDialog& preview)>;
+  using TMessagePresenter = std::function<void(const QString& message)>;
+  void SetFontChooser(TFontChooser chooser) { fontChooser_ = std::move(chooser); }
+  void SetPdfFileChooser(TFileChooser chooser) { pdfFileChooser_ = std::move(chooser); }
+  void SetPreviewRunner(TPreviewRunner runner) { previewRunner_ = std::move(runner); }
+  void SetMessagePresenter(TMessagePresenter presenter) { messagePresenter_ = std::move(presenter); }
 
  public slots:
   // Navigation commands: set the page directly, which leaves the page-change
@@ -79,6 +113,22 @@ class TfrmMain : public QMainWindow {
   // Basics: topic button `topic` (0..11, "Definition" first).
   void TopicClick(int topic);
 
+  // Text commands of the tool bar, on the active page's text.
+  void TBMMGBSaveClick();
+  void SbMMPrintClick();
+  void MuPdfClick();
+  void TBCutClick();
+  void TBCopyClick();
+  void TBPasteClick();
+  void TBBoldClick();
+  void TBItalicClick();
+  void TBUnderlineClick();
+  void TBLeftAlignClick();
+  void TBCenterClick();
+  void TBRightAlignClick();
+  void CBFontsDropDown();
+  void CBFontsChange();
+
  protected:
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -93,6 +143,16 @@ class TfrmMain : public QMainWindow {
   void SetPageDirectly(QWidget* page);
   void SetPanel(int panel, const QString& text);
   void NotYetAvailable(const QString& command);
+  void ConnectTextCommands();
+  // The text control the clipboard commands act on: the one last focused
+  // on the active page while it is shown, else the active page's text.
+  QWidget* ClipboardTarget() const;
+  // The editable rich text the formatting commands act on, or null.
+  TRichTextView* FormatTarget() const;
+  // Enables the text commands for the active text and shows the style and
+  // alignment at its caret.
+  void UpdateTextCommands();
+  void ShowMessage(const QString& message);
   void ShowFontInUse();
   // The two areas of the children's sheet: the remedy finder or the
   // indications with their list.
@@ -127,6 +187,13 @@ class TfrmMain : public QMainWindow {
   TMateriaMedicaTab materiaMedica_;
   TBasicsTab basics_;
   TfrmImpressum* frmImpressum_ = nullptr;
+  QPointer<QWidget> lastTextFocus_;
+  QMetaObject::Connection focusConnection_;
+  bool destroying_ = false;  // the controls are being freed: no command updates
+  TFontChooser fontChooser_;
+  TFileChooser pdfFileChooser_;
+  TPreviewRunner previewRunner_;
+  TMessagePresenter messagePresenter_;
 
   EmergencyRemedyTable emergencyRemedies_;
   ChildScoreTable childScores_;

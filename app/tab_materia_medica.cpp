@@ -21,7 +21,7 @@ TDBEdit* FieldEdit(QWidget* parent, const char* name) {
   return edit;
 }
 
-QFrame* BuildOriginPage(QWidget* parent) {
+QFrame* BuildOriginPage(QWidget* parent, TMateriaMedicaTab& t) {
   QFrame* page = MakePanel(parent, "PaMMNaviHerk", TPanelRole::Plain);
   auto* rows = new QVBoxLayout(page);
   rows->setContentsMargins(14, 10, 14, 10);
@@ -50,6 +50,7 @@ QFrame* BuildOriginPage(QWidget* parent) {
 
   auto* origin = new TDBRichEdit(page, "DbReMMHerk", TRichTextView::TAccess::EditableWhenBound);
   origin->setTabChangesFocus(false);
+  t.DbReMMHerk = origin;
   rows->addWidget(origin, 1);
   return page;
 }
@@ -104,7 +105,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
 
   QVBoxLayout* centre = FlushColumn(s.Centre);
   centre->addWidget(MakeDecorBar(s.Centre, "CbMatMed"));
-  t.PaMMNaviHerk = BuildOriginPage(s.Centre);
+  t.PaMMNaviHerk = BuildOriginPage(s.Centre, t);
   t.PaMMweissRand = BuildTextPage(s.Centre, t);
   t.PaMMweissRand->setVisible(false);
   t.PaMMGlobNew = MakePanel(s.Centre, "PaMMGlobNew", TPanelRole::Plain);
@@ -122,6 +123,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   printPanel->setVisible(false);
   auto* printBuffer = new TRichTextView(printPanel, "ReMMDruck", TRichTextView::TAccess::Editable);
   printBuffer->setPlainText(QStringLiteral("reDruck"));
+  t.ReMMDruck = printBuffer;
   centre->addWidget(t.PaMMNaviHerk, 1);
   centre->addWidget(t.PaMMweissRand, 1);
   centre->addWidget(t.PaMMGlobNew, 1);

@@ -1,8 +1,13 @@
 // Start-up, the imprint dialog, the children's tab switches and the
 // application's default error handling.
+#include <QDate>
+#include <QFile>
+#include <QRegularExpression>
 #include <QLayout>
+#include <QTextEdit>
 #include <QTimer>
 
+#include "app/imprint_content.h"
 #include "app/impressum_dialog.h"
 #include "engine/core/exception.h"
 #include "main_window_fixture.h"
@@ -31,13 +36,61 @@ TEST_F(ImprintTest, ExistsHiddenFromStartAndShowsModallyUntilClosed) {
   EXPECT_FALSE(dialog->isVisible());
 }
 
-TEST_F(ImprintTest, PublisherBlockSaysItIsAPlaceholder) {
+// The dialog shows what the built-in imprint text holds, whatever its
+// wording: title, edition, publisher, the two blocks and the rights.
+TEST_F(ImprintTest, ShowsTheImprintTextBuiltIntoTheProgram) {
+  QFile source(QString::fromLatin1(FENDRA_SOURCE_DIR) + "/data/impressum.md");
+  ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+  ASSERT_EQ(ImprintSource(), QString::fromUtf8(source.readAll())) << "the program carries the current text";
+  const TImprintContent content = ParseImprint(ImprintSource(), QDate::currentDate().year());
   auto* dialog = window_->findChild<TfrmImpressum*>("frmImpressum");
   ASSERT_NE(dialog, nullptr);
-  bool sawPlaceholder = false;
-  for (QLabel* label : dialog->findChildren<QLabel*>())
-    sawPlaceholder |= label->text().contains("Platzhalter");
-  EXPECT_TRUE(sawPlaceholder);
+  const auto label = [&](const char* name) { return dialog->findChild<QLabel*>(name); };
+  EXPECT_EQ(label("LaImpressTitel")->text(), content.Title);
+  EXPECT_FALSE(content.Title.isEmpty());
+  EXPECT_EQ(label("LaImpressAusgabe")->text(), content.Edition);
+  EXPECT_EQ(label("LaImpressVerlag")->text(), content.Publisher);
+  EXPECT_TRUE(content.Publisher.startsWith("Herausgeber")) << content.Publisher.toStdString();
+  EXPECT_TRUE(label("LaImpressVerlag")->font().bold());
+  EXPECT_EQ(label("LaImpressVerlag")->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0x80));
+  EXPECT_EQ(label("LaImpressRechte")->text(), content.Rights);
+  EXPECT_TRUE(content.Rights.contains(QRegularExpression("\\d{4}"))) << content.Rights.toStdString();
+  ASSERT_EQ(content.Blocks.size(), 2);
+  for (const char* name : {"ReImpressText1", "ReImpressText2"}) {
+    auto* block = dialog->findChild<QTextEdit*>(name);
+    ASSERT_NE(block, nullptr) << name;
+    EXPECT_TRUE(block->isReadOnly());
+    EXPECT_EQ(block->frameShape(), QFrame::NoFrame);
+    EXPECT_EQ(block->focusPolicy(), Qt::NoFocus);
+    EXPECT_FALSE(block->toPlainText().isEmpty());
+  }
+  EXPECT_TRUE(dialog->findChild<QTextEdit*>("ReImpressText1")->toPlainText().startsWith(
+      content.Blocks[0].section('\n', 0, 0).remove("**")));
+}
+
+TEST(ImprintContentTest, TitleEditionPublisherBlocksAndRightsFromTheirLines) {
+  const TImprintContent c = ParseImprint(QStringLiteral(
+      "# Fendra Ausgabe 3\n\nEin Nachschlagewerk\n\n**Herausgeber:** Muster & Söhne\n\n"
+      "## Anschrift\n\nWeg 1\n12345 Ort\n\n## Kontakt\n\npost@example.org\n\n"
+      "## Hinweis\n\nKein **Ersatz** für den Arzt.\n\n## Rechte\n\n© 2025 Muster. Alle Rechte vorbehalten.\n"), 2031);
+  EXPECT_EQ(c.Title, "Fendra Ausgabe 3");
+  EXPECT_EQ(c.Edition, "Ein Nachschlagewerk");
+  EXPECT_EQ(c.Publisher, "Herausgeber: Muster & Söhne");
+  EXPECT_EQ(c.Rights, "© 2025 Muster. Alle Rechte vorbehalten.");
+  ASSERT_EQ(c.Blocks.size(), 2);
+  EXPECT_EQ(c.Blocks[0], "**Anschrift**\n\nWeg 1\n12345 Ort");
+  EXPECT_TRUE(c.Blocks[1].startsWith("**Kontakt**\n\npost@example.org"));
+  EXPECT_TRUE(c.Blocks[1].contains("**Hinweis**\n\nKein **Ersatz** für den Arzt."));
+}
+
+TEST(ImprintContentTest, MissingPartsFallBackAndARightsNoticeGetsTheYear) {
+  const TImprintContent empty = ParseImprint(QString(), 2031);
+  EXPECT_EQ(empty.Title, "Fendra");
+  EXPECT_TRUE(empty.Blocks.isEmpty());
+  EXPECT_EQ(empty.Rights, "© 2031");
+  const TImprintContent noYear = ParseImprint(QStringLiteral("# T\n\n## Rechte\n\nAlle Rechte vorbehalten.\n"), 2031);
+  EXPECT_EQ(noYear.Rights, "© 2031 Alle Rechte vorbehalten.");
+  EXPECT_TRUE(noYear.Edition.isEmpty());
 }
 
 TEST_F(ImprintTest, Is434By291WithEveryPartInsideAndNoTextCut) {

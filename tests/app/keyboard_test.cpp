@@ -91,8 +91,9 @@ TEST_F(KeyboardTest, AltPThenReturnEndsTheProgram) {
   Press(window_.get(), Qt::Key_P, Qt::AltModifier);
   auto* menu = Find<QMenu>("MuPrg");
   ASSERT_TRUE(menu->isVisible());
-  Press(menu, Qt::Key_Down);
-  EXPECT_EQ(menu->activeAction(), Action("MuEnd"));
+  // "Beenden" closes the menu, under the PDF copy.
+  for (int step = 0; step < 3 && menu->activeAction() != Action("MuEnd"); ++step) Press(menu, Qt::Key_Down);
+  ASSERT_EQ(menu->activeAction(), Action("MuEnd"));
   Press(menu, Qt::Key_Return);
   EXPECT_FALSE(window_->isVisible());
 }
@@ -107,7 +108,8 @@ TEST_F(KeyboardTest, F10OpensTheFirstMenuAndTheArrowsMoveOn) {
 }
 
 TEST_F(KeyboardTest, TabVisitsEveryToolBarButtonInOrder) {
-  window_->SetToolbarMode(1);
+  // The A-Z text may be formatted, so every command is there.
+  Click("SbSuchAbidZ");
   EXPECT_EQ(TabThroughToolBar(),
             QStringList({"SbPrgEnd", "SbSuchBaum", "SbSuchAbidZ", "SbSuchSymKind", "SbSuchIndKind",
                          "SbSuchIndNotf", "SbSuchModNotf", "SbSuchMM", "TBMMGBSave", "SbMMPrint",
@@ -125,9 +127,18 @@ TEST_F(KeyboardTest, TabVisitsEveryToolBarButtonInOrder) {
 TEST_F(KeyboardTest, FocusedCommandsLookDifferent) {
   PickTab("TsNotfall");
   Click("PaBtNotfNaviMod");
-  for (const char* name : {"SbSuchBaum", "TBCenter", "TBRightAlign", "paNFStart", "PaPtKindNaviInd"}) {
+  for (const char* name : {"SbSuchBaum", "paNFStart", "PaPtKindNaviInd"}) {
     QWidget* command = Find(name);
     Find("cb1BeKa")->setFocus(Qt::TabFocusReason);
+    const QImage plain = command->grab().toImage();
+    command->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(command->grab().toImage(), plain) << name;
+  }
+  // The alignments, on a text they may change.
+  PickTab("TsIndikAZ");
+  for (const char* name : {"TBCenter", "TBRightAlign"}) {
+    QWidget* command = Find(name);
+    Find("EdIndAZNaviSuch")->setFocus(Qt::TabFocusReason);
     const QImage plain = command->grab().toImage();
     command->setFocus(Qt::TabFocusReason);
     EXPECT_NE(command->grab().toImage(), plain) << name;

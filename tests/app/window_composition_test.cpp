@@ -95,43 +95,6 @@ TEST_F(WindowCompositionTest, CommandsAndSearchesWithoutTheirHandlersAreDisabled
   EXPECT_EQ(Find("edAMEingabe")->toolTip(), "Name eintippen");
 }
 
-TEST_F(WindowCompositionTest, TextCommandsWithoutTheirTextsSaySoAndStayUp) {
-  for (const char* name : {"TBMMGBSave", "TBBold"}) {
-    QString message;
-    QTimer::singleShot(0, window_.get(), [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        message = box->text();
-        box->accept();
-      }
-    });
-    Click(name);
-    EXPECT_TRUE(message.contains(Find(name)->toolTip())) << name << ": " << message.toStdString();
-    EXPECT_TRUE(message.contains("nicht")) << name;
-    EXPECT_FALSE(Find<QToolButton>(name)->isChecked()) << name;
-  }
-}
-
-TEST_F(WindowCompositionTest, FontBoxGoesBackToTheFontInUseAfterSayingTheChoiceIsNotThere) {
-  auto* fonts = Find<QComboBox>("CBFonts");
-  const QString inUse = QFontInfo(window_->font()).family();
-  ASSERT_EQ(fonts->currentText(), inUse);
-  ASSERT_GT(fonts->count(), 1);
-  window_->activateWindow();
-  fonts->setFocus(Qt::TabFocusReason);
-  QString message;
-  QTimer::singleShot(0, window_.get(), [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      message = box->text();
-      box->accept();
-    }
-  });
-  // The arrow key picks the neighbouring font, as a user would.
-  QTest::keyClick(fonts, fonts->currentIndex() + 1 < fonts->count() ? Qt::Key_Down : Qt::Key_Up);
-  EXPECT_TRUE(message.contains("Schriftart")) << message.toStdString();
-  EXPECT_TRUE(message.contains("nicht")) << message.toStdString();
-  EXPECT_EQ(fonts->currentText(), inUse);
-}
-
 // Where a button's caption is drawn: the middle of the columns holding ink,
 // that is pixels far from the button's face colour, inside its border.
 static int InkCentre(QWidget* button) {
