@@ -88,7 +88,9 @@ TDVXLocalCursor* TDVXLocalSQLProcessor::Execute(bool open) {
     command_->Execute(open, readOnly, settings_.requestLive);
     rowsAffected_ += command_->RowsAffected();
     if (TDVXLocalCursor* cursor = command_->GetResultCursor()) {
+      // The result stands on its first row (at its end when it has none).
       cursor->First();
+      cursor->GetRecord(grmNext);
       readOnly_ = readOnly;
       result_ = std::move(command_);
     }

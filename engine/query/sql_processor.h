@@ -9,7 +9,8 @@
 // COMMIT, ROLLBACK, CREATE, DROP, ALTER, RENAME are recognised and refused
 // as not supported yet), the command parses itself and runs, its rows
 // affected are added to the run's total, and when it has rows its cursor
-// becomes the run's result, standing before its first row. An error of a
+// becomes the run's result, standing on its first row (at its end when
+// it has none). An error of a
 // statement ends the run; statements already run stay done.
 //
 // Execute returns the cursor of the last statement that gave rows (null

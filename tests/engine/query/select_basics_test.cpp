@@ -29,6 +29,24 @@ TEST_F(SelectBasics, ProjectsAndFilters) {
   EXPECT_THAT(Rows("SELECT Baum_ID * 10 AS x FROM Baum WHERE Baum_ID < 3"), ElementsAre("10", "20"));
 }
 
+// The processor hands back the last result that has rows, standing on its
+// first row; a statement after it without rows does not take its place.
+TEST_F(SelectBasics, TheResultStandsOnItsFirstRow) {
+  TDVXLocalSQLProcessor& processor = Processor(false);
+  processor.SetSQL("SELECT BezTree FROM Baum WHERE Ebene = 1 ORDER BY BezTree");
+  TDVXLocalCursor* cursor = processor.Execute();
+  ASSERT_NE(cursor, nullptr);
+  EXPECT_FALSE(cursor->Bof());
+  EXPECT_FALSE(cursor->Eof());
+  TDVXVariant value;
+  cursor->GetFieldValue(0, value);
+  EXPECT_EQ(ValueText(value), "Angst");
+  processor.SetSQL("SELECT BezTree FROM Baum WHERE Ebene = 7");
+  cursor = processor.Execute();
+  ASSERT_NE(cursor, nullptr);
+  EXPECT_TRUE(cursor->Eof()) << "an empty result stands at its end";
+}
+
 TEST_F(SelectBasics, OrdersAndTops) {
   EXPECT_THAT(Rows("SELECT BezTree FROM Baum WHERE Ebene = 1 ORDER BY BezTree"), ElementsAre("Angst", "Bauchweh"));
   EXPECT_THAT(Rows("SELECT Baum_ID FROM Baum ORDER BY 1 DESC"), ElementsAre("5", "4", "3", "2", "1"));
