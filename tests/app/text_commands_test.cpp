@@ -82,6 +82,17 @@ TEST_F(TextCommandsTest, StyleAndAlignmentOfSelectionsAreStoredAndReadBackAfterA
   const QString before = view->toPlainText();
   view->setFocus(Qt::MouseFocusReason);
   view->moveCursor(QTextCursor::Start);
+  // The typed lines start plain and left-aligned, whatever the entry's own
+  // text begins with (a bold heading, say), so each format below is the
+  // command's doing.
+  QTextCharFormat plain;
+  plain.setFontWeight(QFont::Normal);
+  plain.setFontItalic(false);
+  plain.setFontUnderline(false);
+  view->mergeCurrentCharFormat(plain);
+  QTextBlockFormat left;
+  left.setAlignment(Qt::AlignLeft);
+  view->textCursor().mergeBlockFormat(left);
   QTest::keyClicks(view, QStringLiteral("Fett Kursiv Unterstrichen"));
   for (const char* line : {"Links", "Mitte", "Rechts", ""}) {
     QTest::keyClick(view, Qt::Key_Return);
