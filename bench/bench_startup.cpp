@@ -26,19 +26,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_reference_data.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path BuildFolder() { return fs::read_symlink("/proc/self/exe").parent_path().parent_path(); }
-
-fs::path SourceFolder() {
-  std::ifstream cache(BuildFolder() / "CMakeCache.txt");
-  const std::string key = "CMAKE_HOME_DIRECTORY:INTERNAL=";
-  for (std::string line; std::getline(cache, line);)
-    if (line.starts_with(key)) return fs::path(line.substr(key.size()));
-  return {};
-}
+using dvxbench::BuildFolder;
 
 fs::path Program() {
   if (const char* named = std::getenv("FENDRA_EXECUTABLE")) return named;
@@ -46,18 +40,7 @@ fs::path Program() {
 }
 
 // The databases, built once for the run into a temporary folder.
-const fs::path& Databases() {
-  static const fs::path folder = []() -> fs::path {
-    std::string pattern = (fs::temp_directory_path() / "fendra_bench_startup_XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return {};
-    const fs::path out = fs::path(pattern) / "data";
-    const std::string command = (BuildFolder() / "tools" / "refdata" / "fendra-data").string() + " build '" +
-                                (SourceFolder() / "data").string() + "' '" + out.string() + "' > /dev/null";
-    if (std::system(command.c_str()) != 0) return {};
-    return out;
-  }();
-  return folder;
-}
+const fs::path& Databases() { return dvxbench::ReferenceDatabases("startup"); }
 
 struct TRun {
   double wallMs = 0;

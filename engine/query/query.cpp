@@ -1,5 +1,6 @@
 #include "engine/query/query.h"
 
+#include <functional>
 #include <sstream>
 
 #include "engine/components/data_source.h"
@@ -208,15 +209,14 @@ void TDVXQuery::InternalClose() {
   }
 }
 
-void TDVXQuery::Prepare() {
+void TDVXQuery::WithDatabase(const std::function<void(TDVXDatabase&)>& work) {
   CheckInactive();
   TDVXSession& session = TDVXSessionList::Instance().GetSession(SessionName());
   std::string reason;
   TDVXDatabase* database = session.AcquireDatabase(DatabaseName(), Owner(), &reason);
   if (!database) Fail("Cannot open database " + DatabaseName() + (reason.empty() ? "" : " - " + reason));
   try {
-    if (!database->Handle()) Fail(kMsgNoSQLStatement);
-    CompileStatement(*database->Handle());
+    work(*database);
   } catch (...) {
     session.ReleaseDatabase(database);
     throw;
@@ -224,23 +224,21 @@ void TDVXQuery::Prepare() {
   session.ReleaseDatabase(database);
 }
 
+void TDVXQuery::Prepare() {
+  WithDatabase([&](TDVXDatabase& database) {
+    if (!database.Handle()) Fail(kMsgNoSQLStatement);
+    CompileStatement(*database.Handle());
+  });
+}
+
 void TDVXQuery::UnPrepare() { ReleaseStatement(); }
 
 void TDVXQuery::ExecSQL() {
-  CheckInactive();
-  TDVXSession& session = TDVXSessionList::Instance().GetSession(SessionName());
-  std::string reason;
-  TDVXDatabase* database = session.AcquireDatabase(DatabaseName(), Owner(), &reason);
-  if (!database) Fail("Cannot open database " + DatabaseName() + (reason.empty() ? "" : " - " + reason));
-  try {
+  WithDatabase([&](TDVXDatabase& database) {
     ReleaseStatement();
-    Execute(*database, false);
+    Execute(database, false);
     ReleaseStatement();
-  } catch (...) {
-    session.ReleaseDatabase(database);
-    throw;
-  }
-  session.ReleaseDatabase(database);
+  });
 }
 
 int64_t TDVXQuery::RowsAffected() const {

@@ -13,6 +13,7 @@
 // Names and texts are UTF-8 on this side (the SQL text, parameter
 // strings); the engine sees Windows-1252.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ class TDVXQuery : public TDVXDataSet {
 
  private:
   void TextChanged();
+  // Runs `work` on the query's database, held for the call (inactive
+  // queries only).
+  void WithDatabase(const std::function<void(TDVXDatabase&)>& work);
   void CompileStatement(TDVXLocalSession& session);
   void ReleaseStatement();
   // Runs the statement on `database`; with a result set its cursor.
