@@ -1,6 +1,7 @@
 // Reading a table through a cursor beside the same reads in SQLite, in one
-// run, on a table of 1,000,000 records (FENDRA_BENCH_CURSOR_RECORDS sets
-// another count from 1,000 to 1,038,336 for quick runs):
+// run, on tables of 100,000 and of 1,000,000 records, each phase at both
+// sizes (FENDRA_BENCH_CURSOR_RECORDS sets one other count from 1,000 to
+// 1,038,336 instead, for quick runs):
 //
 //   Id      INTEGER       primary key (SQLite: INTEGER PRIMARY KEY, its row ID)
 //   Word    VARCHAR(30)   a German compound word; index IX_Word (SQLite's with
@@ -13,8 +14,8 @@
 //  - full scan: every record in physical (row ID) order;
 //  - bulk insert: the whole table into fresh files in one transaction.
 //
-// The reading phases share one pair of files, built at the first use and
-// kept for the run. Each side gets the same page cache (SQLite's default of
+// The reading phases of one size share one pair of files, built at their
+// first use and kept for the run; the full scan is repeated three times. Each side gets the same page cache (SQLite's default of
 // 2000 KiB). The counters give each side's processor time per operation
 // (the machine is shared, so wall-clock time mostly measures the others),
 // the ratio ours / SQLite's (below 1: the engine is faster), and both file
@@ -22,7 +23,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
-#include <iterator>
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -39,7 +41,8 @@ namespace {
 using namespace dvx;
 using namespace dvxbench;
 
-constexpr int kDefaultRecords = 1000000;
+constexpr int kSmallRecords = 100000;
+constexpr int kLargeRecords = 1000000;
 constexpr int kRangeLength = 1000;
 constexpr size_t kCacheBytes = 2000 * 1024;
 
@@ -84,22 +87,28 @@ std::string Word(uint64_t n) {
   return word + kSuffixes[h];
 }
 
-int RecordCount() {
-  static const int count = [] {
-    const char* text = std::getenv("FENDRA_BENCH_CURSOR_RECORDS");
-    const int n = text ? std::atoi(text) : kDefaultRecords;
-    return n >= kRangeLength && static_cast<uint64_t>(n) <= kDistinctWords ? n : kDefaultRecords;
-  }();
-  return count;
+// The table sizes of the run: both, or the one the environment names.
+std::vector<int> RecordCounts() {
+  const char* text = std::getenv("FENDRA_BENCH_CURSOR_RECORDS");
+  const int n = text ? std::atoi(text) : 0;
+  if (n >= kRangeLength && static_cast<uint64_t>(n) <= kDistinctWords) return {n};
+  return {kSmallRecords, kLargeRecords};
 }
 
-const std::vector<TRow>& Rows() {
-  static const std::vector<TRow> rows = [] {
-    std::vector<TRow> r;
-    r.reserve(static_cast<size_t>(RecordCount()));
+void EachRecordCount(benchmark::internal::Benchmark* b) {
+  for (int count : RecordCounts()) b->Arg(count);
+}
+
+// The records of a table of `count`, made once per size.
+const std::vector<TRow>& Rows(int count) {
+  static std::map<int, std::vector<TRow>> made;
+  auto [at, fresh] = made.try_emplace(count);
+  if (fresh) {
+    std::vector<TRow>& r = at->second;
+    r.reserve(static_cast<size_t>(count));
     int32_t first = 0;
     EncodeDayNumber(2000, 1, 1, first);
-    for (int i = 1; i <= RecordCount(); ++i) {
+    for (int i = 1; i <= count; ++i) {
       const std::string word = Word(static_cast<uint64_t>(i));
       const int32_t day = first + i % 9000;
       int y, m, d;
@@ -108,15 +117,14 @@ const std::vector<TRow>& Rows() {
       std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", y, m, d);
       r.push_back(TRow{i, word, AnsiToUtf8(word), i * 0.37, day, iso});
     }
-    return r;
-  }();
-  return rows;
+  }
+  return at->second;
 }
 
 // The keys and start words of the reading phases, in a fixed random order.
-std::vector<int> Picks(int count, unsigned seed) {
+std::vector<int> Picks(int count, unsigned seed, int records) {
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> pick(0, RecordCount() - 1);
+  std::uniform_int_distribution<int> pick(0, records - 1);
   std::vector<int> picks(static_cast<size_t>(count));
   for (int& p : picks) p = pick(random);
   return picks;
@@ -128,7 +136,9 @@ class TDvxSide {
  public:
   enum { kId, kWord, kAmount, kDay };
 
-  TDvxSide() : file_(TempName("bench_cursor", "dvx.dvx")) {
+  // Files of each size are their own: the tables of both sizes live
+  // through the run.
+  explicit TDvxSide(int records) : file_(TempName("bench_cursor_" + std::to_string(records), "dvx.dvx")) {
     file_.Database().PageManager().SetCacheCapacity(kCacheBytes / kPageSize);
     TDVXFieldDefs fields;
     fields.Add("Id", aftInteger);
@@ -220,7 +230,7 @@ class TDvxSide {
 
 class TSqliteSide {
  public:
-  TSqliteSide() : file_(TempName("bench_cursor", "sqlite.db")) {
+  explicit TSqliteSide(int records) : file_(TempName("bench_cursor_" + std::to_string(records), "sqlite.db")) {
     file_.AddGermanCollation();
     file_.Exec("PRAGMA cache_size=-" + std::to_string(kCacheBytes / 1024));
     file_.Exec("CREATE TABLE Words(Id INTEGER PRIMARY KEY, Word VARCHAR(30) COLLATE GERMAN, Amount DOUBLE, Day DATE);"
@@ -282,18 +292,20 @@ class TSqliteSide {
 
 // --- The phases ------------------------------------------------------------------
 
-// Both tables, filled once per run for the reading phases.
+// Both tables of one size, filled once per run for the reading phases.
 struct TBuilt {
   TDvxSide dvx;
   TSqliteSide sqlite;
-  TBuilt() {
-    dvx.Insert(Rows());
-    sqlite.Insert(Rows());
+  explicit TBuilt(int count) : dvx(count), sqlite(count) {
+    dvx.Insert(Rows(count));
+    sqlite.Insert(Rows(count));
   }
 };
-TBuilt& Built() {
-  static TBuilt built;
-  return built;
+TBuilt& Built(int count) {
+  static std::map<int, std::unique_ptr<TBuilt>> built;
+  std::unique_ptr<TBuilt>& b = built[count];
+  if (!b) b = std::make_unique<TBuilt>(count);
+  return *b;
 }
 
 // Processor seconds of `work`.
@@ -320,16 +332,18 @@ void SizeCounters(benchmark::State& state, uint64_t dvxBytes, uint64_t sqliteByt
 template <typename FDvx, typename FSqlite>
 void RunReads(benchmark::State& state, int batch, unsigned seed, FDvx dvxRead, FSqlite sqliteRead) {
   try {
-    TBuilt& built = Built();
-    const std::vector<int> picks = Picks(batch, seed);
+    const int records = static_cast<int>(state.range(0));
+    TBuilt& built = Built(records);
+    const std::vector<TRow>& rows = Rows(records);
+    const std::vector<int> picks = Picks(batch, seed, records);
     double dvxSeconds = 0, sqliteSeconds = 0, operations = 0;
     for (auto _ : state) {
       int64_t dvxSum = 0, sqliteSum = 0;
       dvxSeconds += CpuSecondsOf([&] {
-        for (int p : picks) dvxSum += dvxRead(built.dvx, Rows()[static_cast<size_t>(p)]);
+        for (int p : picks) dvxSum += dvxRead(built.dvx, rows[static_cast<size_t>(p)]);
       });
       sqliteSeconds += CpuSecondsOf([&] {
-        for (int p : picks) sqliteSum += sqliteRead(built.sqlite, Rows()[static_cast<size_t>(p)]);
+        for (int p : picks) sqliteSum += sqliteRead(built.sqlite, rows[static_cast<size_t>(p)]);
       });
       operations += static_cast<double>(picks.size());
       if (dvxSum != sqliteSum) throw std::runtime_error("the two sides read different records");
@@ -363,24 +377,26 @@ void BM_FullScan(benchmark::State& state) {
 // syncs, the processor seconds do not.
 void BM_BulkInsert(benchmark::State& state) {
   try {
+    const int records = static_cast<int>(state.range(0));
+    const std::vector<TRow>& rows = Rows(records);
     double dvxSeconds = 0, sqliteSeconds = 0, dvxWall = 0, sqliteWall = 0, operations = 0;
     uint64_t dvxBytes = 0, sqliteBytes = 0;
     for (auto _ : state) {
       {
-        TDvxSide side;
+        TDvxSide side(records);
         const auto start = TClock::now();
-        dvxSeconds += CpuSecondsOf([&] { side.Insert(Rows()); });
+        dvxSeconds += CpuSecondsOf([&] { side.Insert(rows); });
         dvxWall += Seconds(start);
         dvxBytes = side.Bytes();
       }
       {
-        TSqliteSide side;
+        TSqliteSide side(records);
         const auto start = TClock::now();
-        sqliteSeconds += CpuSecondsOf([&] { side.Insert(Rows()); });
+        sqliteSeconds += CpuSecondsOf([&] { side.Insert(rows); });
         sqliteWall += Seconds(start);
         sqliteBytes = side.Bytes();
       }
-      operations += RecordCount();
+      operations += records;
     }
     Report(state, dvxSeconds, sqliteSeconds, operations);
     state.counters["dvx_wall_s"] = dvxWall / static_cast<double>(state.iterations());
@@ -391,9 +407,9 @@ void BM_BulkInsert(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_PointLookup)->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RangeScan1000)->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullScan)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BulkInsert)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_PointLookup)->Apply(EachRecordCount)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeScan1000)->Apply(EachRecordCount)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullScan)->Apply(EachRecordCount)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BulkInsert)->Apply(EachRecordCount)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
