@@ -36,7 +36,7 @@ struct TDVXTableReference {
 struct TDVXSortSpecification {
   std::string qualifier;
   std::string fieldName;
-  // From 1; -1 when the specification names a field.
+  // From 1; -1 when the sort item names a field.
   int columnNumber = -1;
   bool descending = false;
   bool caseInsensitive = false;

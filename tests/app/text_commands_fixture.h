@@ -22,6 +22,7 @@
 #include "engine/components/field.h"
 #include "engine/components/table.h"
 #include "tests/app/built_databases.h"
+#include "tests/app/window_driver.h"
 
 namespace fendra::testing {
 
@@ -55,7 +56,7 @@ inline TDatabaseBytes ReadAllTables(const fs::path& folder) {
   return all;
 }
 
-class OwnDatabasesTest : public ::testing::Test {
+class OwnDatabasesTest : public WindowDriverTest {
  protected:
   void SetUp() override {
     folder_ = CopyOfBuiltDatabases();
@@ -80,24 +81,7 @@ class OwnDatabasesTest : public ::testing::Test {
     Stop();
     Start();
   }
-  static TFendraApplication& App() { return static_cast<TFendraApplication&>(*QApplication::instance()); }
 
-  template <typename T = QWidget>
-  T* Find(const char* name) const {
-    T* found = window_->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-  }
-  void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
-  // Picks a tab the way a user does, with the mouse on the tab bar.
-  void PickTab(const char* sheet) {
-    QTabWidget* tabs = window_->PageControl();
-    const int index = tabs->indexOf(Find(sheet));
-    ASSERT_GE(index, 0) << sheet;
-    QTabBar* bar = tabs->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
-    QApplication::processEvents();
-  }
   QString ActiveName() const {
     const TActiveText a = window_->ActiveText();
     return a.View ? a.View->objectName() : QString();
@@ -111,7 +95,6 @@ class OwnDatabasesTest : public ::testing::Test {
   }
 
   fs::path folder_;
-  std::unique_ptr<TfrmMain> window_;
 };
 
 }  // namespace fendra::testing
