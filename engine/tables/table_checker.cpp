@@ -93,7 +93,7 @@ void TDVXTableChecker::CheckValues(const TDVXRecordID& id, const uint8_t* record
   // damage there changes data although every page around it is sound.
   const TDVXFieldDefs& fields = table_.Fields();
   if (!fields.HasBlobOrVarStringFields()) return;
-  std::vector<uint8_t> piece(65536);
+  if (piece_.empty()) piece_.resize(65536);
   for (int i = 0; i < fields.Count(); ++i) {
     const TDVXFieldDef& field = *fields.Items(i);
     if (!IsBlobType(field.BaseFieldType()) || IsNull(i, record)) continue;
@@ -102,8 +102,8 @@ void TDVXTableChecker::CheckValues(const TDVXRecordID& id, const uint8_t* record
       std::unique_ptr<TDVXBlobValueStream> stream = table_.OpenBlobValue(session_, i, record);
       stream->SetPosition(0);
       while (const uint64_t remaining = stream->Remaining()) {
-        const size_t n = remaining < piece.size() ? static_cast<size_t>(remaining) : piece.size();
-        stream->ReadExact(piece.data(), n, "BLOB value");
+        const size_t n = remaining < piece_.size() ? static_cast<size_t>(remaining) : piece_.size();
+        stream->ReadExact(piece_.data(), n, "BLOB value");
       }
     } catch (const EDVXException& e) {
       Problem(RecordText(id) + ": the value of field '" + field.ObjectName() + "' cannot be read (" + e.Message() + ")");

@@ -57,6 +57,8 @@ class TDVXTableChecker {
   int32_t session_;
   TDVXTableCheckReport report_;
   size_t dropped_ = 0;
+  // What CheckValues reads values into, made once for every record.
+  std::vector<uint8_t> piece_;
 };
 
 }  // namespace dvx

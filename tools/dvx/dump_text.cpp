@@ -48,18 +48,27 @@ std::string HexText(const uint8_t* data, int32_t size) {
   return text;
 }
 
-// The whole value, read in pieces so that a damaged size in a BLOB's header
-// fails on the first missing byte instead of asking for its memory at once.
-std::string ReadAllBytes(TDVXStream& stream) {
+// Reads the stream to its end in pieces, so that a damaged size in a BLOB's
+// header fails on the first missing byte instead of asking for its memory
+// at once; keeps the bytes in `kept` when given. Returns the size read.
+uint64_t ReadThrough(TDVXStream& stream, std::string* kept = nullptr) {
   constexpr size_t kPiece = 65536;
-  std::string bytes;
   std::array<char, kPiece> piece;
   stream.SetPosition(0);
+  uint64_t size = 0;
   while (uint64_t remaining = stream.Remaining()) {
     const size_t n = remaining < kPiece ? static_cast<size_t>(remaining) : kPiece;
     stream.ReadExact(piece.data(), n, "BLOB value");
-    bytes.append(piece.data(), n);
+    if (kept) kept->append(piece.data(), n);
+    size += n;
   }
+  return size;
+}
+
+// The whole value.
+std::string ReadAllBytes(TDVXStream& stream) {
+  std::string bytes;
+  ReadThrough(stream, &bytes);
   return bytes;
 }
 
@@ -158,8 +167,7 @@ void AppendFieldText(std::string& out, const TDVXFieldDefs& fields, int fieldNo,
       // The value is read whole although only its size is shown: a damaged
       // block (a CRC or a decompression that fails) is an error, never a
       // size printed as if the value were sound.
-      const std::string bytes = ReadAllBytes(*openBlob(fieldNo));
-      out += "<" + std::to_string(bytes.size()) + " bytes>";
+      out += "<" + std::to_string(ReadThrough(*openBlob(fieldNo))) + " bytes>";
       return;
     }
     case bftMemo: return AppendEscaped(out, AnsiToUtf8(ReadAllBytes(*openBlob(fieldNo))));
