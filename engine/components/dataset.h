@@ -65,6 +65,15 @@ namespace dvx {
 class TDataLink;
 class TDataSource;
 
+// What a source holds while the framework fetches the rows of its window in
+// one go (TDataSet::BeginFetch). Ending it may report what it held back (the
+// engine tells observers of other programs' changes when its read ends), so
+// its destructor may throw.
+class TFetchScope {
+ public:
+  virtual ~TFetchScope() noexcept(false) = default;
+};
+
 class TDataSet : public TComponent {
  public:
   using TDataSetNotifyEvent = std::function<void(TDataSet&)>;
@@ -204,6 +213,10 @@ class TDataSet : public TComponent {
   // Fetches the current, next or prior record into the buffer. With
   // doCheck an error is raised instead of returned as grError.
   virtual TGetResult GetRecord(uint8_t* buffer, TGetMode mode, bool doCheck) = 0;
+  // Held while the rows of the window are fetched one after another
+  // (GetNextRecords, GetPriorRecords, a resync), so a source can read them
+  // as one walk instead of record by record. Scopes may nest. None here.
+  virtual std::unique_ptr<TFetchScope> BeginFetch() { return nullptr; }
   virtual void InternalOpen() = 0;  // opens the source, fills FieldDefs, calls CreateFields
   virtual void InternalClose() = 0;
   virtual bool IsCursorOpen() const = 0;

@@ -176,12 +176,14 @@ bool TDataSet::GetPriorRecord() {
 }
 
 int TDataSet::GetNextRecords() {
+  const std::unique_ptr<TFetchScope> fetch = BeginFetch();
   int fetched = 0;
   while (recordCount_ < bufferCount_ && GetNextRecord()) ++fetched;
   return fetched;
 }
 
 int TDataSet::GetPriorRecords() {
+  const std::unique_ptr<TFetchScope> fetch = BeginFetch();
   int fetched = 0;
   while (recordCount_ < bufferCount_ && GetPriorRecord()) ++fetched;
   return fetched;
@@ -192,22 +194,30 @@ void TDataSet::Resync(TResyncModes mode) {
   uint8_t* fetched = ScratchBuffer();
   // The source stands on the record that is to be current (an operation
   // left it there); without rmExact a record that cannot be read gives way
-  // to its neighbour.
+  // to its neighbour. The rows are read as one fetch; the event follows it.
   cursorRecord_ = -1;
-  if (mode & rmExact) {
-    if (GetRecord(fetched, gmCurrent, false) != grOK) DatabaseError(kSRecordChanged, this);
-  } else if (GetRecord(fetched, gmCurrent, false) != grOK && GetRecord(fetched, gmNext, false) != grOK &&
-             GetRecord(fetched, gmPrior, false) != grOK) {
-    ClearBuffers();
+  {
+    const std::unique_ptr<TFetchScope> fetch = BeginFetch();
+    if (mode & rmExact) {
+      if (GetRecord(fetched, gmCurrent, false) != grOK) DatabaseError(kSRecordChanged, this);
+    } else if (GetRecord(fetched, gmCurrent, false) != grOK && GetRecord(fetched, gmNext, false) != grOK &&
+               GetRecord(fetched, gmPrior, false) != grOK) {
+      ClearBuffers();
+      fetched = nullptr;
+    }
+    if (fetched) {
+      int before = (mode & rmCenter) ? (bufferCount_ - 1) / 2 : activeRecord_;
+      std::swap(buffers_[0], buffers_[bufferCount_]);
+      ActivateBuffers();
+      while (before > 0 && GetPriorRecord()) --before;
+      GetNextRecords();
+      GetPriorRecords();
+    }
+  }
+  if (!fetched) {
     DataEvent(deDataSetChange);
     return;
   }
-  int before = (mode & rmCenter) ? (bufferCount_ - 1) / 2 : activeRecord_;
-  std::swap(buffers_[0], buffers_[bufferCount_]);
-  ActivateBuffers();
-  while (before > 0 && GetPriorRecord()) --before;
-  GetNextRecords();
-  GetPriorRecords();
   bof_ = eof_ = false;
   DataEvent(deDataSetChange);
 }

@@ -161,6 +161,7 @@ class TDVXDataSet : public TDataSet, public TDVXDatabaseClient, private TDVXCurs
   void FreeRecordBuffer(uint8_t*& buffer) override;
   void InternalInitRecord(uint8_t* buffer) override;
   TGetResult GetRecord(uint8_t* buffer, TGetMode mode, bool doCheck) override;
+  std::unique_ptr<TFetchScope> BeginFetch() override;
   void InternalOpen() override;
   void InternalClose() override;
   bool IsCursorOpen() const override { return cursor_ != nullptr; }

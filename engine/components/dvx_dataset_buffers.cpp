@@ -7,6 +7,7 @@
 #include "engine/components/dvx_dataset.h"
 #include "engine/core/exception.h"
 #include "engine/storage/record_id.h"
+#include "engine/tables/cursor_walk.h"
 #include "engine/tables/local_cursor.h"
 
 namespace dvx {
@@ -72,6 +73,32 @@ TGetResult TDVXDataSet::GetRecord(uint8_t* buffer, TGetMode mode, bool doCheck) 
     default:
       if (doCheck) throw EDVXException(kErrRetrieveRecord, kMsgRetrieveRecord);
       return grError;
+  }
+}
+
+namespace {
+
+// The rows of a window read as one walk of the cursor: one table lock and
+// one look at the file for all of them.
+class TCursorFetch : public TFetchScope {
+ public:
+  explicit TCursorFetch(TDVXLocalCursor& cursor) : walk_(cursor) {}
+
+ private:
+  TDVXCursorWalk walk_;
+};
+
+}  // namespace
+
+std::unique_ptr<TFetchScope> TDVXDataSet::BeginFetch() {
+  if (!cursor_) return nullptr;
+  // A walk that cannot begin (the table locked, the file unreadable) leaves
+  // the rows to be read one by one, each read reporting what stands in its
+  // way as it always has.
+  try {
+    return std::make_unique<TCursorFetch>(*cursor_);
+  } catch (const EDVXException&) {
+    return nullptr;
   }
 }
 

@@ -422,6 +422,20 @@ std::vector<int> TDVXDiskRecordManager::UsedSlots(int32_t session, int32_t pageN
   return slots;
 }
 
+int TDVXDiskRecordManager::AdjacentUsedSlot(int32_t session, int32_t pageNo, int from, bool forward) {
+  if (layout_.large) return (forward ? from < 0 : from > 0) ? 0 : -1;
+  TDVXPageRef page = GetRecordPage(session, pageNo);
+  const uint8_t* data = page->Data();
+  if (forward) {
+    for (int s = std::max(from + 1, 0); s < layout_.recordsPerPage; ++s)
+      if (!TDVXRecordPageLayout::SlotFree(data, s)) return s;
+  } else {
+    for (int s = std::min(from, layout_.recordsPerPage) - 1; s >= 0; --s)
+      if (!TDVXRecordPageLayout::SlotFree(data, s)) return s;
+  }
+  return -1;
+}
+
 void TDVXDiskRecordManager::LoadRecord(int32_t session, const TDVXRecordID& recordID, uint8_t* buffer) {
   const TDVXFieldDefs& fields = Fields();
   try {
@@ -468,17 +482,17 @@ TDVXGetRecordResult TDVXDiskRecordManager::GetRecord(TDVXGetRecordRequest& reque
         if (request.mode != grmNext) return grrError;
         const int32_t page = maps_.NextRecordPage(session, kNoPage);
         if (page == kNoPage) return grrEOF;
-        std::vector<int> slots = UsedSlots(session, page);
-        if (slots.empty()) return grrError;
-        found = {page, static_cast<uint16_t>(slots.front())};
+        const int slot = AdjacentUsedSlot(session, page, -1, true);
+        if (slot < 0) return grrError;
+        found = {page, static_cast<uint16_t>(slot)};
       } else if (request.last) {
         if (request.mode == grmNext) return grrEOF;
         if (request.mode != grmPrior) return grrError;
         const int32_t page = maps_.PriorRecordPage(session, TDVXTablePageMapsManager::kNoPageAbove);
         if (page == kNoPage) return grrBOF;
-        std::vector<int> slots = UsedSlots(session, page);
-        if (slots.empty()) return grrError;
-        found = {page, static_cast<uint16_t>(slots.back())};
+        const int slot = AdjacentUsedSlot(session, page, layout_.recordsPerPage, false);
+        if (slot < 0) return grrError;
+        found = {page, static_cast<uint16_t>(slot)};
       } else if (request.mode == grmCurrent) {
         if (!Exists(session, request.recordID)) return grrError;
         found = request.recordID;
@@ -492,29 +506,17 @@ TDVXGetRecordResult TDVXDiskRecordManager::GetRecord(TDVXGetRecordRequest& reque
           if (current.pageNo >= 0 && current.pageNo < maps_.PageNoLimit())
             value = maps_.PageValue(session, current.pageNo, &kind);
           if (kind == tpkRecords && value != kPageValueFree && value != 0) {
-            std::vector<int> slots = UsedSlots(session, current.pageNo);
-            if (forward) {
-              for (int s : slots)
-                if (s > current.itemNo) {
-                  found = {current.pageNo, static_cast<uint16_t>(s)};
-                  break;
-                }
-            } else {
-              for (auto it = slots.rbegin(); it != slots.rend(); ++it)
-                if (*it < current.itemNo) {
-                  found = {current.pageNo, static_cast<uint16_t>(*it)};
-                  break;
-                }
-            }
+            const int slot = AdjacentUsedSlot(session, current.pageNo, current.itemNo, forward);
+            if (slot >= 0) found = {current.pageNo, static_cast<uint16_t>(slot)};
           }
         }
         if (found.IsNone()) {
           const int32_t page = forward ? maps_.NextRecordPage(session, current.pageNo)
                                        : maps_.PriorRecordPage(session, current.pageNo);
           if (page == kNoPage) return forward ? grrEOF : grrBOF;
-          std::vector<int> slots = UsedSlots(session, page);
-          if (slots.empty()) return grrError;
-          found = {page, static_cast<uint16_t>(forward ? slots.front() : slots.back())};
+          const int slot = AdjacentUsedSlot(session, page, forward ? -1 : layout_.recordsPerPage, forward);
+          if (slot < 0) return grrError;
+          found = {page, static_cast<uint16_t>(slot)};
         }
       }
     } catch (const EDVXException&) {

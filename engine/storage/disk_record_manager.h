@@ -96,6 +96,11 @@ class TDVXDiskRecordManager : public TDVXBaseRecordManager {
   bool Exists(int32_t session, const TDVXRecordID& recordID);
   // Used slots of a record page, lowest first.
   std::vector<int> UsedSlots(int32_t session, int32_t pageNo);
+  // The used slot of a record page nearest to `from` in the walk's
+  // direction, `from` itself excluded (-1 or RecordsPerPage to start at an
+  // end); -1 when there is none. A walk asks this once per record, so it
+  // reads the slot marks in place.
+  int AdjacentUsedSlot(int32_t session, int32_t pageNo, int from, bool forward);
 
   TDVXPageManager& pageManager_;
   TDVXStorageTableInfo table_;

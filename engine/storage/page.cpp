@@ -60,6 +60,12 @@ std::unique_ptr<TDVXPage> TDVXPageList::Take(TDVXPage* page) {
   return owned;
 }
 
+void TDVXPageList::MoveToEnd(TDVXPage* page) {
+  auto it = index_.find(page->pageNo_);
+  if (it == index_.end() || it->second->get() != page) return;
+  items_.splice(items_.end(), items_, it->second);
+}
+
 void TDVXPageList::Clear() {
   items_.clear();
   index_.clear();

@@ -91,6 +91,9 @@ class TDVXPageList {
   bool Contains(const TDVXPage* page) const { return page && Find(page->pageNo_) == page; }
   void Append(std::unique_ptr<TDVXPage> page);
   std::unique_ptr<TDVXPage> Take(TDVXPage* page);
+  // Moves a page of this list to its end (the most recently used place)
+  // without taking it out: no allocation, the index stays as it is.
+  void MoveToEnd(TDVXPage* page);
   size_t Size() const { return items_.size(); }
   bool Empty() const { return items_.empty(); }
   Items& items() { return items_; }

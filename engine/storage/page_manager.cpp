@@ -251,11 +251,10 @@ void TDVXPageManager::PutPage(TDVXPage* page) {
     return;
   }
   if (page->useCount_ == 0 && page->list_ == &clean_) {
-    auto owned = clean_.Take(page);
     if (page->dirty_)
-      ChangeSet(page->sessionID_).dirty.Append(std::move(owned));
+      ChangeSet(page->sessionID_).dirty.Append(clean_.Take(page));
     else
-      clean_.Append(std::move(owned));
+      clean_.MoveToEnd(page);
   }
   if (page->list_ == &clean_) TrimCleanList();
 }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "engine/tables/cursor_walk.h"
 #include "tests/engine/tables/table_test_support.h"
 
 namespace dvx::test {
@@ -208,6 +209,33 @@ TEST_F(ReadBracketProcessesTest, AWalkNeverSeesAChangeTheOtherProgramTriesWithin
   ASSERT_TRUE(OtherProgramRenames(50, "fifty"));
   ASSERT_EQ(cursor.GetRecord(grmCurrent), grrDone);
   EXPECT_EQ(reader.Name(), "fifty");
+}
+
+// A walk the caller opens over several reads of the cursor (a scan, the rows
+// of a window) is one read: the other program's change waits for its end,
+// every record of it is read as the walk began, and the first read after it
+// sees the change.
+TEST_F(ReadBracketProcessesTest, ACursorWalkOverSeveralReadsKeepsOtherProgramsChangesOutUntilItEnds) {
+  TReader reader(file_);
+  TDVXLocalCursor& cursor = *reader.cursor;
+  {
+    TDVXCursorWalk walk(cursor);
+    ASSERT_EQ(cursor.GetRecord(grmNext), grrDone);
+    EXPECT_EQ(reader.Name(), "n10");
+    EXPECT_FALSE(OtherProgramRenames(20, "twenty"));
+    EXPECT_FALSE(OtherProgramInserts(60, "n60"));
+    std::vector<int32_t> codes;
+    while (cursor.GetRecord(grmNext) == grrDone) codes.push_back(reader.Code());
+    EXPECT_EQ(codes, (std::vector<int32_t>{20, 30, 40, 50}));
+    ASSERT_EQ(cursor.GetRecord(grmPrior), grrDone);
+    EXPECT_EQ(reader.Code(), 50);
+  }
+  ASSERT_TRUE(OtherProgramRenames(20, "twenty"));
+  ASSERT_TRUE(OtherProgramInserts(60, "n60"));
+  cursor.First();
+  std::vector<std::string> names;
+  while (cursor.GetRecord(grmNext) == grrDone) names.push_back(reader.Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"n10", "twenty", "n30", "n40", "n50", "n60"}));
 }
 
 }  // namespace
