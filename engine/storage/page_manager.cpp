@@ -76,8 +76,7 @@ TDVXPage* TDVXPageManager::GetPage(int32_t session, int32_t pageNo, TDVXRevalida
     page = list.Find(pageNo);
     if (!page) {
       CheckPageNo(pageNo);
-      auto fresh = std::make_unique<TDVXPage>(this, pageSize_, headerSize_);
-      fresh->pageNo_ = pageNo;
+      std::unique_ptr<TDVXPage> fresh = FrameForRead(pageNo);
       auto bracket = brackets_.find(session);
       int32_t stamp = bracket != brackets_.end() ? bracket->second.counter : GetStateCounter();
       InternalReadPage(*fresh);  // a failed read leaves nothing in the cache
@@ -259,13 +258,45 @@ void TDVXPageManager::PutPage(TDVXPage* page) {
   if (page->list_ == &clean_) TrimCleanList();
 }
 
+namespace {
+constexpr size_t kSpareFrames = 8;
+}
+
 void TDVXPageManager::TrimCleanList() {
   auto& items = clean_.items();
   for (auto it = items.begin(); it != items.end() && clean_.Size() > cacheCapacity_;) {
     TDVXPage* p = it->get();
     ++it;
-    if (p->useCount_ == 0 && !p->dirty_) clean_.Take(p);
+    if (p->useCount_ != 0 || p->dirty_) continue;
+    std::unique_ptr<TDVXPage> evicted = clean_.Take(p);
+    // Only a frame of the page size the page owns itself can be read into
+    // again (a borrowed or enlarged buffer goes with its page).
+    if (spareFrames_.size() < kSpareFrames && evicted->ownsBuffer_ &&
+        evicted->bufferSize_ == static_cast<size_t>(pageSize_))
+      spareFrames_.push_back(std::move(evicted));
   }
+}
+
+std::unique_ptr<TDVXPage> TDVXPageManager::FrameForRead(int32_t pageNo) {
+  std::unique_ptr<TDVXPage> frame;
+  // Frames of another page size (the file set its own when it opened) are
+  // of no use any more.
+  if (!spareFrames_.empty() &&
+      (spareFrames_.back()->pageSize_ != pageSize_ || spareFrames_.back()->headerSize_ != headerSize_))
+    spareFrames_.clear();
+  if (!spareFrames_.empty()) {
+    frame = std::move(spareFrames_.back());
+    spareFrames_.pop_back();
+    frame->dirty_ = false;
+    frame->useCount_ = 0;
+    frame->sessionID_ = 0;
+    frame->stamp_ = 0;
+    frame->list_ = nullptr;
+  } else {
+    frame = std::make_unique<TDVXPage>(this, pageSize_, headerSize_);
+  }
+  frame->pageNo_ = pageNo;
+  return frame;
 }
 
 void TDVXPageManager::RemovePage(int32_t session, int32_t pageNo) {
@@ -404,6 +435,7 @@ void TDVXPageManager::DiscardAllPages() {
   changeSets_.clear();
   clean_.Clear();
   committed_.Clear();
+  spareFrames_.clear();
 }
 
 void TDVXPageManager::DiscardCleanPages() {

@@ -123,6 +123,8 @@ class TDVXPageManager {
   // Gives `page` a free page number and formats its buffer.
   virtual void InternalAddPage(TDVXPage& page) = 0;
   virtual void InternalRemovePage(int32_t pageNo) = 0;
+  // Fills the whole of the page's buffer (PageSize bytes) or raises: a
+  // page read into a frame the cache used before keeps nothing of it.
   virtual void InternalReadPage(TDVXPage& page) = 0;
   virtual void InternalWritePage(TDVXPage& page) = 0;
   virtual void FlushBuffers() {}
@@ -212,6 +214,9 @@ class TDVXPageManager {
   TDVXPage* FindInOtherSessions(int32_t session, int32_t pageNo);
   TDVXPage* FindAnywhere(int32_t pageNo, TDVXPageList** list);
   void TrimCleanList();
+  // A page object for a page about to be read: a frame the cache gave up,
+  // or a new one.
+  std::unique_ptr<TDVXPage> FrameForRead(int32_t pageNo);
   // Forgets the unused committed copy of a page (invariant 7).
   void DropCommittedCopy(int32_t pageNo);
   void SaveImage(TChangeSet& set, TDVXPage& page);
@@ -222,6 +227,9 @@ class TDVXPageManager {
   bool exclusive_ = false;
   size_t cacheCapacity_ = kDefaultCacheCapacity;
   TDVXPageList clean_;
+  // Page objects evicted from the clean list, kept for the next misses so
+  // a walk through more pages than the cache holds allocates none.
+  std::vector<std::unique_ptr<TDVXPage>> spareFrames_;
   // Committed copies of pages dirty in another session (invariant 7).
   TDVXPageList committed_;
   std::map<int32_t, TChangeSet> changeSets_;
