@@ -137,8 +137,30 @@ class TDVXBTreeIndex : public TDVXIndex {
   void CheckCondition(int conditionType, int columns) const;
   uint64_t LeafWalkLimit();
 
+  // Where the last GetRecord left a session: its leaf entry, and what the
+  // tree and the file were then. The next GetRecord from that record steps
+  // within the leaf instead of descending from the root, after checking
+  // that nothing moved and that the entry still holds the record's key and
+  // ID; any doubt descends as before.
+  struct TWalkPosition {
+    bool valid = false;
+    int32_t session = 0;
+    TDVXRecordID id;
+    int32_t leafPageNo = -1;
+    int entryNo = 0;
+    uint64_t changeCount = 0;
+    int32_t stateCounter = 0;
+    uint64_t generation = 0;
+  };
+  // The leaf neighbour of the remembered entry, when the request continues
+  // from it; false when the tree must be searched.
+  bool StepFromWalkPosition(int32_t session, const TDVXIndexGetRecordRequest& request, bool forward,
+                            TDVXKeyPath& path);
+  void RememberWalkPosition(int32_t session, const TDVXRecordID& id, const TDVXKeyPath& path);
+
   std::unique_ptr<TDVXBTreeKeyRef> keyRef_;
   uint64_t changeCount_ = 0;
+  TWalkPosition walk_;
 };
 
 }  // namespace dvx

@@ -2,6 +2,7 @@
 // neighbour reads, record numbers and the duplicate filter of restricted
 // cursors.
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "engine/core/exception.h"
@@ -164,6 +165,8 @@ TDVXIndexRecordResult TDVXBTreeIndex::GetRecord(int32_t session, TDVXIndexGetRec
     return grrEndPassedOrEmpty;
   } else if (!forward && request.bof) {
     return grrBeginningPassed;
+  } else if (StepFromWalkPosition(session, request, forward, path)) {
+    positioned = true;
   } else {
     TDVXKey key = KeyRef().MakeKey(request.record);
     const int columns = KeyRef().ColumnCount();
@@ -176,10 +179,48 @@ TDVXIndexRecordResult TDVXBTreeIndex::GetRecord(int32_t session, TDVXIndexGetRec
   }
   if (!positioned) return forward || fromEnd ? passedEnd() : passedBeginning();
   TDVXRecordID id = RecordIDAt(session, path);
+  walk_.valid = false;
   if (!table.ReadRecord(session, id, request.record)) return grrNotReadable;
   request.recordID = id;
   request.bof = request.eof = false;
+  RememberWalkPosition(session, id, path);
   return grrRecordRead;
+}
+
+void TDVXBTreeIndex::RememberWalkPosition(int32_t session, const TDVXRecordID& id, const TDVXKeyPath& path) {
+  // Only inside a read bracket is the counter known without reading the
+  // file; outside one every call searches.
+  walk_.valid = pageManager_.InBracket(session);
+  if (!walk_.valid) return;
+  walk_.session = session;
+  walk_.id = id;
+  walk_.leafPageNo = path.Leaf().pageNo;
+  walk_.entryNo = path.Leaf().entryNo;
+  walk_.changeCount = changeCount_;
+  walk_.stateCounter = pageManager_.SessionStateCounter(session);
+  walk_.generation = pageManager_.Generation();
+}
+
+bool TDVXBTreeIndex::StepFromWalkPosition(int32_t session, const TDVXIndexGetRecordRequest& request, bool forward,
+                                          TDVXKeyPath& path) {
+  if (!walk_.valid || walk_.session != session || !(walk_.id == request.recordID) ||
+      walk_.changeCount != changeCount_ || walk_.generation != pageManager_.Generation() ||
+      !pageManager_.InBracket(session) || walk_.stateCounter != pageManager_.SessionStateCounter(session))
+    return false;
+  const TDVXBTreeContext context = Context(session);
+  TDVXBTreePage leaf(context, walk_.leafPageNo);
+  const int count = leaf.Count();
+  if (!leaf.IsLeaf() || walk_.entryNo >= count || !(leaf.RecordID(walk_.entryNo) == request.recordID)) return false;
+  // The record's key as the buffer holds it: an edited key continues from
+  // where the new key would stand, which only the search can find.
+  const TDVXKey key = KeyRef().MakeKey(request.record);
+  if (std::memcmp(leaf.Key(walk_.entryNo), key.data(), static_cast<size_t>(KeyRef().KeyLength())) != 0) return false;
+  const int next = walk_.entryNo + (forward ? 1 : -1);
+  // Past the leaf's end the search crosses to the neighbouring leaf.
+  if (next < 0 || next >= count) return false;
+  path.Clear();
+  path.Push(walk_.leafPageNo, next, count);
+  return true;
 }
 
 int64_t TDVXBTreeIndex::GetRecNo(int32_t session, const TDVXRecordID& id, const uint8_t* record,
