@@ -126,6 +126,19 @@ TEST_F(PictureLoadingTest, DamagedOrForeignFilesAreRefusedWithAMessageNamingThem
     EXPECT_EQ(Table("TblAML").State(), dvx::dsBrowse);
     boxes_.Clear();
   }
+  // A file too large for any picture of a remedy is not read at all.
+  {
+    const QString path = WriteFile("riesig.png", Encode(QSize(10, 10), "PNG"));
+    QFile file(path);
+    ASSERT_TRUE(file.resize(qint64(17) << 20));
+    boxes_.Queue(QMessageBox::Ok);
+    Load(path);
+    ASSERT_EQ(boxes_.Texts().size(), 1);
+    EXPECT_TRUE(boxes_.Texts()[0].contains("riesig.png")) << boxes_.Texts()[0].toStdString();
+    EXPECT_TRUE(boxes_.Texts()[0].contains("zu groß")) << boxes_.Texts()[0].toStdString();
+    EXPECT_EQ(Stored(), original_);
+    boxes_.Clear();
+  }
   // A file that cannot be read at all.
   boxes_.Queue(QMessageBox::Ok);
   Load(QString::fromStdString((folder_ / "fehlt.png").string()));
