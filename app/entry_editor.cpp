@@ -62,7 +62,18 @@ QString TEntryEditor::CurrentName() const {
 }
 
 bool TEntryEditor::DeleteCurrent() {
-  if (table_.State() == dvx::dsInsert || table_.State() == dvx::dsEdit) Cancel();
+  if (Inserting()) Cancel();
+  // A pending change of the current record (its text, or its name in
+  // another control) is stored first, as moving on would store it: the
+  // question then names the record as it is stored.
+  if (table_.State() == dvx::dsEdit) {
+    try {
+      table_.CheckBrowseMode();
+    } catch (const std::exception& e) {
+      ShowApplicationError(QString::fromUtf8(e.what()));
+      return false;
+    }
+  }
   if (table_.IsEmpty()) {
     ShowWarning(window_, QStringLiteral("Die Liste enthält keinen Eintrag, der gelöscht werden könnte."));
     return false;

@@ -11,13 +11,15 @@
 //              so the name can be corrected or the insert cancelled
 //   Cancel     drops the pending insert (or edit) and enables the list
 //   Delete     deletes the list's current record after a Ja/Nein question
-//              naming it; a pending insert is dropped first, so the record
-//              named is a stored one; the table then stands on a neighbour
+//              naming it; a pending insert is dropped first and a pending
+//              edit stored first, so the record named is the one stored;
+//              the table then stands on a neighbour
 //
 // The form's buttons and memos are the window's to switch; the editor only
 // enables the input and the list.
 #include <QPointer>
 #include <QString>
+#include <string>
 #include <vector>
 
 #include "app/entry_form.h"

@@ -1,17 +1,20 @@
 #include "app/lock_messages.h"
 
-#include <QRegularExpression>
+#include <QStringList>
 
 namespace fendra {
 
 bool IsLockFailure(const QString& engineText) {
   // "Error editing record - cannot lock record in 'U' mode ...", "Canot
-  // lock record - already locked ...", "Error - cannot lock table in '%s'
-  // mode ...", "Error - cannot lock FreeSpaceManager ..." (the engine's own
-  // spelling included).
-  static const QRegularExpression lock(QStringLiteral("\\bcann?ot lock (record|table|FreeSpaceManager)\\b"),
-                                       QRegularExpression::CaseInsensitiveOption);
-  return lock.match(engineText).hasMatch();
+  // lock record - already locked ..." (the engine's own spelling), "Error -
+  // cannot lock table in '%s' mode ...", "Error - cannot lock
+  // FreeSpaceManager ...".
+  static const QStringList kLockFailures{
+      QStringLiteral("cannot lock record"), QStringLiteral("canot lock record"),
+      QStringLiteral("cannot lock table"), QStringLiteral("cannot lock FreeSpaceManager")};
+  for (const QString& failure : kLockFailures)
+    if (engineText.contains(failure, Qt::CaseInsensitive)) return true;
+  return false;
 }
 
 QString UserErrorText(const QString& engineText) {

@@ -171,6 +171,11 @@ TEST_P(EntryFormsTest, DeleteAsksNamingTheEntryRemovesOnlyItAndStaysOnItsNeighbo
   EXPECT_EQ(Current(), neighbour);
   EXPECT_EQ(InputText(T().Input), neighbour);
   EXPECT_TRUE(Shown(T().Go)) << "the form can be left after the deletion";
+  // "Weiter" shows the text of the list's current record, the neighbour.
+  Click(T().Go);
+  EXPECT_FALSE(Shown(T().Form));
+  EXPECT_TRUE(Find(T().TextArea)->isVisible());
+  EXPECT_TRUE(Find(T().Text)->isVisible());
 
   Restart();
   EXPECT_FALSE(Holds(T().Table, T().NameField, doomed));
@@ -331,6 +336,26 @@ TEST_F(EntryFormTabsTest, ListFormsSetTheirAdviceAndWeiterShowsTheListsText) {
   Click("PaPtKindNaviInd");
   EXPECT_TRUE(Shown("DbReNotfInd"));
   EXPECT_FALSE(Shown("PaNotfLayerNeu"));
+}
+
+TEST_F(EntryFormTabsTest, DeleteStoresAPendingEditFirstSoTheQuestionNamesTheStoredRecord) {
+  PickTab("TsAML");
+  Click("DbNaMMNext");
+  const QString name = CurrentText(Table("TblAML"), "Hom Bezeichnung");
+  auto* edit = Find<QLineEdit>("DBEdMMBez");
+  edit->setFocus(Qt::MouseFocusReason);
+  edit->end(false);
+  QTest::keyClicks(edit, QStringLiteral(" neu"));
+  ASSERT_EQ(Table("TblAML").State(), dvx::dsEdit);
+  Click("PaMMGoDel");
+  boxes_.Queue(QMessageBox::No);
+  Click("BiMatMedDel");
+  ASSERT_EQ(boxes_.Texts().size(), 1);
+  EXPECT_TRUE(boxes_.Texts()[0].contains(name + " neu")) << boxes_.Texts()[0].toStdString();
+  EXPECT_EQ(Table("TblAML").State(), dvx::dsBrowse);
+  Restart();
+  EXPECT_TRUE(Holds("TblAML", "Hom Bezeichnung", name + " neu"));
+  EXPECT_FALSE(Holds("TblAML", "Hom Bezeichnung", name));
 }
 
 TEST_F(EntryFormTabsTest, EmergencyNamesAreUniqueWithoutRegardToCase) {
