@@ -16,6 +16,7 @@
 #include "app/key_search.h"
 #include "engine/components/dataset_types.h"
 #include "tests/app/text_commands_fixture.h"
+#include "tests/tools/dvx_runner.h"
 
 namespace fendra::testing {
 
@@ -96,14 +97,8 @@ class EntryEditingTest : public OwnDatabasesTest {
   void ExpectFilesCheckClean() {
     for (const auto& file : fs::directory_iterator(folder_)) {
       if (file.path().extension() != ".dvx") continue;
-      const std::string command = std::string(DVX_EXECUTABLE) + " check '" + file.path().string() + "' 2>&1";
-      std::string out;
-      FILE* pipe = popen(command.c_str(), "r");
-      ASSERT_NE(pipe, nullptr);
-      char buffer[4096];
-      size_t n;
-      while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-      EXPECT_EQ(pclose(pipe), 0) << file.path().filename() << ":\n" << out;
+      const dvxtest::TRun run = dvxtest::RunDvx("check '" + file.path().string() + "'");
+      EXPECT_EQ(run.status, 0) << file.path().filename() << ":\n" << run.out;
     }
   }
 
