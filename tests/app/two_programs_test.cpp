@@ -19,21 +19,25 @@ namespace {
 constexpr const char* kFolderVariable = "FENDRA_SECOND_PROGRAM_FOLDER";
 constexpr const char* kEntryVariable = "FENDRA_SECOND_PROGRAM_ENTRY";
 constexpr const char* kActionVariable = "FENDRA_SECOND_PROGRAM_ACTION";  // "store" or "hold"
+constexpr const char* kListVariable = "FENDRA_SECOND_PROGRAM_LIST";      // "remedies": the materia medica
 constexpr const char* kSecondText = "Vom zweiten Programm geschrieben";
 
 // The second program: opens the data module on the folder, positions the
-// A-to-Z list on the entry and either stores a new text for it, or puts it
-// into edit state, says "LOCKED" and keeps it so until a line arrives on
-// standard input. Skipped when the test program runs on its own.
+// A-to-Z list (or the materia medica) on the entry and either stores a new
+// text for it, or puts it into edit state, says "LOCKED" and keeps it so
+// until a line arrives on standard input. Skipped when the test program
+// runs on its own.
 TEST(SecondProgram, EditsAnEntry) {
   const QByteArray folder = qgetenv(kFolderVariable);
   if (folder.isEmpty()) GTEST_SKIP() << "run by the two-programs tests only";
   TDataModule module(folder.toStdString());
   module.Activate();
-  dvx::TDVXTable& list = module.TableComponent("TblIndList");
+  const bool remedies = qgetenv(kListVariable) == "remedies";
+  dvx::TDVXTable& list = module.TableComponent(remedies ? "TblAML" : "TblIndList");
+  const char* nameField = remedies ? "Hom Bezeichnung" : "Indikationen";
   const QString entry = QString::fromUtf8(qgetenv(kEntryVariable));
-  SeekNearestText(list, "Indikationen", entry);
-  ASSERT_EQ(CurrentText(list, "Indikationen"), entry);
+  SeekNearestText(list, nameField, entry);
+  ASSERT_EQ(CurrentText(list, nameField), entry);
   list.Edit();
   if (qgetenv(kActionVariable) == "hold") {
     std::cout << "LOCKED" << std::endl;
@@ -42,14 +46,15 @@ TEST(SecondProgram, EditsAnEntry) {
     list.Cancel();
     return;
   }
-  list.FieldByName("Detail").SetAsString(kSecondText);
+  list.FieldByName(remedies ? "AMB" : "Detail").SetAsString(kSecondText);
   list.Post();
 }
 
 class TwoProgramsTest : public EntryEditingTest {
  protected:
-  void StartSecond(const QString& entry, const char* action) {
+  void StartSecond(const QString& entry, const char* action, const char* list = "indications") {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kListVariable, QString::fromLatin1(list));
     environment.insert(kFolderVariable, QString::fromStdString(folder_.string()));
     environment.insert(kEntryVariable, entry);
     environment.insert(kActionVariable, QString::fromLatin1(action));
@@ -138,6 +143,20 @@ TEST_F(TwoProgramsTest, AnEntryLockedByTheOtherProgramGivesTheGermanLockMessageA
   Table("TblIndList").Cancel();
   Stop();
   EXPECT_EQ(ReadAllTables(folder_), ReadAllTables(BuiltDatabases()));
+}
+
+TEST_F(TwoProgramsTest, SwitchingARemedysPageShowsWhatTheOtherProgramStored) {
+  PickTab("TsAML");
+  Click("PaMMGesBild");
+  const QString remedy = CurrentText(Table("TblAML"), "Hom Bezeichnung");
+  ASSERT_NE(Find<TDBRichEdit>("DbReMMGesBild")->toPlainText(), kSecondText);
+  StartSecond(remedy, "store", "remedies");
+  ExpectSecondSucceeds();
+  // Each page command refreshes the remedy.
+  Click("PaMMIndik");
+  Click("PaMMGesBild");
+  EXPECT_EQ(Find<TDBRichEdit>("DbReMMGesBild")->toPlainText(), kSecondText);
+  EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
 }
 
 TEST(LockMessagesTest, OnlyLockFailuresAreSaidInGerman) {
