@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "app/lock_messages.h"
+
 namespace fendra {
 
 TFendraApplication::TFendraApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -22,7 +24,8 @@ bool TFendraApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
-void TFendraApplication::ShowError(const QString& text) {
+void TFendraApplication::ShowError(const QString& engineText) {
+  const QString text = UserErrorText(engineText);
   if (presenter_) {
     presenter_(text);
     return;

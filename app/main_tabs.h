@@ -19,6 +19,7 @@
 
 #include "app/children_remedies.h"
 #include "app/emergency_remedies.h"
+#include "app/entry_form.h"
 #include "app/rich_text_view.h"
 #include "app/ui_widgets.h"
 
@@ -42,6 +43,7 @@ struct TAtoZTab {
   TRichTextView* DbReIndAZ = nullptr;
   QPushButton* PaBtIndAZNaviNeu = nullptr;
   QPushButton* PaBtIndAZNaviDel = nullptr;
+  TEntryForm Form;  // in PaIndAZLageNeu
 };
 TAtoZTab BuildAtoZTab(QWidget* parent);
 
@@ -97,6 +99,7 @@ struct TEmergencyTab {
   QPushButton* PaBtNotfNaviMod = nullptr;
   QPushButton* PaBtNotfNaviDel = nullptr;
   QPushButton* PaBtNotfNaviNew = nullptr;
+  TEntryForm Form;  // in PaNotfLayerNeu
 };
 TEmergencyTab BuildEmergencyTab(QWidget* parent);
 
@@ -115,6 +118,7 @@ struct TMateriaMedicaTab {
   TRichTextView* DbReMMIndik = nullptr;
   QFrame* PaMMGlobNew = nullptr;
   TRichTextView* ReMMDruck = nullptr;  // the tab's print buffer, never shown
+  TEntryForm Form;                     // in PaMMGlobNew
 };
 TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent);
 

@@ -15,6 +15,7 @@
 #include "app/children_explanation.h"
 #include "app/control_bindings.h"
 #include "app/emergency_explanation.h"
+#include "app/entry_editor.h"
 #include "app/impressum_dialog.h"
 #include "app/key_search.h"
 #include "app/result_cell.h"
@@ -124,9 +125,7 @@ void TfrmMain::ConnectHandlers() {
   connect(tb_.SbSuchModNotf, &QToolButton::clicked, this, &TfrmMain::SbSuchModNotfClick);
   connect(tb_.SbSuchMM, &QToolButton::clicked, this, &TfrmMain::SbSuchMMClick);
 
-  // The picture command comes with the remedy pictures' loading.
-  connect(tb_.SbMMBildLaden, &QToolButton::clicked, this,
-          [this] { NotYetAvailable(tb_.SbMMBildLaden->toolTip()); });
+  connect(tb_.SbMMBildLaden, &QToolButton::clicked, this, &TfrmMain::SbMMBildLadenClick);
   ConnectTextCommands();
 
   connect(menu_.MuEnd, &QAction::triggered, this, &TfrmMain::SbPrgEndClick);
@@ -185,6 +184,7 @@ void TfrmMain::ConnectDataHandlers() {
                     data_->TableComponent(kChildTexts).FieldByName(EngineName(kChildTextKey)).Size());
   MakeKeySearchLine(materiaMedica_.edAMEingabe,
                     data_->TableComponent(kRemedies).FieldByName(EngineName(kRemedyKey)).Size());
+  ConnectEntryCommands();
   // Moving "KindKM" by its list, navigator or search line shows that
   // remedy's text again in place of a notice.
   data_->DataSource("dsKindKM").OnDataChange = [this](dvx::TDataSource&, dvx::TField* field) {
@@ -383,6 +383,7 @@ void TfrmMain::SetToolbarMode(int mode) {
 }
 
 void TfrmMain::ShowMateriaMedicaOrigin() {
+  if (RemedyInsertPending()) return;
   materiaMedica_.PaMMNaviHerk->setVisible(true);
   materiaMedica_.PaMMweissRand->setVisible(false);
   materiaMedica_.DbReMMGesBild->setVisible(false);

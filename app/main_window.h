@@ -23,6 +23,7 @@ namespace fendra {
 
 class TfrmImpressum;
 class TRichTextView;
+class TEntryEditor;
 
 // The text the tool bar's commands address: the active page's visible
 // rich text, the table it is stored in, the heading it is printed under
@@ -70,6 +71,8 @@ class TfrmMain : public QMainWindow {
   void SetPdfFileChooser(TFileChooser chooser) { pdfFileChooser_ = std::move(chooser); }
   void SetPreviewRunner(TPreviewRunner runner) { previewRunner_ = std::move(runner); }
   void SetMessagePresenter(TMessagePresenter presenter) { messagePresenter_ = std::move(presenter); }
+  // The picture file to load into the current remedy (empty when cancelled).
+  void SetPictureFileChooser(TFileChooser chooser) { pictureFileChooser_ = std::move(chooser); }
 
  public slots:
   // Navigation commands: set the page directly, which leaves the page-change
@@ -129,8 +132,36 @@ class TfrmMain : public QMainWindow {
   void CBFontsDropDown();
   void CBFontsChange();
 
+  // Adding and deleting entries: the lists' commands and their forms'
+  // buttons (main_window_entries.cpp).
+  void PaBtIndAZNaviNeuClick();
+  void PaBtIndAZNaviDelClick();
+  void BtIndikNeuClick();
+  void BiIndAZStoreClick();
+  void BiIndAZCanc1Click();
+  void BiIndAZDelClick();
+  void BiIndAZGoClick();
+  void PaBtNotfNaviNewClick();
+  void PaBtNotfNaviDelClick();
+  void BtNotfallNeuClick();
+  void BiNotfallStoreClick();
+  void BiNotfallCanc1Click();
+  void BiNotfallDelClick();
+  void BiNotfallGoClick();
+  void PaMMGoNewClick();
+  void PaMMGoDelClick();
+  void BtMatMedlNeuClick();
+  void BiMatMedStorClick();
+  void BiMatMedCanc1Click();
+  void BiMatMedDelClick();
+  void BiMatMedGoClick();
+  // Loads a picture file into the current remedy's `Grfik2`.
+  void SbMMBildLadenClick();
+
  protected:
   bool event(QEvent* event) override;
+  // Pending changes are stored, dropped or kept open as the user answers.
+  void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -144,6 +175,9 @@ class TfrmMain : public QMainWindow {
   void SetPanel(int panel, const QString& text);
   void NotYetAvailable(const QString& command);
   void ConnectTextCommands();
+  void ConnectEntryCommands();
+  // A new remedy is being inserted: its form stays in front.
+  bool RemedyInsertPending() const;
   // The text control the clipboard commands act on: the one last focused
   // on the active page while it is shown, else the active page's text.
   QWidget* ClipboardTarget() const;
@@ -194,6 +228,10 @@ class TfrmMain : public QMainWindow {
   TFileChooser pdfFileChooser_;
   TPreviewRunner previewRunner_;
   TMessagePresenter messagePresenter_;
+  TFileChooser pictureFileChooser_;
+  std::unique_ptr<TEntryEditor> atozEntries_;
+  std::unique_ptr<TEntryEditor> emergencyEntries_;
+  std::unique_ptr<TEntryEditor> remedyEntries_;
 
   EmergencyRemedyTable emergencyRemedies_;
   ChildScoreTable childScores_;

@@ -1,6 +1,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "app/entry_form.h"
 #include "app/main_tabs.h"
 #include "app/tab_parts.h"
 
@@ -20,12 +21,7 @@ QFrame* BuildIndicationArea(QWidget* parent, TEmergencyTab& t) {
                                            TRichTextView::TAccess::EditableWhenBound);
   t.PaNotfLayerNeu = text.Layer;
   t.DbReNotfInd = text.Text;
-  // The new-entry form's input; disabled until the form asks for a name.
-  QVBoxLayout* form = FlushColumn(t.PaNotfLayerNeu);
-  auto* input = new TDBEdit(t.PaNotfLayerNeu, "DbEdNotfallNew");
-  input->setEnabled(false);
-  form->addWidget(input);
-  form->addStretch(1);
+  t.Form = BuildEntryForm(t.PaNotfLayerNeu, EmergencyEntryFormDesign());
   return pane;
 }
 
@@ -48,8 +44,6 @@ TEmergencyTab BuildEmergencyTab(QWidget* parent) {
   t.PaBtNotfNaviMod = MakeNaviButton(s.Right, "PaBtNotfNaviMod", QStringLiteral("   Modalitäten     "));
   t.PaBtNotfNaviDel = MakeNaviButton(s.Right, "PaBtNotfNaviDel", QStringLiteral("  Eintrag löschen "));
   t.PaBtNotfNaviNew = MakeNaviButton(s.Right, "PaBtNotfNaviNew", QStringLiteral("  Neuer Eintrag    "));
-  MarkInert(t.PaBtNotfNaviDel);
-  MarkInert(t.PaBtNotfNaviNew);
   right->addWidget(t.PaPtKindNaviInd);
   right->addWidget(t.PaBtNotfNaviMod);
   right->addSpacing(12);

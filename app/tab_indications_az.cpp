@@ -1,5 +1,6 @@
 #include <QVBoxLayout>
 
+#include "app/entry_form.h"
 #include "app/main_tabs.h"
 #include "app/tab_parts.h"
 
@@ -24,18 +25,18 @@ TAtoZTab BuildAtoZTab(QWidget* parent) {
   t.DbReIndAZ = text.Text;
   // The list shows every field of its table and no title row.
   list.Grid->SetShowTitles(false);
-  // The new-entry form's input; disabled until the form asks for a name.
-  QVBoxLayout* form = FlushColumn(t.PaIndAZLageNeu);
-  auto* input = new TDBEdit(t.PaIndAZLageNeu, "DbEdIndAZNew");
-  input->setEnabled(false);
-  form->addWidget(input);
-  form->addStretch(1);
+  t.Form = BuildEntryForm(t.PaIndAZLageNeu, AtoZEntryFormDesign());
 
   const TEditCommands edit = BuildEditColumn(
       s.Right, "LaIndAZNavi", "PaBtIndAZNaviNeu", QStringLiteral("  Neuer Eintrag   "),
       "PaBtIndAZNaviDel", QStringLiteral("  Eintrag löschen "), "DbEdIndDummy");
   t.PaBtIndAZNaviNeu = edit.New;
   t.PaBtIndAZNaviDel = edit.Delete;
+  // Entries are added and deleted through the form.
+  for (QPushButton* command : {edit.New, edit.Delete}) {
+    command->setEnabled(true);
+    command->setToolTip(QString());
+  }
   return t;
 }
 

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "app/data_controls/db_image.h"
+#include "app/entry_form.h"
 #include "app/main_tabs.h"
 #include "app/tab_parts.h"
 #include "app/toolbar_glyphs.h"
@@ -110,14 +111,7 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   t.PaMMweissRand->setVisible(false);
   t.PaMMGlobNew = MakePanel(s.Centre, "PaMMGlobNew", TPanelRole::Plain);
   t.PaMMGlobNew->setVisible(false);
-  {
-    // The new-entry form's input; disabled until the form asks for a name.
-    QVBoxLayout* form = FlushColumn(t.PaMMGlobNew);
-    auto* input = new TDBEdit(t.PaMMGlobNew, "DbEdMMNew");
-    input->setEnabled(false);
-    form->addWidget(input);
-    form->addStretch(1);
-  }
+  t.Form = BuildEntryForm(t.PaMMGlobNew, RemedyEntryFormDesign());
   // The materia medica's own print buffer, never shown.
   QFrame* printPanel = MakePanel(s.Centre, "PaMMDruck", TPanelRole::Plain);
   printPanel->setVisible(false);
@@ -142,8 +136,6 @@ TMateriaMedicaTab BuildMateriaMedicaTab(QWidget* parent) {
   for (const auto& [name, caption] : buttons) {
     if (index == 3) right->addSpacing(12);
     QPushButton* button = MakeNaviButton(s.Right, name, caption);
-    // New and delete stay in their place; they come with the entry form.
-    if (index >= 3) MarkInert(button);
     right->addWidget(button);
     *targets[index++] = button;
   }

@@ -393,6 +393,11 @@ int TDataSetTableModel::FetchRows(int count) {
 }
 
 void TDataSetTableModel::MoveToRow(int row) {
+  // While the rows themselves change, the view moves its current index off
+  // rows that go away (the placeholder of a record just posted, say): no
+  // user's choice, and moving the dataset then would post into, or reset,
+  // the rows being changed.
+  if (changing_ > 0) return;
   dvx::TDataSet* dataSet = link_->DataSet();
   if (!link_->Active() || dataSet == nullptr || row < 0 || row >= static_cast<int>(rows_.size()) || row == currentRow_)
     return;

@@ -6,6 +6,7 @@
 
 #include "app/data_controls/text_change_keys.h"
 #include "app/data_controls/blob_bytes.h"
+#include "app/data_controls/data_control_errors.h"
 #include "app/richtext/rtf_reader.h"
 #include "app/richtext/rtf_writer.h"
 #include "engine/components/field.h"
@@ -78,6 +79,21 @@ void TDBRichEdit::WriteField() {
   document()->setModified(false);
 }
 
+bool TDBRichEdit::StartEdit() {
+  startingEdit_ = true;
+  try {
+    const bool editing = link_.BeginEdit();
+    startingEdit_ = false;
+    return editing;
+  } catch (const std::exception& error) {
+    // The record could not be put into edit state (another program holds
+    // its lock, say): the change is dropped and the record shown as stored.
+    startingEdit_ = false;
+    ReportDataControlError(error);
+    return false;
+  }
+}
+
 void TDBRichEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && link_.Modified()) {
     link_.Reset();
@@ -87,9 +103,7 @@ void TDBRichEdit::keyPressEvent(QKeyEvent* event) {
   if (!isReadOnly() && KeyChangesText(*event, TTextKind::MultiLine) && !link_.Editing()) {
     // Entering edit state re-reads the record: the same text, which must
     // not be loaded again under the caret and selection the key acts on.
-    startingEdit_ = true;
-    const bool editing = link_.BeginEdit();
-    startingEdit_ = false;
+    const bool editing = StartEdit();
     if (!editing) {
       event->accept();
       return;
@@ -104,9 +118,7 @@ void TDBRichEdit::ContentChanged() {
     // A change that came without a key (a paste from the menu, the tool
     // bar's formatting): start the edit now; entering edit state re-reads
     // the record, which must not throw the change away.
-    startingEdit_ = true;
-    const bool editing = link_.BeginEdit();
-    startingEdit_ = false;
+    const bool editing = StartEdit();
     if (!editing) {
       // The change cannot be stored: show the field's value again, once
       // the document has finished the change it is reporting.

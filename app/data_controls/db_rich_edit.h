@@ -42,6 +42,9 @@ class TDBRichEdit : public TRichTextView {
 
  private:
   void ShowField();
+  // Puts the dataset into edit state for a change about to be made; false
+  // (with the error shown) when it cannot be stored.
+  bool StartEdit();
   void UpdateAccess();
   void WriteField();
   void ContentChanged();

@@ -340,5 +340,27 @@ TEST_F(DBGridTest, TypingIntoACellEditsAndLeavingTheRowPostsIt) {
   EXPECT_EQ(Name(), "Arnica");
 }
 
+// The view moves its current index off a row that goes away; when that
+// row is the posted record's placeholder, the move is no user's choice and
+// must neither move the dataset nor change the rows under the removal.
+TEST_F(DBGridTest, PostingAnInsertedRecordShowingInTheViewKeepsItCurrent) {
+  dataSet_.MoveBy(5);
+  QApplication::processEvents();
+  for (int round = 0; round < 2; ++round) {
+    dataSet_.Insert();
+    QApplication::processEvents();
+    ASSERT_EQ(SelectedRow(), 5);
+    Field("Key").SetAsInteger(1000 + round);
+    Field("Name").SetAsString(round == 0 ? "Zuletzt" : "Aaron");
+    dataSet_.Post();
+    QApplication::processEvents();
+    EXPECT_EQ(Key(), 1000 + round);
+    EXPECT_EQ(grid_->model()->data(grid_->currentIndex()).toString(), round == 0 ? "Zuletzt" : "Aaron");
+    dataSet_.First();
+    dataSet_.MoveBy(5);
+    QApplication::processEvents();
+  }
+}
+
 }  // namespace
 }  // namespace fendra::testing
