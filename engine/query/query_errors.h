@@ -99,4 +99,53 @@ constexpr int32_t kErrIntoExists = 31111;          // "Cannot create table '%s':
 constexpr int32_t kErrResultWrite = 31112;         // "Error - cannot copy records, error log: %s" (10851)
 constexpr int32_t kErrCopyRecords = 10851;
 
+// --- Data-changing statements ------------------------------------------------------
+inline constexpr const char* kMsgQuotedPassword =
+    "Quoted password expected (for PASSWORD \"passwordData\"), but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgCloseOrComma = "')' or ',' symbol expected, but '%s' found at line %d, column %d";
+inline constexpr const char* kMsgOpenExpected = "'(' symbol expected, but '%s' found at line %d, column %d";
+constexpr int32_t kErrInsertEnd = 30205;            // kMsgUnexpectedEnd
+constexpr int32_t kErrInsertInto = 30206;           // kMsgQueryTokenExpected, "INTO"
+constexpr int32_t kErrInsertTable = 30207;          // kMsgTableNameExpected
+constexpr int32_t kErrInsertMemoryTable = 30208;    // kMsgTableNameExpected
+constexpr int32_t kErrInsertAfterTable = 30209;     // kMsgUnexpectedEnd
+constexpr int32_t kErrInsertPassword = 30210;       // kMsgQuotedPassword
+constexpr int32_t kErrInsertAfterPassword = 30211;  // kMsgUnexpectedEnd
+constexpr int32_t kErrInsertColumn = 2156;          // kMsgFieldNameExpected
+constexpr int32_t kErrInsertColumnSeparator = 30212;  // kMsgCloseOrComma
+constexpr int32_t kErrInsertAfterColumns = 30213;   // kMsgUnexpectedEnd
+constexpr int32_t kErrInsertValuesOpen = 30214;     // kMsgOpenExpected
+constexpr int32_t kErrInsertValueEnd = 30203;       // kMsgUnexpectedEnd
+constexpr int32_t kErrInsertValueParse = 30357;     // "Error parsing parameter '%s' at line %d, column %d"
+constexpr int32_t kErrInsertSelect = 11350;         // "Error - INSERT from SELECT failed, table name = %s, error log: %s"
+constexpr int32_t kErrValueUndefined = 30356;       // "Parameter Value undefined (FieldName='%s', Type='%s')"
+constexpr int32_t kErrValueIsNull = 30359;          // "Value is Null"
+constexpr int32_t kErrUpdateTable = 30217;          // kMsgTableNameExpected
+constexpr int32_t kErrUpdateMemoryTable = 30218;    // kMsgTableNameExpected
+constexpr int32_t kErrUpdatePassword = 30219;       // kMsgQuotedPassword
+constexpr int32_t kErrUpdateSet = 30220;            // kMsgQueryTokenExpected, "SET"
+constexpr int32_t kErrUpdateEquals = 30221;         // kMsgQueryTokenExpected, "="
+constexpr int32_t kErrUpdateSeparator = 30222;      // kMsgQueryTokenExpected, ","
+constexpr int32_t kErrUpdateAfterComma = 30223;     // kMsgUnexpectedEnd
+constexpr int32_t kErrUpdateField = 11590;          // "Cannot find field %s in table %s"
+constexpr int32_t kErrUpdateReadOnly = 11464;       // "Dataset is in read only mode"
+constexpr int32_t kErrUpdateLock = 10677;
+constexpr int32_t kErrUpdateUnlock = 10678;
+constexpr int32_t kErrDeleteEnd = 30224;            // kMsgUnexpectedEnd
+constexpr int32_t kErrDeleteReadOnly = 11305;       // "Dataset is in read only mode"
+constexpr int32_t kErrDeleteLock = 10679;
+constexpr int32_t kErrDeleteUnlock = 10680;
+constexpr int32_t kErrStartEnd = 10845;             // kMsgUnexpectedEnd
+constexpr int32_t kErrStartTransaction = 10846;     // kMsgSQLTokenExpected
+// Our own codes.
+constexpr int32_t kErrInsertSource = 31116;         // kMsgQueryTokenExpected, "VALUES' or 'SELECT"
+constexpr int32_t kErrInsertValueCount = 31117;     // "Column count %d differs from value count %d"
+constexpr int32_t kErrInsertSelectCount = 31118;    // "Column count %d differs from the SELECT's column count %d"
+constexpr int32_t kErrInsertTooManyValues = 31119;  // "Table '%s' has %d fields, but %d values are given"
+constexpr int32_t kErrInsertColumnTwice = 31120;    // "Column '%s' named twice"
+constexpr int32_t kErrInsertColumnMissing = 31121;  // "Field '%s' not found"
+constexpr int32_t kErrSetValueExpected = 31122;     // "Expression expected, but '%s' found at line %d, column %d"
+constexpr int32_t kErrInsertValueSeparator = 31123; // kMsgCloseOrComma
+constexpr int32_t kErrUpdateColumnTwice = 31124;    // "Column '%s' named twice"
+
 }  // namespace dvx

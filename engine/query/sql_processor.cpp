@@ -5,6 +5,9 @@
 #include "engine/query/ao.h"
 #include "engine/query/query_errors.h"
 #include "engine/query/sql_command.h"
+#include "engine/query/sql_insert.h"
+#include "engine/query/sql_transaction.h"
+#include "engine/query/sql_update.h"
 #include "engine/query/sql_union.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/sql_errors.h"
@@ -53,13 +56,14 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
     if (optional) return;
     throw EDVXException(typeCode, kMsgObjectTypeExpected, {next.text, next.line, next.column});
   };
+  std::unique_ptr<TDVXSQLCommand> command;
   switch (token.keyword) {
-    case kwInsert:
-    case kwUpdate:
-    case kwDelete:
-    case kwStart:
-    case kwCommit:
-    case kwRollback: break;
+    case kwInsert: command = std::make_unique<TDVXSQLInsert>(lexer, context); break;
+    case kwUpdate: command = std::make_unique<TDVXSQLUpdate>(lexer, context); break;
+    case kwDelete: command = std::make_unique<TDVXSQLDelete>(lexer, context); break;
+    case kwStart: command = std::make_unique<TDVXStartTransaction>(lexer, context); break;
+    case kwCommit: command = std::make_unique<TDVXCommit>(lexer, context); break;
+    case kwRollback: command = std::make_unique<TDVXRollback>(lexer, context); break;
     case kwCreate: objectWord(kErrEndAfterCreate, kErrObjectTypeCreate, {kwTable, kwUnique, kwIndex}, false); break;
     case kwDrop: objectWord(kErrEndAfterDrop, kErrObjectTypeDrop, {kwTable, kwIndex}, false); break;
     case kwAlter: objectWord(kErrEndAfterAlter, kErrObjectTypeAlter, {kwTable}, false); break;
@@ -71,6 +75,10 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
       break;
     }
     default: throw EDVXException(kErrStatementKeyword, kMsgSQLTokenExpected, {token.text, token.line, token.column});
+  }
+  if (command) {
+    command->Parse();
+    return command;
   }
   throw EDVXException(kErrStatementNotSupported, "Statement '%s' is not supported yet", {AnsiUpperCase(statement)});
 }
