@@ -151,5 +151,46 @@ TEST_F(QueryComponent, MessagesAndRowCounts) {
               ThrowsTableError(HasSubstr("Execute SQL script is blocked by database event")));
 }
 
+TEST_F(QueryComponent, ExecSQLChangesRecordsAndCountsThem) {
+  TDVXQuery& insert = MakeQuery("INSERT INTO Baum (Baum_ID, Parent, Pos, Text) VALUES (:id, 0, 3, :text)");
+  ASSERT_EQ(insert.Params().Count(), 2);
+  for (int id = 6; id <= 8; ++id) {
+    insert.ParamByName("id").SetAsInteger(id);
+    insert.ParamByName("text").SetAsString("Neu " + std::to_string(id));
+    insert.ExecSQL();
+    EXPECT_EQ(insert.RowsAffected(), 1);
+  }
+  // A second record with the key of the first: the error, and nothing inserted.
+  insert.ParamByName("id").SetAsInteger(6);
+  EXPECT_THROW(insert.ExecSQL(), EDVXException);
+
+  TDVXQuery& update = MakeQuery("UPDATE Baum SET Text = Text || '!' WHERE Baum_ID >= :von");
+  update.ParamByName("von").SetAsInteger(5);
+  update.ExecSQL();
+  EXPECT_EQ(update.RowsAffected(), 4);
+
+  TDVXQuery& remove = MakeQuery("DELETE FROM Baum WHERE Parent = 1");
+  remove.ExecSQL();
+  EXPECT_EQ(remove.RowsAffected(), 2);
+
+  TDVXQuery& read = MakeQuery("SELECT Text FROM Baum ORDER BY Baum_ID");
+  read.Open();
+  EXPECT_THAT(Column(read, "Text"), ElementsAre("Kopf", "Bauch", "Blähungen!", "Neu 6!", "Neu 7!", "Neu 8!"));
+  read.Close();
+
+  // The transaction statements act on the database component's session.
+  TDVXQuery& start = MakeQuery("START TRANSACTION");
+  start.ExecSQL();
+  EXPECT_TRUE(database_->InTransaction());
+  TDVXQuery& wipe = MakeQuery("DELETE FROM Baum");
+  wipe.ExecSQL();
+  EXPECT_EQ(wipe.RowsAffected(), 6);
+  TDVXQuery& rollback = MakeQuery("ROLLBACK");
+  rollback.ExecSQL();
+  EXPECT_FALSE(database_->InTransaction());
+  read.Open();
+  EXPECT_EQ(Column(read, "Text").size(), 6u);
+}
+
 }  // namespace
 }  // namespace dvx::test
