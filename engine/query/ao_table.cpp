@@ -5,6 +5,7 @@
 #include "engine/sql/scan_condition.h"
 #include "engine/tables/index.h"
 #include "engine/query/query_errors.h"
+#include "engine/query/sql_restructure.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/tables/cursor_row_source.h"
 #include "engine/tables/local_cursor.h"
@@ -20,6 +21,9 @@ TDVXAOTable::TDVXAOTable(TDVXLocalSession& session, const std::string& tableName
                          bool inMemory)
     : tableName_(tableName), alias_(alias) {
   cursor_ = std::make_unique<TDVXLocalCursor>(session, tableName);
+  // A table missing because a program died in the middle of rebuilding it
+  // is finished (or put back) first.
+  if (!session.Database().TableExists(tableName)) RecoverTableRebuild(session, tableName);
   try {
     cursor_->Open();
   } catch (const EDVXException&) {

@@ -5,6 +5,8 @@
 #include "engine/query/ao.h"
 #include "engine/query/query_errors.h"
 #include "engine/query/sql_command.h"
+#include "engine/query/sql_ddl_index.h"
+#include "engine/query/sql_ddl_table.h"
 #include "engine/query/sql_insert.h"
 #include "engine/query/sql_transaction.h"
 #include "engine/query/sql_update.h"
@@ -64,23 +66,42 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
     case kwStart: command = std::make_unique<TDVXStartTransaction>(lexer, context); break;
     case kwCommit: command = std::make_unique<TDVXCommit>(lexer, context); break;
     case kwRollback: command = std::make_unique<TDVXRollback>(lexer, context); break;
-    case kwCreate: objectWord(kErrEndAfterCreate, kErrObjectTypeCreate, {kwTable, kwUnique, kwIndex}, false); break;
-    case kwDrop: objectWord(kErrEndAfterDrop, kErrObjectTypeDrop, {kwTable, kwIndex}, false); break;
-    case kwAlter: objectWord(kErrEndAfterAlter, kErrObjectTypeAlter, {kwTable}, false); break;
+    case kwCreate: {
+      objectWord(kErrEndAfterCreate, kErrObjectTypeCreate, {kwTable, kwUnique, kwIndex}, false);
+      TToken next;
+      lexer.PeekNextToken(next);
+      if (TDVXLexer::IsKeyword(next, kwTable))
+        command = std::make_unique<TDVXDDLCreateTable>(lexer, context);
+      else
+        command = std::make_unique<TDVXDDLCreateIndex>(lexer, context);
+      break;
+    }
+    case kwDrop: {
+      objectWord(kErrEndAfterDrop, kErrObjectTypeDrop, {kwTable, kwIndex}, false);
+      TToken next;
+      lexer.PeekNextToken(next);
+      if (TDVXLexer::IsKeyword(next, kwTable))
+        command = std::make_unique<TDVXDDLDropTable>(lexer, context);
+      else
+        command = std::make_unique<TDVXDDLDropIndex>(lexer, context);
+      break;
+    }
+    case kwAlter:
+      objectWord(kErrEndAfterAlter, kErrObjectTypeAlter, {kwTable}, false);
+      command = std::make_unique<TDVXDDLAlterTable>(lexer, context);
+      break;
     case kwRename: {
       TToken next;
       if (!lexer.PeekNextToken(next))
         throw EDVXException(kErrEndAfterRename, kMsgUnexpectedEnd, {lexer.EndLine(), lexer.EndColumn()});
       objectWord(kErrEndAfterRename, kErrEndAfterRename, {kwTable}, true);
+      command = std::make_unique<TDVXDDLRenameTable>(lexer, context);
       break;
     }
     default: throw EDVXException(kErrStatementKeyword, kMsgSQLTokenExpected, {token.text, token.line, token.column});
   }
-  if (command) {
-    command->Parse();
-    return command;
-  }
-  throw EDVXException(kErrStatementNotSupported, "Statement '%s' is not supported yet", {AnsiUpperCase(statement)});
+  command->Parse();
+  return command;
 }
 
 TDVXLocalCursor* TDVXLocalSQLProcessor::Execute(bool open) {
