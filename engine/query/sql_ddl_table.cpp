@@ -466,9 +466,26 @@ void TDVXDDLCreateTable::Execute(bool, bool& readOnly, bool) {
       ApplyColumnDefinition(column, *field, constraints);
     }
     AddKeyIndexes(indexes, true, true);
-    AddForeignKeys(constraints);
     TDVXLocalCursor creator(session, tableName_);
     creator.CreateTable(fields, indexes, constraints);
+    // Foreign keys are added to the new table one by one: that also gives
+    // the referenced table the actions (CASCADE, SET NULL, ...) a key made
+    // with the table alone would lack. A key that fails takes the new
+    // table with it.
+    TDVXConstraintDefs keys;
+    AddForeignKeys(keys);
+    try {
+      for (int i = 0; i < keys.Count(); ++i)
+        TDVXLocalCursor(session, tableName_, true)
+            .AddForeignKey(static_cast<const TDVXConstraintDefForeignKey&>(*keys.Items(i)));
+    } catch (const EDVXException&) {
+      try {
+        TDVXLocalCursor(session, tableName_, true).DeleteTable(true);
+      } catch (const EDVXException&) {
+        // The error reported is the key's.
+      }
+      throw;
+    }
   } catch (const EDVXException& e) {
     throw EDVXException(kErrCreateFailed, "Error creating table: '%s'", {e.Message()});
   }
