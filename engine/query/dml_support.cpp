@@ -21,17 +21,32 @@ void StoreFieldValue(TDVXLocalCursor& cursor, int fieldNo, const TDVXVariant* va
   uint8_t* record = cursor.Record();
   const int type = def.BaseFieldType();
   if (IsBlobType(type)) {
+    if (value && !value->IsNull()) {
+      // A memo takes 8-bit text, a wide memo wide text, a BLOB any bytes;
+      // other values are stored as their text.
+      const int from = value->DataType();
+      int wanted = from;
+      if (type == bftWideMemo) {
+        if (!IsWideType(from)) wanted = bftWideString;
+      } else if (type == bftMemo) {
+        if (from != bftChar && from != bftString && from != bftMemo) wanted = bftString;
+      } else if (!IsBlobType(from) && !IsFixedStringType(from) && from != bftBytes) {
+        wanted = bftString;
+      }
+      if (wanted != from) {
+        TDVXVariant text(*value);
+        text.ConvertTo(static_cast<uint8_t>(wanted));
+        if (text.DataType() == wanted) {
+          StoreFieldValue(cursor, fieldNo, &text);
+          return;
+        }
+      }
+    }
     int32_t size = value && !value->IsNull() ? value->DataSize() : 0;
     const uint8_t* data = size > 0 ? value->Data() : nullptr;
-    // Whole values read from a table end in their terminating zeros.
+    // Whole values read from a table and texts end in their terminating
+    // zeros.
     const int terminator = type == bftWideMemo ? 2 : 1;
-    if (value && !value->IsNull() && value->DataType() != type && IsBlobType(value->DataType()) == false) {
-      // A text or number stored into a memo or BLOB: its bytes as text.
-      TDVXVariant text(*value);
-      text.ConvertTo(static_cast<uint8_t>(bftString));
-      StoreFieldValue(cursor, fieldNo, &text);
-      return;
-    }
     if (size >= terminator && std::all_of(data + size - terminator, data + size, [](uint8_t b) { return b == 0; }))
       size -= terminator;
     if (size <= 0) {

@@ -129,17 +129,22 @@ void RebuildTable(TDVXLocalSession& session, const std::string& table, const TDV
     TDVXLocalCursor creator(session, newName, true);
     creator.CreateTable(newFields, indexes, constraints);
   }
-  try {
-    CopyRecords(session, table, newName);
-  } catch (...) {
+  auto dropNew = [&] {
     try {
       database.DeleteTable(session, newName);
     } catch (const EDVXException&) {
       // Left for the next recovery, which drops it while T stands.
     }
+  };
+  try {
+    CopyRecords(session, table, newName);
+    database.RenameTable(session, table, oldName);
+  } catch (...) {
+    // T stands as it was.
+    if (!database.TableExists(table)) RecoverRestructure(session, table);
+    dropNew();
     throw;
   }
-  database.RenameTable(session, table, oldName);
   try {
     database.RenameTable(session, newName, table);
   } catch (...) {
@@ -151,7 +156,14 @@ void RebuildTable(TDVXLocalSession& session, const std::string& table, const TDV
     }
     throw;
   }
-  database.DeleteTable(session, oldName);
+  // T is the new table now. The old one is tried twice: left over, it is
+  // dropped by the next recovery, but until then it would hold the old
+  // data under its temporary name.
+  try {
+    database.DeleteTable(session, oldName);
+  } catch (const EDVXException&) {
+    database.DeleteTable(session, oldName);
+  }
 }
 
 }  // namespace dvx
