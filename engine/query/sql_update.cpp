@@ -14,6 +14,7 @@
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_operation.h"
+#include "engine/tables/table_read_scope.h"
 #include "engine/values/variant.h"
 
 namespace dvx {
@@ -79,12 +80,17 @@ void TDVXSQLTableChange::ChangeRecords(int32_t lockCode, int32_t unlockCode,
   TDVXOperationScope statement(session);
   statement.Touch(writer.Table());
   int32_t changed = 0;
-  for (const TDVXRecordID& id : ids) {
-    writer.SetPosition(false, false, id);
-    // A record another session deleted since the scan is passed over.
-    if (writer.GetRecord(grmCurrent) != grrDone) continue;
-    change(writer);
-    ++changed;
+  {
+    // One read bracket for the whole walk: the reads of the records nest
+    // in it instead of each taking the table's lock of its own.
+    TDVXTableReadScope reading(writer.Table(), writer.SessionID());
+    for (const TDVXRecordID& id : ids) {
+      writer.SetPosition(false, false, id);
+      // A record another session deleted since the scan is passed over.
+      if (writer.GetRecord(grmCurrent) != grrDone) continue;
+      change(writer);
+      ++changed;
+    }
   }
   statement.Complete();
   lock.Release();
