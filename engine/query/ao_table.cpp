@@ -21,17 +21,21 @@ TDVXAOTable::TDVXAOTable(TDVXLocalSession& session, const std::string& tableName
                          bool inMemory)
     : tableName_(tableName), alias_(alias) {
   cursor_ = std::make_unique<TDVXLocalCursor>(session, tableName);
-  // A table missing because a program died in the middle of rebuilding it
-  // is finished (or put back) first.
-  if (!session.Database().TableExists(tableName)) RecoverTableRebuild(session, tableName);
+  auto missing = [&] {
+    if (inMemory) return EDVXException(kErrMemoryTableMissing, "Table '%s' does not exist", {tableName});
+    return EDVXException(kErrTableOpen, "Cannot open table %s, InMemory = %d", {tableName, inMemory ? 1 : 0});
+  };
   try {
     cursor_->Open();
   } catch (const EDVXException&) {
     // A table that is not there gets the statement's own message; any
     // other failure to open keeps its cause.
     if (session.Database().TableExists(tableName)) throw;
-    if (inMemory) throw EDVXException(kErrMemoryTableMissing, "Table '%s' does not exist", {tableName});
-    throw EDVXException(kErrTableOpen, "Cannot open table %s, InMemory = %d", {tableName, inMemory ? 1 : 0});
+    // Missing because a program died in the middle of rebuilding it: the
+    // rebuild is finished (or undone) and the table opened again.
+    RecoverTableRebuild(session, tableName);
+    if (!session.Database().TableExists(tableName)) throw missing();
+    cursor_->Open();
   }
   const TDVXFieldDefs& defs = cursor_->Fields();
   for (int i = 0; i < defs.Count(); ++i) {
