@@ -138,5 +138,23 @@ TEST_F(DdlStatements, ForeignKeysActAndAlterTableManagesConstraints) {
   EXPECT_FALSE(db_->TableExists("$OKind"));
 }
 
+// What a program killed between the steps of a rebuild leaves is finished
+// or undone by the next statement that reaches the table.
+TEST_F(DdlStatements, AnUnfinishedRebuildIsFinishedOrUndone) {
+  Run("CREATE TABLE w (a INTEGER); INSERT INTO w VALUES (1); INSERT INTO w VALUES (2)");
+  // Killed after the old table moved aside: the complete copy becomes w.
+  Run("CREATE TABLE [$Nw] (a INTEGER, b INTEGER); INSERT INTO [$Nw] VALUES (1, 10); INSERT INTO [$Nw] VALUES (2, 20)");
+  db_->RenameTable(*session_, "w", "$Ow");
+  EXPECT_THAT(Rows("SELECT a, b FROM w ORDER BY a"), ::testing::ElementsAre("1\t10", "2\t20"));
+  EXPECT_FALSE(db_->TableExists("$Ow"));
+  EXPECT_FALSE(db_->TableExists("$Nw"));
+  // Killed while copying: the old table stands, the partial copy goes
+  // before the next change of the table.
+  Run("CREATE TABLE [$Nw] (a INTEGER); INSERT INTO [$Nw] VALUES (7)");
+  Run("ALTER TABLE w ADD (c INTEGER)");
+  EXPECT_THAT(Rows("SELECT * FROM w ORDER BY a"), ::testing::ElementsAre("1\t10\tNULL", "2\t20\tNULL"));
+  EXPECT_FALSE(db_->TableExists("$Nw"));
+}
+
 }  // namespace
 }  // namespace dvx::test
