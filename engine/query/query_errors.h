@@ -229,7 +229,7 @@ constexpr int32_t kErrDropIndexPoint = 30280;       // kMsgQueryTokenExpected, "
 constexpr int32_t kErrDropIndexAfterPoint = 30281;  // kMsgUnexpectedEnd
 constexpr int32_t kErrDropIndexPassword = 30282;    // kMsgQuotedPassword
 // Our own codes.
+constexpr int32_t kErrRebuildForeignKey = 31126;   // "Foreign key '%s' of table '%s' needs field '%s'"
 constexpr int32_t kErrOptionRange = 31125;          // "%s must lie in %d to %d, but %d found at line %d, column %d"
-constexpr int32_t kErrAlterForeignKeys = 31126;     // "Table '%s' takes part in foreign keys: ..."
 
 }  // namespace dvx

@@ -1,9 +1,12 @@
 #include "engine/query/sql_restructure.h"
 
 #include <algorithm>
+#include <exception>
+#include <vector>
 
 #include "engine/components/table_internal.h"
 #include "engine/core/exception.h"
+#include "engine/core/locale.h"
 #include "engine/query/dml_support.h"
 #include "engine/query/query_errors.h"
 #include "engine/schema/constraint_defs.h"
@@ -81,6 +84,49 @@ void CopyRecords(TDVXLocalSession& session, const std::string& from, const std::
   copy.Complete();
 }
 
+// A foreign key that involves the table being rebuilt, with the table
+// that holds it.
+struct TDetachedKey {
+  std::string table;
+  TDVXConstraintDefForeignKey definition;
+};
+
+std::vector<TDetachedKey> ForeignKeysInvolving(TDVXLocalSession& session, const std::string& table) {
+  std::vector<TDetachedKey> keys;
+  auto take = [&keys](const std::string& owner, const TDVXConstraintDefForeignKey& fk) {
+    TDetachedKey key{owner, {}};
+    key.definition.Assign(fk);
+    // Resolved again against the tables as they are when it is put back.
+    key.definition.Table().id = 0;
+    key.definition.Key() = {};
+    for (TDVXNamedRef& column : key.definition.Columns()) column.id = -1;
+    keys.push_back(std::move(key));
+  };
+  TDVXLocalCursor probe(session, table);
+  probe.Open();
+  const TDVXConstraintDefs& defs = probe.Table().ConstraintManager().ConstraintDefs();
+  for (int i = 0; i < defs.Count(); ++i) {
+    const TDVXConstraintDef& c = *defs.Items(i);
+    if (c.ConstraintType() == ctForeignKey) {
+      take(table, static_cast<const TDVXConstraintDefForeignKey&>(c));
+    } else if (c.ConstraintType() == ctForeignKeyAction) {
+      // The action of another table's key: that key points here.
+      const auto& action = static_cast<const TDVXConstraintDefForeignKeyAction&>(c);
+      if (SameName(action.Table().name, table)) continue;
+      TDVXLocalCursor other(session, action.Table().name);
+      other.Open();
+      const TDVXConstraintDefs& theirs = other.Table().ConstraintManager().ConstraintDefs();
+      const int at = theirs.FindByName(action.Key().name);
+      if (at >= 0 && theirs.Items(at)->ConstraintType() == ctForeignKey)
+        take(action.Table().name, static_cast<const TDVXConstraintDefForeignKey&>(*theirs.Items(at)));
+    }
+  }
+  return keys;
+}
+
+void Rebuild(TDVXLocalSession& session, const std::string& table, const TDVXFieldDefs& fields,
+             const TDVXIndexDefs& indexes, const TDVXConstraintDefs& constraints);
+
 }  // namespace
 
 void ReadTableDefinitions(TDVXLocalSession& session, const std::string& table, TDVXFieldDefs& fields,
@@ -94,9 +140,7 @@ void ReadTableDefinitions(TDVXLocalSession& session, const std::string& table, T
   const TDVXConstraintDefs& own = data.ConstraintManager().ConstraintDefs();
   for (int i = 0; i < own.Count(); ++i) {
     const TDVXConstraintDef& c = *own.Items(i);
-    if (c.ConstraintType() == ctForeignKey || c.ConstraintType() == ctForeignKeyAction)
-      throw EDVXException(kErrAlterForeignKeys,
-                          "Table '%s' takes part in foreign keys; drop them before changing its columns", {table});
+    // Foreign keys are taken off and put back by the rebuild itself.
     if (c.ConstraintType() == ctNotNull) {
       constraints.AddNotNull()->SetFieldName(static_cast<const TDVXConstraintDefNotNull&>(c).FieldName());
     } else if (c.ConstraintType() == ctCheck) {
@@ -118,6 +162,56 @@ void RecoverTableRebuild(TDVXLocalSession& session, const std::string& table) {
 void RebuildTable(TDVXLocalSession& session, const std::string& table, const TDVXFieldDefs& fields,
                   const TDVXIndexDefs& indexes, const TDVXConstraintDefs& constraints) {
   RecoverTableRebuild(session, table);
+  // The new table is made without foreign keys: the table's own keys and
+  // those of other tables pointing at it come off first and go back on
+  // afterwards (onto the old table again when the rebuild fails), each
+  // checking the records it covers. A key that cannot go back fails the
+  // statement after the rebuild.
+  const std::vector<TDetachedKey> keys = ForeignKeysInvolving(session, table);
+  // A key that could not go back would be lost with the old table: the
+  // new definitions must keep what each key needs.
+  for (const TDetachedKey& key : keys) {
+    if (SameName(key.table, table)) {
+      for (const TDVXNamedRef& column : key.definition.Columns())
+        if (fields.FindByName(column.name) < 0)
+          throw EDVXException(kErrRebuildForeignKey, "Foreign key '%s' of table '%s' needs field '%s'",
+                              {key.definition.ObjectName(), key.table, column.name});
+    }
+    if (SameName(key.definition.Table().name, table)) {
+      const TDVXIndexDef* primary = indexes.FindPrimary();
+      if (!primary || primary->Columns().size() != key.definition.Columns().size())
+        throw EDVXException(kErrRebuildForeignKey, "Foreign key '%s' of table '%s' needs the primary key of table '%s'",
+                            {key.definition.ObjectName(), key.table, table});
+    }
+  }
+  size_t detached = 0;
+  auto reattach = [&](bool report) {
+    std::exception_ptr first;
+    for (size_t i = 0; i < detached; ++i) {
+      try {
+        TDVXLocalCursor(session, keys[i].table, true).AddForeignKey(keys[i].definition);
+      } catch (const EDVXException&) {
+        if (!first) first = std::current_exception();
+      }
+    }
+    detached = 0;
+    if (first && report) std::rethrow_exception(first);
+  };
+  try {
+    for (; detached < keys.size(); ++detached)
+      TDVXLocalCursor(session, keys[detached].table, true).DeleteConstraint(keys[detached].definition.ObjectName());
+    Rebuild(session, table, fields, indexes, constraints);
+  } catch (...) {
+    reattach(false);
+    throw;
+  }
+  reattach(true);
+}
+
+namespace {
+
+void Rebuild(TDVXLocalSession& session, const std::string& table, const TDVXFieldDefs& fields,
+             const TDVXIndexDefs& indexes, const TDVXConstraintDefs& constraints) {
   TDVXDatabaseData& database = session.Database();
   const std::string newName = RestructureNewName(table);
   const std::string oldName = RestructureOldName(table);
@@ -165,5 +259,7 @@ void RebuildTable(TDVXLocalSession& session, const std::string& table, const TDV
     database.DeleteTable(session, oldName);
   }
 }
+
+}  // namespace
 
 }  // namespace dvx

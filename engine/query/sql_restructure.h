@@ -13,8 +13,10 @@
 //
 // A failure before step 4 drops "$N" + T and leaves T as it was; so the
 // table is always the old one or the new one with every record.
-// Definitions of a table that takes part in foreign keys are not rebuilt
-// (31126): the keys would have to be taken off and checked again.
+// Foreign keys of the table and of tables pointing at it are taken off
+// before step 2 and put back after step 4 (onto the old table when the
+// rebuild fails), each checking the records it covers; a program killed
+// between the two keeps the records but not those keys.
 #include <string>
 
 namespace dvx {
@@ -25,7 +27,8 @@ class TDVXIndexDefs;
 class TDVXLocalSession;
 
 // The definitions of an existing table as a rebuild starts from them:
-// fields, indexes (without pages) and its not-null and range constraints.
+// fields, indexes (without pages) and its not-null and range constraints
+// (foreign keys stay with the table and come back after the rebuild).
 void ReadTableDefinitions(TDVXLocalSession& session, const std::string& table, TDVXFieldDefs& fields,
                           TDVXIndexDefs& indexes, TDVXConstraintDefs& constraints);
 
