@@ -73,6 +73,12 @@ void StoreFieldValue(TDVXLocalCursor& cursor, int fieldNo, const TDVXVariant* va
   SetNull(!written, fieldNo, record);
 }
 
+std::vector<TDVXVariant> RecordValues(TDVXLocalCursor& cursor) {
+  std::vector<TDVXVariant> values(static_cast<size_t>(cursor.Fields().Count()));
+  for (size_t i = 0; i < values.size(); ++i) cursor.GetFieldValue(static_cast<int>(i), values[i]);
+  return values;
+}
+
 void RaiseIfFailed(const TDVXCursorResult& result) {
   if (result.ok()) return;
   throw EDVXException(result.nativeCode != 0 ? result.nativeCode : result.code, result.message);

@@ -14,6 +14,7 @@
 
 #include "engine/storage/record_id.h"
 #include "engine/tables/cursor_result.h"
+#include "engine/values/variant.h"
 
 namespace dvx {
 
@@ -29,6 +30,10 @@ class TDVXVariant;
 // any other value is converted to the field's type (conversion errors pass
 // on).
 void StoreFieldValue(TDVXLocalCursor& cursor, int fieldNo, const TDVXVariant* value);
+
+// The fields of the cursor's record in table order, as the record events
+// receive them.
+std::vector<TDVXVariant> RecordValues(TDVXLocalCursor& cursor);
 
 // Raises the failure a cursor operation reported, under its native code.
 void RaiseIfFailed(const TDVXCursorResult& result);

@@ -153,9 +153,17 @@ void TDVXSQLInsert::InsertValues(TDVXLocalCursor& cursor) {
     }
     StoreFieldValue(cursor, targets[i], value);
   }
-  RaiseIfFailed(cursor.InsertRecord());
+  Post(cursor);
   statement.Complete();
   rowsAffected_ = 1;
+}
+
+void TDVXSQLInsert::Post(TDVXLocalCursor& cursor) {
+  if (context_.events && context_.events->beforeInsert)
+    context_.events->beforeInsert(cursor.TableName(), RecordValues(cursor));
+  RaiseIfFailed(cursor.InsertRecord());
+  if (context_.events && context_.events->afterInsert)
+    context_.events->afterInsert(cursor.TableName(), RecordValues(cursor));
 }
 
 void TDVXSQLInsert::InsertRows(TDVXLocalCursor& cursor) {
@@ -185,6 +193,10 @@ void TDVXSQLInsert::InsertRows(TDVXLocalCursor& cursor) {
   for (const TDVXRow& row : rows->Rows()) {
     ++number;
     cursor.NewRecord();
+    auto before = [&] {
+      if (context_.events && context_.events->beforeInsert)
+        context_.events->beforeInsert(cursor.TableName(), RecordValues(cursor));
+    };
     for (size_t i = 0; i < targets.size(); ++i) {
       if (targets[i] < 0) continue;
       try {
@@ -196,7 +208,10 @@ void TDVXSQLInsert::InsertRows(TDVXLocalCursor& cursor) {
                "\r\n";
       }
     }
+    before();
     const TDVXCursorResult result = cursor.InsertRecord();
+    if (result.ok() && context_.events && context_.events->afterInsert)
+      context_.events->afterInsert(cursor.TableName(), RecordValues(cursor));
     if (!result.ok()) {
       // Nothing of a failed statement is kept, so copying stops here.
       log += Formatted("Error copying table. Record #%d was not imported due to error: %s", {number, result.message}) +

@@ -35,6 +35,8 @@ class TDVXSQLInsert : public TDVXSQLCommand {
  private:
   void InsertValues(TDVXLocalCursor& cursor);
   void InsertRows(TDVXLocalCursor& cursor);
+  // Inserts the cursor's record, with the record events around it.
+  void Post(TDVXLocalCursor& cursor);
 
   bool inMemory_ = false;
   std::string tableName_;

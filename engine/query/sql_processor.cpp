@@ -34,6 +34,7 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
   context.environment.params = &params_;
   context.services = &services_;
   context.requestLive = settings_.requestLive;
+  context.events = settings_.events;
   TToken token;
   lexer.GetCurrentToken(token);
   if (token.kind == tkOpen || TDVXLexer::IsKeyword(token, kwSelect)) {

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "engine/query/query_services.h"
+#include "engine/query/sql_record_events.h"
 #include "engine/values/sql_param.h"
 
 namespace dvx {
@@ -37,6 +38,9 @@ struct TDVXSQLSettings {
   std::string sessionName;
   bool inMemory = false;
   bool requestLive = false;
+  // Told of each record a data-changing statement changes; null: nobody
+  // listens. Not owned.
+  const TDVXSQLRecordEvents* events = nullptr;
 };
 
 class TDVXSQLProcessor {

@@ -187,8 +187,14 @@ void TDVXSQLUpdate::Execute(bool /*open*/, bool& readOnly, bool /*requestLive*/)
           if (!v) throw EDVXException(kErrValueIsNull, "Value is Null");
           computed.push_back(*v);
         }
+        const TDVXSQLRecordEvents* events = context_.events;
+        const bool told = events && (events->beforeUpdate || events->afterUpdate);
+        std::vector<TDVXVariant> old;
+        if (told) old = RecordValues(cursor);
         for (size_t i = 0; i < fields.size(); ++i) StoreFieldValue(cursor, fields[i], &computed[i]);
+        if (told && events->beforeUpdate) events->beforeUpdate(cursor.TableName(), old, RecordValues(cursor));
         RaiseIfFailed(cursor.UpdateRecord());
+        if (told && events->afterUpdate) events->afterUpdate(cursor.TableName(), old, RecordValues(cursor));
       });
 }
 
@@ -209,7 +215,14 @@ void TDVXSQLDelete::Execute(bool /*open*/, bool& readOnly, bool /*requestLive*/)
   readOnly = true;
   ChangeRecords(
       kErrDeleteLock, kErrDeleteUnlock, [](TDVXLocalCursor&) {},
-      [](TDVXLocalCursor& cursor) { RaiseIfFailed(cursor.DeleteRecord()); });
+      [this](TDVXLocalCursor& cursor) {
+        const TDVXSQLRecordEvents* events = context_.events;
+        std::vector<TDVXVariant> values;
+        if (events && (events->beforeDelete || events->afterDelete)) values = RecordValues(cursor);
+        if (events && events->beforeDelete) events->beforeDelete(cursor.TableName(), values);
+        RaiseIfFailed(cursor.DeleteRecord());
+        if (events && events->afterDelete) events->afterDelete(cursor.TableName(), values);
+      });
 }
 
 }  // namespace dvx

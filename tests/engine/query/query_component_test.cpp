@@ -192,5 +192,42 @@ TEST_F(QueryComponent, ExecSQLChangesRecordsAndCountsThem) {
   EXPECT_EQ(Column(read, "Text").size(), 6u);
 }
 
+TEST_F(QueryComponent, SqlChangesRaiseTheRecordEventsWithTheQueryAsDataset) {
+  std::vector<std::string> told;
+  auto note = [&](const char* what) {
+    return [&told, what](TDVXDatabase&, TComponent& dataset, const std::string& table,
+                         const std::vector<TDVXVariant>& values, bool&) {
+      told.push_back(std::string(what) + " " + table + " " + values.at(0).GetAsString() +
+                     (dynamic_cast<TDVXQuery*>(&dataset) ? " query" : " other"));
+    };
+  };
+  database_->BeforeInsertRecord = note("before insert");
+  database_->AfterInsertRecord = note("after insert");
+  database_->BeforeDeleteRecord = note("before delete");
+  database_->AfterDeleteRecord = note("after delete");
+  int updates = 0;
+  database_->BeforeUpdateRecord = [&](TDVXDatabase&, TComponent&, const std::string&,
+                                      const std::vector<TDVXVariant>& oldValues,
+                                      const std::vector<TDVXVariant>& newValues, bool& abort) {
+    // The old and the new text of the record; the second record refused.
+    told.push_back("update " + oldValues.at(3).GetAsString() + " -> " + newValues.at(3).GetAsString());
+    abort = ++updates == 2;
+  };
+  TDVXQuery& insert = MakeQuery("INSERT INTO Baum VALUES (9, 0, 9, 'Neun')");
+  insert.ExecSQL();
+  TDVXQuery& remove = MakeQuery("DELETE FROM Baum WHERE Baum_ID = 9");
+  remove.ExecSQL();
+  EXPECT_THAT(told, ElementsAre("before insert Baum 9 query", "after insert Baum 9 query", "before delete Baum 9 query",
+                                "after delete Baum 9 query"));
+  told.clear();
+  // A refusal by the event fails the statement, and nothing of it stays.
+  TDVXQuery& update = MakeQuery("UPDATE Baum SET Text = 'x' WHERE Parent = 1");
+  EXPECT_THAT([&] { update.ExecSQL(); }, ThrowsEngineText(HasSubstr("Update record is blocked by database event")));
+  EXPECT_EQ(told.size(), 2u);
+  TDVXQuery& read = MakeQuery("SELECT Text FROM Baum WHERE Parent = 1 ORDER BY Baum_ID");
+  read.Open();
+  EXPECT_THAT(Column(read, "Text"), ElementsAre("Zahnen", "Ohrenschmerz"));
+}
+
 }  // namespace
 }  // namespace dvx::test
