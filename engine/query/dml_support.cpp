@@ -10,6 +10,7 @@
 #include "engine/sql/expression.h"
 #include "engine/tables/local_blob_stream.h"
 #include "engine/tables/local_cursor.h"
+#include "engine/tables/table_read_scope.h"
 #include "engine/values/field_types.h"
 #include "engine/values/value_slot.h"
 #include "engine/values/variant.h"
@@ -93,6 +94,8 @@ std::vector<TDVXRecordID> MatchingRecords(TDVXAOTable& table, std::unique_ptr<TD
       throw EDVXException(kErrConditionNotApplicable, "Search condition is not applicable");
     }
   }
+  // One read bracket for the whole walk, as for a scan.
+  TDVXTableReadScope reading(table.Cursor().Table(), table.Cursor().SessionID());
   table.Open();
   table.Rewind();
   std::vector<TDVXRecordID> ids;
