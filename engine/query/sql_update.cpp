@@ -72,8 +72,8 @@ void TDVXSQLTableChange::ChangeRecords(int32_t lockCode, int32_t unlockCode,
   const bool inMemory = reference.inMemory;
   TDVXLocalSession& session = context_.sessions->SessionFor(reference.databaseName, inMemory);
   TDVXAOTable table(session, reference.tableName, reference.alias, inMemory);
-  TDVXLocalCursor writer(session, reference.tableName);
-  writer.Open();
+  // The operator's cursor walks the records first, then changes them.
+  TDVXLocalCursor& writer = table.Cursor();
   prepare(writer);
   TDVXStatementTableLock lock(writer, lockCode, unlockCode);
   const std::vector<TDVXRecordID> ids = MatchingRecords(table, std::move(s.where));
