@@ -273,12 +273,10 @@ void TDVXDDLTableManipulation::ParseColumn(TSQLFieldDef& column) {
       column.maximumValue.Set(TDVXVariant(bftSignedInt64));
       lexer_.GetNextToken(t_);
     } else if (TDVXLexer::IsKeyword(t_, kwBlobblocksize)) {
-      const TToken at = t_;
       const int64_t v = ParseInteger();
       if (v < 1 || v > std::numeric_limits<int32_t>::max())
         throw EDVXException(kErrOptionRange, "%s must lie in %d to %d, but %s found at line %d, column %d",
                             {"BLOBBLOCKSIZE", 1, std::numeric_limits<int32_t>::max(), t_.text, t_.line, t_.column});
-      (void)at;
       column.blobBlockSize.Set(static_cast<int32_t>(v));
       following();
     } else if (TDVXLexer::IsKeyword(t_, kwBlobcompressionmode)) {
