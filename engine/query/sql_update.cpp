@@ -14,7 +14,6 @@
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_operation.h"
-#include "engine/tables/table_read_scope.h"
 #include "engine/values/variant.h"
 
 namespace dvx {
@@ -80,17 +79,15 @@ void TDVXSQLTableChange::ChangeRecords(int32_t lockCode, int32_t unlockCode,
   TDVXOperationScope statement(session);
   statement.Touch(writer.Table());
   int32_t changed = 0;
-  {
-    // One read bracket for the whole walk: the reads of the records nest
-    // in it instead of each taking the table's lock of its own.
-    TDVXTableReadScope reading(writer.Table(), writer.SessionID());
-    for (const TDVXRecordID& id : ids) {
-      writer.SetPosition(false, false, id);
-      // A record another session deleted since the scan is passed over.
-      if (writer.GetRecord(grmCurrent) != grrDone) continue;
-      change(writer);
-      ++changed;
-    }
+  // Each change takes the table's locks for itself: a read bracket held
+  // over the whole walk would keep another program's change waiting on
+  // this one while this one waits on it.
+  for (const TDVXRecordID& id : ids) {
+    writer.SetPosition(false, false, id);
+    // A record another session deleted since the scan is passed over.
+    if (writer.GetRecord(grmCurrent) != grrDone) continue;
+    change(writer);
+    ++changed;
   }
   statement.Complete();
   lock.Release();
