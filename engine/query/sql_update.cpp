@@ -14,6 +14,7 @@
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_operation.h"
+#include "engine/tables/table_read_scope.h"
 #include "engine/values/variant.h"
 
 namespace dvx {
@@ -79,15 +80,21 @@ void TDVXSQLTableChange::ChangeRecords(int32_t lockCode, int32_t unlockCode,
   TDVXOperationScope statement(session);
   statement.Touch(writer.Table());
   int32_t changed = 0;
-  // Each change takes the table's locks for itself: a read bracket held
-  // over the whole walk would keep another program's change waiting on
-  // this one while this one waits on it.
-  for (const TDVXRecordID& id : ids) {
-    writer.SetPosition(false, false, id);
-    // A record another session deleted since the scan is passed over.
-    if (writer.GetRecord(grmCurrent) != grrDone) continue;
-    change(writer);
-    ++changed;
+  {
+    // One read bracket for the whole walk: the reads of the records nest
+    // in it instead of each taking the table's lock S of its own. Holding
+    // S makes no one wait on this statement who could make it wait in
+    // turn: the intent lock IRW it holds already (the statement's, or
+    // its transaction's from the Touch above) keeps every other writer
+    // of the table out until it ends.
+    TDVXTableReadScope reading(writer.Table(), writer.SessionID());
+    for (const TDVXRecordID& id : ids) {
+      writer.SetPosition(false, false, id);
+      // A record another session deleted since the scan is passed over.
+      if (writer.GetRecord(grmCurrent) != grrDone) continue;
+      change(writer);
+      ++changed;
+    }
   }
   statement.Complete();
   lock.Release();
