@@ -5,6 +5,7 @@
 #include "engine/sql/scan_condition.h"
 #include "engine/tables/index.h"
 #include "engine/query/query_errors.h"
+#include "engine/query/sql_restructure.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/tables/cursor_row_source.h"
 #include "engine/tables/local_cursor.h"
@@ -20,14 +21,21 @@ TDVXAOTable::TDVXAOTable(TDVXLocalSession& session, const std::string& tableName
                          bool inMemory)
     : tableName_(tableName), alias_(alias) {
   cursor_ = std::make_unique<TDVXLocalCursor>(session, tableName);
+  auto missing = [&] {
+    if (inMemory) return EDVXException(kErrMemoryTableMissing, "Table '%s' does not exist", {tableName});
+    return EDVXException(kErrTableOpen, "Cannot open table %s, InMemory = %d", {tableName, inMemory ? 1 : 0});
+  };
   try {
     cursor_->Open();
   } catch (const EDVXException&) {
     // A table that is not there gets the statement's own message; any
     // other failure to open keeps its cause.
     if (session.Database().TableExists(tableName)) throw;
-    if (inMemory) throw EDVXException(kErrMemoryTableMissing, "Table '%s' does not exist", {tableName});
-    throw EDVXException(kErrTableOpen, "Cannot open table %s, InMemory = %d", {tableName, inMemory ? 1 : 0});
+    // Missing because a program died in the middle of rebuilding it: the
+    // rebuild is finished (or undone) and the table opened again.
+    RecoverTableRebuild(session, tableName);
+    if (!session.Database().TableExists(tableName)) throw missing();
+    cursor_->Open();
   }
   const TDVXFieldDefs& defs = cursor_->Fields();
   for (int i = 0; i < defs.Count(); ++i) {

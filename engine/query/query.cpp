@@ -7,7 +7,9 @@
 #include "engine/components/database.h"
 #include "engine/components/table.h"
 #include "engine/components/table_errors.h"
+#include "engine/components/dataset_errors.h"
 #include "engine/components/dataset_messages.h"
+#include "engine/components/object_names.h"
 #include "engine/components/session.h"
 #include "engine/components/session_list.h"
 #include "engine/core/exception.h"
@@ -113,8 +115,41 @@ void TDVXQuery::CompileStatement(TDVXLocalSession& session) {
   settings.sessionName = SessionName();
   settings.inMemory = InMemory();
   settings.requestLive = requestLive_;
+  settings.events = &events_;
   processor_ = std::make_unique<TDVXLocalSQLProcessor>(*sessions_, settings);
   processor_->SetSQL(Utf8ToAnsi(text));
+}
+
+void TDVXQuery::WireRecordEvents(TDVXDatabase* database) {
+  events_ = TDVXSQLRecordEvents();
+  if (!database) return;
+  // Only events assigned now are wired: the statement compiles again at
+  // every run, and records are read for the events only when one listens.
+  auto record = [this, database](TDVXDatabase::TRecordEvent TDVXDatabase::*event, int32_t code, const char* message) {
+    return [this, database, event, code, message](const std::string& table, const std::vector<TDVXVariant>& values) {
+      bool abort = false;
+      (database->*event)(*database, *this, HostName(table), values, abort);
+      if (abort && code) throw EDVXException(code, message);
+    };
+  };
+  auto update = [this, database](TDVXDatabase::TUpdateRecordEvent TDVXDatabase::*event, int32_t code,
+                                 const char* message) {
+    return [this, database, event, code, message](const std::string& table, const std::vector<TDVXVariant>& oldValues,
+                                                  const std::vector<TDVXVariant>& newValues) {
+      bool abort = false;
+      (database->*event)(*database, *this, HostName(table), oldValues, newValues, abort);
+      if (abort && code) throw EDVXException(code, message);
+    };
+  };
+  if (database->BeforeInsertRecord)
+    events_.beforeInsert = record(&TDVXDatabase::BeforeInsertRecord, kErrInsertBlocked, kMsgInsertBlocked);
+  if (database->AfterInsertRecord) events_.afterInsert = record(&TDVXDatabase::AfterInsertRecord, 0, "");
+  if (database->BeforeDeleteRecord)
+    events_.beforeDelete = record(&TDVXDatabase::BeforeDeleteRecord, kErrDeleteBlocked, kMsgDeleteBlocked);
+  if (database->AfterDeleteRecord) events_.afterDelete = record(&TDVXDatabase::AfterDeleteRecord, 0, "");
+  if (database->BeforeUpdateRecord)
+    events_.beforeUpdate = update(&TDVXDatabase::BeforeUpdateRecord, kErrUpdateBlocked, kMsgUpdateBlocked);
+  if (database->AfterUpdateRecord) events_.afterUpdate = update(&TDVXDatabase::AfterUpdateRecord, 0, "");
 }
 
 void TDVXQuery::ReleaseStatement() {
@@ -173,6 +208,7 @@ std::unique_ptr<TDVXLocalCursor> TDVXQuery::Execute(TDVXDatabase& database, bool
   TDVXLocalSession* session = database.Handle();
   if (!session) Fail(kMsgNoSQLStatement);
   CompileStatement(*session);
+  WireRecordEvents(&database);
   rememberRowsAffected_ = !withResult;
   std::unique_ptr<TDVXLocalCursor> cursor;
   try {

@@ -20,10 +20,12 @@
 
 #include "engine/components/dvx_dataset.h"
 #include "engine/query/query_params.h"
+#include "engine/query/sql_record_events.h"
 
 namespace dvx {
 
 class TDataSource;
+class TDVXDatabase;
 class TDVXLocalSQLProcessor;
 class TDVXLocalQuerySessions;
 class TDVXQueryDataLink;
@@ -77,6 +79,9 @@ class TDVXQuery : public TDVXDataSet {
   void WithDatabase(const std::function<void(TDVXDatabase&)>& work);
   void CompileStatement(TDVXLocalSession& session);
   void ReleaseStatement();
+  // The database component's record events, for the records the statement
+  // changes: they receive this query as their dataset.
+  void WireRecordEvents(TDVXDatabase* database);
   // Runs the statement on `database`; with a result set its cursor.
   std::unique_ptr<TDVXLocalCursor> Execute(TDVXDatabase& database, bool withResult);
   void PassParams();
@@ -88,6 +93,7 @@ class TDVXQuery : public TDVXDataSet {
   std::unique_ptr<TDVXQueryDataLink> dataLink_;
   std::unique_ptr<TDVXLocalQuerySessions> sessions_;
   std::unique_ptr<TDVXLocalSQLProcessor> processor_;
+  TDVXSQLRecordEvents events_;
   int64_t rowsAffected_ = -1;
   // The last open made the query read-only because its result was; the
   // close gives the query back its own setting.

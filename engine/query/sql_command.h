@@ -12,6 +12,7 @@
 
 #include "engine/sql/expr_services.h"
 #include "engine/sql/lexer.h"
+#include "engine/query/sql_record_events.h"
 
 namespace dvx {
 
@@ -27,6 +28,8 @@ struct TDVXSQLContext {
   // Null: the installed services.
   TDVXExprServices* services = nullptr;
   bool requestLive = false;
+  // Told of each record the statement changes; null: nobody listens.
+  const TDVXSQLRecordEvents* events = nullptr;
 };
 
 class TDVXSQLCommand {

@@ -5,6 +5,11 @@
 #include "engine/query/ao.h"
 #include "engine/query/query_errors.h"
 #include "engine/query/sql_command.h"
+#include "engine/query/sql_ddl_index.h"
+#include "engine/query/sql_ddl_table.h"
+#include "engine/query/sql_insert.h"
+#include "engine/query/sql_transaction.h"
+#include "engine/query/sql_update.h"
 #include "engine/query/sql_union.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/sql_errors.h"
@@ -29,6 +34,7 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
   context.environment.params = &params_;
   context.services = &services_;
   context.requestLive = settings_.requestLive;
+  context.events = settings_.events;
   TToken token;
   lexer.GetCurrentToken(token);
   if (token.kind == tkOpen || TDVXLexer::IsKeyword(token, kwSelect)) {
@@ -53,26 +59,50 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
     if (optional) return;
     throw EDVXException(typeCode, kMsgObjectTypeExpected, {next.text, next.line, next.column});
   };
+  std::unique_ptr<TDVXSQLCommand> command;
   switch (token.keyword) {
-    case kwInsert:
-    case kwUpdate:
-    case kwDelete:
-    case kwStart:
-    case kwCommit:
-    case kwRollback: break;
-    case kwCreate: objectWord(kErrEndAfterCreate, kErrObjectTypeCreate, {kwTable, kwUnique, kwIndex}, false); break;
-    case kwDrop: objectWord(kErrEndAfterDrop, kErrObjectTypeDrop, {kwTable, kwIndex}, false); break;
-    case kwAlter: objectWord(kErrEndAfterAlter, kErrObjectTypeAlter, {kwTable}, false); break;
+    case kwInsert: command = std::make_unique<TDVXSQLInsert>(lexer, context); break;
+    case kwUpdate: command = std::make_unique<TDVXSQLUpdate>(lexer, context); break;
+    case kwDelete: command = std::make_unique<TDVXSQLDelete>(lexer, context); break;
+    case kwStart: command = std::make_unique<TDVXStartTransaction>(lexer, context); break;
+    case kwCommit: command = std::make_unique<TDVXCommit>(lexer, context); break;
+    case kwRollback: command = std::make_unique<TDVXRollback>(lexer, context); break;
+    case kwCreate: {
+      objectWord(kErrEndAfterCreate, kErrObjectTypeCreate, {kwTable, kwUnique, kwIndex}, false);
+      TToken next;
+      lexer.PeekNextToken(next);
+      if (TDVXLexer::IsKeyword(next, kwTable))
+        command = std::make_unique<TDVXDDLCreateTable>(lexer, context);
+      else
+        command = std::make_unique<TDVXDDLCreateIndex>(lexer, context);
+      break;
+    }
+    case kwDrop: {
+      objectWord(kErrEndAfterDrop, kErrObjectTypeDrop, {kwTable, kwIndex}, false);
+      TToken next;
+      lexer.PeekNextToken(next);
+      if (TDVXLexer::IsKeyword(next, kwTable))
+        command = std::make_unique<TDVXDDLDropTable>(lexer, context);
+      else
+        command = std::make_unique<TDVXDDLDropIndex>(lexer, context);
+      break;
+    }
+    case kwAlter:
+      objectWord(kErrEndAfterAlter, kErrObjectTypeAlter, {kwTable}, false);
+      command = std::make_unique<TDVXDDLAlterTable>(lexer, context);
+      break;
     case kwRename: {
       TToken next;
       if (!lexer.PeekNextToken(next))
         throw EDVXException(kErrEndAfterRename, kMsgUnexpectedEnd, {lexer.EndLine(), lexer.EndColumn()});
       objectWord(kErrEndAfterRename, kErrEndAfterRename, {kwTable}, true);
+      command = std::make_unique<TDVXDDLRenameTable>(lexer, context);
       break;
     }
     default: throw EDVXException(kErrStatementKeyword, kMsgSQLTokenExpected, {token.text, token.line, token.column});
   }
-  throw EDVXException(kErrStatementNotSupported, "Statement '%s' is not supported yet", {AnsiUpperCase(statement)});
+  command->Parse();
+  return command;
 }
 
 TDVXLocalCursor* TDVXLocalSQLProcessor::Execute(bool open) {

@@ -6,8 +6,8 @@
 // For each statement: the command of the previous one is freed (a command
 // whose rows are the run's result so far is kept), the first token picks
 // the command ("SELECT" or "(": a query; INSERT, UPDATE, DELETE, START,
-// COMMIT, ROLLBACK, CREATE, DROP, ALTER, RENAME are recognised and refused
-// as not supported yet), the command parses itself and runs, its rows
+// COMMIT, ROLLBACK: the data-changing and transaction statements; CREATE,
+// DROP, ALTER, RENAME: the definition statements), the command parses itself and runs, its rows
 // affected are added to the run's total, and when it has rows its cursor
 // becomes the run's result, standing on its first row (at its end when
 // it has none). An error of a
@@ -22,6 +22,7 @@
 #include <string>
 
 #include "engine/query/query_services.h"
+#include "engine/query/sql_record_events.h"
 #include "engine/values/sql_param.h"
 
 namespace dvx {
@@ -37,6 +38,9 @@ struct TDVXSQLSettings {
   std::string sessionName;
   bool inMemory = false;
   bool requestLive = false;
+  // Told of each record a data-changing statement changes; null: nobody
+  // listens. Not owned.
+  const TDVXSQLRecordEvents* events = nullptr;
 };
 
 class TDVXSQLProcessor {

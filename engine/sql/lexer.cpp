@@ -1,5 +1,6 @@
 #include "engine/sql/lexer.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "engine/core/exception.h"
@@ -331,6 +332,24 @@ bool TDVXLexer::PeekNextToken(TToken& token) const {
 bool TDVXLexer::SetPosition(int index, TToken& token) {
   index_ = index < 0 ? 0 : (index > TokenCount() ? TokenCount() : index);
   return GetCurrentToken(token);
+}
+
+void TDVXLexer::ReplaceTokens(int from, int count, std::vector<TToken> tokens) {
+  from = std::clamp(from, 0, TokenCount());
+  count = std::clamp(count, 0, TokenCount() - from);
+  tokens_.erase(tokens_.begin() + from, tokens_.begin() + from + count);
+  tokens_.insert(tokens_.begin() + from, std::make_move_iterator(tokens.begin()), std::make_move_iterator(tokens.end()));
+  index_ = std::min(index_, TokenCount());
+}
+
+TToken TDVXLexer::MakeKeywordToken(std::string_view upperCaseWord, const TToken& at) {
+  TToken token;
+  token.text = std::string(upperCaseWord);
+  token.keyword = FindKeyword(upperCaseWord);
+  token.kind = token.keyword == kwNone ? tkWord : tkKeyword;
+  token.line = at.line;
+  token.column = at.column;
+  return token;
 }
 
 bool TDVXLexer::IsKeyword(const TToken& token, TSQLKeyword keyword) {

@@ -50,6 +50,12 @@ class TDVXLexer {
   // token there.
   bool SetPosition(int index, TToken& token);
   int TokenCount() const { return static_cast<int>(tokens_.size()); }
+  // Replaces `count` tokens of the current statement from `from` on by
+  // `tokens` (statements that read as a query once rewritten); the current
+  // index is left where it was, clamped to the new token count.
+  void ReplaceTokens(int from, int count, std::vector<TToken> tokens);
+  // A keyword token of the text (upper case), placed where `at` stands.
+  static TToken MakeKeywordToken(std::string_view upperCaseWord, const TToken& at);
 
   // True when the token is a keyword and, unless kwNone is asked, that one.
   static bool IsKeyword(const TToken& token, TSQLKeyword keyword = kwNone);

@@ -67,11 +67,25 @@ TEST_F(DvxSqlTest, ReachesTheInMemoryDatabase) {
   EXPECT_EQ(run.out, "(2 rows affected)\nCode\n10\n20\n(2 rows)\n");
 }
 
-TEST_F(DvxSqlTest, StatementsNotRunYetAreRefused) {
-  dvxtest::TRun run = Sql("DELETE FROM Remedies");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "dvx: Statement 'DELETE' is not supported yet - Native error: 31100\n");
+TEST_F(DvxSqlTest, DataChangesReachTheFileWithTheirRowCounts) {
+  dvxtest::TRun run = Sql(
+      "INSERT INTO Remedies (Code, Name) VALUES (60, 'Hepar'); UPDATE Remedies SET Name = 'x' WHERE Code >= 40; "
+      "DELETE FROM Remedies WHERE Code < 30");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out, "(1 row affected)\n(3 rows affected)\n(2 rows affected)\n");
+  dvxtest::TRun read = Sql("SELECT Code, Name FROM Remedies ORDER BY Code");
+  EXPECT_EQ(read.out, "Code\tName\n30\tCalendula\n40\tx\n50\tx\n60\tx\n(4 rows)\n");
   EXPECT_EQ(RunDvx("sql").status, 2);
+}
+
+TEST_F(DvxSqlTest, AFailedStatementInATransactionLeavesItToTheRollback) {
+  dvxtest::TRun run = Sql(
+      "START TRANSACTION; DELETE FROM Remedies WHERE Code = 10; INSERT INTO Remedies (Code) VALUES ('kein')");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.substr(0, 20), "(0 rows affected)\n(1") << run.out;
+  // The process ended with the transaction open: nothing of it was committed.
+  dvxtest::TRun read = Sql("SELECT COUNT(*) AS n FROM Remedies");
+  EXPECT_EQ(read.out, "n\n5\n(1 row)\n");
 }
 
 }  // namespace

@@ -151,5 +151,83 @@ TEST_F(QueryComponent, MessagesAndRowCounts) {
               ThrowsTableError(HasSubstr("Execute SQL script is blocked by database event")));
 }
 
+TEST_F(QueryComponent, ExecSQLChangesRecordsAndCountsThem) {
+  TDVXQuery& insert = MakeQuery("INSERT INTO Baum (Baum_ID, Parent, Pos, Text) VALUES (:id, 0, 3, :text)");
+  ASSERT_EQ(insert.Params().Count(), 2);
+  for (int id = 6; id <= 8; ++id) {
+    insert.ParamByName("id").SetAsInteger(id);
+    insert.ParamByName("text").SetAsString("Neu " + std::to_string(id));
+    insert.ExecSQL();
+    EXPECT_EQ(insert.RowsAffected(), 1);
+  }
+  // A second record with the key of the first: the error, and nothing inserted.
+  insert.ParamByName("id").SetAsInteger(6);
+  EXPECT_THROW(insert.ExecSQL(), EDVXException);
+
+  TDVXQuery& update = MakeQuery("UPDATE Baum SET Text = Text || '!' WHERE Baum_ID >= :von");
+  update.ParamByName("von").SetAsInteger(5);
+  update.ExecSQL();
+  EXPECT_EQ(update.RowsAffected(), 4);
+
+  TDVXQuery& remove = MakeQuery("DELETE FROM Baum WHERE Parent = 1");
+  remove.ExecSQL();
+  EXPECT_EQ(remove.RowsAffected(), 2);
+
+  TDVXQuery& read = MakeQuery("SELECT Text FROM Baum ORDER BY Baum_ID");
+  read.Open();
+  EXPECT_THAT(Column(read, "Text"), ElementsAre("Kopf", "Bauch", "Blähungen!", "Neu 6!", "Neu 7!", "Neu 8!"));
+  read.Close();
+
+  // The transaction statements act on the database component's session.
+  TDVXQuery& start = MakeQuery("START TRANSACTION");
+  start.ExecSQL();
+  EXPECT_TRUE(database_->InTransaction());
+  TDVXQuery& wipe = MakeQuery("DELETE FROM Baum");
+  wipe.ExecSQL();
+  EXPECT_EQ(wipe.RowsAffected(), 6);
+  TDVXQuery& rollback = MakeQuery("ROLLBACK");
+  rollback.ExecSQL();
+  EXPECT_FALSE(database_->InTransaction());
+  read.Open();
+  EXPECT_EQ(Column(read, "Text").size(), 6u);
+}
+
+TEST_F(QueryComponent, SqlChangesRaiseTheRecordEventsWithTheQueryAsDataset) {
+  std::vector<std::string> told;
+  auto note = [&](const char* what) {
+    return [&told, what](TDVXDatabase&, TComponent& dataset, const std::string& table,
+                         const std::vector<TDVXVariant>& values, bool&) {
+      told.push_back(std::string(what) + " " + table + " " + values.at(0).GetAsString() +
+                     (dynamic_cast<TDVXQuery*>(&dataset) ? " query" : " other"));
+    };
+  };
+  database_->BeforeInsertRecord = note("before insert");
+  database_->AfterInsertRecord = note("after insert");
+  database_->BeforeDeleteRecord = note("before delete");
+  database_->AfterDeleteRecord = note("after delete");
+  int updates = 0;
+  database_->BeforeUpdateRecord = [&](TDVXDatabase&, TComponent&, const std::string&,
+                                      const std::vector<TDVXVariant>& oldValues,
+                                      const std::vector<TDVXVariant>& newValues, bool& abort) {
+    // The old and the new text of the record; the second record refused.
+    told.push_back("update " + oldValues.at(3).GetAsString() + " -> " + newValues.at(3).GetAsString());
+    abort = ++updates == 2;
+  };
+  TDVXQuery& insert = MakeQuery("INSERT INTO Baum VALUES (9, 0, 9, 'Neun')");
+  insert.ExecSQL();
+  TDVXQuery& remove = MakeQuery("DELETE FROM Baum WHERE Baum_ID = 9");
+  remove.ExecSQL();
+  EXPECT_THAT(told, ElementsAre("before insert Baum 9 query", "after insert Baum 9 query", "before delete Baum 9 query",
+                                "after delete Baum 9 query"));
+  told.clear();
+  // A refusal by the event fails the statement, and nothing of it stays.
+  TDVXQuery& update = MakeQuery("UPDATE Baum SET Text = 'x' WHERE Parent = 1");
+  EXPECT_THAT([&] { update.ExecSQL(); }, ThrowsEngineText(HasSubstr("Update record is blocked by database event")));
+  EXPECT_EQ(told.size(), 2u);
+  TDVXQuery& read = MakeQuery("SELECT Text FROM Baum WHERE Parent = 1 ORDER BY Baum_ID");
+  read.Open();
+  EXPECT_THAT(Column(read, "Text"), ElementsAre("Zahnen", "Ohrenschmerz"));
+}
+
 }  // namespace
 }  // namespace dvx::test

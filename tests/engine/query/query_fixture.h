@@ -15,6 +15,7 @@
 
 #include "engine/core/exception.h"
 #include "engine/core/platform/memory_file.h"
+#include "engine/query/query_errors.h"
 #include "engine/query/query_sessions.h"
 #include "engine/query/sql_processor.h"
 #include "engine/schema/constraint_defs.h"

@@ -15,6 +15,9 @@
 //   error CODE [TEXT]                        then the SQL text, which must
 //                                            raise that native code (and a
 //                                            message holding TEXT)
+//   statement COUNT                          then the SQL text, which must
+//                                            run without rows, COUNT rows
+//                                            affected in all
 //
 // Lines starting with "#" are comments.
 #include <gmock/gmock.h>
@@ -155,6 +158,19 @@ class SelectScript : public TQueryFixture, public ::testing::WithParamInterface<
         std::string message;
         EXPECT_EQ(ErrorOf(sql, &message), code) << sql << message;
         if (!text.empty()) EXPECT_THAT(message, ::testing::HasSubstr(text)) << sql;
+        ++checks;
+      } else if (directive == "statement") {
+        int64_t count = -1;
+        words >> count;
+        std::string sql;
+        for (const std::string& line : body) sql += line + "\n";
+        try {
+          TQueryResult result = Run(sql);
+          EXPECT_FALSE(result.hasCursor) << sql;
+          EXPECT_EQ(result.rowsAffected, count) << sql;
+        } catch (const EDVXException& e) {
+          ADD_FAILURE() << sql << "raised " << e.what();
+        }
         ++checks;
       } else {
         ADD_FAILURE() << "unknown directive " << directive;
