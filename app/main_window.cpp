@@ -34,6 +34,7 @@ constexpr int kAdvicePanel = 1;
 constexpr int kDatePanel = 2;
 
 // The tables the handlers position, and the name fields they search.
+constexpr const char* kTree = "tblTree";
 constexpr const char* kChildTexts = "tbKIndKM";
 constexpr const char* kChildTextKey = "Bez";
 constexpr const char* kRemedies = "TblAML";
@@ -187,6 +188,7 @@ void TfrmMain::ConnectDataHandlers() {
                     data_->TableComponent(kRemedies).FieldByName(EngineName(kRemedyKey)).Size());
   // Moving "KindKM" by its list, navigator or search line shows that
   // remedy's text again in place of a notice.
+  connect(tree_.TreeView1, &QTreeWidget::currentItemChanged, this, &TfrmMain::TreeView1Change);
   data_->DataSource("dsKindKM").OnDataChange = [this](dvx::TDataSource&, dvx::TField* field) {
     if (field == nullptr && !positioningChildText_) ShowChildRemedyText();
   };
@@ -211,7 +213,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-  // The indication tree is built here once its database is there.
+  TreeNodeIds_ = BuildIndicationTree(*tree_.TreeView1, *data_);
+  // Selecting the root shows its text.
+  if (tree_.TreeView1->topLevelItemCount() > 0) tree_.TreeView1->setCurrentItem(tree_.TreeView1->topLevelItem(0));
   // Each view is narrowed once, 15 pixels on either side, in this order.
   for (TRichTextView* view : {tree_.DbReBaum, children_.Finder.reKindKM, children_.DbReKindSuN,
                               basics_.DbReGrundl, emergency_.DbReNotfInd, atoz_.DbReIndAZ})
@@ -388,6 +392,15 @@ void TfrmMain::ShowMateriaMedicaOrigin() {
   materiaMedica_.DbReMMGesBild->setVisible(false);
   materiaMedica_.DbReMMIndik->setVisible(false);
   materiaMedica_.PaMMGlobNew->setVisible(false);
+}
+
+// --- Indication tree ---------------------------------------------------------
+
+void TfrmMain::TreeView1Change() {
+  QTreeWidgetItem* node = tree_.TreeView1->currentItem();
+  if (node == nullptr) return;
+  // An entry deleted meanwhile is not found; "Baum" then stays where it was.
+  data_->TableComponent(kTree).SeekKey(static_cast<int64_t>(TreeNodeId(*node)));
 }
 
 // --- Children's tab ----------------------------------------------------------

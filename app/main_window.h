@@ -14,6 +14,7 @@
 #include "app/data_module.h"
 #include "app/children_remedies.h"
 #include "app/emergency_remedies.h"
+#include "app/indication_tree.h"
 #include "app/main_menu.h"
 #include "app/main_tabs.h"
 #include "app/main_toolbar.h"
@@ -50,6 +51,8 @@ class TfrmMain : public QMainWindow {
   int ToolbarMode() const { return toolbarMode_; }
   const EmergencyRemedyTable& EmergencyRemedies() const { return emergencyRemedies_; }
   const ChildScoreTable& ChildScores() const { return childScores_; }
+  // The Baum_IDs of the indication tree's nodes, in the order they were added.
+  const TTreeNodeIds& TreeNodeIds() const { return TreeNodeIds_; }
   TDataModule& Data() { return *data_; }
 
   // The active page's visible text, as the text commands address it; the
@@ -87,6 +90,8 @@ class TfrmMain : public QMainWindow {
 
   // The user picked a tab.
   void PageControl1Change();
+  // The tree's selected node changed: "Baum" goes to its entry.
+  void TreeView1Change();
 
   // 1 formatted text, 2 remedy origin page, 3 no text, 4 text for reading;
   // any other value changes nothing.
@@ -195,6 +200,7 @@ class TfrmMain : public QMainWindow {
   TPreviewRunner previewRunner_;
   TMessagePresenter messagePresenter_;
 
+  TTreeNodeIds TreeNodeIds_;
   EmergencyRemedyTable emergencyRemedies_;
   ChildScoreTable childScores_;
   bool positioningChildText_ = false;  // the finder itself moves "KindKM"
