@@ -17,6 +17,7 @@
 #include "app/emergency_explanation.h"
 #include "app/impressum_dialog.h"
 #include "app/key_search.h"
+#include "app/level_editor.h"
 #include "app/result_cell.h"
 #include "app/engine_names.h"
 #include "app/rich_text_view.h"
@@ -164,6 +165,11 @@ void TfrmMain::ConnectHandlers() {
   connect(SbHaupt_, &TStatusPanels::Resized, this, &TfrmMain::FormResize);
   connect(Timer1_, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
 
+  levelEditor_ = new TLevelEditor(tree_.Editor, tree_.TreeView1, tree_.DbReBaum, tree_.PaBtBaumNeu,
+                                  tree_.PaBtBaumDel, *data_, this);
+  connect(levelEditor_, &TLevelEditor::PendingChanged, this, &TfrmMain::LockToTreeEditor);
+  connect(levelEditor_, &TLevelEditor::RestartRequested, this, &TfrmMain::close);
+
   connect(children_.PaPtKindNaviKonst, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviKonstClick);
   connect(children_.PaPtKindNaviIndik, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviIndikClick);
   connect(emergency_.PaBtNotfNaviMod, &QPushButton::clicked, this, &TfrmMain::PaBtNotfNaviModClick);
@@ -276,9 +282,11 @@ void TfrmMain::SetPageDirectly(QWidget* page) {
 
 void TfrmMain::SbPrgEndClick() { close(); }
 
+// The tree's text is for reading only: no formatting commands.
 void TfrmMain::SbSuchBaumClick() {
   SetPageDirectly(tree_.TsBaum);
-  SetToolbarMode(1);
+  levelEditor_->CloseEditor();
+  SetToolbarMode(4);
 }
 
 void TfrmMain::SbSuchAbidZClick() {
@@ -334,7 +342,9 @@ void TfrmMain::MuImpressClick() {
 void TfrmMain::PageControl1Change() {
   QWidget* page = PageControl1_->currentWidget();
   if (page == tree_.TsBaum) {
-    SetToolbarMode(1);
+    // Picking the tab brings its text back in front of the level editor.
+    levelEditor_->CloseEditor();
+    SetToolbarMode(4);
     SetPanel(kAdvicePanel, QString());
     SetPanel(kTitlePanel, QStringLiteral("Indikationen als Baumstruktur"));
     SetMarkerColor(tb_.lbFarbschalter, marker::kTreeText);
@@ -398,9 +408,27 @@ void TfrmMain::ShowMateriaMedicaOrigin() {
 
 void TfrmMain::TreeView1Change() {
   QTreeWidgetItem* node = tree_.TreeView1->currentItem();
-  if (node == nullptr) return;
+  // Moving "Baum" would post a new entry the level editor holds open.
+  if (node == nullptr || levelEditor_->PendingLevel() != 0) return;
   // An entry deleted meanwhile is not found; "Baum" then stays where it was.
   data_->TableComponent(kTree).SeekKey(static_cast<int64_t>(TreeNodeId(*node)));
+}
+
+void TfrmMain::LockToTreeEditor(bool locked) {
+  for (int i = 0; i < PageControl1_->count(); ++i)
+    if (PageControl1_->widget(i) != tree_.TsBaum) PageControl1_->setTabEnabled(i, !locked);
+  for (QWidget* command : {tb_.SbSuchBaum, tb_.SbSuchAbidZ, tb_.SbSuchSymKind, tb_.SbSuchIndKind,
+                           tb_.SbSuchIndNotf, tb_.SbSuchModNotf, tb_.SbSuchMM})
+    command->setEnabled(!locked);
+  menu_.MuInhalt->setEnabled(!locked);
+  menu_.MuSuche->setEnabled(!locked);
+  // Storing the text would post the half-filled entry.
+  if (locked) {
+    saveEnabledBeforeLock_ = tb_.TBMMGBSave->isEnabled();
+    tb_.TBMMGBSave->setEnabled(false);
+  } else {
+    tb_.TBMMGBSave->setEnabled(saveEnabledBeforeLock_);
+  }
 }
 
 // --- Children's tab ----------------------------------------------------------

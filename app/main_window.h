@@ -23,6 +23,7 @@
 namespace fendra {
 
 class TfrmImpressum;
+class TLevelEditor;
 class TRichTextView;
 
 // The text the tool bar's commands address: the active page's visible
@@ -54,6 +55,7 @@ class TfrmMain : public QMainWindow {
   // The Baum_IDs of the indication tree's nodes, in the order they were added.
   const TTreeNodeIds& TreeNodeIds() const { return TreeNodeIds_; }
   TDataModule& Data() { return *data_; }
+  TLevelEditor& LevelEditor() const { return *levelEditor_; }
 
   // The active page's visible text, as the text commands address it; the
   // heading is read from the current record only when asked for.
@@ -146,6 +148,9 @@ class TfrmMain : public QMainWindow {
   void FormCreate();
   void FormShow();
   void SetPageDirectly(QWidget* page);
+  // While a new tree entry is open, only the tree tab's editor may act: the
+  // other pages, the commands leading to them and storing are disabled.
+  void LockToTreeEditor(bool locked);
   void SetPanel(int panel, const QString& text);
   void NotYetAvailable(const QString& command);
   void ConnectTextCommands();
@@ -201,6 +206,8 @@ class TfrmMain : public QMainWindow {
   TMessagePresenter messagePresenter_;
 
   TTreeNodeIds TreeNodeIds_;
+  TLevelEditor* levelEditor_ = nullptr;
+  bool saveEnabledBeforeLock_ = true;
   EmergencyRemedyTable emergencyRemedies_;
   ChildScoreTable childScores_;
   bool positioningChildText_ = false;  // the finder itself moves "KindKM"
