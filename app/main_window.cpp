@@ -195,6 +195,7 @@ void TfrmMain::ConnectDataHandlers() {
   // Moving "KindKM" by its list, navigator or search line shows that
   // remedy's text again in place of a notice.
   connect(tree_.TreeView1, &QTreeWidget::currentItemChanged, this, &TfrmMain::TreeView1Change);
+  ConnectIndicationLists();
   data_->DataSource("dsKindKM").OnDataChange = [this](dvx::TDataSource&, dvx::TField* field) {
     if (field == nullptr && !positioningChildText_) ShowChildRemedyText();
   };

@@ -94,6 +94,10 @@ class TfrmMain : public QMainWindow {
   void PageControl1Change();
   // The tree's selected node changed: "Baum" goes to its entry.
   void TreeView1Change();
+  // The search lines of the A-Z and emergency lists: the list goes to the
+  // first name at or after the text on its table's active index.
+  void EdIndAZNaviSuchChange();
+  void EdNotfIndSucheChange();
 
   // 1 formatted text, 2 remedy origin page, 3 no text, 4 text for reading;
   // any other value changes nothing.
@@ -151,6 +155,8 @@ class TfrmMain : public QMainWindow {
   // While a new tree entry is open, only the tree tab's editor may act: the
   // other pages, the commands leading to them and storing are disabled.
   void LockToTreeEditor(bool locked);
+  // The indication lists' search lines, hints and grid columns.
+  void ConnectIndicationLists();
   void SetPanel(int panel, const QString& text);
   void NotYetAvailable(const QString& command);
   void ConnectTextCommands();
