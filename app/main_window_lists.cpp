@@ -84,10 +84,13 @@ void TfrmMain::ConnectIndicationLists() {
 
   // The A-Z grid lists every field of "IndList"; the name takes the room,
   // the text and the one-character field keep narrow columns.
-  auto* atozGrid = findChild<TDBGrid*>(QStringLiteral("GrIndAZ"));
-  atozGrid->horizontalHeader()->setStretchLastSection(false);
-  atozGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-  if (atozGrid->model()->columnCount() > 0) atozGrid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  QHeaderView* columns = findChild<TDBGrid*>(QStringLiteral("GrIndAZ"))->horizontalHeader();
+  columns->setStretchLastSection(false);
+  columns->setMinimumSectionSize(12);
+  for (int column = 0; column < columns->count(); ++column) {
+    columns->setSectionResizeMode(column, column == 0 ? QHeaderView::Stretch : QHeaderView::Fixed);
+    if (column > 0) columns->resizeSection(column, column == 1 ? 72 : 12);
+  }
 }
 
 void TfrmMain::EdIndAZNaviSuchChange() {

@@ -424,5 +424,36 @@ TEST_F(MovedRootTest, NewFirstLevelEntriesHangUnderTheEntryWhoseEbeneIsZero) {
   EXPECT_EQ(Rows().at(IdNamed("Erste Hilfe")).Ls, "01");
 }
 
+// A set whose "Baum" has no entry with Ebene 0.
+class NoRootTest : public LevelEditorTest {
+ protected:
+  void SetUp() override {
+    folder_ = CopyOfBuiltDatabases();
+    {
+      TDataModule data(folder_);
+      data.Activate();
+      dvx::TDVXTable& baum = data.TableComponent("tblTree");
+      ASSERT_TRUE(baum.SeekKey(int64_t{1}));
+      baum.Edit();
+      baum.FieldByName("Ebene").SetAsInteger(99999);
+      baum.Post();
+    }
+    Start();
+  }
+};
+
+TEST_F(NoRootTest, ANewFirstLevelEntryIsRefusedWithAMessageAndNothingIsOpened) {
+  const TRows before = Rows();
+  Click("PaBtBaumNeu");
+  Click("BiBaumNeuEb1New");
+  ASSERT_EQ(warnings_.size(), 1);
+  EXPECT_TRUE(warnings_[0].contains("keinen Stamm")) << warnings_[0].toStdString();
+  EXPECT_EQ(Editor().PendingLevel(), 0);
+  EXPECT_EQ(Baum().State(), dvx::dsBrowse);
+  EXPECT_TRUE(Enabled("BiBaumNeuEb1New"));
+  EXPECT_FALSE(Enabled("BiBaumNeuEb1Store"));
+  EXPECT_EQ(Rows(), before);
+}
+
 }  // namespace
 }  // namespace fendra::testing
