@@ -258,6 +258,23 @@ TEST_F(LevelEditorTest, ANodeClickWhileANewEntryIsOpenPostsNothingAndStoreWrites
   EXPECT_FALSE(Enabled("DbEdBaumNeuEb1Eing")) << "typing there would rename the stored entry";
 }
 
+TEST_F(LevelEditorTest, StoreAfterTheNewRecordWasDroppedElsewhereWritesNothing) {
+  const TRows before = Rows();
+  Click("PaBtBaumNeu");
+  Click("BiBaumNeuEb1New");
+  Type("DbEdBaumNeuEb1Eing", "Verloren");
+  // Something else ends the insert and moves "Baum" to an existing entry.
+  Baum().Cancel();
+  ASSERT_TRUE(Baum().SeekKey(int64_t{5}));
+  Click("BiBaumNeuEb1Store");
+  EXPECT_TRUE(questions_.isEmpty());
+  EXPECT_EQ(Rows(), before) << "the current entry took neither the name, Ebene nor Ls";
+  EXPECT_EQ(Editor().PendingLevel(), 0);
+  EXPECT_FALSE(Enabled("BiBaumNeuEb1Store"));
+  EXPECT_TRUE(Enabled("BiBaumNeuEb1New"));
+  EXPECT_TRUE(Tree()->isEnabled());
+}
+
 TEST_F(LevelEditorTest, AnEmptyNameKeepsTheNewEntryOpenWithStoreAndCancel) {
   const TRows before = Rows();
   Click("PaBtBaumNeu");
