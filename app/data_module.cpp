@@ -9,6 +9,7 @@
 #include "engine/components/data_source.h"
 #include "engine/components/database.h"
 #include "engine/components/table.h"
+#include "engine/query/query.h"
 
 namespace fendra {
 
@@ -87,6 +88,7 @@ std::array<std::string_view, N> NamesOf(const std::array<Design, N>& designs, Ke
 TDataModule::TDataModule(std::filesystem::path directory) : directory_(std::move(directory)) {
   for (size_t i = 0; i < kDatabaseCount; ++i) MakeDatabase(i);
   for (size_t i = 0; i < kTableCount; ++i) MakeTable(i);
+  for (size_t i = 0; i < kQueryCount; ++i) MakeQuery(i);
 }
 
 TDataModule::~TDataModule() = default;
@@ -140,6 +142,28 @@ void TDataModule::MakeTable(size_t index) {
   dvx::TDVXTable* component = table.get();
   components_.Register(design.Component, [component] { component->Open(); });
   tables_[index] = std::move(table);
+}
+
+void TDataModule::MakeQuery(size_t index) {
+  const TQueryDesign& design = kQueries[index];
+  auto query = std::make_unique<dvx::TDVXQuery>();
+  query->SetName(std::string(design.Component));
+  query->SetSessionName(kSessionName);
+  query->SetDatabaseName(std::string(design.DatabaseName));
+  query->SetReadOnly(true);
+  query->SetSQLText(std::string(design.SQL));
+  dvx::TDVXQueryParam& zuid = query->ParamNamed("zuid");
+  zuid.SetDataType(dvx::ftInteger);
+  zuid.SetParamType(dvx::ptUnknown);
+  zuid.SetAsInteger(design.Zuid);
+  dvx::TDVXQuery* component = query.get();
+  components_.Register(design.Component, [component] { component->Open(); });
+  queries_[index] = std::move(query);
+}
+
+dvx::TDVXQuery& TDataModule::QueryComponent(std::string_view component) const {
+  static const auto names = NamesOf(kQueries, &TQueryDesign::Component);
+  return *queries_[IndexOfComponent(names, component, "query component")];
 }
 
 dvx::TDVXDatabase& TDataModule::DatabaseComponent(std::string_view component) const {

@@ -9,10 +9,10 @@
 // files are looked up in the module's directory, by default the process's
 // current directory. The module makes the eight database components, the
 // eight table components and the seven data sources from them when it is
-// built, and registers their activations: a database connects, a table
-// opens (connecting its database first when that has not come yet). The
-// four queries are registered with no activation until the query component
-// exists, so they take no part in start-up.
+// built, and registers their activations: a database connects, a table or
+// query opens (connecting its database first when that has not come yet).
+// The four read-only tree queries open with their design-time parameter
+// value; the indication tree reopens them with others.
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -23,6 +23,7 @@
 namespace dvx {
 class TDataSource;
 class TDVXDatabase;
+class TDVXQuery;
 class TDVXTable;
 }  // namespace dvx
 
@@ -86,6 +87,7 @@ class TDataModule {
   dvx::TDVXDatabase& DatabaseComponent(std::string_view component) const;
   dvx::TDVXTable& TableComponent(std::string_view component) const;
   dvx::TDataSource& DataSource(std::string_view dataSource) const;
+  dvx::TDVXQuery& QueryComponent(std::string_view component) const;
 
   // How each component activates, run in declaration order by Activate().
   TDataComponents& Components() { return components_; }
@@ -97,13 +99,15 @@ class TDataModule {
  private:
   void MakeDatabase(size_t index);
   void MakeTable(size_t index);
+  void MakeQuery(size_t index);
 
   std::filesystem::path directory_;
-  // Freed in reverse: the data sources leave their tables, the tables close,
-  // then the databases disconnect.
+  // Freed in reverse: the queries close, the data sources leave their
+  // tables, the tables close, then the databases disconnect.
   std::array<std::unique_ptr<dvx::TDVXDatabase>, kDatabaseCount> databases_;
   std::array<std::unique_ptr<dvx::TDVXTable>, kTableCount> tables_;
   std::array<std::unique_ptr<dvx::TDataSource>, kTableCount> sources_;  // null: no data source
+  std::array<std::unique_ptr<dvx::TDVXQuery>, kQueryCount> queries_;
   TDataComponents components_;
 };
 

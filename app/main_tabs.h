@@ -20,6 +20,7 @@
 #include "app/children_remedies.h"
 #include "app/emergency_remedies.h"
 #include "app/entry_form.h"
+#include "app/level_editor_form.h"
 #include "app/rich_text_view.h"
 #include "app/ui_widgets.h"
 
@@ -30,6 +31,7 @@ struct TTreeTab {
   QTreeWidget* TreeView1 = nullptr;
   QFrame* PaBaumLageNeu = nullptr;
   TRichTextView* DbReBaum = nullptr;
+  TLevelEditorForm Editor;  // on PaBaumLageNeu
   QPushButton* PaBtBaumNeu = nullptr;
   QPushButton* PaBtBaumDel = nullptr;
 };

@@ -18,6 +18,7 @@
 #include "app/entry_editor.h"
 #include "app/impressum_dialog.h"
 #include "app/key_search.h"
+#include "app/level_editor.h"
 #include "app/result_cell.h"
 #include "app/engine_names.h"
 #include "app/rich_text_view.h"
@@ -35,6 +36,7 @@ constexpr int kAdvicePanel = 1;
 constexpr int kDatePanel = 2;
 
 // The tables the handlers position, and the name fields they search.
+constexpr const char* kTree = "tblTree";
 constexpr const char* kChildTexts = "tbKIndKM";
 constexpr const char* kChildTextKey = "Bez";
 constexpr const char* kRemedies = "TblAML";
@@ -162,6 +164,11 @@ void TfrmMain::ConnectHandlers() {
   connect(SbHaupt_, &TStatusPanels::Resized, this, &TfrmMain::FormResize);
   connect(Timer1_, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
 
+  levelEditor_ = new TLevelEditor(tree_.Editor, tree_.TreeView1, tree_.DbReBaum, tree_.PaBtBaumNeu,
+                                  tree_.PaBtBaumDel, *data_, this);
+  connect(levelEditor_, &TLevelEditor::PendingChanged, this, &TfrmMain::LockToTreeEditor);
+  connect(levelEditor_, &TLevelEditor::RestartRequested, this, &TfrmMain::close);
+
   connect(children_.PaPtKindNaviKonst, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviKonstClick);
   connect(children_.PaPtKindNaviIndik, &QPushButton::clicked, this, &TfrmMain::PaPtKindNaviIndikClick);
   connect(emergency_.PaBtNotfNaviMod, &QPushButton::clicked, this, &TfrmMain::PaBtNotfNaviModClick);
@@ -187,6 +194,8 @@ void TfrmMain::ConnectDataHandlers() {
   ConnectEntryCommands();
   // Moving "KindKM" by its list, navigator or search line shows that
   // remedy's text again in place of a notice.
+  connect(tree_.TreeView1, &QTreeWidget::currentItemChanged, this, &TfrmMain::TreeView1Change);
+  ConnectIndicationLists();
   data_->DataSource("dsKindKM").OnDataChange = [this](dvx::TDataSource&, dvx::TField* field) {
     if (field == nullptr && !positioningChildText_) ShowChildRemedyText();
   };
@@ -211,7 +220,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-  // The indication tree is built here once its database is there.
+  TreeNodeIds_ = BuildIndicationTree(*tree_.TreeView1, *data_);
+  // Selecting the root shows its text.
+  if (tree_.TreeView1->topLevelItemCount() > 0) tree_.TreeView1->setCurrentItem(tree_.TreeView1->topLevelItem(0));
   // Each view is narrowed once, 15 pixels on either side, in this order.
   for (TRichTextView* view : {tree_.DbReBaum, children_.Finder.reKindKM, children_.DbReKindSuN,
                               basics_.DbReGrundl, emergency_.DbReNotfInd, atoz_.DbReIndAZ})
@@ -272,9 +283,11 @@ void TfrmMain::SetPageDirectly(QWidget* page) {
 
 void TfrmMain::SbPrgEndClick() { close(); }
 
+// The tree's text is for reading only: no formatting commands.
 void TfrmMain::SbSuchBaumClick() {
   SetPageDirectly(tree_.TsBaum);
-  SetToolbarMode(1);
+  levelEditor_->CloseEditor();
+  SetToolbarMode(4);
 }
 
 void TfrmMain::SbSuchAbidZClick() {
@@ -330,7 +343,9 @@ void TfrmMain::MuImpressClick() {
 void TfrmMain::PageControl1Change() {
   QWidget* page = PageControl1_->currentWidget();
   if (page == tree_.TsBaum) {
-    SetToolbarMode(1);
+    // Picking the tab brings its text back in front of the level editor.
+    levelEditor_->CloseEditor();
+    SetToolbarMode(4);
     SetPanel(kAdvicePanel, QString());
     SetPanel(kTitlePanel, QStringLiteral("Indikationen als Baumstruktur"));
     SetMarkerColor(tb_.lbFarbschalter, marker::kTreeText);
@@ -389,6 +404,33 @@ void TfrmMain::ShowMateriaMedicaOrigin() {
   materiaMedica_.DbReMMGesBild->setVisible(false);
   materiaMedica_.DbReMMIndik->setVisible(false);
   materiaMedica_.PaMMGlobNew->setVisible(false);
+}
+
+// --- Indication tree ---------------------------------------------------------
+
+void TfrmMain::TreeView1Change() {
+  QTreeWidgetItem* node = tree_.TreeView1->currentItem();
+  // Moving "Baum" would post a new entry the level editor holds open.
+  if (node == nullptr || levelEditor_->PendingLevel() != 0) return;
+  // An entry deleted meanwhile is not found; "Baum" then stays where it was.
+  data_->TableComponent(kTree).SeekKey(static_cast<int64_t>(TreeNodeId(*node)));
+}
+
+void TfrmMain::LockToTreeEditor(bool locked) {
+  for (int i = 0; i < PageControl1_->count(); ++i)
+    if (PageControl1_->widget(i) != tree_.TsBaum) PageControl1_->setTabEnabled(i, !locked);
+  for (QWidget* command : {tb_.SbSuchBaum, tb_.SbSuchAbidZ, tb_.SbSuchSymKind, tb_.SbSuchIndKind,
+                           tb_.SbSuchIndNotf, tb_.SbSuchModNotf, tb_.SbSuchMM})
+    command->setEnabled(!locked);
+  menu_.MuInhalt->setEnabled(!locked);
+  menu_.MuSuche->setEnabled(!locked);
+  // Storing the text would post the half-filled entry.
+  if (locked) {
+    saveEnabledBeforeLock_ = tb_.TBMMGBSave->isEnabled();
+    tb_.TBMMGBSave->setEnabled(false);
+  } else {
+    tb_.TBMMGBSave->setEnabled(saveEnabledBeforeLock_);
+  }
 }
 
 // --- Children's tab ----------------------------------------------------------

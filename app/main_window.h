@@ -14,6 +14,7 @@
 #include "app/data_module.h"
 #include "app/children_remedies.h"
 #include "app/emergency_remedies.h"
+#include "app/indication_tree.h"
 #include "app/main_menu.h"
 #include "app/main_tabs.h"
 #include "app/main_toolbar.h"
@@ -22,6 +23,7 @@
 namespace fendra {
 
 class TfrmImpressum;
+class TLevelEditor;
 class TRichTextView;
 class TEntryEditor;
 
@@ -51,7 +53,10 @@ class TfrmMain : public QMainWindow {
   int ToolbarMode() const { return toolbarMode_; }
   const EmergencyRemedyTable& EmergencyRemedies() const { return emergencyRemedies_; }
   const ChildScoreTable& ChildScores() const { return childScores_; }
+  // The Baum_IDs of the indication tree's nodes, in the order they were added.
+  const TTreeNodeIds& TreeNodeIds() const { return TreeNodeIds_; }
   TDataModule& Data() { return *data_; }
+  TLevelEditor& LevelEditor() const { return *levelEditor_; }
 
   // The active page's visible text, as the text commands address it; the
   // heading is read from the current record only when asked for.
@@ -90,6 +95,12 @@ class TfrmMain : public QMainWindow {
 
   // The user picked a tab.
   void PageControl1Change();
+  // The tree's selected node changed: "Baum" goes to its entry.
+  void TreeView1Change();
+  // The search lines of the A-Z and emergency lists: the list goes to the
+  // first name at or after the text on its table's active index.
+  void EdIndAZNaviSuchChange();
+  void EdNotfIndSucheChange();
 
   // 1 formatted text, 2 remedy origin page, 3 no text, 4 text for reading;
   // any other value changes nothing.
@@ -172,6 +183,11 @@ class TfrmMain : public QMainWindow {
   void FormCreate();
   void FormShow();
   void SetPageDirectly(QWidget* page);
+  // While a new tree entry is open, only the tree tab's editor may act: the
+  // other pages, the commands leading to them and storing are disabled.
+  void LockToTreeEditor(bool locked);
+  // The indication lists' search lines, hints and grid columns.
+  void ConnectIndicationLists();
   void SetPanel(int panel, const QString& text);
   void NotYetAvailable(const QString& command);
   void ConnectTextCommands();
@@ -233,6 +249,9 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TEntryEditor> emergencyEntries_;
   std::unique_ptr<TEntryEditor> remedyEntries_;
 
+  TTreeNodeIds TreeNodeIds_;
+  TLevelEditor* levelEditor_ = nullptr;
+  bool saveEnabledBeforeLock_ = true;
   EmergencyRemedyTable emergencyRemedies_;
   ChildScoreTable childScores_;
   bool positioningChildText_ = false;  // the finder itself moves "KindKM"

@@ -1,31 +1,12 @@
 #include <QVBoxLayout>
 
+#include "app/level_editor_form.h"
 #include "app/main_tabs.h"
 #include "app/tab_parts.h"
 
 namespace fendra {
 
 using namespace tabparts;
-
-namespace {
-
-// The level editor's data-bound inputs and the hidden edits its handlers
-// read and write the current entry through. Its form (groups, buttons,
-// instructions) belongs to the editor; the inputs start disabled.
-void FillLevelEditor(QFrame* layer) {
-  QVBoxLayout* column = FlushColumn(layer);
-  for (const char* name : {"DbEdBaumNeuEb1Eing", "DbEdBaumNeuEb2Eing", "DbEdBaumNeuEb3Eing"}) {
-    auto* input = new TDBEdit(layer, name);
-    input->setEnabled(false);
-    column->addWidget(input);
-  }
-  column->addWidget(new TDBRichEdit(layer, "DbReBaumNeu"), 1);
-  for (const char* name : {"dbedID1", "dbedMaxID", "DBEdit4", "dbedID2", "dbedID3", "dbEdit3", "dbedEb1",
-                           "dbedE2Z", "dbedE3Z"})
-    HiddenFieldEdit(layer, column, name);
-}
-
-}  // namespace
 
 TTreeTab BuildTreeTab(QWidget* parent) {
   TTreeTab t;
@@ -52,7 +33,7 @@ TTreeTab BuildTreeTab(QWidget* parent) {
                                             TRichTextView::TAccess::ReadOnly);
   t.PaBaumLageNeu = text.Layer;
   t.DbReBaum = text.Text;
-  FillLevelEditor(t.PaBaumLageNeu);
+  t.Editor = BuildLevelEditorForm(t.PaBaumLageNeu);
 
   const TEditCommands edit = BuildEditColumn(
       s.Right, "LaBaumNavi", "PaBtBaumNeu", QStringLiteral("  Neuer Eintrag  "), "PaBtBaumDel",

@@ -199,7 +199,8 @@ TEST_F(ErrorHandlingTest, StartUpReturnsTheWindowWithItsImprintDialog) {
   ASSERT_TRUE(second);
   EXPECT_NE(second->findChild<TfrmImpressum*>("frmImpressum"), nullptr);
   EXPECT_TRUE(shown_.isEmpty());
-  EXPECT_EQ(second->Data().Components().Activated().size(), TDataModule::kDatabaseCount + TDataModule::kTableCount);
+  EXPECT_EQ(second->Data().Components().Activated().size(),
+            TDataModule::kDatabaseCount + TDataModule::kTableCount + TDataModule::kQueryCount);
 }
 
 }  // namespace

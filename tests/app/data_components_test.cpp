@@ -12,6 +12,7 @@
 #include "engine/components/data_source.h"
 #include "engine/components/database.h"
 #include "engine/components/table.h"
+#include "engine/query/query.h"
 #include "engine/core/exception.h"
 
 namespace fendra {
@@ -132,11 +133,11 @@ TEST_F(DataModuleTest, DatabaseFilesLieInTheModulesDirectory) {
   EXPECT_THROW(TDataModule::Table("tblUnknown"), std::invalid_argument);
 }
 
-TEST_F(DataModuleTest, EveryDatabaseAndTableIsRegisteredAndTheQueriesAreNot) {
+TEST_F(DataModuleTest, EveryDatabaseTableAndQueryIsRegistered) {
   TDataModule module;
   for (const TDatabaseDesign& d : TDataModule::Databases()) EXPECT_TRUE(module.Components().IsRegistered(d.Component));
   for (const TTableDesign& t : TDataModule::Tables()) EXPECT_TRUE(module.Components().IsRegistered(t.Component));
-  for (const TQueryDesign& q : TDataModule::Queries()) EXPECT_FALSE(module.Components().IsRegistered(q.Component));
+  for (const TQueryDesign& q : TDataModule::Queries()) EXPECT_TRUE(module.Components().IsRegistered(q.Component));
   EXPECT_THROW(module.Components().Register("tblTree", [] {}), std::invalid_argument) << "registered once only";
 }
 
@@ -169,6 +170,21 @@ TEST_F(DataModuleTest, ComponentsCarryTheirDesign) {
   EXPECT_EQ(module.DataSource("dsAML").DataSet(), &remedies);
   EXPECT_THROW(module.DataSource("dsVerw"), std::invalid_argument);
   EXPECT_THROW(module.TableComponent("dbAML"), std::invalid_argument);
+  for (const TQueryDesign& q : TDataModule::Queries()) {
+    dvx::TDVXQuery& query = module.QueryComponent(q.Component);
+    EXPECT_EQ(query.Name(), q.Component);
+    EXPECT_EQ(query.DatabaseName(), "dbBaum");
+    EXPECT_TRUE(query.ReadOnly());
+    EXPECT_EQ(query.SQLText(), q.SQL);
+    ASSERT_EQ(query.Params().Count(), 1) << q.Component;
+    const dvx::TDVXQueryParam& zuid = query.Params().Items(0);
+    EXPECT_EQ(zuid.Name(), "zuid");
+    EXPECT_EQ(zuid.DataType(), dvx::ftInteger);
+    EXPECT_EQ(zuid.ParamType(), dvx::ptUnknown);
+    EXPECT_EQ(zuid.Value().GetAsSignedInt32(), q.Zuid) << q.Component;
+  }
+  EXPECT_EQ(module.QueryComponent("Query2").SQL().size(), 3u) << "the lines are kept apart";
+  EXPECT_THROW(module.QueryComponent("tblTree"), std::invalid_argument);
 }
 
 TEST_F(DataModuleTest, StoredDefinitionsAreTheTablesSchemaWithWindows1252Names) {

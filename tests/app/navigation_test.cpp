@@ -25,13 +25,14 @@ class NavigationTest : public MainWindowTest {
   }
 };
 
-TEST_F(NavigationTest, TreeCommandSetsPageAndFormattingMode) {
+// The tree's text is read-only: the tool bar offers no formatting for it.
+TEST_F(NavigationTest, TreeCommandSetsPageAndReadingMode) {
   for (const char* via : {"SbSuchBaum", "MuIndBaum", "MuSuchBaum"}) {
     window_->SetToolbarMode(3);
     window_->SbSuchAbidZClick();
     if (via[0] == 'S') Click(via); else Action(via)->trigger();
     ExpectDirect("TsBaum");
-    EXPECT_EQ(window_->ToolbarMode(), 1) << via;
+    EXPECT_EQ(window_->ToolbarMode(), 4) << via;
   }
 }
 
@@ -147,7 +148,7 @@ TEST_F(PageChangeTest, TreeTab) {
   window_->StatusPanels()->SetPanelText(1, "Rat");
   window_->SetToolbarMode(3);
   PickTab("TsBaum");
-  EXPECT_EQ(window_->ToolbarMode(), 1);
+  EXPECT_EQ(window_->ToolbarMode(), 4);
   EXPECT_EQ(Panel(0), "Indikationen als Baumstruktur");
   EXPECT_EQ(Panel(1), "");
   EXPECT_EQ(Marker(), marker::kTreeText);

@@ -93,5 +93,32 @@ TEST(ScreenshotReview, RendersEveryTab) {
   imprint->hide();
 }
 
+// The tree's level editor with a new first-level entry being typed, and the
+// A-Z list after typing into its search line.
+TEST(ScreenshotReview, RendersTheLevelEditorAndTheSearchedList) {
+  const QString dir = qEnvironmentVariable("FENDRA_SHOTS");
+  if (dir.isEmpty()) GTEST_SKIP() << "set FENDRA_SHOTS to an output directory";
+  QDir().mkpath(dir);
+  auto& app = static_cast<TFendraApplication&>(*QApplication::instance());
+  std::unique_ptr<TfrmMain> window = StartFendra(app, std::make_unique<TDataModule>(testing::CopyOfBuiltDatabases()));
+  ASSERT_TRUE(window);
+  window->resize(1366, 740);
+  window->show();
+  QApplication::processEvents();
+  window->findChild<QPushButton*>("PaBtBaumNeu")->click();
+  window->findChild<QPushButton*>("BiBaumNeuEb1New")->click();
+  QTest::keyClicks(window->findChild<QWidget*>("DbEdBaumNeuEb1Eing"), "Vergiftung");
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/12_baum_editor.png"));
+  window->findChild<QPushButton*>("BiBaumNeuEb1Canc")->click();
+  window->findChild<QPushButton*>("PaBtBaumDel")->click();
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/12_baum_loeschen.png"));
+  window->PageControl()->setCurrentIndex(1);
+  QTest::keyClicks(window->findChild<QWidget*>("EdIndAZNaviSuch"), "Hus");
+  QApplication::processEvents();
+  ASSERT_TRUE(window->grab().save(dir + "/13_az_suche.png"));
+}
+
 }  // namespace
 }  // namespace fendra

@@ -19,6 +19,7 @@
 #include "app/engine_names.h"
 #include "engine/components/field.h"
 #include "engine/components/table.h"
+#include "engine/query/query.h"
 #include "engine/core/locale.h"
 #include "main_window_fixture.h"
 #include "source_tables.h"
@@ -48,12 +49,14 @@ class WindowDataTest : public MainWindowTest {
   static QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 };
 
-TEST_F(WindowDataTest, SixteenComponentsActivateInDeclarationOrderAndTheQueriesWait) {
-  std::vector<std::string> expected;
-  for (std::string_view name : TDataComponents::DeclarationOrder())
-    if (!name.starts_with("Query")) expected.emplace_back(name);
+TEST_F(WindowDataTest, TwentyComponentsActivateInDeclarationOrderAndTheTreeClosesTheQueries) {
+  std::vector<std::string> expected(TDataComponents::DeclarationOrder().begin(),
+                                    TDataComponents::DeclarationOrder().end());
   EXPECT_EQ(window_->Data().Components().Activated(), expected);
   for (const TTableDesign& design : TDataModule::Tables()) EXPECT_TRUE(Table(design.Component.data()).Active());
+  // Building the tree at show closed the four queries again.
+  for (const TQueryDesign& design : TDataModule::Queries())
+    EXPECT_FALSE(window_->Data().QueryComponent(design.Component).Active()) << design.Component;
 }
 
 TEST_F(WindowDataTest, IndicationsFromAToZShowTheFirstNameOfThePrimaryKey) {
