@@ -267,12 +267,6 @@ void TfrmMain::ShowFontInUse() {
   tb_.CBFonts->setCurrentIndex(std::max(0, tb_.CBFonts->findText(QFontInfo(font()).family())));
 }
 
-void TfrmMain::NotYetAvailable(const QString& command) {
-  QMessageBox::information(this, QStringLiteral("Fendra"),
-                           QStringLiteral("„%1“ steht in dieser Ausgabe noch nicht zur Verfügung.")
-                               .arg(command.trimmed()));
-}
-
 // --- Navigation --------------------------------------------------------------
 
 void TfrmMain::SetPageDirectly(QWidget* page) {

@@ -189,7 +189,6 @@ class TfrmMain : public QMainWindow {
   // The indication lists' search lines, hints and grid columns.
   void ConnectIndicationLists();
   void SetPanel(int panel, const QString& text);
-  void NotYetAvailable(const QString& command);
   void ConnectTextCommands();
   void ConnectEntryCommands();
   // A new remedy is being inserted: its form stays in front.
