@@ -47,6 +47,7 @@
 #include "engine/schema/sequence_def.h"
 #include "engine/schema/sequence_manager.h"
 #include "engine/tables/database_data.h"
+#include "engine/tables/foreign_keys_involving.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
 #include "engine/tables/table_data.h"
@@ -65,56 +66,6 @@ TDVXSequenceDef* SequenceByID(TDVXTableData& table, int32_t id) {
   for (int i = 0; i < defs.Count(); ++i)
     if (defs.Items(i)->ObjectID() == id) return defs.Items(i);
   return nullptr;
-}
-
-// A foreign key that involves the table being rebuilt, with the table
-// that holds it.
-struct TDetachedKey {
-  std::string table;
-  TDVXConstraintDefForeignKey definition;
-};
-
-std::vector<TDetachedKey> ForeignKeysInvolving(TDVXLocalSession& engine, const std::string& table) {
-  std::vector<TDetachedKey> keys;
-  // A missing table is the source step's to report.
-  if (!engine.Database().TableExists(table)) return keys;
-  auto take = [&keys](const std::string& owner, const TDVXConstraintDefForeignKey& fk) {
-    TDetachedKey key{owner, {}};
-    key.definition.Assign(fk);
-    // Resolved again against the tables as they are when it is re-added.
-    key.definition.Table().id = 0;
-    key.definition.Key() = {};
-    for (TDVXNamedRef& column : key.definition.Columns()) column.id = -1;
-    keys.push_back(std::move(key));
-  };
-  TDVXLocalCursor probe(engine, table);
-  probe.Open();
-  const TDVXConstraintDefs& defs = probe.Table().ConstraintManager().ConstraintDefs();
-  for (int i = 0; i < defs.Count(); ++i) {
-    const TDVXConstraintDef& c = *defs.Items(i);
-    if (c.ConstraintType() == ctForeignKey) {
-      take(table, static_cast<const TDVXConstraintDefForeignKey&>(c));
-    } else if (c.ConstraintType() == ctForeignKeyAction) {
-      // The action of another table's key: that key points here.
-      const auto& action = static_cast<const TDVXConstraintDefForeignKeyAction&>(c);
-      if (SameName(action.Table().name, table)) continue;
-      TDVXLocalCursor other(engine, action.Table().name);
-      other.Open();
-      const TDVXConstraintDefs& theirs = other.Table().ConstraintManager().ConstraintDefs();
-      const int at = theirs.FindByName(action.Key().name);
-      if (at >= 0 && theirs.Items(at)->ConstraintType() == ctForeignKey)
-        take(action.Table().name, static_cast<const TDVXConstraintDefForeignKey&>(*theirs.Items(at)));
-    }
-  }
-  return keys;
-}
-
-void DetachKey(TDVXLocalSession& engine, const TDetachedKey& key) {
-  TDVXLocalCursor(engine, key.table, true).DeleteConstraint(key.definition.ObjectName());
-}
-
-void AttachKey(TDVXLocalSession& engine, const TDetachedKey& key) {
-  TDVXLocalCursor(engine, key.table, true).AddForeignKey(key.definition);
 }
 
 }  // namespace
@@ -249,7 +200,7 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
   } catch (const std::exception& e) {
     throw fail(kMsgStepCreateStructure, e);
   }
-  std::vector<TDetachedKey> keys;
+  std::vector<TDVXDetachedForeignKey> keys;
   size_t detached = 0;
   // Puts back the keys taken off so far; the first failure is the one
   // reported, the others are left to the caller's report.
@@ -257,7 +208,7 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
     std::exception_ptr first;
     for (size_t i = 0; i < detached; ++i) {
       try {
-        AttachKey(engine, keys[i]);
+        AttachForeignKey(engine, keys[i]);
       } catch (const std::exception& e) {
         if (!first) first = std::current_exception();
         if (!report) ReportException(e);
@@ -268,7 +219,7 @@ void TDVXTable::RestructureTable(const TFieldDefs& fields, const TIndexDefs& ind
   };
   try {
     keys = ForeignKeysInvolving(engine, table);
-    for (; detached < keys.size(); ++detached) DetachKey(engine, keys[detached]);
+    for (; detached < keys.size(); ++detached) DetachForeignKey(engine, keys[detached]);
   } catch (const std::exception& e) {
     reattach(false);
     throw fail(kMsgStepForeignKeys, e);

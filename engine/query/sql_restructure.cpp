@@ -17,6 +17,7 @@
 #include "engine/schema/sequence_manager.h"
 #include "engine/tables/cursor_row_source.h"
 #include "engine/tables/database_data.h"
+#include "engine/tables/foreign_keys_involving.h"
 #include "engine/tables/index.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
@@ -84,46 +85,6 @@ void CopyRecords(TDVXLocalSession& session, const std::string& from, const std::
   copy.Complete();
 }
 
-// A foreign key that involves the table being rebuilt, with the table
-// that holds it.
-struct TDetachedKey {
-  std::string table;
-  TDVXConstraintDefForeignKey definition;
-};
-
-std::vector<TDetachedKey> ForeignKeysInvolving(TDVXLocalSession& session, const std::string& table) {
-  std::vector<TDetachedKey> keys;
-  auto take = [&keys](const std::string& owner, const TDVXConstraintDefForeignKey& fk) {
-    TDetachedKey key{owner, {}};
-    key.definition.Assign(fk);
-    // Resolved again against the tables as they are when it is put back.
-    key.definition.Table().id = 0;
-    key.definition.Key() = {};
-    for (TDVXNamedRef& column : key.definition.Columns()) column.id = -1;
-    keys.push_back(std::move(key));
-  };
-  TDVXLocalCursor probe(session, table);
-  probe.Open();
-  const TDVXConstraintDefs& defs = probe.Table().ConstraintManager().ConstraintDefs();
-  for (int i = 0; i < defs.Count(); ++i) {
-    const TDVXConstraintDef& c = *defs.Items(i);
-    if (c.ConstraintType() == ctForeignKey) {
-      take(table, static_cast<const TDVXConstraintDefForeignKey&>(c));
-    } else if (c.ConstraintType() == ctForeignKeyAction) {
-      // The action of another table's key: that key points here.
-      const auto& action = static_cast<const TDVXConstraintDefForeignKeyAction&>(c);
-      if (SameName(action.Table().name, table)) continue;
-      TDVXLocalCursor other(session, action.Table().name);
-      other.Open();
-      const TDVXConstraintDefs& theirs = other.Table().ConstraintManager().ConstraintDefs();
-      const int at = theirs.FindByName(action.Key().name);
-      if (at >= 0 && theirs.Items(at)->ConstraintType() == ctForeignKey)
-        take(action.Table().name, static_cast<const TDVXConstraintDefForeignKey&>(*theirs.Items(at)));
-    }
-  }
-  return keys;
-}
-
 void Rebuild(TDVXLocalSession& session, const std::string& table, const TDVXFieldDefs& fields,
              const TDVXIndexDefs& indexes, const TDVXConstraintDefs& constraints);
 
@@ -167,10 +128,10 @@ void RebuildTable(TDVXLocalSession& session, const std::string& table, const TDV
   // afterwards (onto the old table again when the rebuild fails), each
   // checking the records it covers. A key that cannot go back fails the
   // statement after the rebuild.
-  const std::vector<TDetachedKey> keys = ForeignKeysInvolving(session, table);
+  const std::vector<TDVXDetachedForeignKey> keys = ForeignKeysInvolving(session, table);
   // A key that could not go back would be lost with the old table: the
   // new definitions must keep what each key needs.
-  for (const TDetachedKey& key : keys) {
+  for (const TDVXDetachedForeignKey& key : keys) {
     if (SameName(key.table, table)) {
       for (const TDVXNamedRef& column : key.definition.Columns())
         if (fields.FindByName(column.name) < 0)
@@ -189,7 +150,7 @@ void RebuildTable(TDVXLocalSession& session, const std::string& table, const TDV
     std::exception_ptr first;
     for (size_t i = 0; i < detached; ++i) {
       try {
-        TDVXLocalCursor(session, keys[i].table, true).AddForeignKey(keys[i].definition);
+        AttachForeignKey(session, keys[i]);
       } catch (const EDVXException&) {
         if (!first) first = std::current_exception();
       }
@@ -199,7 +160,7 @@ void RebuildTable(TDVXLocalSession& session, const std::string& table, const TDV
   };
   try {
     for (; detached < keys.size(); ++detached)
-      TDVXLocalCursor(session, keys[detached].table, true).DeleteConstraint(keys[detached].definition.ObjectName());
+      DetachForeignKey(session, keys[detached]);
     Rebuild(session, table, fields, indexes, constraints);
   } catch (...) {
     reattach(false);

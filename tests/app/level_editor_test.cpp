@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QTreeWidget>
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "app/level_editor.h"
@@ -407,11 +408,11 @@ TEST(LevelEditorSortKey, NextFreeTwoDigitsAmongTheSiblingsUnderTheParentsKey) {
   EXPECT_EQ(TLevelEditor::NextSortKey("", {"xx", "05"}), "06") << "keys that are no number are ignored";
 }
 
-// A set whose root is not entry 1: the old first entry hangs elsewhere and a
-// later one has Ebene 0.
-class MovedRootTest : public LevelEditorTest {
+// The sets below start from a copy of the built set whose entry 1 (the
+// root) is made to hang under an entry that does not exist.
+class UnrootedTest : public LevelEditorTest {
  protected:
-  void SetUp() override {
+  void Unroot(const std::function<void(dvx::TDVXTable&)>& then = {}) {
     folder_ = CopyOfBuiltDatabases();
     {
       TDataModule data(folder_);
@@ -421,13 +422,24 @@ class MovedRootTest : public LevelEditorTest {
       baum.Edit();
       baum.FieldByName("Ebene").SetAsInteger(99999);
       baum.Post();
+      if (then) then(baum);
+    }
+    Start();
+  }
+};
+
+// A set whose root is not entry 1: the old first entry hangs elsewhere and a
+// later one has Ebene 0.
+class MovedRootTest : public UnrootedTest {
+ protected:
+  void SetUp() override {
+    Unroot([](dvx::TDVXTable& baum) {
       baum.Append();
       baum.FieldByName("BezTree").SetAsString("Neuer Stamm");
       baum.FieldByName("Ls").SetAsString("00");
       baum.FieldByName("Ebene").SetAsInteger(0);
       baum.Post();
-    }
-    Start();
+    });
   }
 };
 
@@ -442,21 +454,9 @@ TEST_F(MovedRootTest, NewFirstLevelEntriesHangUnderTheEntryWhoseEbeneIsZero) {
 }
 
 // A set whose "Baum" has no entry with Ebene 0.
-class NoRootTest : public LevelEditorTest {
+class NoRootTest : public UnrootedTest {
  protected:
-  void SetUp() override {
-    folder_ = CopyOfBuiltDatabases();
-    {
-      TDataModule data(folder_);
-      data.Activate();
-      dvx::TDVXTable& baum = data.TableComponent("tblTree");
-      ASSERT_TRUE(baum.SeekKey(int64_t{1}));
-      baum.Edit();
-      baum.FieldByName("Ebene").SetAsInteger(99999);
-      baum.Post();
-    }
-    Start();
-  }
+  void SetUp() override { Unroot(); }
 };
 
 TEST_F(NoRootTest, ANewFirstLevelEntryIsRefusedWithAMessageAndNothingIsOpened) {

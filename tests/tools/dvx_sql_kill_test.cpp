@@ -6,9 +6,6 @@
 // After every kill the table must be the state after the last transaction
 // the program reported or after the one under way, and dvx check must be
 // clean.
-#include <signal.h>
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -20,6 +17,7 @@
 #include "engine/query/query_sessions.h"
 #include "engine/query/sql_processor.h"
 #include "tests/tools/dvx_table_fixture.h"
+#include "tests/tools/killed_writer.h"
 
 namespace {
 
@@ -183,27 +181,11 @@ TEST_F(DvxSqlKillTest, KilledSqlTransactionsLeaveTheLastCommitOrTheOneUnderWay) 
   std::mt19937 random(11);
   int64_t step = 0;  // the first transaction not yet known to be in the file
   for (int round = 1; round <= 12; ++round) {
-    int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      close(pipeFds[0]);
-      Writer(file_, step, pipeFds[1]);
-    }
-    close(pipeFds[1]);
-    int64_t reported = step - 1, done = 0;
-    pollfd first{pipeFds[0], POLLIN, 0};
-    const bool started = poll(&first, 1, 60000) == 1 && read(pipeFds[0], &done, sizeof done) == sizeof done;
-    if (started) reported = done;
-    usleep(static_cast<useconds_t>(random() % 30000));
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    while (read(pipeFds[0], &done, sizeof done) == sizeof done) reported = done;
-    close(pipeFds[0]);
-    ASSERT_TRUE(started) << "round " << round << ": the writer finished no transaction";
-    ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round << ": the writer ended by itself";
+    const TKilledWriter writer =
+        RunAndKillWriter([&](int out) { Writer(file_, step, out); }, step - 1, random);
+    const int64_t reported = writer.reported;
+    ASSERT_TRUE(writer.started) << "round " << round << ": the writer finished no transaction";
+    ASSERT_TRUE(writer.killed) << "round " << round << ": the writer ended by itself";
     {
       TRunner runner(file_);
       const TState table = ReadTable(*runner.processor);

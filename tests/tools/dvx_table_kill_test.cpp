@@ -5,9 +5,6 @@
 // back what the journal holds), hold in both tables exactly the state
 // after the last transaction the program reported, or after the one under
 // way when it died, and pass dvx check.
-#include <signal.h>
-#include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
@@ -15,6 +12,7 @@
 #include <string>
 
 #include "tests/tools/dvx_table_fixture.h"
+#include "tests/tools/killed_writer.h"
 
 namespace {
 
@@ -112,29 +110,11 @@ TEST_F(DvxTableKillTest, KilledTransactionsLeaveBothTablesAtTheLastCommitOrTheOn
   std::mt19937 random(7);
   int64_t step = 0;  // the first transaction not yet known to be in the file
   for (int round = 1; round <= 12; ++round) {
-    int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      close(pipeFds[0]);
-      Writer(file_, step, pipeFds[1]);
-    }
-    close(pipeFds[1]);
-    // The kill falls at a random moment after the first commit, however
-    // slow the machine: opening the file is not what is tested here.
-    int64_t reported = step - 1, done = 0;
-    pollfd first{pipeFds[0], POLLIN, 0};
-    const bool started = poll(&first, 1, 60000) == 1 && read(pipeFds[0], &done, sizeof done) == sizeof done;
-    if (started) reported = done;
-    usleep(static_cast<useconds_t>(random() % 30000));
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    while (read(pipeFds[0], &done, sizeof done) == sizeof done) reported = done;
-    close(pipeFds[0]);
-    ASSERT_TRUE(started) << "round " << round << ": the writer committed nothing";
-    ASSERT_TRUE(WIFSIGNALED(status)) << "round " << round << ": the writer ended by itself";
+    const TKilledWriter writer =
+        RunAndKillWriter([&](int out) { Writer(file_, step, out); }, step - 1, random);
+    const int64_t reported = writer.reported;
+    ASSERT_TRUE(writer.started) << "round " << round << ": the writer committed nothing";
+    ASSERT_TRUE(writer.killed) << "round " << round << ": the writer ended by itself";
 
     TDVXDiskDatabaseData db(file_, TDVXLockParams{3, 1});
     TDVXCryptoInfo crypto;

@@ -15,6 +15,7 @@
 
 #include "query_fixture.h"
 #include "sqlite_oracle.h"
+#include "statement_mangler.h"
 
 namespace dvx::test {
 namespace {
@@ -246,20 +247,7 @@ TEST_F(DmlOracle, MangledStatementsEndInResultsOrEngineErrors) {
   int ran = 0, refused = 0;
   for (int i = 0; i < 2000; ++i) {
     std::string text = i % 3 == 0 ? definitions[random() % std::size(definitions)] : generator.Next(false).ours;
-    std::istringstream in(text);
-    std::vector<std::string> tokens;
-    for (std::string t; in >> t;) tokens.push_back(t);
-    for (int edits = 1 + static_cast<int>(random() % 3); edits > 0 && !tokens.empty(); --edits) {
-      const size_t at = random() % tokens.size();
-      switch (random() % 4) {
-        case 0: tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(at)); break;
-        case 1: tokens.insert(tokens.begin() + static_cast<std::ptrdiff_t>(at), tokens[at]); break;
-        case 2: std::swap(tokens[at], tokens[random() % tokens.size()]); break;
-        default: tokens[at] = replacements[random() % std::size(replacements)];
-      }
-    }
-    std::string sql;
-    for (const std::string& t : tokens) sql += t + " ";
+    const std::string sql = MangledStatement(text, random, replacements);
     try {
       Run(sql);
       ++ran;
