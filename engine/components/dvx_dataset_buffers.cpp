@@ -8,6 +8,7 @@
 #include "engine/core/exception.h"
 #include "engine/storage/record_id.h"
 #include "engine/tables/cursor_walk.h"
+#include "engine/tables/table_data.h"
 #include "engine/tables/local_cursor.h"
 
 namespace dvx {
@@ -71,7 +72,12 @@ TGetResult TDVXDataSet::GetRecord(uint8_t* buffer, TGetMode mode, bool doCheck) 
     case grrBOF: return grBOF;
     case grrEOF: return grEOF;
     default:
-      if (doCheck) throw EDVXException(kErrRetrieveRecord, kMsgRetrieveRecord);
+      if (doCheck) {
+        // What stood in the way, when a damaged page did.
+        const std::string& cause = cursor.Table().LastReadCause();
+        throw EDVXException(kErrRetrieveRecord,
+                            cause.empty() ? std::string(kMsgRetrieveRecord) : std::string(kMsgRetrieveRecord) + ": " + cause);
+      }
       return grError;
   }
 }

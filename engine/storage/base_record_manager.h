@@ -5,6 +5,7 @@
 // record buffer; it is found by its RecordID, by its 1-based number in
 // RecordID order, or by stepping from another record.
 #include <cstdint>
+#include <string>
 
 #include "engine/core/platform/critical_section.h"
 #include "engine/core/stream.h"
@@ -27,6 +28,10 @@ struct TDVXGetRecordRequest {
   TDVXRecordID recordID = kNoRecordID;
   // Receives the record (RecordSize bytes).
   uint8_t* buffer = nullptr;
+  // Out, with grrError: what stood in the way when a page could not be read
+  // or was not what the map says (the engine's message); empty when the
+  // record is simply not there.
+  std::string cause;
 };
 
 class TDVXBaseRecordManager {

@@ -519,8 +519,10 @@ TDVXGetRecordResult TDVXDiskRecordManager::GetRecord(TDVXGetRecordRequest& reque
           found = {page, static_cast<uint16_t>(slot)};
         }
       }
-    } catch (const EDVXException&) {
-      // A page that cannot be obtained or is not what the map says.
+    } catch (const EDVXException& e) {
+      // A page that cannot be obtained or is not what the map says: the
+      // caller reports it with this cause.
+      request.cause = e.what();
       return grrError;
     }
     request.first = request.last = false;

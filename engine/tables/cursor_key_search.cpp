@@ -68,9 +68,7 @@ bool TDVXLocalCursor::GotoKey(int conditionType) {
     auto state = index.NewScanState(TDVXIndexCondition{conditionType, keyBuffer_.data(), columns});
     bool found = false;
     while (!found && index.ScanNext(session, state.get(), direction, id)) {
-      if (!table.ReadRecord(session, id, record.data()))
-        throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
-                            {id.pageNo, static_cast<int32_t>(id.itemNo), tableName_});
+      if (!table.ReadRecord(session, id, record.data())) table.CannotLoad(id);
       found = Accepts(record.data());
     }
     if (!found) return false;

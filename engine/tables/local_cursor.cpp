@@ -194,8 +194,7 @@ TDVXCursorResult TDVXLocalCursor::BeginEdit() {
     // The edit starts from the record as stored now.
     if (table.GetRecord(*this, grmCurrent) != grrDone) {
       ReleaseEditLock();
-      throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
-                          {recordID_.pageNo, static_cast<int32_t>(recordID_.itemNo), tableName_});
+      table.CannotLoad(recordID_);
     }
   });
 }

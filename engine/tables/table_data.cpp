@@ -5,6 +5,7 @@
 
 #include "engine/core/exception.h"
 #include "engine/core/locale.h"
+#include "engine/core/message_format.h"
 #include "engine/schema/blob_slot.h"
 #include "engine/schema/record_buffer.h"
 #include "engine/schema/table_definitions.h"
@@ -353,7 +354,17 @@ bool TDVXTableData::ReadRecord(int32_t session, const TDVXRecordID& id, uint8_t*
   request.mode = grmCurrent;
   request.recordID = id;
   request.buffer = record;
-  return RecordManager().GetRecord(request) == grrDone;
+  const bool read = RecordManager().GetRecord(request) == grrDone;
+  lastReadCause_ = std::move(request.cause);
+  return read;
+}
+
+void TDVXTableData::CannotLoad(const TDVXRecordID& id, const std::string& cause) const {
+  constexpr const char* kFormat = "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'";
+  std::string message =
+      FormatMessage(kFormat, {id.pageNo, static_cast<int32_t>(id.itemNo), tableName_}).value_or(kFormat);
+  if (!cause.empty()) message += ": " + cause;
+  throw EDVXException(kErrLoadRecord, message);
 }
 
 void TDVXTableData::ForEachRecord(int32_t session,
@@ -364,10 +375,14 @@ void TDVXTableData::ForEachRecord(int32_t session,
   request.mode = grmNext;
   request.first = true;
   request.buffer = buffer.data();
-  while (RecordManager().GetRecord(request) == grrDone) {
+  TDVXGetRecordResult result;
+  while ((result = RecordManager().GetRecord(request)) == grrDone) {
     visit(request.recordID, buffer.data());
     request.first = false;
   }
+  // A walk that cannot go on is damage: an index built or a constraint
+  // checked over part of the records would say what is not so.
+  if (result == grrError) CannotLoad(request.recordID, request.cause);
 }
 
 int64_t TDVXTableData::RecordCount(int32_t session) {
@@ -433,9 +448,7 @@ bool TDVXTableData::Update(TDVXLocalCursor& cursor) {
   TDVXOperationScope operation(session);
   operation.Touch(*this);
   std::vector<uint8_t> old;
-  if (!ReadStored(id, recordID, old))
-    throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
-                        {recordID.pageNo, static_cast<int32_t>(recordID.itemNo), tableName_});
+  if (!ReadStored(id, recordID, old)) CannotLoad(recordID);
   uint8_t* buffer = cursor.Record();
   CheckBlobReferences(buffer, old.data(), recordID);
   CheckConstraints(cursor, false, buffer, old.data());
@@ -607,9 +620,7 @@ void TDVXTableData::UpdateRecords(TDVXLocalCursor& cursor, const TDVXRecordIDLis
   try {
     for (const TDVXRecordID& id : ids) {
       cursor.SetPosition(false, false, id);
-      if (GetRecord(cursor, grmCurrent) != grrDone)
-        throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
-                            {id.pageNo, static_cast<int32_t>(id.itemNo), tableName_});
+      if (GetRecord(cursor, grmCurrent) != grrDone) CannotLoad(id);
       uint8_t* record = cursor.Record();
       for (size_t i = 0; i < fieldNos.size(); ++i) {
         const TDVXFieldDef& field = *Fields().Items(fieldNos[i]);
@@ -632,6 +643,7 @@ TDVXGetRecordResult TDVXTableData::GetRecord(TDVXLocalCursor& cursor, TDVXGetRec
   const int32_t session = cursor.SessionID();
   TDVXTableReadScope read(*this, session);
   TDVXIndex* index = IndexByID(cursor.CurrentIndexID());
+  lastReadCause_.clear();
   if (!index || mode == grmCurrent) {
     TDVXGetRecordRequest request;
     request.session = session;
@@ -642,6 +654,7 @@ TDVXGetRecordResult TDVXTableData::GetRecord(TDVXLocalCursor& cursor, TDVXGetRec
     request.buffer = cursor.Record();
     if (mode == grmCurrent && (cursor.Bof() || cursor.Eof())) return cursor.Bof() ? grrBOF : grrEOF;
     const TDVXGetRecordResult result = RecordManager().GetRecord(request);
+    lastReadCause_ = std::move(request.cause);
     if (result == grrDone) cursor.SetPosition(false, false, request.recordID);
     else if (result == grrBOF) cursor.SetPosition(true, false, cursor.RecordID());
     else if (result == grrEOF) cursor.SetPosition(false, true, cursor.RecordID());

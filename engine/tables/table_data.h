@@ -162,6 +162,13 @@ class TDVXTableData : public TDVXIndexTableAccess {
   void ForEachRecord(int32_t session,
                      const std::function<void(const TDVXRecordID& id, const uint8_t* record)>& visit) override;
   bool ReadRecord(int32_t session, const TDVXRecordID& id, uint8_t* record) override;
+  // Why the last read of a record (ReadRecord, GetRecord) failed, when a
+  // page stood in the way; empty when it found no record or succeeded.
+  const std::string& LastReadCause() const { return lastReadCause_; }
+  // "Error - cannot load record …" for `id`, followed by the last read's
+  // cause when there is one.
+  [[noreturn]] void CannotLoad(const TDVXRecordID& id) const { CannotLoad(id, lastReadCause_); }
+  [[noreturn]] void CannotLoad(const TDVXRecordID& id, const std::string& cause) const;
 
   TDVXTableState TakeState() const;
   void PutState(const TDVXTableState& state);
@@ -382,6 +389,7 @@ class TDVXTableData : public TDVXIndexTableAccess {
 
   TDVXDatabaseData& database_;
   std::string tableName_;
+  std::string lastReadCause_;
   TDVXCriticalSection lock_;
   TDVXBaseSequenceManager sequenceManager_;
   TDVXBaseFieldManager fieldManager_;

@@ -52,7 +52,6 @@ class TScanRun {
   const TDVXScanSearchCondition* ChooseWalk();
   void WalkCursorOrder(bool backward, const TVisit& visit);
   void WalkCondition(const TDVXScanSearchCondition& condition, int direction, const TVisit& visit);
-  [[noreturn]] void CannotLoad(const TDVXRecordID& id) const;
 
   TDVXTableData& table_;
   TDVXLocalCursor& cursor_;
@@ -104,11 +103,6 @@ class TSharedTableLock {
   TDVXTableData& table_;
   int32_t session_;
 };
-
-void TScanRun::CannotLoad(const TDVXRecordID& id) const {
-  throw EDVXException(kErrLoadRecord, "Error - cannot load record (PageNo = %d, PageItemNo = %d) in table '%s'",
-                      {id.pageNo, static_cast<int32_t>(id.itemNo), table_.TableName()});
-}
 
 std::vector<int> TScanRun::ColumnFields(const TDVXIndex& index) const {
   std::vector<int> fields;
@@ -220,7 +214,7 @@ void TScanRun::WalkCursorOrder(bool backward, const TVisit& visit) {
     request.record = scratch_.data();
     for (;;) {
       const TDVXIndexRecordResult result = cursorIndex_->GetRecord(session_, request, table_);
-      if (result == grrNotReadable) CannotLoad(request.recordID);
+      if (result == grrNotReadable) table_.CannotLoad(request.recordID);
       if (result != grrRecordRead) return;
       request.bof = request.eof = false;
       if (!visit(request.recordID, scratch_.data())) return;
@@ -234,7 +228,7 @@ void TScanRun::WalkCursorOrder(bool backward, const TVisit& visit) {
   request.buffer = scratch_.data();
   for (;;) {
     const TDVXGetRecordResult result = table_.RecordManager().GetRecord(request);
-    if (result == grrError) CannotLoad(request.recordID);
+    if (result == grrError) table_.CannotLoad(request.recordID, request.cause);
     if (result != grrDone) return;
     request.first = request.last = false;
     if (!visit(request.recordID, scratch_.data())) return;
@@ -247,7 +241,7 @@ void TScanRun::WalkCondition(const TDVXScanSearchCondition& condition, int direc
       index.NewScanState(TDVXIndexCondition{condition.conditionType, condition.keyBuffer.data(), condition.keyFieldCount});
   TDVXRecordID id;
   while (index.ScanNext(session_, state.get(), direction, id)) {
-    if (!table_.ReadRecord(session_, id, scratch_.data())) CannotLoad(id);
+    if (!table_.ReadRecord(session_, id, scratch_.data())) table_.CannotLoad(id);
     if (!visit(id, scratch_.data())) return;
   }
 }
@@ -272,7 +266,7 @@ bool TScanRun::Run() {
     TFound match{id, nullptr};
     if (!inOrder && cursorIndex_) {
       match.path = cursorIndex_->NewKeyPath();
-      if (!cursorIndex_->FindKeyPath(session_, record, id, *match.path)) CannotLoad(id);
+      if (!cursorIndex_->FindKeyPath(session_, record, id, *match.path)) table_.CannotLoad(id);
     }
     found.push_back(std::move(match));
     // In the cursor's order the first match of a single search is the one.
@@ -305,7 +299,7 @@ bool TScanRun::Run() {
   }
   const TDVXRecordID id = (!inOrder && options_.backward) ? found.back().id : found.front().id;
   DiscardPendingBlobs(table_.Fields(), cursor_.Record());
-  if (!table_.ReadRecord(session_, id, cursor_.Record())) CannotLoad(id);
+  if (!table_.ReadRecord(session_, id, cursor_.Record())) table_.CannotLoad(id);
   cursor_.SetPosition(false, false, id);
   return true;
 }

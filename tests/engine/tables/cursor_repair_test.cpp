@@ -37,15 +37,6 @@ class CursorRepairTest : public TTableFixture {
     return repairer.RepairTable(log);
   }
   std::vector<std::string> TableNames() { return db_->TableNames(); }
-  // Overwrites the page type of a page in the file.
-  void DamagePageType(int32_t pageNo) {
-    std::vector<uint8_t> page(static_cast<size_t>(db_->PageManager().PageSize()));
-    db_->PageManager().ReadWholePage(page.data(), pageNo, 0);
-    page[8] = 0x77;
-    page[9] = 0x00;
-    db_->PageManager().WriteWholePage(page.data(), pageNo, 0);
-    db_->PageManager().ForgetCachedPage(pageNo);
-  }
 };
 
 TEST_F(CursorRepairTest, NeedsACursorMadeForExclusiveUse) {

@@ -182,6 +182,16 @@ class TTableFixture : public ::testing::Test {
     for (auto& p : checker.Check()) problems.push_back(p);
     return problems;
   }
+  // Overwrites the page type of a page in the file (type 0x77, no page of
+  // the engine's) and drops the cached copy.
+  void DamagePageType(int32_t pageNo) {
+    std::vector<uint8_t> page(static_cast<size_t>(db_->PageManager().PageSize()));
+    db_->PageManager().ReadWholePage(page.data(), pageNo, 0);
+    page[8] = 0x77;
+    page[9] = 0x00;
+    db_->PageManager().WriteWholePage(page.data(), pageNo, 0);
+    db_->PageManager().ForgetCachedPage(pageNo);
+  }
   static std::vector<uint8_t> ReadAll(TDVXStream& stream) {
     std::vector<uint8_t> bytes(static_cast<size_t>(stream.Size()));
     stream.SetPosition(0);
