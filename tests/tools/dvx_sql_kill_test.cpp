@@ -23,6 +23,8 @@ namespace {
 
 using dvxtest::RunDvx;
 using namespace dvx;
+using dvx::test::RunAndKillWriter;
+using dvx::test::TKilledWriter;
 
 // Key → value and text.
 using TState = std::map<int64_t, std::pair<int64_t, std::string>>;

@@ -18,6 +18,8 @@ namespace {
 
 using dvxtest::RunDvx;
 using namespace dvx;
+using dvx::test::RunAndKillWriter;
+using dvx::test::TKilledWriter;
 using dvx::test::kCode;
 using dvx::test::kName;
 

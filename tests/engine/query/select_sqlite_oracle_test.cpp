@@ -15,6 +15,7 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 
 #include "query_fixture.h"
@@ -304,11 +305,13 @@ class SelectOracle : public TQueryFixture {
  protected:
   void SetUp() override {
     TQueryFixture::SetUp();
+    // A fresh database each time (the random test sets up again per set).
+    lite_ = std::make_unique<TSQLiteOracle>();
     Exec("PRAGMA case_sensitive_like = ON");
   }
   void Exec(const std::string& sql) {
     std::string error;
-    ASSERT_TRUE(lite_.Exec(sql, &error)) << sql << ": " << error;
+    ASSERT_TRUE(lite_->Exec(sql, &error)) << sql << ": " << error;
   }
 
   // The same random rows in both databases.
@@ -351,7 +354,7 @@ class SelectOracle : public TQueryFixture {
 
   // SQLite's rows; a query it refuses fails the test.
   std::vector<std::string> Lite(const std::string& sql) {
-    std::vector<std::string> rows = lite_.Rows(sql);
+    std::vector<std::string> rows = lite_->Rows(sql);
     if (rows.size() == 1 && rows[0].rfind("SQLite refuses: ", 0) == 0) {
       ADD_FAILURE() << sql << ": " << rows[0];
       rows.clear();
@@ -359,7 +362,7 @@ class SelectOracle : public TQueryFixture {
     return rows;
   }
 
-  TSQLiteOracle lite_;
+  std::unique_ptr<TSQLiteOracle> lite_;
 };
 
 TEST_F(SelectOracle, RandomSelectsAgreeWithSQLite) {

@@ -1,6 +1,7 @@
 // A record page that is not what the table's page map says (its type
 // overwritten): every way of reaching its records reports the damage with
 // its cause, and none ends a walk as if the table ended there.
+#include "engine/tables/table_data_errors.h"
 #include "tests/engine/tables/table_test_support.h"
 
 namespace dvx::test {
