@@ -44,6 +44,25 @@ TDVXRecordID TDVXBlobStorage::StoreVarString(int32_t session, const TDVXFieldDef
   return items_.WriteItem(session, tpkStrings, header, packed);
 }
 
+bool TDVXBlobStorage::VarStringEquals(int32_t session, const TDVXFieldDef& field, const TDVXRecordID& reference,
+                                      const uint8_t* slot) {
+  const size_t length = StringBytes(field, slot);
+  const size_t unit = static_cast<size_t>(CharSize(field));
+  std::vector<uint8_t> stored;
+  try {
+    const TDVXItemHeader header = items_.ReadItem(session, reference, stored);
+    if (header.word0 != kVarStringWord0 || header.uncompressedSize != length) return false;
+    const uint8_t algorithm = StringAlgorithm(field);
+    if (algorithm != caNone) stored = DecompressBuffer(algorithm, stored, length);
+  } catch (const EDVXException&) {
+    // Stored anew; freeing the old item reports what is wrong with it.
+    return false;
+  }
+  // The characters before the terminator, which both end in.
+  return stored.size() == length && std::equal(slot, slot + length - unit, stored.begin()) &&
+         std::all_of(stored.end() - static_cast<std::ptrdiff_t>(unit), stored.end(), [](uint8_t b) { return b == 0; });
+}
+
 TDVXRecordID TDVXBlobStorage::StoreBlob(int32_t session, const TDVXFieldDef& field, const uint8_t* slot,
                                         std::optional<TDVXRecordID> kept) {
   if (BlobSlotMarker(slot) == kBlobSlotPending) {

@@ -29,6 +29,11 @@ class TDVXBlobStorage {
   TDVXBlobStorage(TDVXDataItemManager& items, const TDVXStorageTableInfo& table) : items_(items), table_(table) {}
 
   TDVXRecordID StoreVarString(int32_t session, const TDVXFieldDef& field, const uint8_t* slot);
+  // True when the stored string of `reference` is the slot's string, as
+  // StoreVarString would store it: an update keeps such an item instead of
+  // storing it again. A stored value that cannot be read is not the same.
+  bool VarStringEquals(int32_t session, const TDVXFieldDef& field, const TDVXRecordID& reference,
+                       const uint8_t* slot);
   // `kept`: the reference the stored record holds for the field (updates);
   // a current slot naming it is left as it is. The slot itself is not
   // changed: the caller commits a pending slot once the record is written.

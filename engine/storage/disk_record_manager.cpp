@@ -109,7 +109,12 @@ void TDVXDiskRecordManager::BuildImage(int32_t session, const uint8_t* buffer, u
     if (!IsNull(i, buffer)) {
       const uint8_t* slot = buffer + f.MemoryOffset();
       if (IsVariableStringType(f.BaseFieldType())) {
-        reference = blobs_.StoreVarString(session, f, slot);
+        // An update keeps the item of a string that did not change (only
+        // changed values are released and stored again).
+        if (old && !IsNull(i, old) && blobs_.VarStringEquals(session, f, Reference(old, i), slot))
+          reference = Reference(old, i);
+        else
+          reference = blobs_.StoreVarString(session, f, slot);
       } else {
         std::optional<TDVXRecordID> kept;
         if (old && !IsNull(i, old)) kept = Reference(old, i);
@@ -142,8 +147,8 @@ void TDVXDiskRecordManager::FreeItems(int32_t session, const uint8_t* old, const
     const TDVXFieldDef& f = *fields.Items(i);
     if (!IsVariableField(f) || IsNull(i, old)) continue;
     const TDVXRecordID reference = Reference(old, i);
-    // A BLOB the new record still names stays.
-    if (kept && IsBlobType(f.BaseFieldType()) && (*kept)[static_cast<size_t>(i)] == reference) continue;
+    // A BLOB or string the new record still names stays.
+    if (kept && (*kept)[static_cast<size_t>(i)] == reference) continue;
     blobs_.FreeItem(session, f, reference);
   }
 }

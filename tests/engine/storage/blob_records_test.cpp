@@ -147,6 +147,41 @@ TEST_F(BlobRecords, UpdatesKeepUnchangedBlobsAndFreeWhatTheyReplace) {
   ExpectClean();
 }
 
+// Strings too: an update stores again only the strings that changed (8-bit,
+// wide and compressed ones alike) and frees what they replace.
+TEST_F(BlobRecords, UpdatesKeepUnchangedStringsAndFreeWhatTheyReplace) {
+  std::vector<uint8_t> r = Full(6);
+  TDVXRecordID id = rm_->InsertRecord(r.data(), session_);
+  Commit();
+  const TDVXRecordID name = Reference(id, kName), note = Reference(id, kNote), packed = Reference(id, kPacked);
+  std::vector<uint8_t> read = Read(id);
+  SetInt(read, kId, 60);
+  rm_->UpdateRecord(read.data(), id, session_);
+  Commit();
+  EXPECT_EQ(name, Reference(id, kName));
+  EXPECT_EQ(note, Reference(id, kNote));
+  EXPECT_EQ(packed, Reference(id, kPacked));
+  ExpectClean();
+  // One character more, one less, another at the end: each stored again.
+  SetText(read, kName, "Arnica 66");
+  SetText(read, kPacked, std::string(2499, 'g'));
+  const char16_t* other = u"Prellunh";
+  SetFieldData(kNote, fields_, &other, read.data());
+  rm_->UpdateRecord(read.data(), id, session_);
+  Commit();
+  EXPECT_NE(name, Reference(id, kName));
+  EXPECT_NE(note, Reference(id, kNote));
+  EXPECT_NE(packed, Reference(id, kPacked));
+  for (const TDVXRecordID& freed : {name, note, packed}) EXPECT_THAT([&] { Item(freed); }, ThrowsDvx());
+  const std::vector<uint8_t> back = Read(id);
+  EXPECT_EQ("Arnica 66", GetText(back, kName));
+  EXPECT_EQ(std::string(2499, 'g'), GetText(back, kPacked));
+  EXPECT_EQ(60, GetInt(back, kId));
+  Reopen();
+  EXPECT_EQ("Arnica 66", GetText(Read(id), kName));
+  ExpectClean();
+}
+
 TEST_F(BlobRecords, DeletingRecordsFreesAllTheirItems) {
   std::vector<TDVXRecordID> ids;
   for (int32_t i = 0; i < 12; ++i) {
