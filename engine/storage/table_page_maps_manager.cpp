@@ -115,18 +115,33 @@ int64_t TDVXTablePageMapsManager::RecordCount() const {
   return count;
 }
 
-void TDVXTablePageMapsManager::ResetHints() { hints_.assign(state_.entries.size() * kKinds, TRoomHint{}); }
+void TDVXTablePageMapsManager::ResetHints() { hints_.assign(state_.entries.size() * kKinds, {}); }
 
-TDVXTablePageMapsManager::TRoomHint& TDVXTablePageMapsManager::Hint(size_t entry, TDVXTablePageKind kind) {
+std::vector<TDVXTablePageMapsManager::TRoomHint>& TDVXTablePageMapsManager::Hints(size_t entry,
+                                                                                 TDVXTablePageKind kind) {
   if (hints_.size() != state_.entries.size() * kKinds) hints_.resize(state_.entries.size() * kKinds);
   return hints_[entry * kKinds + kind];
 }
 
 void TDVXTablePageMapsManager::LowerHint(size_t entry, int index) {
-  for (int kind = 0; kind < kKinds; ++kind) {
-    TRoomHint& hint = Hint(entry, static_cast<TDVXTablePageKind>(kind));
-    hint.index = std::min(hint.index, index);
+  for (int kind = 0; kind < kKinds; ++kind)
+    for (TRoomHint& hint : Hints(entry, static_cast<TDVXTablePageKind>(kind))) hint.index = std::min(hint.index, index);
+}
+
+void TDVXTablePageMapsManager::Remember(std::vector<TRoomHint>& hints, uint16_t threshold, int index) {
+  for (TRoomHint& hint : hints)
+    if (hint.threshold == threshold) {
+      hint.index = index;
+      return;
+    }
+  if (hints.size() < kMaxHintsPerKind) {
+    hints.push_back({index, threshold});
+    return;
   }
+  // Full: the hint that saves the least (the lowest start) gives way.
+  auto least = std::min_element(hints.begin(), hints.end(),
+                                [](const TRoomHint& a, const TRoomHint& b) { return a.index < b.index; });
+  *least = {index, threshold};
 }
 
 bool TDVXTablePageMapsManager::HasRoom(TDVXTablePageKind kind, uint16_t value, uint16_t threshold) const {
@@ -225,20 +240,25 @@ TDVXPageRef TDVXTablePageMapsManager::AllocatePage(int32_t session, TDVXTablePag
 
 int32_t TDVXTablePageMapsManager::SearchEntry(int32_t session, size_t entry, TDVXTablePageKind kind,
                                              uint16_t threshold, uint16_t& previousValue) {
-  TRoomHint& hint = Hint(entry, kind);
-  const int start = HintApplies(hint, kind, threshold) ? hint.index : 0;
+  std::vector<TRoomHint>& hints = Hints(entry, kind);
+  // Every applying hint says the pages before it have no room: the search
+  // starts at the furthest, and finds the first page with room as a search
+  // from the entry's start would.
+  int start = 0;
+  for (const TRoomHint& hint : hints)
+    if (HintApplies(hint, kind, threshold)) start = std::max(start, hint.index);
   const int last = CoveredInUse(entry);
   TDVXPageRef pfs = GetPFSPage(session, entry);
   const uint8_t* data = pfs->Data();
   for (int i = start; i < last; ++i) {
     uint16_t value = layout_.Value(data, i);
     if (value != kPageValueFree && layout_.Kind(data, i) == kind && HasRoom(kind, value, threshold)) {
-      hint = {i, threshold};
+      Remember(hints, threshold, i);
       previousValue = value;
       return static_cast<int32_t>(entry) * layout_.coverage + i;
     }
   }
-  hint = {last, threshold};
+  Remember(hints, threshold, last);
   return kNoPage;
 }
 

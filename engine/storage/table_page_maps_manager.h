@@ -105,8 +105,12 @@ class TDVXTablePageMapsManager {
   // PageNoLimit in the last entry.
   int CoveredInUse(size_t entry) const;
   bool HasRoom(TDVXTablePageKind kind, uint16_t value, uint16_t threshold) const;
-  TRoomHint& Hint(size_t entry, TDVXTablePageKind kind);
+  // The hints of an entry for a kind, one per threshold searched for (at
+  // most kMaxHintsPerKind): records of varying sizes ask for varying room,
+  // and each keeps where its own search may start.
+  std::vector<TRoomHint>& Hints(size_t entry, TDVXTablePageKind kind);
   bool HintApplies(const TRoomHint& hint, TDVXTablePageKind kind, uint16_t threshold) const;
+  static void Remember(std::vector<TRoomHint>& hints, uint16_t threshold, int index);
   void ResetHints();
   void LowerHint(size_t entry, int index);
   int32_t SearchEntry(int32_t session, size_t entry, TDVXTablePageKind kind, uint16_t threshold,
@@ -131,7 +135,8 @@ class TDVXTablePageMapsManager {
   uint64_t loadedGeneration_ = 0;
   // Per entry, per kind: where the search for room may start. Only speeds
   // the search up; a stale hint never makes it pick a page without room.
-  std::vector<TRoomHint> hints_;
+  static constexpr size_t kMaxHintsPerKind = 16;
+  std::vector<std::vector<TRoomHint>> hints_;
 };
 
 }  // namespace dvx

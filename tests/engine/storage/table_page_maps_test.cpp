@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <map>
+#include <random>
 
 #include "engine/storage/record_errors.h"
 #include "engine/storage/table_page_maps_manager.h"
@@ -198,6 +199,47 @@ TEST_F(TablePageMaps, DataPagesNeedAtLeastTheThresholdOfFreeBytes) {
   // Freed room is found again.
   maps_->SetPageValue(kSession, 8, false, 60);
   EXPECT_EQ(8, maps_->FindPageWithRoom(kSession, tpkBlobs, 41, previous)->PageNo());
+}
+
+// Records of many sizes ask for many amounts of room in turn; whatever
+// the search remembered between them, it finds the first page of the kind
+// with room, as a look at every page from the start does.
+TEST_F(TablePageMaps, TheSearchFindsTheFirstPageWithRoomWhateverWasAskedBefore) {
+  std::mt19937 random(31);
+  // Pages 10 to 38 of the first entry (its table PFS page is 200), every
+  // third one a record page.
+  const int32_t first = 10, limit = 39;
+  auto kindOf = [](int32_t no) { return no % 3 == 0 ? tpkRecords : tpkStrings; };
+  PageAt(first, kindOf(first), {200});
+  for (int32_t no = first + 1; no < limit; ++no) PageAt(no, kindOf(no));
+  auto firstFit = [&](TDVXTablePageKind kind, uint16_t threshold) {
+    for (int32_t no = first; no < limit; ++no) {
+      TDVXTablePageKind at = tpkRecords;
+      const uint16_t value = maps_->PageValue(kSession, no, &at);
+      if (value == kPageValueFree || at != kind) continue;
+      if (kind == tpkRecords ? value < threshold : value >= threshold) return no;
+    }
+    return kNoPage;
+  };
+  int found = 0;
+  for (int step = 0; step < 4000; ++step) {
+    // Some pages gain or lose room between the searches.
+    for (int k = 0; k < 2; ++k) {
+      const int32_t no = first + static_cast<int32_t>(random() % (limit - first));
+      const bool records = kindOf(no) == tpkRecords;
+      maps_->SetPageValue(kSession, no, records, static_cast<uint16_t>(records ? random() % 12 : random() % 90));
+    }
+    const bool records = random() % 3 == 0;
+    const TDVXTablePageKind kind = records ? tpkRecords : tpkStrings;
+    const uint16_t threshold = static_cast<uint16_t>(records ? 1 + random() % 11 : 1 + random() % 80);
+    const int32_t expected = firstFit(kind, threshold);
+    if (expected == kNoPage) continue;  // a new page would be allocated: not what is checked here
+    uint16_t previous = 0;
+    ASSERT_EQ(expected, maps_->FindPageWithRoom(kSession, kind, threshold, previous)->PageNo())
+        << "step " << step << ", threshold " << threshold;
+    ++found;
+  }
+  EXPECT_GT(found, 2000);
 }
 
 TEST_F(TablePageMaps, ManyEntriesAreSampledAtRandomRetryCountTimes) {
