@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "app/tab_parts.h"
+
 namespace fendra {
 
 namespace {
@@ -15,11 +17,10 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
   return button;
 }
 
+// A hidden field edit the handlers read and write; never typed into.
 TDBEdit* Hidden(QWidget* parent, QBoxLayout* into, const char* name) {
-  auto* edit = new TDBEdit(parent, name);
-  edit->setVisible(false);
+  TDBEdit* edit = tabparts::HiddenFieldEdit(parent, into, name);
   edit->setEnabled(false);
-  into->addWidget(edit);
   return edit;
 }
 

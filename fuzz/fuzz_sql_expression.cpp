@@ -23,6 +23,7 @@
 #include "engine/values/day_number.h"
 #include "engine/values/field_types.h"
 #include "engine/values/value_slot.h"
+#include "fuzz/message_position.h"
 
 namespace {
 
@@ -117,20 +118,6 @@ const TDVXSQLParams& Params() {
   return *params;
 }
 
-// A message that names a place ends with it: " at line L, column C".
-void CheckPosition(const EDVXException& e, const std::string& text) {
-  const std::string& message = e.Message();
-  size_t at = message.rfind(" at line ");
-  if (at == std::string::npos) return;
-  long line = 0, column = 0;
-  int consumed = 0;
-  if (std::sscanf(message.c_str() + at, " at line %ld, column %ld%n", &line, &column, &consumed) != 2 ||
-      at + static_cast<size_t>(consumed) != message.size())
-    return;
-  long lines = 1;
-  for (char c : text) lines += c == '\n';
-  if (line < 1 || line > lines || column < 1 || column > static_cast<long>(text.size()) + 1) std::abort();
-}
 
 // Everything an expression offers, each step on its own: a failing step
 // must leave the expression usable for the next one.
@@ -203,7 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Exercise(e, cursor, op);
   } catch (const EDVXException& error) {
-    CheckPosition(error, text);
+    fuzzsupport::CheckMessagePosition(error.Message(), text, false);
   }
   return 0;
 }

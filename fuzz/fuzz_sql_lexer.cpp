@@ -13,6 +13,7 @@
 
 #include "engine/core/exception.h"
 #include "engine/sql/lexer.h"
+#include "fuzz/message_position.h"
 #include "engine/sql/sql_errors.h"
 
 namespace {
@@ -32,22 +33,10 @@ const dvx::TDVXSQLParams& Params() {
   return *params;
 }
 
-// The tokenizing errors name their place at the end of the message
-// (" at line L, column C"), and it lies inside the text; an unknown
-// parameter names the parameter instead.
+// The tokenizing errors name their place at the end of the message, and it
+// lies inside the text; an unknown parameter names the parameter instead.
 void CheckPosition(const dvx::EDVXException& e, const std::string& sql) {
-  if (e.NativeError() == dvx::kErrParamNotFound) return;
-  const std::string& message = e.Message();
-  size_t at = message.rfind(" at line ");
-  long line = 0, column = 0;
-  int consumed = 0;
-  if (at == std::string::npos ||
-      std::sscanf(message.c_str() + at, " at line %ld, column %ld%n", &line, &column, &consumed) != 2 ||
-      at + static_cast<size_t>(consumed) != message.size())
-    std::abort();
-  long lines = 1;
-  for (char c : sql) lines += c == '\n';
-  if (line < 1 || line > lines || column < 1 || column > static_cast<long>(sql.size()) + 1) std::abort();
+  if (e.NativeError() != dvx::kErrParamNotFound) fuzzsupport::CheckMessagePosition(e.Message(), sql, true);
 }
 
 }  // namespace

@@ -74,9 +74,9 @@ TGetResult TDVXDataSet::GetRecord(uint8_t* buffer, TGetMode mode, bool doCheck) 
     default:
       if (doCheck) {
         // What stood in the way, when a damaged page did.
-        const std::string& cause = cursor.Table().LastReadCause();
-        throw EDVXException(kErrRetrieveRecord,
-                            cause.empty() ? std::string(kMsgRetrieveRecord) : std::string(kMsgRetrieveRecord) + ": " + cause);
+        std::string message = kMsgRetrieveRecord;
+        if (const std::string& cause = cursor.Table().LastReadCause(); !cause.empty()) message += ": " + cause;
+        throw EDVXException(kErrRetrieveRecord, message);
       }
       return grError;
   }

@@ -5,6 +5,7 @@
 
 #include "engine/core/exception.h"
 #include "engine/query/query_errors.h"
+#include "engine/query/unexpected_end.h"
 #include "engine/sql/sql_errors.h"
 
 namespace dvx {
@@ -43,12 +44,12 @@ void TDVXSelectParser::Sync() { lexer_.GetCurrentToken(current_); }
 void TDVXSelectParser::Next() { lexer_.GetNextToken(current_); }
 
 void TDVXSelectParser::Fail(int32_t code, const char* message) const {
-  if (AtEnd()) throw EDVXException(kErrUnexpectedEnd, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (AtEnd()) RaiseUnexpectedEnd(lexer_, kErrUnexpectedEnd);
   throw EDVXException(code, message, {current_.text, current_.line, current_.column});
 }
 
 void TDVXSelectParser::FailExpected(int32_t code, const char* what) const {
-  if (AtEnd()) throw EDVXException(kErrUnexpectedEnd, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (AtEnd()) RaiseUnexpectedEnd(lexer_, kErrUnexpectedEnd);
   throw EDVXException(code, kMsgQueryTokenExpected, {what, current_.text, current_.line, current_.column});
 }
 

@@ -4,6 +4,7 @@
 #include "engine/core/locale.h"
 #include "engine/query/query_errors.h"
 #include "engine/query/query_sessions.h"
+#include "engine/query/unexpected_end.h"
 #include "engine/schema/index_def.h"
 #include "engine/sql/sql_errors.h"
 #include "engine/tables/cursor_checks.h"
@@ -24,11 +25,11 @@ bool IsNameKind(const TToken& t) {
 }  // namespace
 
 void TDVXDDLIndexCommand::Next(int32_t code) {
-  if (!lexer_.GetNextToken(t_)) throw EDVXException(code, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (!lexer_.GetNextToken(t_)) RaiseUnexpectedEnd(lexer_, code);
 }
 
 void TDVXDDLIndexCommand::Fail(int32_t code, const char* message) const {
-  if (t_.kind == tkNone) throw EDVXException(code, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (t_.kind == tkNone) RaiseUnexpectedEnd(lexer_, code);
   throw EDVXException(code, message, {t_.text, t_.line, t_.column});
 }
 

@@ -8,6 +8,7 @@
 #include "engine/query/query_errors.h"
 #include "engine/query/query_sessions.h"
 #include "engine/query/sql_restructure.h"
+#include "engine/query/unexpected_end.h"
 #include "engine/schema/constraint_defs.h"
 #include "engine/schema/field_def.h"
 #include "engine/schema/index_def.h"
@@ -66,16 +67,16 @@ TDVXDDLTableManipulation::TDVXDDLTableManipulation(TDVXLexer& lexer, const TDVXS
 TDVXDDLTableManipulation::~TDVXDDLTableManipulation() = default;
 
 void TDVXDDLTableManipulation::Next(int32_t code) {
-  if (!lexer_.GetNextToken(t_)) throw EDVXException(code, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (!lexer_.GetNextToken(t_)) RaiseUnexpectedEnd(lexer_, code);
 }
 
 void TDVXDDLTableManipulation::Fail(int32_t code, const char* message) const {
-  if (AtEnd()) throw EDVXException(code, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (AtEnd()) RaiseUnexpectedEnd(lexer_, code);
   throw EDVXException(code, message, {t_.text, t_.line, t_.column});
 }
 
 void TDVXDDLTableManipulation::FailExpected(int32_t code, const char* expected) const {
-  if (AtEnd()) throw EDVXException(code, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (AtEnd()) RaiseUnexpectedEnd(lexer_, code);
   throw EDVXException(code, kMsgQueryTokenExpected, {expected, t_.text, t_.line, t_.column});
 }
 
@@ -312,7 +313,7 @@ void TDVXDDLTableManipulation::ParseColumn(TSQLFieldDef& column) {
       following();
     }
   }
-  if (AtEnd()) throw EDVXException(kErrUnexpectedEnd, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (AtEnd()) RaiseUnexpectedEnd(lexer_, kErrUnexpectedEnd);
 }
 
 void TDVXDDLTableManipulation::ParseTablePrimaryKey() {

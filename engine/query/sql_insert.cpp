@@ -9,6 +9,7 @@
 #include "engine/query/query_errors.h"
 #include "engine/query/query_sessions.h"
 #include "engine/query/sql_union.h"
+#include "engine/query/unexpected_end.h"
 #include "engine/schema/field_def.h"
 #include "engine/sql/expression.h"
 #include "engine/sql/sql_errors.h"
@@ -42,7 +43,7 @@ TDVXSQLInsert::~TDVXSQLInsert() = default;
 void TDVXSQLInsert::Parse() {
   TToken t;
   auto next = [&](int32_t endCode) {
-    if (!lexer_.GetNextToken(t)) throw EDVXException(endCode, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+    if (!lexer_.GetNextToken(t)) RaiseUnexpectedEnd(lexer_, endCode);
   };
   next(kErrInsertEnd);
   if (!TDVXLexer::IsKeyword(t, kwInto)) throw EDVXException(kErrInsertInto, kMsgQueryTokenExpected, {"INTO", t.text, t.line, t.column});
@@ -88,11 +89,11 @@ void TDVXSQLInsert::Parse() {
       const bool parsed = value->ParseValue(lexer_);
       lexer_.GetCurrentToken(t);
       if (!parsed || !value->Root()) {
-        if (t.kind == tkNone) throw EDVXException(kErrInsertValueEnd, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+        if (t.kind == tkNone) RaiseUnexpectedEnd(lexer_, kErrInsertValueEnd);
         FailAt(kErrInsertValueParse, "Error parsing parameter '%s' at line %d, column %d", t);
       }
       values_.push_back(std::move(value));
-      if (t.kind == tkNone) throw EDVXException(kErrInsertValueEnd, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+      if (t.kind == tkNone) RaiseUnexpectedEnd(lexer_, kErrInsertValueEnd);
       if (t.kind == tkClose) break;
       // Only "," separates values: anything else is a mistake, not a
       // separator to pass over.

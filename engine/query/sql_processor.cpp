@@ -9,8 +9,9 @@
 #include "engine/query/sql_ddl_table.h"
 #include "engine/query/sql_insert.h"
 #include "engine/query/sql_transaction.h"
-#include "engine/query/sql_update.h"
 #include "engine/query/sql_union.h"
+#include "engine/query/sql_update.h"
+#include "engine/query/unexpected_end.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/sql_errors.h"
 #include "engine/tables/local_cursor.h"
@@ -49,7 +50,7 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
     TToken next;
     if (!lexer.PeekNextToken(next)) {
       if (optional) return;
-      throw EDVXException(endCode, kMsgUnexpectedEnd, {lexer.EndLine(), lexer.EndColumn()});
+      RaiseUnexpectedEnd(lexer, endCode);
     }
     for (TSQLKeyword k : allowed)
       if (TDVXLexer::IsKeyword(next, k)) {
@@ -94,7 +95,7 @@ std::unique_ptr<TDVXSQLCommand> TDVXLocalSQLProcessor::Dispatch(TDVXLexer& lexer
     case kwRename: {
       TToken next;
       if (!lexer.PeekNextToken(next))
-        throw EDVXException(kErrEndAfterRename, kMsgUnexpectedEnd, {lexer.EndLine(), lexer.EndColumn()});
+        RaiseUnexpectedEnd(lexer, kErrEndAfterRename);
       objectWord(kErrEndAfterRename, kErrEndAfterRename, {kwTable}, true);
       command = std::make_unique<TDVXDDLRenameTable>(lexer, context);
       break;

@@ -3,6 +3,7 @@
 #include "engine/core/exception.h"
 #include "engine/query/query_errors.h"
 #include "engine/query/query_sessions.h"
+#include "engine/query/unexpected_end.h"
 #include "engine/sql/sql_errors.h"
 #include "engine/tables/local_cursor.h"
 #include "engine/tables/local_session.h"
@@ -15,7 +16,7 @@ TDVXLocalSession& TDVXTransactionCommand::Session() {
 
 void TDVXStartTransaction::Parse() {
   TToken t;
-  if (!lexer_.GetNextToken(t)) throw EDVXException(kErrStartEnd, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (!lexer_.GetNextToken(t)) RaiseUnexpectedEnd(lexer_, kErrStartEnd);
   if (!TDVXLexer::IsKeyword(t, kwTransaction))
     throw EDVXException(kErrStartTransaction, kMsgSQLTokenExpected, {t.text, t.line, t.column});
 }

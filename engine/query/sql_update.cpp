@@ -8,6 +8,7 @@
 #include "engine/query/query_sessions.h"
 #include "engine/query/select_parser.h"
 #include "engine/query/select_statement.h"
+#include "engine/query/unexpected_end.h"
 #include "engine/schema/field_def.h"
 #include "engine/sql/expression.h"
 #include "engine/sql/sql_errors.h"
@@ -110,7 +111,7 @@ TDVXSQLUpdate::~TDVXSQLUpdate() = default;
 void TDVXSQLUpdate::Parse() {
   TToken t;
   auto next = [&](int32_t endCode) {
-    if (!lexer_.GetNextToken(t)) throw EDVXException(endCode, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+    if (!lexer_.GetNextToken(t)) RaiseUnexpectedEnd(lexer_, endCode);
   };
   next(kErrUpdateTable);
   if (TDVXLexer::IsKeyword(t, kwMemory)) {
@@ -207,7 +208,7 @@ void TDVXSQLUpdate::Execute(bool /*open*/, bool& readOnly, bool /*requestLive*/)
 void TDVXSQLDelete::Parse() {
   TToken t;
   lexer_.GetCurrentToken(t);
-  if (!lexer_.PeekNextToken(t)) throw EDVXException(kErrDeleteEnd, kMsgUnexpectedEnd, {lexer_.EndLine(), lexer_.EndColumn()});
+  if (!lexer_.PeekNextToken(t)) RaiseUnexpectedEnd(lexer_, kErrDeleteEnd);
   // DELETE FROM ... reads as select * FROM ...
   TToken first;
   lexer_.GetCurrentToken(first);
